@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages of scripts/packages.txt that are missing.
+# Runs 'apt-get update' once, and only when something has to be installed.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+mapfile -t wanted < <(grep -vE '^\s*(#|$)' "$here/packages.txt")
+missing=()
+for pkg in "${wanted[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}" >&2
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then
+    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+    sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update
+"${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,9 @@
+#pragma once
+// Start-up of the platform layer; main() and the test main call it once, before any drawing.
+
+// Maps the Windows font names that files and the system texts use onto installed faces
+// with the same metrics ("Microsoft Sans Serif" and "MS Sans Serif" to Liberation Sans).
+void InstallFontSubstitutes();
+
+// Initialises the platform layer: font substitutes. Needs a QGuiApplication.
+void InitPlatform();
