@@ -13,6 +13,8 @@
 
 #include <QImage>
 #include <memory>
+#include <span>
+#include <vector>
 
 class QPainter;
 class QPaintDevice;
@@ -38,6 +40,7 @@ public:
 
     void Bind(QImage *image);
     void Bind(QPaintDevice *device);
+    void Bind(QPainter *painter);
     // Ends an owned painter (pending drawing is flushed) and forgets the target.
     void Unbind();
 
@@ -47,6 +50,10 @@ public:
     // Resolution of the target in dots per inch (96 for images).
     int DpiX() const;
     int DpiY() const;
+    // Makes the canvas report dpi instead of its target's resolution (0: the target's own), for an
+    // image that stands for a page at that resolution. Hatches and pen styles scale with it.
+    // Binding again goes back to the target's resolution.
+    void SetResolution(int dpi);
     QPainter *Painter() const;
 
     // The current drawing tools. Setting one copies all of its properties.
@@ -85,11 +92,26 @@ public:
                     bool perPixelAlpha);
 
 private:
+    struct TMix;
+
     void Begin(QPaintDevice *device, bool raster);
+    int PenWidth() const;
+    // The target's pixels in painter coordinates, within the painter's clip: raster drawing
+    // that walks pixels is bounded by it.
+    QRect VisibleBounds() const;
+    void FillWithBrush(const TRect &area, const TMix &mix);
+    void FillRects(const std::vector<QRect> &rects, const QColor &color, const TMix &mix);
+    // One-pixel pen lines along the points, each segment without its end point; the pen style
+    // runs on across the corners.
+    void DrawThinPolyline(std::span<const TPoint> points, const TMix &mix);
+    void DrawThinPolylineAsVector(std::span<const TPoint> points);
+    void DrawWideLine(const TPoint &from, const TPoint &to, const TMix &mix);
+    void DrawWideFrame(const TRect &outer, const TRect &inner, const TMix &mix);
 
     std::unique_ptr<QPainter> OwnedPainter;
     QPainter *ActivePainter = nullptr;
     bool Raster = false;
+    int Resolution = 0;
     Tpen FPen;
     Tbrush FBrush;
     Tfont FFont;

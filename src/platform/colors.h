@@ -12,9 +12,18 @@ constexpr TColor RGB(uint8_t r, uint8_t g, uint8_t b)
 {
     return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
 }
-constexpr uint8_t GetRValue(TColor c) { return uint8_t(c); }
-constexpr uint8_t GetGValue(TColor c) { return uint8_t(c >> 8); }
-constexpr uint8_t GetBValue(TColor c) { return uint8_t(c >> 16); }
+constexpr uint8_t GetRValue(TColor c)
+{
+    return uint8_t(c);
+}
+constexpr uint8_t GetGValue(TColor c)
+{
+    return uint8_t(c >> 8);
+}
+constexpr uint8_t GetBValue(TColor c)
+{
+    return uint8_t(c >> 16);
+}
 
 // System colour indices.
 enum TSystemColorIndex : uint8_t {
@@ -46,8 +55,14 @@ enum TSystemColorIndex : uint8_t {
 };
 
 constexpr TColor SystemColorFlag = 0xFF000000u;
-constexpr TColor SystemColor(uint8_t index) { return SystemColorFlag | index; }
-constexpr bool IsSystemColor(TColor c) { return (c & 0xFFFFFF00u) == SystemColorFlag; }
+constexpr TColor SystemColor(uint8_t index)
+{
+    return SystemColorFlag | index;
+}
+constexpr bool IsSystemColor(TColor c)
+{
+    return (c & 0xFFFFFF00u) == SystemColorFlag;
+}
 
 constexpr TColor clBlack = RGB(0, 0, 0);
 constexpr TColor clWhite = RGB(255, 255, 255);

@@ -11,10 +11,33 @@
 
 // Stored in files as these ordinals.
 enum class TPenStyle : uint8_t { Solid, Dash, Dot, DashDot, DashDotDot, Clear, InsideFrame };
-enum class TBrushStyle : uint8_t { Solid, Clear, Horizontal, Vertical, FDiagonal, BDiagonal, Cross, DiagCross };
+enum class TBrushStyle : uint8_t {
+    Solid,
+    Clear,
+    Horizontal,
+    Vertical,
+    FDiagonal,
+    BDiagonal,
+    Cross,
+    DiagCross
+};
 enum class TPenMode : uint8_t {
-    Black, White, Nop, Not, Copy, NotCopy, MergePenNot, MaskPenNot,
-    MergeNotPen, MaskNotPen, Merge, NotMerge, Mask, NotMask, Xor, NotXor
+    Black,
+    White,
+    Nop,
+    Not,
+    Copy,
+    NotCopy,
+    MergePenNot,
+    MaskPenNot,
+    MergeNotPen,
+    MaskNotPen,
+    Merge,
+    NotMerge,
+    Mask,
+    NotMask,
+    Xor,
+    NotXor
 };
 
 class Tgraphicsobject {

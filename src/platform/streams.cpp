@@ -1,0 +1,96 @@
+#include "platform/streams.h"
+
+#include "platform/errors.h"
+
+#include <QtEndian>
+#include <algorithm>
+#include <cstring>
+
+qint64 Remaining(const QIODevice &stream)
+{
+    return std::max<qint64>(0, stream.size() - stream.pos());
+}
+
+void WriteBytes(QIODevice &stream, const char *data, qint64 size)
+{
+    if (size <= 0)
+        return;
+    if (stream.write(data, size) != size)
+        throw EStreamError(QStringLiteral("Stream write error: %1").arg(stream.errorString()));
+}
+
+void WriteBytes(QIODevice &stream, const QByteArray &bytes)
+{
+    WriteBytes(stream, bytes.constData(), bytes.size());
+}
+
+void WriteUInt8(QIODevice &stream, uint8_t value)
+{
+    WriteBytes(stream, reinterpret_cast<const char *>(&value), 1);
+}
+
+void WriteInt32(QIODevice &stream, int32_t value)
+{
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    WriteBytes(stream, bytes, 4);
+}
+
+void WriteDouble(QIODevice &stream, double value)
+{
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    char bytes[8];
+    qToLittleEndian(bits, bytes);
+    WriteBytes(stream, bytes, 8);
+}
+
+QByteArray ReadBytes(QIODevice &stream, qint64 size)
+{
+    const qint64 n = std::min(std::max<qint64>(size, 0), Remaining(stream));
+    if (n == 0)
+        return {};
+    return stream.read(n);
+}
+
+namespace {
+template <int N> bool ReadExactly(QIODevice &stream, char (&bytes)[N])
+{
+    if (Remaining(stream) < N)
+        return false;
+    return stream.read(bytes, N) == N;
+}
+} // namespace
+
+bool ReadUInt8(QIODevice &stream, uint8_t &value)
+{
+    char bytes[1];
+    if (!ReadExactly(stream, bytes))
+        return false;
+    value = static_cast<uint8_t>(bytes[0]);
+    return true;
+}
+
+bool ReadInt32(QIODevice &stream, int32_t &value)
+{
+    char bytes[4];
+    if (!ReadExactly(stream, bytes))
+        return false;
+    value = qFromLittleEndian<int32_t>(bytes);
+    return true;
+}
+
+bool ReadDouble(QIODevice &stream, double &value)
+{
+    char bytes[8];
+    if (!ReadExactly(stream, bytes))
+        return false;
+    const uint64_t bits = qFromLittleEndian<uint64_t>(bytes);
+    std::memcpy(&value, &bits, sizeof value);
+    return true;
+}
+
+void SkipBytes(QIODevice &stream, qint64 count)
+{
+    stream.seek(stream.pos() + std::min(std::max<qint64>(count, 0), Remaining(stream)));
+}

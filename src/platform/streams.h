@@ -1,0 +1,25 @@
+#pragma once
+// Little-endian reading and writing on Qt's streams (QBuffer for memory, QFile for files).
+// A read that finds too few bytes returns false and leaves its target as it was, so a record
+// that ends early keeps the fields it could not read.
+
+#include <QByteArray>
+#include <QIODevice>
+#include <cstdint>
+
+// Bytes between the position and the end (0 when past the end).
+qint64 Remaining(const QIODevice &stream);
+
+void WriteBytes(QIODevice &stream, const char *data, qint64 size);
+void WriteBytes(QIODevice &stream, const QByteArray &bytes);
+void WriteUInt8(QIODevice &stream, uint8_t value);
+void WriteInt32(QIODevice &stream, int32_t value);
+void WriteDouble(QIODevice &stream, double value);
+
+// Reads min(size, Remaining) bytes; never more than the stream holds.
+QByteArray ReadBytes(QIODevice &stream, qint64 size);
+bool ReadUInt8(QIODevice &stream, uint8_t &value);
+bool ReadInt32(QIODevice &stream, int32_t &value);
+bool ReadDouble(QIODevice &stream, double &value);
+// Moves the position by count bytes, stopping at the end.
+void SkipBytes(QIODevice &stream, qint64 count);
