@@ -1,0 +1,138 @@
+#pragma once
+// A label document: drawing objects in painting order (index 0 at the bottom) around the
+// label rectangle, with the selection, hit testing, z-order, the template it is printed on,
+// the dirty screen rectangles waiting for a paint and copying between documents.
+
+#include "document/alphabitmap.h"
+#include "document/drawobj.h"
+#include "document/rectmath.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class tlabeltemplate;
+
+// Document units to pixels and back under a scroll offset and a scale.
+int32_t DocToPixel(int32_t value, int32_t offset, double scale);
+int32_t PixelToDoc(int32_t pixel, int32_t offset, double scale);
+
+// The step of MoveInOrder that brings to the front.
+constexpr int32_t ToFront = 2147483647;
+// The dirty rectangle that stands for the whole area.
+constexpr TRect WholeArea{0, 0, 2147483647, 2147483647};
+
+class Tdrawlist {
+public:
+    Tdrawlist();
+    virtual ~Tdrawlist();
+    Tdrawlist(const Tdrawlist &) = delete;
+    Tdrawlist &operator=(const Tdrawlist &) = delete;
+
+    int32_t Count() const { return static_cast<int32_t>(Objects.size()); }
+
+    // Base
+    virtual void Clear();
+    Tdrawobj *GetObject(int32_t index) const { return Objects[index].get(); }
+    virtual void InsertObject(int32_t index, std::unique_ptr<Tdrawobj> object);
+    virtual int32_t AddObject(std::unique_ptr<Tdrawobj> object);
+    virtual void SetLabelHeight(double inches);
+    virtual void SetLabelWidth(double inches);
+    virtual int32_t SelectedHandleAt(const TPoint &p, Tdrawobj *&object) const;
+
+    // Removes the object at index without freeing it.
+    std::unique_ptr<Tdrawobj> Extract(int32_t index);
+    // Removes and frees the object at index.
+    void RemoveObject(int32_t index);
+
+    int32_t IndexOfObject(const Tdrawobj *object) const;
+    Tdrawobj *FindById(int32_t id) const;
+    void Renumber();
+    void ClearObjects();
+    void SetLabelRect(const TRect &rect);
+    double UnitsPerInchX() const;
+    double UnitsPerInchY() const;
+    void SetTemplate(tlabeltemplate *t);
+    void TemplateResized();
+    void SetFileName(const QString &name);
+    void SetModified(bool flag);
+    void SetDocumentView(const TRect &viewport, double scale);
+
+    int32_t SelectedCount() const;
+    Tdrawobj *GetSelected(int32_t n) const;
+    int32_t GetSelectedPos(int32_t n) const;
+    int32_t GetSelectedIndex() const;
+    Tdrawobj *GetSelectedObject() const;
+    void SelectObject(Tdrawobj *x);
+    void SelectIndex(int32_t k);
+    void SelectAll();
+    // Appends the selected objects in list order, setting each ZIndex to its position here.
+    void CollectSelected(std::vector<Tdrawobj *> &list) const;
+    bool DeleteSelected();
+    Tdrawobj *SelectedAt(const TPoint &p) const;
+    Tdrawobj *ObjectAt(const TPoint &p, bool skipSelected) const;
+    int32_t MoveInOrder(Tdrawobj *object, int32_t step, int32_t base, bool absolute);
+    void CopyObjects(const Tdrawlist &source, bool selectedOnly);
+
+    // One object list entry: the type code byte and the framed record. None at the end of
+    // the stream, at the list's end mark 255 and for unknown codes.
+    static std::unique_ptr<Tdrawobj> ReadObject(QIODevice &stream);
+
+    // Dirty-rectangle bookkeeping.
+    void Invalidate(bool all);
+    void InvalidateRects(Trectlist &list);
+    void ClearInvalid() { InvalidList.SetCount(0); }
+    Trectlist &GetInvalidList() { return InvalidList; }
+
+    const TRect &GetLabelRect() const { return LabelRect; }
+    double GetLabelWidth() const { return LabelWidth; }
+    double GetLabelHeight() const { return LabelHeight; }
+    tlabeltemplate *GetTemplate() const { return Template; }
+    const QString &GetFileName() const { return FileName; }
+    const QString &GetFullPath() const { return FullPath; }
+    bool IsModified() const { return DocumentModified; }
+
+    bool Painting = false;
+    bool DocumentModified = false;
+    bool DraftAll = false;
+    QBuffer ThumbnailStream;
+    QImage ThumbnailBitmap;
+    int32_t UndoGroupDepth = 0;
+    int32_t UpdateDepth = 0;
+    QString TemplateFile;
+    bool ShowOverhang = false;
+    bool OutputMode = false;
+    int32_t Tool = tlSelect;
+    std::function<void(Tdrawobj *)> OnSelect;
+    bool ShowLabelSize = false;
+    std::function<void(Tdrawlist *)> OnChange;
+    double LastScale = 0.0;
+    int32_t DraftBudget = 0;
+    bool DraftActive = false;
+    int32_t PaintStart = 0;
+    mutable int32_t SelectedIndexCache = -1;
+    Talphabitmap LabelCache;
+    Talphabitmap SheetCache;
+    int32_t FileVersion = 0;
+    QString Title;
+    QString SizeText;
+
+protected:
+    // Handlers installed in every object added.
+    void ObjectSelected(Tdrawobj *object);
+    void RecordUndo(Tdrawobj *object, uint8_t kind);
+
+    void WireEvents(Tdrawobj &object);
+
+    std::vector<std::unique_ptr<Tdrawobj>> Objects;
+    TRect LabelRect;
+    Trectlist InvalidList;
+    tlabeltemplate *Template = nullptr;
+    QString FileName;
+    QString FullPath;
+    double LabelHeight = 0.0;
+    double LabelWidth = 0.0;
+};
