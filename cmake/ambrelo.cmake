@@ -21,12 +21,18 @@ function(ambrelo_module name)
     ambrelo_warnings(ambrelo_${name})
 endfunction()
 
-# ambrelo_test(<module> DEPS <libs...>): one GoogleTest executable per module, from tests/<module>.
+# ambrelo_test(<module> [WIDGETS] DEPS <libs...>): one GoogleTest executable per module, from
+# tests/<module>. WIDGETS gives it the test main with a QApplication instead of a QGuiApplication.
 function(ambrelo_test name)
-    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "WIDGETS" "" "DEPS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
     add_executable(test_${name} ${sources})
-    target_link_libraries(test_${name} PRIVATE ambrelo_testmain ${ARG_DEPS} GTest::gmock)
+    if(ARG_WIDGETS)
+        set(main ambrelo_testmain_widgets)
+    else()
+        set(main ambrelo_testmain)
+    endif()
+    target_link_libraries(test_${name} PRIVATE ${main} ${ARG_DEPS} GTest::gmock)
     ambrelo_warnings(test_${name})
     gtest_discover_tests(test_${name}
         DISCOVERY_TIMEOUT 60

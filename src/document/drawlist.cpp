@@ -7,6 +7,8 @@
 #include "platform/messages.h"
 #include "platform/rnd.h"
 #include "platform/streams.h"
+#include "platform/textlayout.h"
+#include "platform/threadtimer.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -426,21 +428,6 @@ std::unique_ptr<Tdrawobj> Tdrawlist::ReadObject(QIODevice &stream)
     if (object)
         object->ReadRecordBlock(stream, false);
     return object;
-}
-
-void Tdrawlist::Invalidate(bool all)
-{
-    if (all)
-        InvalidList.AddRect(WholeArea);
-    if (OnChange)
-        OnChange(this);
-    LabelCache.SetSize(0, 0);
-}
-
-void Tdrawlist::InvalidateRects(Trectlist &list)
-{
-    InvalidList.AddList(list, true);
-    Invalidate(false);
 }
 
 void Tdrawlist::RecordUndo(Tdrawobj * /*object*/, uint8_t /*kind*/)

@@ -14,6 +14,9 @@
 #include <memory>
 #include <vector>
 
+class Tcanvas;
+class Tthreadtimer;
+class Ttextlayout;
 class tlabeltemplate;
 
 // Document units to pixels and back under a scroll offset and a scale.
@@ -81,11 +84,42 @@ public:
     // the stream, at the list's end mark 255 and for unknown codes.
     static std::unique_ptr<Tdrawobj> ReadObject(QIODevice &stream);
 
-    // Dirty-rectangle bookkeeping.
+    // Dirty-rectangle bookkeeping: every change adds screen rectangles and raises OnChange.
     void Invalidate(bool all);
     void InvalidateRects(Trectlist &list);
     void ClearInvalid() { InvalidList.SetCount(0); }
     Trectlist &GetInvalidList() { return InvalidList; }
+
+    // Paints the objects bottom to top for each dirty rectangle (merged first) into the
+    // canvas, then the editing decorations. offset moves the dirty rectangles and the view
+    // into the canvas; scale -1 fits the label's width into the viewport. False, drawing
+    // nothing, when this document is already painting.
+    bool Paint(Tcanvas &canvas, Trectlist &dirty, const TPoint &offset, TRect viewport, double scale);
+    bool PaintRect(Tcanvas &canvas, const TRect &rect, const TPoint &offset, const TRect &viewport,
+                   double scale);
+    double FitScale(const TRect &viewport) const;
+    // The label grown by 1/16 inch, in pixels under the view (without OutputOrigin).
+    TRect LabelScreenRect(const TRect &viewport, double scale) const;
+    // The scrollable range in pixels under the last scale, without scroll offset.
+    int32_t ExtentLeft() const;
+    int32_t ExtentTop() const;
+    int32_t ExtentRight() const;
+    int32_t ExtentBottom() const;
+    // Draft timing: while a paint takes longer than budget milliseconds, slow objects fall
+    // back to draft drawing; DraftAll draws every object in draft until the draft timer ends it.
+    void StartDraftTiming(int32_t budget);
+    void SetDraftAll(bool flag) { DraftAll = flag; }
+    void DraftTimerTick();
+    bool DraftTimerEnabled() const;
+    // Crop marks at the label's corners and its size in inches beside them.
+    void DrawLabelSize(Tcanvas &canvas, const TRect &viewport, double scale);
+
+    // The thumbnail files carry: the label painted at ThumbnailWidth pixels wide in output
+    // mode over its template, kept as PNG bytes in ThumbnailStream.
+    void MakeThumbnail();
+    // The thumbnail decoded from ThumbnailStream; empty when there is none or it is damaged.
+    const QImage &GetThumbnail();
+    void ClearThumbnail() { ThumbnailBitmap = QImage(); }
 
     const TRect &GetLabelRect() const { return LabelRect; }
     double GetLabelWidth() const { return LabelWidth; }
@@ -114,6 +148,10 @@ public:
     bool DraftActive = false;
     int32_t PaintStart = 0;
     mutable int32_t SelectedIndexCache = -1;
+    // Interval 750 ms; made when painting first enables it.
+    std::unique_ptr<Tthreadtimer> DraftTimer;
+    // The usage hint drawn under the label on every paint, laid out once.
+    std::unique_ptr<Ttextlayout> HintLayout;
     Talphabitmap LabelCache;
     Talphabitmap SheetCache;
     int32_t FileVersion = 0;

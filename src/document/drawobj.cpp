@@ -311,6 +311,7 @@ void Tdrawobj::Draw(Tcanvas &canvas, const TRect & /*clip*/, bool /*output*/, co
 
 void Tdrawobj::DrawDraft(Tcanvas &canvas, const TRect & /*clip*/, const TRect &viewport, double scale)
 {
+    // Not timed: an object drawn in draft keeps the drawing time that put it there.
     SetView(viewport, scale);
     canvas.Pen().SetWidth(1);
     canvas.Pen().SetColor(clBlack);

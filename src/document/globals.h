@@ -12,6 +12,10 @@ extern TPoint OutputOrigin;
 extern TPoint LabelOrigin;
 // The serial number the next drawing object takes as its Id.
 extern int32_t ObjectSerial;
+// Width in pixels of the thumbnails documents make: 152 at start-up; the open dialog's
+// preview sets it to the width of its preview image.
+extern int32_t ThumbnailWidth;
+constexpr int32_t DefaultThumbnailWidth = 152;
 
 // Resets the globals; main() and the test main call it once after InitPlatform.
 void InitDocumentModule();

@@ -2,9 +2,12 @@
 
 #include "platform/rnd.h"
 
+#include <QBitmap>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
+#include <QRegion>
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -21,33 +24,15 @@ constexpr int32_t MaxPenWidth = 1 << 16;
 // Rectangle coordinates beyond this lie far outside any device; clamping them keeps the
 // arithmetic on pen widths and insets inside 32 bits.
 constexpr int32_t CoordinateLimit = 1 << 28;
+// Clip rectangles are clamped to this, and the whole target that ExcludeClipRect starts from
+// is this square: the painter maps the region through its transform in 32-bit integers.
+constexpr int32_t ClipLimit = 1 << 24;
 
 bool IsRasterDevice(const QPaintDevice *device)
 {
     const int type = device->devType();
     return type == QInternal::Image || type == QInternal::Pixmap || type == QInternal::Widget;
 }
-
-// Saves the painter's state around one drawing call, so that a borrowed painter comes back as
-// it was lent. Drawing inside is aliased, for the pixel-exact look of the system.
-class TPainterState {
-public:
-    explicit TPainterState(QPainter &painter) : Painter(painter)
-    {
-        Painter.save();
-        Painter.setRenderHint(QPainter::Antialiasing, false);
-        Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        Painter.setPen(Qt::NoPen);
-        Painter.setOpacity(1.0);
-        Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    }
-    ~TPainterState() { Painter.restore(); }
-    TPainterState(const TPainterState &) = delete;
-    TPainterState &operator=(const TPainterState &) = delete;
-
-private:
-    QPainter &Painter;
-};
 
 int64_t FloorDiv(int64_t a, int64_t b)
 {
@@ -65,9 +50,9 @@ bool IsEmpty(const TRect &r)
     return r.Right <= r.Left || r.Bottom <= r.Top;
 }
 
-TRect Clamped(const TRect &r)
+TRect Clamped(const TRect &r, int32_t bound = CoordinateLimit)
 {
-    const auto limit = [](int32_t v) { return std::clamp(v, -CoordinateLimit, CoordinateLimit); };
+    const auto limit = [bound](int32_t v) { return std::clamp(v, -bound, bound); };
     return {limit(r.Left), limit(r.Top), limit(r.Right), limit(r.Bottom)};
 }
 
@@ -490,6 +475,28 @@ struct Tcanvas::TMix {
     }
 };
 
+// Saves the painter's state around one drawing call, so that a borrowed painter comes back as
+// it was lent. Drawing inside is aliased, for the pixel-exact look of the system. The canvas
+// clip is canvas state: it is applied afresh inside every call, after the save, so that the
+// restore cannot lose it and a borrowed painter's own clip still bounds it.
+Tcanvas::TPainterState::TPainterState(const Tcanvas &canvas) : Painter(*canvas.ActivePainter)
+{
+    Painter.save();
+    Painter.setRenderHint(QPainter::Antialiasing, false);
+    Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    Painter.setPen(Qt::NoPen);
+    Painter.setOpacity(1.0);
+    Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    // Without a clip of the painter's own, intersecting replaces.
+    if (canvas.Clip)
+        Painter.setClipRegion(*canvas.Clip, Qt::IntersectClip);
+}
+
+Tcanvas::TPainterState::~TPainterState()
+{
+    Painter.restore();
+}
+
 Tcanvas::Tcanvas() = default;
 
 Tcanvas::Tcanvas(QImage *image)
@@ -555,6 +562,7 @@ void Tcanvas::Unbind()
     ActivePainter = nullptr;
     Raster = false;
     Resolution = 0;
+    Clip.reset();
 }
 
 bool Tcanvas::IsBound() const
@@ -593,6 +601,11 @@ void Tcanvas::SetResolution(int dpi)
 QPainter *Tcanvas::Painter() const
 {
     return ActivePainter;
+}
+
+const QPaintDevice *Tcanvas::Device() const
+{
+    return ActivePainter ? ActivePainter->device() : nullptr;
 }
 
 int Tcanvas::PenWidth() const
@@ -647,7 +660,7 @@ void Tcanvas::FillRect(const TRect &r)
     const TRect area = Clamped(r);
     if (!ActivePainter || IsEmpty(area))
         return;
-    TPainterState state(*ActivePainter);
+    TPainterState state(*this);
     FillWithBrush(area, TMix{});
 }
 
@@ -656,7 +669,7 @@ void Tcanvas::FrameRect(const TRect &r)
     const TRect area = Clamped(r);
     if (!ActivePainter || IsEmpty(area) || FBrush.Style() == TBrushStyle::Clear)
         return;
-    TPainterState state(*ActivePainter);
+    TPainterState state(*this);
     FillRects(FrameSides(area), ToQColor(FBrush.Color()), TMix{});
 }
 
@@ -666,7 +679,7 @@ void Tcanvas::Rectangle(const TRect &r)
     const TMix mix = TMix::Of(FPen.Mode(), Raster);
     if (!ActivePainter || IsEmpty(box) || !mix.Draws)
         return;
-    TPainterState state(*ActivePainter);
+    TPainterState state(*this);
     if (FPen.Style() == TPenStyle::Clear) {
         FillWithBrush({box.Left, box.Top, box.Right - 1, box.Bottom - 1}, mix);
         return;
@@ -716,6 +729,174 @@ void Tcanvas::DrawWideFrame(const TRect &outer, const TRect &inner, const TMix &
     ActivePainter->fillPath(path, mix.Resolve(ToQColor(FPen.Color())));
 }
 
+namespace {
+// The pixels a path covers when filled without antialiasing (pixel centres inside), as a region.
+QRegion RegionOf(const QPainterPath &path, const QRect &within)
+{
+    if (within.isEmpty() || path.isEmpty())
+        return {};
+    QImage mask(within.size(), QImage::Format_Grayscale8);
+    mask.fill(0);
+    {
+        QPainter p(&mask);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.translate(-within.topLeft());
+        p.fillPath(path, Qt::white);
+    }
+    const QImage bits = mask.createMaskFromColor(qRgb(255, 255, 255), Qt::MaskOutColor);
+    return QRegion(QBitmap::fromImage(bits)).translated(within.topLeft());
+}
+
+QRectF CentreLineBox(const TRect &r)
+{
+    return QRectF(r.Left + 0.5, r.Top + 0.5, r.Right - r.Left - 1, r.Bottom - r.Top - 1);
+}
+
+QRectF ClearPenBox(const TRect &r)
+{
+    return QRectF(r.Left, r.Top, r.Right - r.Left - 1, r.Bottom - r.Top - 1);
+}
+} // namespace
+
+void Tcanvas::FillPathWithBrush(const QPainterPath &path, const TMix &mix)
+{
+    const QRectF bounds = path.boundingRect();
+    ActivePainter->save();
+    ActivePainter->setClipPath(path, Qt::IntersectClip);
+    FillWithBrush(
+        Clamped(TRect{int32_t(std::floor(bounds.left())), int32_t(std::floor(bounds.top())),
+                      int32_t(std::ceil(bounds.right())) + 1, int32_t(std::ceil(bounds.bottom())) + 1}),
+        mix);
+    ActivePainter->restore();
+}
+
+void Tcanvas::DrawClosedFigure(const QPainterPath &centreLine, const QPainterPath &clearPenArea)
+{
+    const TMix mix = TMix::Of(FPen.Mode(), Raster);
+    if (!ActivePainter || !mix.Draws)
+        return;
+    TPainterState state(*this);
+    const bool outlined = FPen.Style() != TPenStyle::Clear;
+    QPainterPath band;
+    QPainterPath inside = outlined ? centreLine : clearPenArea;
+    inside.setFillRule(Qt::OddEvenFill);
+    if (outlined) {
+        QPainterPathStroker stroker;
+        stroker.setWidth(PenWidth());
+        stroker.setJoinStyle(Qt::RoundJoin);
+        stroker.setCapStyle(Qt::RoundCap);
+        const std::span<const int> lengths = StyleLengths(FPen.Style());
+        if (PenWidth() == 1 && !lengths.empty()) {
+            QList<qreal> pattern;
+            for (int length : lengths)
+                pattern << qreal(length) * PatternScale(DpiX());
+            stroker.setDashPattern(pattern);
+            stroker.setCapStyle(Qt::FlatCap);
+        }
+        band = stroker.createStroke(centreLine);
+    }
+    if (!Raster) {
+        // Vector targets: the same areas as paths; mix modes draw as copy there.
+        if (FBrush.Style() != TBrushStyle::Clear) {
+            FillPathWithBrush(inside, mix);
+        }
+        if (outlined)
+            ActivePainter->fillPath(band, ToQColor(FPen.Color()));
+        return;
+    }
+    if (mix.Mode == QPainter::CompositionMode_SourceOver) {
+        // Copying: the outline simply covers the inside's edge, as the same aliased fills
+        // would give as separate pixel sets.
+        if (FBrush.Style() == TBrushStyle::Solid) {
+            ActivePainter->fillPath(inside, mix.Resolve(ToQColor(FBrush.Color())));
+        } else if (FBrush.Style() != TBrushStyle::Clear) {
+            FillPathWithBrush(inside, mix);
+        }
+        if (outlined)
+            ActivePainter->fillPath(band, mix.Resolve(ToQColor(FPen.Color())));
+        return;
+    }
+    // Other mix modes need exact pixel sets, the outline taken out of the inside, so that
+    // each pixel is mixed once.
+    const QRect visible = VisibleBounds();
+    const QRect extent = (band.boundingRect() | inside.boundingRect()).toAlignedRect().adjusted(-1, -1, 1, 1);
+    const QRect within = extent & visible;
+    if (within.isEmpty())
+        return;
+    const QRegion outline = RegionOf(band, within);
+    const QRegion interior = RegionOf(inside, within).subtracted(outline);
+    const TRect area{within.left(), within.top(), within.right() + 1, within.bottom() + 1};
+    if (!interior.isEmpty() && FBrush.Style() != TBrushStyle::Clear) {
+        ActivePainter->save();
+        ActivePainter->setClipRegion(interior, Qt::IntersectClip);
+        FillWithBrush(area, mix);
+        ActivePainter->restore();
+    }
+    if (!outline.isEmpty()) {
+        ActivePainter->save();
+        ActivePainter->setClipRegion(outline, Qt::IntersectClip);
+        FillRects({within}, ToQColor(FPen.Color()), mix);
+        ActivePainter->restore();
+    }
+}
+
+void Tcanvas::Ellipse(const TRect &r)
+{
+    const TRect box = Normalized(r);
+    if (IsEmpty(box))
+        return;
+    QRectF line = CentreLineBox(box);
+    if (FPen.Style() == TPenStyle::InsideFrame && PenWidth() > 1) {
+        const qreal in = (PenWidth() - 1) / 2.0;
+        line.adjust(in, in, -in, -in);
+    }
+    QPainterPath centre;
+    centre.addEllipse(line);
+    QPainterPath clearArea;
+    clearArea.addEllipse(ClearPenBox(box));
+    DrawClosedFigure(centre, clearArea);
+}
+
+void Tcanvas::Polygon(std::span<const TPoint> points)
+{
+    if (points.empty())
+        return;
+    QPolygonF centres, corners;
+    for (const TPoint &p : points) {
+        const TPoint c{std::clamp(p.X, -CoordinateLimit, CoordinateLimit),
+                       std::clamp(p.Y, -CoordinateLimit, CoordinateLimit)};
+        centres << PixelCentre(c);
+        corners << QPointF(c.X, c.Y);
+    }
+    centres << centres.front();
+    corners << corners.front();
+    QPainterPath centre;
+    centre.addPolygon(centres);
+    QPainterPath clearArea;
+    clearArea.addPolygon(corners);
+    DrawClosedFigure(centre, clearArea);
+}
+
+void Tcanvas::RoundRect(const TRect &r, int cornerWidth, int cornerHeight)
+{
+    const TRect box = Normalized(r);
+    if (IsEmpty(box))
+        return;
+    // The corner ellipse cannot be larger than the rectangle.
+    const qreal rx = std::clamp(cornerWidth, 0, box.Right - box.Left) / 2.0;
+    const qreal ry = std::clamp(cornerHeight, 0, box.Bottom - box.Top) / 2.0;
+    QRectF line = CentreLineBox(box);
+    if (FPen.Style() == TPenStyle::InsideFrame && PenWidth() > 1) {
+        const qreal in = (PenWidth() - 1) / 2.0;
+        line.adjust(in, in, -in, -in);
+    }
+    QPainterPath centre;
+    centre.addRoundedRect(line, rx, ry);
+    QPainterPath clearArea;
+    clearArea.addRoundedRect(ClearPenBox(box), rx, ry);
+    DrawClosedFigure(centre, clearArea);
+}
+
 void Tcanvas::MoveTo(int x, int y)
 {
     FPenPos = {x, y};
@@ -728,7 +909,7 @@ void Tcanvas::LineTo(int x, int y)
     const TMix mix = TMix::Of(FPen.Mode(), Raster);
     if (!ActivePainter || FPen.Style() == TPenStyle::Clear || !mix.Draws)
         return;
-    TPainterState state(*ActivePainter);
+    TPainterState state(*this);
     if (PenWidth() > 1)
         DrawWideLine(from, FPenPos, mix);
     else
@@ -804,7 +985,7 @@ void Tcanvas::Draw(int x, int y, const QImage &source)
 {
     if (!ActivePainter || source.isNull())
         return;
-    TPainterState state(*ActivePainter);
+    TPainterState state(*this);
     ActivePainter->setCompositionMode(BlitComposition(FCopyMode, Raster));
     ActivePainter->drawImage(QPoint(x, y), OpaqueWords(source, source.rect()));
 }
@@ -813,7 +994,7 @@ void Tcanvas::CopyRect(const TRect &dest, const QImage &source, const TRect &src
 {
     if (!ActivePainter || !IsBlitValid(dest, source, src))
         return;
-    TPainterState state(*ActivePainter);
+    TPainterState state(*this);
     ActivePainter->setCompositionMode(BlitComposition(FCopyMode, Raster));
     ActivePainter->setRenderHint(QPainter::SmoothPixmapTransform, FStretchMode == TStretchMode::Halftone);
     ActivePainter->drawImage(ToQRect(dest), OpaqueWords(source, ToQRect(src)));
@@ -824,7 +1005,7 @@ bool Tcanvas::AlphaBlend(const TRect &dest, const QImage &source, const TRect &s
 {
     if (!ActivePainter || !IsBlitValid(dest, source, src))
         return false;
-    TPainterState state(*ActivePainter);
+    TPainterState state(*this);
     // Blending always stretches to the nearest pixel, whatever the stretch mode.
     ActivePainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
     ActivePainter->setOpacity(constantAlpha / 255.0);
@@ -832,4 +1013,66 @@ bool Tcanvas::AlphaBlend(const TRect &dest, const QImage &source, const TRect &s
     ActivePainter->drawImage(ToQRect(dest),
                              perPixelAlpha ? PremultipliedWords(source, part) : OpaqueWords(source, part));
     return true;
+}
+
+void Tcanvas::DrawFocusRect(const TRect &r)
+{
+    const TRect area = Clamped(r);
+    if (!ActivePainter || IsEmpty(area))
+        return;
+    TPainterState state(*this);
+    if (!Raster) {
+        const int32_t right = area.Right - 1;
+        const int32_t bottom = area.Bottom - 1;
+        QPainterPath path(PixelCentre({area.Left, area.Top}));
+        path.lineTo(PixelCentre({right, area.Top}));
+        path.lineTo(PixelCentre({right, bottom}));
+        path.lineTo(PixelCentre({area.Left, bottom}));
+        path.closeSubpath();
+        QPen pen(Qt::black, 1, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+        pen.setDashPattern({1, 1});
+        ActivePainter->strokePath(path, pen);
+        return;
+    }
+    // The system inverts the frame through a checkerboard pattern anchored to the device.
+    const TPatternGrid grid = GridOf(*ActivePainter, ScreenDpi, ScreenDpi);
+    const QRect visible = VisibleBounds();
+    std::vector<QRect> dots;
+    for (const QRect &side : FrameSides(area)) {
+        const QRect part = side & visible;
+        for (int y = part.top(); y <= part.bottom(); ++y)
+            for (int x = part.left(); x <= part.right(); ++x)
+                if (FloorMod(int64_t(x) + grid.OriginX + y + grid.OriginY, 2) == 0)
+                    dots.push_back(QRect(x, y, 1, 1));
+    }
+    FillRects(dots, Qt::white, TMix::Of(TPenMode::Xor, true));
+}
+
+void Tcanvas::SetClipRect(const TRect &r)
+{
+    if (!ActivePainter)
+        return;
+    const TRect area = Clamped(r, ClipLimit);
+    Clip = IsEmpty(area) ? QRegion() : QRegion(ToQRect(area));
+}
+
+void Tcanvas::ExcludeClipRect(const TRect &r)
+{
+    if (!ActivePainter)
+        return;
+    if (!Clip)
+        Clip = QRegion(-ClipLimit, -ClipLimit, 2 * ClipLimit, 2 * ClipLimit);
+    const TRect area = Clamped(r, ClipLimit);
+    if (!IsEmpty(area))
+        *Clip -= QRegion(ToQRect(area));
+}
+
+void Tcanvas::RemoveClip()
+{
+    Clip.reset();
+}
+
+bool Tcanvas::HasClip() const
+{
+    return Clip.has_value();
 }
