@@ -4,8 +4,13 @@
 #include "document/alphabitmap.h"
 #include "document/drawlist.h"
 #include "document/globals.h"
+#include "document/labeltemplate.h"
 #include "document/rectmath.h"
+#include "document/shape.h"
+#include "document/text.h"
+#include "platform/canvas.h"
 #include "platform/platform.h"
+#include "platform/textlayout.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
@@ -120,6 +125,169 @@ void AlphaFromChannels(benchmark::State &state)
     }
 }
 BENCHMARK(AlphaFromChannels)->Unit(benchmark::kMillisecond);
+// A project over a named template, as the editor holds them: a 4 by 3.5 inch label with a
+// background of 5 objects and 25 objects on it, at zoom 1 in a 1280 by 900 view.
+struct TEditorScene {
+    tlabeltemplate Template;
+    Tdrawlist Project;
+    QImage BackBuffer{1280, 900, QImage::Format_RGB32};
+    const TRect View{9800, 9800, 1280, 900};
+
+    TEditorScene()
+    {
+        for (Tdrawlist *doc : {static_cast<Tdrawlist *>(&Template), &Project}) {
+            doc->SetLabelRect({100000, 100000, 100001, 100001});
+            doc->SetLabelWidth(4.0);
+            doc->SetLabelHeight(3.5);
+        }
+        Template.SetFileName(QStringLiteral("bench.wlt"));
+        Project.SetTemplate(&Template);
+        Project.ShowOverhang = true;
+        Project.ShowLabelSize = true;
+        std::mt19937 random(5);
+        std::uniform_int_distribution<int> x(99500, 103500), y(99500, 103000), side(200, 1500);
+        const auto fill = [&](Tdrawlist &doc, int n) {
+            for (int i = 0; i < n; ++i) {
+                auto o = std::make_unique<Tdrawobj>();
+                const int l = x(random), t = y(random);
+                o->Bounds = {l, t, l + side(random), t + side(random)};
+                doc.AddObject(std::move(o));
+            }
+        };
+        fill(Template, 5);
+        fill(Project, 25);
+        Project.SelectIndex(3);
+        BackBuffer.fill(Qt::white);
+    }
+
+    void Paint(Trectlist &dirty)
+    {
+        Tcanvas canvas(&BackBuffer);
+        Trectlist forProject;
+        forProject.AssignList(dirty);
+        Template.Paint(canvas, dirty, {}, View, 0.1);
+        Project.Paint(canvas, forProject, {}, View, 0.1);
+    }
+};
+
+void FullRepaint(benchmark::State &state)
+{
+    TEditorScene scene;
+    for (auto _ : state) {
+        scene.BackBuffer.fill(Qt::white);
+        Trectlist dirty;
+        dirty.AddRect(WholeArea);
+        scene.Paint(dirty);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(FullRepaint)->Unit(benchmark::kMillisecond);
+
+void DragFrame(benchmark::State &state)
+{
+    TEditorScene scene;
+    Tdrawobj *dragged = scene.Project.GetSelectedObject();
+    int step = 0;
+    for (auto _ : state) {
+        scene.Project.ClearInvalid();
+        const int dx = (step++ % 2) ? 30 : -30;
+        const TRect b = dragged->Bounds;
+        dragged->SetBounds({b.Left + dx, b.Top, b.Right + dx, b.Bottom});
+        Trectlist dirty;
+        dirty.AssignList(scene.Project.GetInvalidList());
+        scene.Paint(dirty);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(DragFrame)->Unit(benchmark::kMillisecond);
+
+void MakeThumbnail(benchmark::State &state)
+{
+    TEditorScene scene;
+    for (auto _ : state) {
+        scene.Project.MakeThumbnail();
+        benchmark::DoNotOptimize(scene.Project.ThumbnailStream.size());
+    }
+}
+BENCHMARK(MakeThumbnail)->Unit(benchmark::kMillisecond);
+// 30 objects of one kind over a 4 by 3.5 inch label, painted whole into a 1280 by 900 view.
+struct TObjectsScene {
+    Tdrawlist Doc;
+    QImage BackBuffer{1280, 900, QImage::Format_RGB32};
+
+    TObjectsScene()
+    {
+        Doc.SetLabelRect({100000, 100000, 100001, 100001});
+        Doc.SetLabelWidth(4.0);
+        Doc.SetLabelHeight(3.5);
+        BackBuffer.fill(Qt::white);
+    }
+    void Paint(double zoom)
+    {
+        // The view scrolled so the label's top-left is at (20, 20).
+        const double scale = zoom * 0.1;
+        const TRect view{int(100000 * scale) - 20, int(100000 * scale) - 20, 1280, 900};
+        Tcanvas canvas(&BackBuffer);
+        Doc.PaintRect(canvas, WholeArea, {}, view, scale);
+    }
+};
+
+void AddTexts(Tdrawlist &doc)
+{
+    for (int i = 0; i < 30; ++i) {
+        auto t = std::make_unique<Tvnltext>();
+        const int l = 100000 + (i % 5) * 750, top = 100000 + (i / 5) * 550;
+        t->Bounds = {l, top, l + 700, top + 500};
+        t->Font.SetHeight(-12);
+        t->SetHAlign(uint8_t(i % 3));
+        t->SetText(QStringLiteral("Domaine %1\r\nCôtes du Rhône\r\n2019").arg(i));
+        doc.AddObject(std::move(t));
+    }
+}
+
+void AddShapes(Tdrawlist &doc)
+{
+    for (int i = 0; i < 30; ++i) {
+        auto s = std::make_unique<Tvnlshape>();
+        const int l = 100000 + (i % 6) * 650, top = 100000 + (i / 6) * 650;
+        s->Bounds = {l, top, l + 600, top + 600};
+        s->SetShapeStyle(uint8_t(i % 8));
+        s->SetDrawOutline(true);
+        s->SetDrawFill(i % 2 == 0);
+        s->Pen.SetWidth(1 + i % 3);
+        s->Brush.SetColor(RGB(200, 40 + i * 5, 60));
+        doc.AddObject(std::move(s));
+    }
+}
+
+void RepaintTexts(benchmark::State &state)
+{
+    TObjectsScene scene;
+    AddTexts(scene.Doc);
+    const double zoom = double(state.range(0));
+    scene.Paint(zoom); // laid out once
+    const int64_t layouts = Ttextlayout::LayoutsMade();
+    for (auto _ : state) {
+        scene.Paint(zoom);
+        benchmark::ClobberMemory();
+    }
+    // Text layouts made per repaint: 0 when unchanged boxes are not laid out again.
+    state.counters["layouts"] =
+        benchmark::Counter(double(Ttextlayout::LayoutsMade() - layouts), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(RepaintTexts)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+
+void RepaintShapes(benchmark::State &state)
+{
+    TObjectsScene scene;
+    AddShapes(scene.Doc);
+    const double zoom = double(state.range(0));
+    for (auto _ : state) {
+        scene.Paint(zoom);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(RepaintShapes)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char **argv)

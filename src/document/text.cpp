@@ -1,0 +1,236 @@
+#include "document/text.h"
+
+#include "platform/canvas.h"
+#include "platform/rnd.h"
+#include "platform/streams.h"
+#include "platform/stringstream.h"
+#include "platform/textlayout.h"
+
+#include <algorithm>
+
+const QString DefaultTextPrompt = QStringLiteral("* Click here to add text *");
+
+namespace {
+const QString PromptFontName = QStringLiteral("Microsoft Sans Serif");
+// Word break, expanded tabs, no prefix characters, and a partly visible last line left out.
+constexpr uint32_t TextFormat = DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL;
+
+// Leading and trailing blanks and control characters removed, as the prompt test needs.
+QString TrimmedOfBlanksAndControls(const QString &s)
+{
+    qsizetype first = 0, last = s.size();
+    while (first < last && s[first].unicode() <= 0x20)
+        ++first;
+    while (last > first && s[last - 1].unicode() <= 0x20)
+        --last;
+    return s.mid(first, last - first);
+}
+} // namespace
+
+Tvnltext::Tvnltext()
+{
+    Hint =
+        QStringLiteral("Text Tool:\\nClick on the text box to edit the text.\\nChange the appearance of the "
+                       "text in the toolbox");
+    HandleInflate = 10;
+    Font.SetName(PromptFontName);
+    Font.OnChange = [this] { FontChanged(); };
+    MeasureBitmap.SetSize(1, 1);
+    AspectLockDefault = false;
+    DefaultSize = {2000, 500};
+}
+
+void Tvnltext::SetText(const QString &s)
+{
+    if (s == Text)
+        return;
+    BeginChange(ckProperty, QStringLiteral("text"));
+    Text = s;
+    Changed();
+}
+
+void Tvnltext::SetPlaceholderText(const QString &s)
+{
+    PlaceholderText = s;
+    if (s.indexOf(u'*') != 0)
+        PlaceholderText = QStringLiteral("* ") + s + QStringLiteral(" *");
+}
+
+void Tvnltext::FontChanged()
+{
+    BeginChange(ckProperty, QStringLiteral("fontchanged"));
+}
+
+bool Tvnltext::IsShowingPlaceholder() const
+{
+    return !DrawingForOutput && TrimmedOfBlanksAndControls(Text).isEmpty();
+}
+
+uint8_t Tvnltext::EffectiveHAlign() const
+{
+    return IsShowingPlaceholder() ? uint8_t(haCentre) : HAlign;
+}
+
+uint8_t Tvnltext::EffectiveVAlign() const
+{
+    return IsShowingPlaceholder() ? uint8_t(vaMiddle) : VAlign;
+}
+
+QString Tvnltext::DisplayText() const
+{
+    if (!IsShowingPlaceholder())
+        return Text;
+    return PlaceholderText.trimmed().isEmpty() ? DefaultTextPrompt : PlaceholderText;
+}
+
+void Tvnltext::ApplyFont(Tcanvas &canvas) const
+{
+    canvas.Font().Assign(Font);
+    if (IsShowingPlaceholder())
+        canvas.Font().SetName(PromptFontName);
+    canvas.Font().SetHeight(rnd(Font.Height() * ViewScale * 10));
+    canvas.Font().SetCharset(DEFAULT_CHARSET);
+}
+
+Tfont Tvnltext::GetScaledFont()
+{
+    Tcanvas &canvas = MeasureBitmap.Canvas();
+    ApplyFont(canvas);
+    Tfont scaled;
+    scaled.Assign(canvas.Font());
+    return scaled;
+}
+
+bool Tvnltext::TextAreaContains(const TPoint &p)
+{
+    const TRect r = GetScreenRect();
+    const int32_t top = r.Top + TextOffset;
+    Tcanvas &canvas = MeasureBitmap.Canvas();
+    const int32_t bottom = top + std::max(TextHeight, canvas.TextHeight(QStringLiteral("I")));
+    return r.Left < p.X && p.X < r.Right && top < p.Y && p.Y < bottom;
+}
+
+uint32_t Tvnltext::DrawingFormat() const
+{
+    switch (EffectiveHAlign()) {
+    case haRight:
+        return TextFormat | DT_RIGHT;
+    case haCentre:
+        return TextFormat | DT_CENTER;
+    default:
+        return TextFormat;
+    }
+}
+
+void Tvnltext::DrawSelection(Tcanvas &canvas, int32_t tool)
+{
+    Tdrawobj::DrawSelection(canvas, tool);
+    canvas.DrawFocusRect(GrowRect(GetScreenRect(), 2));
+}
+
+void Tvnltext::DrawDraft(Tcanvas &canvas, const TRect &clip, const TRect &viewport, double scale)
+{
+    Draw(canvas, clip, false, viewport, scale);
+}
+
+void Tvnltext::Draw(Tcanvas &canvas, const TRect & /*clip*/, bool output, const TRect &viewport, double scale)
+{
+    Tfont saved;
+    saved.Assign(canvas.Font());
+    DrawingForOutput = output;
+    SetView(viewport, scale);
+    StartTiming();
+    ApplyFont(canvas);
+    canvas.Brush().SetStyle(TBrushStyle::Clear);
+    // A font too small to show at this scale draws nothing rather than a default size.
+    const bool visible = canvas.Font().Height() != 0;
+
+    // Measured with an underscore after the text, so that a text ending in a line break, and
+    // an empty one, still count their last line.
+    const QString text = DisplayText();
+    TRect r = GetScreenRect();
+    TRect measured = r;
+    TextHeight = visible ? canvas.DrawLayout(canvas.CachedLayout(MeasuredLayout, text + u'_', r.Width(),
+                                                                 DrawingFormat() | DT_CALCRECT),
+                                             measured, DrawingFormat() | DT_CALCRECT)
+                         : 0;
+
+    const int32_t h = ScreenHeight();
+    switch (EffectiveVAlign()) {
+    case vaTop:
+        TextOffset = 0;
+        break;
+    case vaMiddle:
+        TextOffset = std::max(h / 2 - TextHeight / 2, 0);
+        break;
+    case vaBottom:
+        TextOffset = std::max(h - TextHeight, 0);
+        break;
+    default:
+        break; // an unknown alignment keeps the last offset
+    }
+    TextHeight = std::min(TextHeight, h);
+
+    if (visible) {
+        r.Top += TextOffset;
+        canvas.DrawLayout(canvas.CachedLayout(DrawnLayout, text, r.Width(), DrawingFormat()), r,
+                          DrawingFormat());
+    }
+    canvas.Brush().SetStyle(TBrushStyle::Solid);
+    StopTiming();
+    canvas.Font().Assign(saved);
+}
+
+void Tvnltext::DrawOverhang(Tcanvas &canvas, const TRect &clip, const TRect & /*labelRect*/,
+                            const TRect & /*viewport*/, double /*scale*/)
+{
+    // A translucent blue box over the part outside the label; the text is not drawn again.
+    const TRect c = ClipToRect(clip, GetScreenRect());
+    if (c.Right <= c.Left || c.Bottom <= c.Top)
+        return;
+    OverhangBuffer.SetSize(c.Width(), c.Height());
+    OverhangBuffer.Fill(0xFF0000FFu);
+    canvas.AlphaBlend(c, OverhangBuffer.GetImage(), OverhangBuffer.ClientRect(), 136, false);
+}
+
+void Tvnltext::WriteToStream(QIODevice &stream) const
+{
+    Tdrawobj::WriteToStream(stream);
+    tstringwrapstream strings(&stream, false);
+    strings.WriteLString(Text);
+    strings.WriteLString(Font.Name());
+    WriteInt32(stream, Font.PixelsPerInch());
+    WriteInt32(stream, Font.Charset());
+    WriteInt32(stream, static_cast<int32_t>(Font.Color()));
+    WriteInt32(stream, Font.Height());
+    WriteUInt8(stream, Font.Style());
+    WriteUInt8(stream, VAlign);
+    WriteUInt8(stream, HAlign);
+}
+
+void Tvnltext::ReadFromStream(QIODevice &stream)
+{
+    Tdrawobj::ReadFromStream(stream);
+    if (Remaining(stream) < 4)
+        return;
+    tstringwrapstream strings(&stream, false);
+    SetText(strings.ReadLString());
+    if (Remaining(stream) >= 4)
+        Font.SetName(strings.ReadLString());
+    int32_t i = 0;
+    uint8_t b = 0;
+    if (ReadInt32(stream, i))
+        Font.SetPixelsPerInch(i);
+    if (ReadInt32(stream, i))
+        Font.SetCharset(static_cast<uint8_t>(i));
+    if (ReadInt32(stream, i))
+        Font.SetColor(static_cast<TColor>(i));
+    if (ReadInt32(stream, i))
+        Font.SetHeight(i);
+    if (ReadUInt8(stream, b))
+        Font.SetStyle(b);
+    if (ReadUInt8(stream, b))
+        VAlign = b;
+    if (ReadUInt8(stream, b))
+        HAlign = b;
+}

@@ -1,0 +1,75 @@
+#pragma once
+// A text box: a word-wrapped text in one font, aligned three ways across and three ways down
+// inside its bounds. While its text is empty it shows a prompt on screen, never on paper.
+
+#include "document/alphabitmap.h"
+#include "document/drawobj.h"
+#include "platform/gdiobjects.h"
+#include "platform/textlayout.h"
+
+#include <memory>
+
+enum THorizontalAlign : uint8_t { haLeft = 0, haRight = 1, haCentre = 2 };
+enum TVerticalAlign : uint8_t { vaTop = 0, vaMiddle = 1, vaBottom = 2 };
+
+// The prompt an empty box shows when it has none of its own.
+extern const QString DefaultTextPrompt;
+
+class Tvnltext : public Tdrawobj {
+public:
+    Tvnltext();
+
+    const QString &GetText() const { return Text; }
+    const QString &GetPlaceholderText() const { return PlaceholderText; }
+    uint8_t GetHAlign() const { return HAlign; }
+    uint8_t GetVAlign() const { return VAlign; }
+    int32_t GetTextHeight() const { return TextHeight; }
+    int32_t GetTextOffset() const { return TextOffset; }
+
+    void SetText(const QString &s);
+    // The prompt; a text that does not begin with an asterisk is put between asterisks.
+    void SetPlaceholderText(const QString &s);
+    // Stored only: they announce nothing and do not repaint.
+    void SetHAlign(uint8_t value) { HAlign = value; }
+    void SetVAlign(uint8_t value) { VAlign = value; }
+    void FontChanged();
+
+    bool IsShowingPlaceholder() const;
+    uint8_t EffectiveHAlign() const;
+    uint8_t EffectiveVAlign() const;
+    QString DisplayText() const;
+    // The canvas font for drawing under the current view.
+    void ApplyFont(Tcanvas &canvas) const;
+    // The font the text is drawn in at the current view, for an edit box laid over it.
+    Tfont GetScaledFont();
+    // The point lies on the text's lines rather than elsewhere in the box.
+    bool TextAreaContains(const TPoint &p);
+
+    // Base
+    void DrawSelection(Tcanvas &canvas, int32_t tool) override;
+    bool CanCopy() const override { return true; }
+    void DrawDraft(Tcanvas &canvas, const TRect &clip, const TRect &viewport, double scale) override;
+    void Draw(Tcanvas &canvas, const TRect &clip, bool output, const TRect &viewport, double scale) override;
+    void DrawOverhang(Tcanvas &canvas, const TRect &clip, const TRect &labelRect, const TRect &viewport,
+                      double scale) override;
+    void WriteToStream(QIODevice &stream) const override;
+    void ReadFromStream(QIODevice &stream) override;
+    uint8_t GetTypeCode() const override { return 2; }
+
+    Tfont Font;
+
+private:
+    uint32_t DrawingFormat() const;
+
+    bool DrawingForOutput = false;
+    Talphabitmap MeasureBitmap;
+    int32_t TextHeight = 0;
+    int32_t TextOffset = 0;
+    QString PlaceholderText;
+    QString Text;
+    uint8_t HAlign = haLeft;
+    uint8_t VAlign = vaTop;
+    // Laying text out is the costliest part of a paint: the last layouts are kept.
+    std::unique_ptr<Ttextlayout> MeasuredLayout;
+    std::unique_ptr<Ttextlayout> DrawnLayout;
+};

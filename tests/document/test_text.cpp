@@ -1,0 +1,315 @@
+// Text boxes: the prompt, layout and alignment by pixels, the measurement the edit box uses,
+// and the record body.
+
+#include "common/testsupport.h"
+#include "document/drawlist.h"
+#include "document/text.h"
+#include "platform/canvas.h"
+#include "platform/streams.h"
+#include "platform/textlayout.h"
+
+#include <QBuffer>
+#include <gmock/gmock.h>
+
+using testing::ElementsAre;
+
+namespace {
+const TRect View{0, 0, 300, 300};
+
+// A box of 2 by 1 inches at zoom 1 (200 by 100 pixels) at (50, 50), in a 14-pixel font.
+std::unique_ptr<Tvnltext> Box(const QString &text)
+{
+    auto t = std::make_unique<Tvnltext>();
+    t->SetView(View, 0.1);
+    t->SetBounds({500, 500, 2500, 1500});
+    t->Font.SetHeight(-14);
+    t->Font.SetName(QStringLiteral("Liberation Sans"));
+    t->SetText(text);
+    return t;
+}
+
+QImage DrawText(Tvnltext &t, bool output)
+{
+    QImage image = WhiteImage(300, 300);
+    Tcanvas canvas(&image);
+    t.Draw(canvas, View, output, View, 0.1);
+    return image;
+}
+
+// The extent of the dark pixels in an image: (left, top, right, bottom), right and bottom
+// exclusive; all zero when there are none.
+TRect Ink(const QImage &image)
+{
+    TRect ink{image.width(), image.height(), 0, 0};
+    bool any = false;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 160) {
+                any = true;
+                ink = {std::min(ink.Left, x), std::min(ink.Top, y), std::max(ink.Right, x + 1),
+                       std::max(ink.Bottom, y + 1)};
+            }
+    return any ? ink : TRect{};
+}
+
+void ReadRecordInto(Tdrawobj &o, const QByteArray &bytes)
+{
+    QBuffer b;
+    b.setData(bytes);
+    b.open(QIODevice::ReadOnly);
+    o.ReadFromStream(b);
+}
+} // namespace
+
+TEST(Text, ConstructorDefaults)
+{
+    Tvnltext t;
+    EXPECT_EQ(t.HandleInflate, 10);
+    EXPECT_EQ(t.DefaultSize, (TPoint{2000, 500}));
+    EXPECT_FALSE(t.KeepsAspect());
+    EXPECT_EQ(t.Font.Name(), QStringLiteral("Microsoft Sans Serif"));
+    EXPECT_TRUE(t.Hint.startsWith(QStringLiteral("Text Tool:\\nClick")));
+}
+
+TEST(Text, PlaceholderTextIsPutBetweenAsterisks)
+{
+    Tvnltext t;
+    t.SetPlaceholderText(QStringLiteral("Vineyard"));
+    EXPECT_EQ(t.GetPlaceholderText(), QStringLiteral("* Vineyard *"));
+    t.SetPlaceholderText(QStringLiteral("*Estate*"));
+    EXPECT_EQ(t.GetPlaceholderText(), QStringLiteral("*Estate*"));
+    t.SetPlaceholderText(QStringLiteral("Grand * Cru"));
+    EXPECT_EQ(t.GetPlaceholderText(), QStringLiteral("* Grand * Cru *"));
+}
+
+TEST(Text, AnEmptyBoxShowsThePromptOnScreenOnly)
+{
+    for (const QString &blank : {QString(), QStringLiteral("  \r\n\t ")}) {
+        auto t = Box(blank);
+        const QImage screen = DrawText(*t, false);
+        EXPECT_TRUE(t->IsShowingPlaceholder());
+        EXPECT_EQ(t->DisplayText(), DefaultTextPrompt);
+        const TRect ink = Ink(screen);
+        // Centred both ways in the box (50, 50) - (250, 150).
+        EXPECT_NEAR((ink.Left + ink.Right) / 2.0, 150, 2);
+        EXPECT_NEAR((ink.Top + ink.Bottom) / 2.0, 100, 4);
+        EXPECT_EQ(DrawText(*t, true), WhiteImage(300, 300));
+    }
+}
+
+TEST(Text, AStoredPromptReplacesTheDefault)
+{
+    auto t = Box(QString());
+    t->SetPlaceholderText(QStringLiteral("Vintage"));
+    EXPECT_EQ(t->DisplayText(), QStringLiteral("* Vintage *"));
+    t->SetText(QStringLiteral("2019"));
+    EXPECT_EQ(t->DisplayText(), QStringLiteral("2019"));
+}
+
+TEST(Text, AlignmentAcrossByInk)
+{
+    for (uint8_t align : {haLeft, haRight, haCentre}) {
+        auto t = Box(QStringLiteral("Merlot"));
+        t->SetHAlign(align);
+        const TRect ink = Ink(DrawText(*t, true));
+        ASSERT_GT(ink.Right, ink.Left);
+        switch (align) {
+        case haLeft:
+            EXPECT_NEAR(ink.Left, 50, 3);
+            break;
+        case haRight:
+            EXPECT_NEAR(ink.Right, 250, 3);
+            break;
+        default:
+            EXPECT_NEAR((ink.Left + ink.Right) / 2.0, 150, 2);
+        }
+    }
+}
+
+TEST(Text, AlignmentDownSetsTheOffset)
+{
+    auto t = Box(QStringLiteral("Syrah"));
+    DrawText(*t, true);
+    const int32_t lineHeight = t->GetTextHeight();
+    EXPECT_GT(lineHeight, 10);
+    EXPECT_EQ(t->GetTextOffset(), 0);
+    t->SetVAlign(vaMiddle);
+    DrawText(*t, true);
+    EXPECT_EQ(t->GetTextOffset(), 100 / 2 - lineHeight / 2);
+    t->SetVAlign(vaBottom);
+    const TRect ink = Ink(DrawText(*t, true));
+    EXPECT_EQ(t->GetTextOffset(), 100 - lineHeight);
+    EXPECT_LE(ink.Bottom, 150);
+    EXPECT_GT(ink.Top, 110);
+}
+
+TEST(Text, ALineBreakAtTheEndCountsALine)
+{
+    auto plain = Box(QStringLiteral("Rose"));
+    auto broken = Box(QStringLiteral("Rose\r\n"));
+    DrawText(*plain, true);
+    DrawText(*broken, true);
+    EXPECT_EQ(broken->GetTextHeight(), 2 * plain->GetTextHeight());
+}
+
+TEST(Text, TextTallerThanTheBoxIsCutAtItsBottom)
+{
+    QString tall;
+    for (int i = 0; i < 20; ++i)
+        tall += QStringLiteral("Line %1\r\n").arg(i);
+    for (uint8_t v : {vaTop, vaMiddle, vaBottom}) {
+        auto t = Box(tall);
+        t->SetVAlign(v);
+        const TRect ink = Ink(DrawText(*t, true));
+        EXPECT_EQ(t->GetTextHeight(), 100) << int(v);
+        EXPECT_EQ(t->GetTextOffset(), 0) << int(v);
+        EXPECT_LE(ink.Bottom, 150) << int(v);
+    }
+}
+
+TEST(Text, WordsWrapInsideTheBox)
+{
+    auto t = Box(QStringLiteral("Cabernet Sauvignon from the old vines on the south slope"));
+    const TRect ink = Ink(DrawText(*t, true));
+    EXPECT_GE(ink.Left, 49);
+    EXPECT_LE(ink.Right, 251);
+    EXPECT_GT(t->GetTextHeight(), 20); // more than one line
+}
+
+TEST(Text, AlignmentSettersRecordNothing)
+{
+    Tdrawlist doc;
+    auto owned = Box(QStringLiteral("Malbec"));
+    Tvnltext *t = owned.get();
+    doc.AddObject(std::move(owned));
+    doc.SetModified(false);
+    int reports = 0;
+    t->OnInvalidate = [&](Trectlist &) { ++reports; };
+    t->SetHAlign(haRight);
+    t->SetVAlign(vaBottom);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(reports, 0);
+    t->SetText(QStringLiteral("Malbec 2021"));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(t->ChangeName, QStringLiteral("text"));
+    t->Font.SetStyle(fsBold);
+    EXPECT_EQ(t->ChangeName, QStringLiteral("fontchanged"));
+}
+
+TEST(Text, TheTextAreaIsTheLinesNotTheWholeBox)
+{
+    auto t = Box(QStringLiteral("Pinot"));
+    DrawText(*t, true);
+    EXPECT_TRUE(t->TextAreaContains({100, 55}));
+    EXPECT_FALSE(t->TextAreaContains({100, 140}));
+    EXPECT_FALSE(t->TextAreaContains({50, 55})); // the edge is excluded
+}
+
+TEST(Text, ScaledFontFollowsTheView)
+{
+    auto t = Box(QStringLiteral("Gamay"));
+    t->Font.SetHeight(-20);
+    EXPECT_EQ(t->GetScaledFont().Height(), -20);
+    t->SetView(View, 0.2);
+    EXPECT_EQ(t->GetScaledFont().Height(), -40);
+    EXPECT_EQ(t->GetScaledFont().Charset(), DEFAULT_CHARSET);
+}
+
+TEST(Text, SelectionAddsAFocusFrame)
+{
+    auto t = Box(QStringLiteral("Pinot"));
+    t->SetSelected(true);
+    QImage image = WhiteImage(300, 300);
+    {
+        Tcanvas canvas(&image);
+        canvas.Brush().SetColor(clBlack);
+        t->DrawSelection(canvas, tlText); // no handles for this tool
+    }
+    // The dotted frame 2 pixels outside the box.
+    int dots = 0;
+    for (int x = 48; x < 252; ++x)
+        dots += PixelAt(image, x, 48) != clWhite;
+    EXPECT_GT(dots, 50);
+    EXPECT_LT(dots, 150);
+}
+
+TEST(TextRecord, RoundTripIsByteForByte)
+{
+    auto t = Box(QStringLiteral("Ch\u00e2teau Margaux\r\n2015"));
+    t->Font.SetColor(RGB(120, 10, 40));
+    t->Font.SetStyle(fsBold | fsItalic);
+    t->Font.SetCharset(0);
+    t->SetHAlign(haCentre);
+    t->SetVAlign(vaBottom);
+    const QByteArray bytes = RecordOf(*t);
+    EXPECT_EQ(uint8_t(bytes[0]), 2);
+    Tvnltext copy;
+    ReadRecordInto(copy, bytes);
+    EXPECT_EQ(copy.GetText(), t->GetText());
+    EXPECT_EQ(copy.Font.Name(), QStringLiteral("Liberation Sans"));
+    EXPECT_EQ(copy.Font.Height(), -14);
+    EXPECT_EQ(copy.GetHAlign(), haCentre);
+    EXPECT_EQ(copy.GetVAlign(), vaBottom);
+    QByteArray again = RecordOf(copy);
+    again.replace(11, 4, bytes.mid(11, 4));
+    EXPECT_EQ(again, bytes);
+}
+
+TEST(TextRecord, BodyLayout)
+{
+    auto t = Box(QStringLiteral("ab"));
+    t->Font.SetName(QStringLiteral("Arial"));
+    t->Font.SetPixelsPerInch(96);
+    t->SetHAlign(haRight);
+    t->SetVAlign(vaMiddle);
+    const QByteArray body = RecordOf(*t).mid(31);
+    EXPECT_EQ(body.left(6), QByteArray("\x02\0\0\0ab", 6));
+    EXPECT_EQ(body.mid(6, 9), QByteArray("\x05\0\0\0Arial", 9));
+    EXPECT_EQ(body.mid(15, 4), QByteArray("\x60\0\0\0", 4));
+    EXPECT_EQ(body.size(), 6 + 9 + 16 + 3);
+    EXPECT_EQ(body.right(2), QByteArray("\x01\x01", 2)); // VAlign, HAlign
+}
+
+TEST(TextRecord, DamagedLengthsReadWhatIsThere)
+{
+    auto t = Box(QStringLiteral("Riesling"));
+    QByteArray bytes = RecordOf(*t);
+    // The text claims a gigabyte: it takes what remains and the rest stays as it was.
+    bytes.replace(31, 4, QByteArray("\xFF\xFF\xFF\x3F", 4));
+    Tvnltext read;
+    read.Font.SetHeight(-33);
+    ReadRecordInto(read, bytes);
+    EXPECT_TRUE(read.GetText().startsWith(QStringLiteral("Riesling")));
+    EXPECT_EQ(read.Font.Height(), -33);
+}
+
+TEST(Text, UnchangedTextIsNotLaidOutAgain)
+{
+    auto t = Box(QStringLiteral("Tempranillo\r\nReserva"));
+    DrawText(*t, true);
+    const int64_t before = Ttextlayout::LayoutsMade();
+    DrawText(*t, true);
+    DrawText(*t, true);
+    EXPECT_EQ(Ttextlayout::LayoutsMade(), before);
+    t->SetText(QStringLiteral("Tempranillo\r\nGran Reserva"));
+    DrawText(*t, true);
+    EXPECT_GT(Ttextlayout::LayoutsMade(), before);
+    const int64_t afterText = Ttextlayout::LayoutsMade();
+    t->Font.SetStyle(fsBold);
+    DrawText(*t, true);
+    EXPECT_GT(Ttextlayout::LayoutsMade(), afterText);
+}
+
+TEST(Text, AFontTooSmallForTheScaleDrawsNothing)
+{
+    auto t = Box(QStringLiteral("Tiny"));
+    t->Font.SetHeight(-40); // 0.4 pixels at a tenth of zoom 1
+    QImage image = WhiteImage(300, 300);
+    {
+        Tcanvas canvas(&image);
+        t->Draw(canvas, View, true, View, 0.001);
+    }
+    EXPECT_EQ(image, WhiteImage(300, 300));
+    EXPECT_EQ(t->GetTextHeight(), 0);
+}
