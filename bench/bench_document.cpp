@@ -5,6 +5,7 @@
 #include "document/drawlist.h"
 #include "document/globals.h"
 #include "document/labeltemplate.h"
+#include "document/picture.h"
 #include "document/rectmath.h"
 #include "document/shape.h"
 #include "document/text.h"
@@ -12,7 +13,9 @@
 #include "platform/platform.h"
 #include "platform/textlayout.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
+#include <QPainter>
 #include <benchmark/benchmark.h>
 #include <random>
 
@@ -288,6 +291,174 @@ void RepaintShapes(benchmark::State &state)
     }
 }
 BENCHMARK(RepaintShapes)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+// A 12-megapixel photograph: smooth gradients with some detail, as a camera gives.
+const QImage &Photo()
+{
+    static const QImage photo = [] {
+        QImage image(4000, 3000, QImage::Format_RGB32);
+        std::mt19937 random(3);
+        std::uniform_int_distribution<int> noise(-6, 6);
+        for (int y = 0; y < image.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                line[x] = qRgb(std::clamp(x / 16 + noise(random), 0, 255), std::clamp(y / 12 + noise(random), 0, 255),
+                               std::clamp((x + y) / 28 + noise(random), 0, 255));
+        }
+        return image;
+    }();
+    return photo;
+}
+
+// A 4 by 3 inch picture of the photograph, viewed at zoom 2.5: 1000 by 750 pixels on screen.
+std::unique_ptr<Tvnlpic> PhotoPicture()
+{
+    auto p = std::make_unique<Tvnlpic>();
+    p->SetView({0, 0, 1280, 900}, 0.25);
+    p->SetBounds({0, 0, 4000, 3000});
+    p->SetPicture(Photo());
+    return p;
+}
+
+void PictureRecordWrite(benchmark::State &state)
+{
+    auto p = PhotoPicture();
+    qint64 size = 0;
+    for (auto _ : state) {
+        QBuffer record;
+        record.open(QIODevice::WriteOnly);
+        p->WriteToStream(record);
+        size = record.size();
+    }
+    state.counters["bytes"] = double(size);
+}
+BENCHMARK(PictureRecordWrite)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void PictureRecordRead(benchmark::State &state)
+{
+    QBuffer record;
+    record.open(QIODevice::ReadWrite);
+    PhotoPicture()->WriteToStream(record);
+    for (auto _ : state) {
+        Tvnlpic read;
+        record.seek(0);
+        read.ReadFromStream(record);
+        benchmark::DoNotOptimize(read.GetPicture().constBits());
+    }
+}
+BENCHMARK(PictureRecordRead)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void DrawPhoto(Tvnlpic &p, QImage &target, bool draft)
+{
+    Tcanvas canvas(&target);
+    const TRect view{0, 0, 1280, 900};
+    if (draft)
+        p.DrawDraft(canvas, view, view, 0.25);
+    else
+        p.Draw(canvas, view, false, view, 0.25);
+}
+
+void PictureCacheRebuild(benchmark::State &state)
+{
+    auto p = PhotoPicture();
+    QImage target(1280, 900, QImage::Format_RGB32);
+    DrawPhoto(*p, target, false);
+    for (auto _ : state) {
+        p->Changed();
+        DrawPhoto(*p, target, false);
+    }
+    state.counters["cache_width"] = p->GetScaledCache().Width();
+}
+BENCHMARK(PictureCacheRebuild)->Unit(benchmark::kMillisecond);
+
+void PictureDraftCacheRebuild(benchmark::State &state)
+{
+    auto p = PhotoPicture();
+    p->SetDraft(true);
+    QImage target(1280, 900, QImage::Format_RGB32);
+    DrawPhoto(*p, target, true);
+    for (auto _ : state) {
+        p->Changed();
+        DrawPhoto(*p, target, true);
+    }
+    state.counters["cache_width"] = p->GetScaledCache().Width();
+}
+BENCHMARK(PictureDraftCacheRebuild)->Unit(benchmark::kMillisecond);
+
+void PicturePaintFromCache(benchmark::State &state)
+{
+    auto p = PhotoPicture();
+    QImage target(1280, 900, QImage::Format_RGB32);
+    DrawPhoto(*p, target, false);
+    for (auto _ : state)
+        DrawPhoto(*p, target, false);
+}
+BENCHMARK(PicturePaintFromCache)->Unit(benchmark::kMillisecond);
+
+// The bytes a picture holds after SetPicture, against the decoded photograph's own size.
+void PictureMemory(benchmark::State &state)
+{
+    const qsizetype decoded = Photo().sizeInBytes();
+    for (auto _ : state) {
+        auto p = PhotoPicture();
+        QImage target(1280, 900, QImage::Format_RGB32);
+        DrawPhoto(*p, target, false);
+        const qsizetype held = p->MemoryHeld();
+        state.counters["held_over_decoded"] = double(held) / double(decoded);
+    }
+}
+BENCHMARK(PictureMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+// One drag of a selected object: press, 100 moves, release, recorded for undo.
+void DragWithUndo(benchmark::State &state)
+{
+    TEditorScene scene;
+    Tdrawobj *dragged = scene.Project.GetSelectedObject();
+    for (auto _ : state) {
+        scene.Project.BeginUndoGroup();
+        for (int m = 0; m < 100; ++m)
+            dragged->SetLeft(dragged->Left() + (m % 2 ? 7 : -7));
+        scene.Project.EndUndoGroup();
+    }
+}
+BENCHMARK(DragWithUndo)->Unit(benchmark::kMicrosecond);
+
+void UndoAndRedoADrag(benchmark::State &state)
+{
+    TEditorScene scene;
+    Tdrawobj *dragged = scene.Project.GetSelectedObject();
+    scene.Project.BeginUndoGroup();
+    for (int m = 0; m < 100; ++m)
+        dragged->SetLeft(dragged->Left() + 3);
+    scene.Project.EndUndoGroup();
+    for (auto _ : state) {
+        scene.Project.Undo();
+        scene.Project.Redo();
+    }
+}
+BENCHMARK(UndoAndRedoADrag)->Unit(benchmark::kMicrosecond);
+
+// 40 groups of five objects each, then one more group: the oldest is trimmed.
+void TrimFortyGroups(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        Tdrawlist doc;
+        std::vector<Tdrawobj *> objects;
+        for (int i = 0; i < 5; ++i) {
+            auto o = std::make_unique<Tdrawobj>();
+            objects.push_back(o.get());
+            doc.AddObject(std::move(o));
+        }
+        state.ResumeTiming();
+        for (int g = 0; g < 41; ++g) {
+            doc.BeginUndoGroup();
+            for (Tdrawobj *o : objects)
+                o->SetLeft(o->Left() + 1);
+            doc.EndUndoGroup();
+        }
+        benchmark::DoNotOptimize(doc.GetUndoList().GroupCount());
+    }
+}
+BENCHMARK(TrimFortyGroups)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char **argv)

@@ -15,6 +15,7 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 
@@ -24,10 +25,14 @@ namespace {
 // the same zlib). Measured on the images of bench/bench_codecs.cpp (numbers there): the
 // adaptive choice among all five filters gives the smallest photos, 5% below any single
 // filter; on a flat drawing such as a thumbnail no filter at all would save a few hundred
-// bytes. Level 6 is zlib's default; 4 is 2.5 times faster on photos and up to 9% larger,
-// 9 is 10% smaller on smooth photos and 20 times slower.
-constexpr int CompressionLevel = 6;
+// bytes. Level 6 is zlib's default, and the level of thumbnails; 4 is 2.5 times faster on
+// photos and up to 9% larger, 9 is 10% smaller on smooth photos and 20 times slower. The
+// level is the caller's choice (pictures are written faster).
 constexpr int Filters = PNG_ALL_FILTERS;
+// At the fast levels one cheap filter: choosing among five for every row, and undoing Paeth
+// when reading, cost more than they save on large photographs.
+constexpr int FastLevel = 3;
+constexpr int FastFilters = PNG_FILTER_SUB;
 
 // The largest expansion a deflate stream can reach is 1032 to 1: a 258-byte match coded in
 // two bits (one for the length symbol, one for the distance). Every other part of the stream
@@ -101,6 +106,7 @@ struct TPngWriteJob {
     png_uint_32 Width;
     png_uint_32 Height;
     bool KeepAlpha;
+    int Level;
 };
 
 // Writes the whole PNG through the callbacks. Plain values only: libpng may jump back here.
@@ -113,8 +119,8 @@ bool PngWrite(png_structp png, png_infop info, const TPngWriteJob *job)
     png_set_IHDR(png, info, job->Width, job->Height, 8,
                  job->KeepAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, CompressionLevel);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, Filters);
+    png_set_compression_level(png, job->Level);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, job->Level <= FastLevel ? FastFilters : Filters);
     png_write_info(png, info);
     // The rows are QImage pixels as they lie in memory; libpng reorders them to RGB(A).
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
@@ -288,7 +294,7 @@ QString Damaged(const char *message)
 
 } // namespace
 
-QByteArray EncodePng(const QImage &image, bool keepAlpha)
+QByteArray EncodePng(const QImage &image, bool keepAlpha, int level)
 {
     if (image.isNull())
         return {};
@@ -314,7 +320,7 @@ QByteArray EncodePng(const QImage &image, bool keepAlpha)
     png_set_write_fn(structs.Png, &target, PngWriteFn, PngFlushFn);
 
     const TPngWriteJob job{source.constBits(), source.bytesPerLine(), png_uint_32(source.width()),
-                           png_uint_32(source.height()), keepAlpha};
+                           png_uint_32(source.height()), keepAlpha, std::clamp(level, 0, 9)};
     if (!PngWrite(structs.Png, structs.Info, &job))
         return {};
     return out;

@@ -15,7 +15,10 @@ constexpr qint64 MaxPngPixels = qint64(1) << 28;
 // channels). With keepAlpha an 8-bit RGBA PNG instead, with straight (not premultiplied)
 // alpha. Formats other than 32-bit RGB are converted to ARGB32 first. The file holds IHDR,
 // IDAT and IEND only. A null image (or running out of memory) gives an empty array.
-QByteArray EncodePng(const QImage &image, bool keepAlpha = false);
+// level is zlib's compression level: the default suits thumbnails; large pictures are written
+// faster at a lower one.
+constexpr int DefaultPngLevel = 6;
+QByteArray EncodePng(const QImage &image, bool keepAlpha = false, int level = DefaultPngLevel);
 
 // Decodes PNG bytes into a 32-bit image (QImage::Format_ARGB32): every bit depth, colour
 // type, palette, tRNS transparency and interlacing, 16-bit samples rounded to 8 bits. On

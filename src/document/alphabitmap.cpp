@@ -23,6 +23,15 @@ void Talphabitmap::SetSize(int32_t w, int32_t h)
     Recreate();
 }
 
+void Talphabitmap::Assign(const QImage &image)
+{
+    FCanvas.Unbind();
+    const bool words = image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_RGB32;
+    Image = words ? image : image.convertToFormat(QImage::Format_ARGB32);
+    RequestedWidth = Image.width();
+    RequestedHeight = Image.height();
+}
+
 void Talphabitmap::Recreate()
 {
     // The painter is ended first, which flushes what it drew, before its image goes away.

@@ -22,6 +22,9 @@ public:
     void SetHeight(int32_t h);
     // Both sides at once, re-creating once.
     void SetSize(int32_t w, int32_t h);
+    // Takes the pixels of a 32-bit image (ARGB32 or RGB32), sharing them rather than copying
+    // while neither side writes; any other format is converted.
+    void Assign(const QImage &image);
 
     int32_t Width() const { return Image.width(); }
     int32_t Height() const { return Image.height(); }

@@ -3,6 +3,8 @@
 #include "document/globals.h"
 #include "document/labeltemplate.h"
 #include "document/objectfactory.h"
+#include "document/picture.h"
+#include "document/text.h"
 #include "platform/errors.h"
 #include "platform/messages.h"
 #include "platform/rnd.h"
@@ -153,6 +155,7 @@ void Tdrawlist::SetLabelRect(const TRect &rect)
 {
     LabelRect = rect;
     LabelOrigin = {rect.Left, rect.Top};
+    LabelWidthUnits = rect.Right - rect.Left;
 }
 
 double Tdrawlist::UnitsPerInchX() const
@@ -413,6 +416,23 @@ void Tdrawlist::CopyObjects(const Tdrawlist &source, bool selectedOnly)
     }
 }
 
+void Tdrawlist::MakePlaceholders()
+{
+    for (auto &o : Objects) {
+        if (auto *text = dynamic_cast<Tvnltext *>(o.get())) {
+            text->SetPlaceholderText(text->GetText());
+            text->SetText(QString());
+        }
+    }
+}
+
+void Tdrawlist::SetPictureCacheLimit(int32_t limit)
+{
+    for (auto &o : Objects)
+        if (auto *picture = dynamic_cast<Tvnlpic *>(o.get()))
+            picture->SetCacheLimit(limit);
+}
+
 std::unique_ptr<Tdrawobj> Tdrawlist::ReadObject(QIODevice &stream)
 {
     uint8_t code = 0;
@@ -430,9 +450,3 @@ std::unique_ptr<Tdrawobj> Tdrawlist::ReadObject(QIODevice &stream)
     return object;
 }
 
-void Tdrawlist::RecordUndo(Tdrawobj * /*object*/, uint8_t /*kind*/)
-{
-    // Only the first step of undo recording for now: the document has changed.
-    // Taking the snapshot into the undo history comes with the undo list.
-    SetModified(true);
-}

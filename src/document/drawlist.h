@@ -6,6 +6,7 @@
 #include "document/alphabitmap.h"
 #include "document/drawobj.h"
 #include "document/rectmath.h"
+#include "document/undolevel.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -79,10 +80,34 @@ public:
     Tdrawobj *ObjectAt(const TPoint &p, bool skipSelected) const;
     int32_t MoveInOrder(Tdrawobj *object, int32_t step, int32_t base, bool absolute);
     void CopyObjects(const Tdrawlist &source, bool selectedOnly);
+    // Every text box's text becomes its prompt and the box is emptied (a new project from a
+    // template).
+    void MakePlaceholders();
+    // The cache limit of every picture (0: none).
+    void SetPictureCacheLimit(int32_t limit);
 
     // One object list entry: the type code byte and the framed record. None at the end of
     // the stream, at the list's end mark 255 and for unknown codes.
     static std::unique_ptr<Tdrawobj> ReadObject(QIODevice &stream);
+
+    // Undo. Every announced change of an object is recorded as a level before it is applied;
+    // the levels between two closings of the group undo together, the newest 40 groups kept.
+    void BeginUpdate();
+    void EndUpdate();
+    int32_t BeginUndoGroup();
+    int32_t EndUndoGroup();
+    void CloseUndoGroup();
+    void Undo();
+    // Applies again the group undone last; a new change drops what was undone.
+    void Redo();
+    Tundolist &GetUndoList() { return UndoList; }
+
+    // Clipboard. Copies the primary selection; true when exactly one object is selected.
+    bool CopySelected(bool onlyAsk);
+    // Creates an object from what the clipboard holds (text first, then a picture, a shape, a
+    // symbol) at point, selected, stepped 100 units away from objects with the same bounds.
+    // kind names what it holds ("Text", "Image", "Shape", "Symbol"), empty for nothing usable.
+    void Paste(const TPoint &point, bool onlyAsk, QString &kind);
 
     // Dirty-rectangle bookkeeping: every change adds screen rectangles and raises OnChange.
     void Invalidate(bool all);
@@ -134,6 +159,7 @@ public:
     bool DraftAll = false;
     QBuffer ThumbnailStream;
     QImage ThumbnailBitmap;
+    Tundolist UndoList{40};
     int32_t UndoGroupDepth = 0;
     int32_t UpdateDepth = 0;
     QString TemplateFile;
@@ -164,6 +190,8 @@ protected:
     void RecordUndo(Tdrawobj *object, uint8_t kind);
 
     void WireEvents(Tdrawobj &object);
+    // The object a level's bytes describe, read from offset 1 (its type code at offset 0).
+    std::unique_ptr<Tdrawobj> ObjectFromLevel(Tundolevel &level, const QByteArray &bytes, const QImage &image);
 
     std::vector<std::unique_ptr<Tdrawobj>> Objects;
     TRect LabelRect;

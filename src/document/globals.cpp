@@ -1,7 +1,26 @@
 #include "document/globals.h"
 
+#include "document/alphabitmap.h"
+#include "platform/clipboard.h"
+
+#include <memory>
+
 TPoint OutputOrigin;
 TPoint LabelOrigin;
+int32_t LabelWidthUnits = 0;
+int ShapeClipboardFormat = 0;
+int SymbolClipboardFormat = 0;
+
+namespace {
+std::unique_ptr<Talphabitmap> TheScratchBitmap;
+}
+
+Talphabitmap &ScratchBitmap()
+{
+    if (!TheScratchBitmap)
+        TheScratchBitmap = std::make_unique<Talphabitmap>();
+    return *TheScratchBitmap;
+}
 int32_t ObjectSerial = 0;
 int32_t ThumbnailWidth = DefaultThumbnailWidth;
 
@@ -9,6 +28,10 @@ void InitDocumentModule()
 {
     OutputOrigin = {};
     LabelOrigin = {};
+    LabelWidthUnits = 0;
+    TheScratchBitmap = std::make_unique<Talphabitmap>();
     ObjectSerial = 0;
+    ShapeClipboardFormat = TheClipboard().RegisterFormat(QStringLiteral("application/x-ambrelo-shape"));
+    SymbolClipboardFormat = TheClipboard().RegisterFormat(QStringLiteral("application/x-ambrelo-symbol"));
     ThumbnailWidth = DefaultThumbnailWidth;
 }

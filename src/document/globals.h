@@ -8,14 +8,25 @@
 // Subtracted by every object coordinate conversion: (0, 0) except while a document paints
 // for output, when it is the label's top-left.
 extern TPoint OutputOrigin;
-// The top-left of the label rectangle last given to SetLabelRect by any document.
+// The top-left of the label rectangle last given to SetLabelRect by any document, and that
+// rectangle's width in document units (pictures size themselves to fit it).
 extern TPoint LabelOrigin;
+extern int32_t LabelWidthUnits;
 // The serial number the next drawing object takes as its Id.
 extern int32_t ObjectSerial;
 // Width in pixels of the thumbnails documents make: 152 at start-up; the open dialog's
 // preview sets it to the width of its preview image.
 extern int32_t ThumbnailWidth;
 constexpr int32_t DefaultThumbnailWidth = 152;
+
+// The private clipboard formats, registered by InitDocumentModule.
+extern int ShapeClipboardFormat;
+extern int SymbolClipboardFormat;
+
+class Talphabitmap;
+// The image tool's icon, drawn in the middle of an empty picture; the main window renders it
+// at start-up. Made by InitDocumentModule.
+Talphabitmap &ScratchBitmap();
 
 // Resets the globals; main() and the test main call it once after InitPlatform.
 void InitDocumentModule();

@@ -1,9 +1,12 @@
 #include "document/shape.h"
 
+#include "document/globals.h"
 #include "platform/canvas.h"
+#include "platform/clipboard.h"
 #include "platform/rnd.h"
 #include "platform/streams.h"
 
+#include <QBuffer>
 #include <cmath>
 #include <numbers>
 
@@ -118,6 +121,30 @@ void Tvnlshape::PenOrBrushChanged()
 bool Tvnlshape::KeepsAspect() const
 {
     return ShapeStyle != ssVerticalLine && ShapeStyle != ssHorizontalLine;
+}
+
+bool Tvnlshape::CanPaste() const
+{
+    return TheClipboard().HasFormat(ShapeClipboardFormat);
+}
+
+void Tvnlshape::PasteFromClipboard(int32_t format)
+{
+    // The copied shape's whole record, its bounds included.
+    QBuffer data;
+    data.open(QIODevice::ReadWrite);
+    TheClipboard().savetomemstream(format == -1 ? ShapeClipboardFormat : format, data);
+    if (data.size() > 0)
+        ReadRecordBlock(data, false);
+}
+
+void Tvnlshape::CopyToClipboard(int32_t format)
+{
+    TheClipboard().Clear();
+    QBuffer data;
+    data.open(QIODevice::ReadWrite);
+    WriteRecordBlock(data);
+    TheClipboard().loadfrommemstream(format == -1 ? ShapeClipboardFormat : format, data);
 }
 
 void Tvnlshape::SetBounds(const TRect &rect)

@@ -53,6 +53,9 @@ public:
     bool KeepsAspect() const override;
     void ResetCaches() override { VerticesValid = false; }
     bool CanCopy() const override { return true; }
+    bool CanPaste() const override;
+    void PasteFromClipboard(int32_t format) override;
+    void CopyToClipboard(int32_t format) override;
     void SetBounds(const TRect &rect) override;
     void SetView(const TRect &viewport, double scale) override;
     void DrawDraft(Tcanvas &canvas, const TRect &clip, const TRect &viewport, double scale) override;

@@ -1,6 +1,7 @@
 #include "document/text.h"
 
 #include "platform/canvas.h"
+#include "platform/clipboard.h"
 #include "platform/rnd.h"
 #include "platform/streams.h"
 #include "platform/stringstream.h"
@@ -120,6 +121,22 @@ uint32_t Tvnltext::DrawingFormat() const
     default:
         return TextFormat;
     }
+}
+
+bool Tvnltext::CanPaste() const
+{
+    return TheClipboard().HasFormat(CF_TEXT);
+}
+
+void Tvnltext::PasteFromClipboard(int32_t /*format*/)
+{
+    SetText(TheClipboard().Text());
+    ReportChange();
+}
+
+void Tvnltext::CopyToClipboard(int32_t /*format*/)
+{
+    TheClipboard().SetText(Text);
 }
 
 void Tvnltext::DrawSelection(Tcanvas &canvas, int32_t tool)

@@ -48,6 +48,10 @@ public:
     // Base
     void DrawSelection(Tcanvas &canvas, int32_t tool) override;
     bool CanCopy() const override { return true; }
+    bool CanPaste() const override;
+    // Replaces the whole text with the clipboard's.
+    void PasteFromClipboard(int32_t format) override;
+    void CopyToClipboard(int32_t format) override;
     void DrawDraft(Tcanvas &canvas, const TRect &clip, const TRect &viewport, double scale) override;
     void Draw(Tcanvas &canvas, const TRect &clip, bool output, const TRect &viewport, double scale) override;
     void DrawOverhang(Tcanvas &canvas, const TRect &clip, const TRect &labelRect, const TRect &viewport,

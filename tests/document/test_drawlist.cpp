@@ -2,6 +2,8 @@
 #include "document/drawlist.h"
 #include "document/globals.h"
 #include "document/labeltemplate.h"
+#include "document/picture.h"
+#include "document/text.h"
 #include "platform/streams.h"
 
 #include <QBuffer>
@@ -378,4 +380,31 @@ TEST(DrawList, IdsAreSerialAndFoundById)
     EXPECT_EQ(t.doc.FindById(t.objects[1]->Id), t.objects[1]);
     EXPECT_EQ(t.doc.FindById(-1), nullptr);
     EXPECT_EQ(t.doc.IndexOfObject(nullptr), -1);
+}
+
+TEST(DrawList, PlaceholdersFromTheTemplatesTexts)
+{
+    Tdrawlist doc;
+    auto text = std::make_unique<Tvnltext>();
+    Tvnltext *t = text.get();
+    text->SetText(QStringLiteral("Estate Bottled"));
+    doc.AddObject(std::move(text));
+    doc.AddObject(std::make_unique<Tdrawobj>());
+    doc.MakePlaceholders();
+    EXPECT_TRUE(t->GetText().isEmpty());
+    EXPECT_EQ(t->GetPlaceholderText(), QStringLiteral("* Estate Bottled *"));
+    Tundolist &history = doc.GetUndoList();
+    EXPECT_EQ(history.GetLevel(history.Count() - 1).Kind, ckProperty); // emptying is one undo level
+}
+
+TEST(DrawList, PictureCacheLimitReachesEveryPicture)
+{
+    Tdrawlist doc;
+    auto picture = std::make_unique<Tvnlpic>();
+    Tvnlpic *p = picture.get();
+    doc.AddObject(std::move(picture));
+    doc.SetPictureCacheLimit(300);
+    EXPECT_EQ(p->GetCacheLimit(), 300);
+    doc.SetPictureCacheLimit(0);
+    EXPECT_EQ(p->GetCacheLimit(), NoCacheLimit);
 }

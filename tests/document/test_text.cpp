@@ -183,18 +183,20 @@ TEST(Text, AlignmentSettersRecordNothing)
     Tvnltext *t = owned.get();
     doc.AddObject(std::move(owned));
     doc.SetModified(false);
+    const int32_t levels = doc.GetUndoList().Count();
     int reports = 0;
     t->OnInvalidate = [&](Trectlist &) { ++reports; };
     t->SetHAlign(haRight);
     t->SetVAlign(vaBottom);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(reports, 0);
+    EXPECT_EQ(doc.GetUndoList().Count(), levels);
     t->SetText(QStringLiteral("Malbec 2021"));
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(reports, 1);
-    EXPECT_EQ(t->ChangeName, QStringLiteral("text"));
-    t->Font.SetStyle(fsBold);
-    EXPECT_EQ(t->ChangeName, QStringLiteral("fontchanged"));
+    EXPECT_EQ(doc.GetUndoList().Count(), levels + 1);
+    t->Font.SetStyle(fsBold); // another announced property change outside a gesture
+    EXPECT_EQ(doc.GetUndoList().Count(), levels + 2);
 }
 
 TEST(Text, TheTextAreaIsTheLinesNotTheWholeBox)

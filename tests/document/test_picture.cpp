@@ -1,0 +1,355 @@
+// Pictures: their default size, the scaled cache and when it survives, the automatic and
+// draft limits, the record with its image kinds, undo levels without image data, and drawing.
+
+#include "codecs/png.h"
+#include "common/testsupport.h"
+#include "document/drawlist.h"
+#include "document/globals.h"
+#include "document/picture.h"
+#include "document/undolevel.h"
+#include "platform/canvas.h"
+#include "platform/errors.h"
+#include "platform/streams.h"
+
+#include <QBuffer>
+#include <gmock/gmock.h>
+
+namespace {
+const TRect View{0, 0, 400, 400};
+
+QImage Filled(int w, int h, QRgb colour)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// Left half red, right half blue.
+QImage Halves(int w, int h)
+{
+    QImage image = Filled(w, h, qRgb(255, 0, 0));
+    for (int y = 0; y < h; ++y)
+        for (int x = w / 2; x < w; ++x)
+            image.setPixel(x, y, qRgb(0, 0, 255));
+    return image;
+}
+
+std::unique_ptr<Tvnlpic> PictureAt(const TRect &bounds, const QImage &image, double scale = 0.1)
+{
+    auto p = std::make_unique<Tvnlpic>();
+    p->SetView(View, scale);
+    p->SetBounds(bounds);
+    p->SetPicture(image);
+    return p;
+}
+
+QImage DrawPicture(Tvnlpic &p, bool output, double scale = 0.1)
+{
+    QImage image = WhiteImage(400, 400);
+    Tcanvas canvas(&image);
+    p.Draw(canvas, View, output, View, scale);
+    return image;
+}
+
+void ReadRecordInto(Tdrawobj &o, const QByteArray &bytes)
+{
+    QBuffer b;
+    b.setData(bytes);
+    b.open(QIODevice::ReadOnly);
+    o.ReadFromStream(b);
+}
+
+QByteArray Int32Bytes(int32_t v)
+{
+    QBuffer b;
+    b.open(QIODevice::WriteOnly);
+    WriteInt32(b, v);
+    return b.data();
+}
+
+struct LabelWidth {
+    int32_t Saved = LabelWidthUnits;
+    explicit LabelWidth(int32_t units) { LabelWidthUnits = units; }
+    ~LabelWidth() { LabelWidthUnits = Saved; }
+};
+} // namespace
+
+TEST(Picture, DefaultSizeIsTheLargestOfferedReductionThatFits)
+{
+    LabelWidth label(2000);
+    struct Case {
+        int w, h;
+        TPoint expected;
+    };
+    const Case cases[] = {
+        {300, 200, {1500, 1000}}, // 50 %
+        {100, 100, {1000, 1000}}, // natural size
+        {250, 100, {1875, 750}},  // 75 %
+        {4000, 3000, {2000, 1500}}, // 5 %
+    };
+    for (const Case &c : cases) {
+        Tvnlpic p;
+        p.SetPicture(Filled(c.w, c.h, qRgb(1, 2, 3)));
+        EXPECT_EQ(p.GetDefaultSize(), c.expected) << c.w << "x" << c.h;
+    }
+    Tvnlpic empty;
+    EXPECT_EQ(empty.GetDefaultSize(), (TPoint{1000, 1000}));
+}
+
+TEST(Picture, ResetAspectFollowsTheImage)
+{
+    auto p = PictureAt({0, 0, 3000, 3000}, Filled(300, 100, qRgb(1, 2, 3)));
+    EXPECT_DOUBLE_EQ(p->AspectRatio, 1.0 / 3);
+    p->ResetAspect();
+    EXPECT_EQ(p->Bounds, (TRect{0, 0, 3000, 1000}));
+    auto tall = PictureAt({0, 0, 3000, 3000}, Filled(100, 300, qRgb(1, 2, 3)));
+    tall->ResetAspect();
+    EXPECT_EQ(tall->Bounds, (TRect{0, 0, 1000, 3000}));
+}
+
+TEST(Picture, TheCacheSurvivesMovesAndResizesWithinAStep)
+{
+    auto p = PictureAt({1000, 1000, 2000, 2000}, Halves(50, 50));
+    DrawPicture(*p, false);
+    ASSERT_TRUE(p->IsCacheValid());
+    p->SetBounds({1500, 1200, 2500, 2200}); // a move
+    EXPECT_TRUE(p->IsCacheValid());
+    p->SetBounds({1500, 1200, 2501, 2200}); // 1000 -> 1001: the same step of 2
+    EXPECT_TRUE(p->IsCacheValid());
+    p->SetBounds({1500, 1200, 2502, 2200}); // 1001 -> 1002: the next step
+    EXPECT_FALSE(p->IsCacheValid());
+    DrawPicture(*p, false);
+    p->SetView({50, 50, 400, 400}, 0.1); // scrolling keeps it
+    EXPECT_TRUE(p->IsCacheValid());
+    p->SetView(View, 0.2); // zooming does not
+    EXPECT_FALSE(p->IsCacheValid());
+}
+
+TEST(Picture, DraftDrawsFromASmallCache)
+{
+    auto p = PictureAt({0, 0, 20000, 10000}, Halves(64, 32), 0.1); // 2000 by 1000 pixels
+    p->SetDraft(true);
+    QImage image = WhiteImage(400, 400);
+    {
+        Tcanvas canvas(&image);
+        p->DrawDraft(canvas, View, View, 0.1);
+    }
+    EXPECT_EQ(p->GetScaledCache().Width(), 256);
+    EXPECT_EQ(p->GetScaledCache().Height(), 128);
+    EXPECT_EQ(PixelAt(image, 100, 100), RGB(255, 0, 0));
+    p->SetDraft(false);
+    EXPECT_EQ(p->GetCacheLimit(), NoCacheLimit);
+    EXPECT_FALSE(p->IsCacheValid());
+}
+
+TEST(Picture, TheAutomaticLimitComesFromTheSizeWhenPrinting)
+{
+    struct Case {
+        TRect bounds;
+        int32_t limit;
+    };
+    const Case cases[] = {{{0, 0, 3000, 1000}, 1024}, {{0, 0, 1500, 1000}, 600}, {{0, 0, 2000, 2000}, 800}};
+    for (const Case &c : cases) {
+        auto p = PictureAt(c.bounds, Halves(40, 20), 0.6);
+        p->SetCacheLimit(AutomaticCacheLimit);
+        DrawPicture(*p, false, 0.6);
+        EXPECT_EQ(p->GetCacheLimit(), AutomaticCacheLimit); // only output sets it
+        DrawPicture(*p, true, 0.6);
+        EXPECT_EQ(p->GetCacheLimit(), c.limit);
+        EXPECT_LE(std::max(p->GetScaledCache().Width(), p->GetScaledCache().Height()), c.limit);
+    }
+}
+
+TEST(Picture, DrawsTheImageStretchedToItsBounds)
+{
+    auto p = PictureAt({1000, 1000, 3000, 2000}, Halves(40, 20)); // pixels 100 .. 300, 100 .. 200
+    const QImage image = DrawPicture(*p, true);
+    EXPECT_EQ(PixelAt(image, 110, 150), RGB(255, 0, 0));
+    EXPECT_EQ(PixelAt(image, 290, 150), RGB(0, 0, 255));
+    EXPECT_EQ(PixelAt(image, 99, 150), clWhite);
+    EXPECT_EQ(PixelAt(image, 300, 150), clWhite);
+}
+
+TEST(Picture, OnlyThePartInsideTheClipIsCopied)
+{
+    auto p = PictureAt({1000, 1000, 3000, 2000}, Halves(40, 20));
+    QImage image = WhiteImage(400, 400);
+    {
+        Tcanvas canvas(&image);
+        p->Draw(canvas, {0, 0, 150, 400}, true, View, 0.1);
+    }
+    EXPECT_EQ(PixelAt(image, 140, 150), RGB(255, 0, 0));
+    EXPECT_EQ(PixelAt(image, 160, 150), clWhite);
+}
+
+TEST(Picture, TheOverhangShowsTheImageTintedBlue)
+{
+    auto p = PictureAt({1000, 1000, 3000, 2000}, Filled(40, 20, qRgb(255, 0, 0)));
+    QImage image = DrawPicture(*p, false);
+    {
+        Tcanvas canvas(&image);
+        p->DrawOverhang(canvas, View, {2000, 0, 9000, 9000}, View, 0.1);
+    }
+    const TColor tinted = PixelAt(image, 150, 150);
+    EXPECT_NEAR(GetRValue(tinted), 136, 2);
+    EXPECT_NEAR(GetBValue(tinted), 119, 2);
+    EXPECT_EQ(PixelAt(image, 250, 150), RGB(255, 0, 0)); // inside the label
+}
+
+TEST(Picture, AnEmptyPictureShowsThePlaceholderOnScreenOnly)
+{
+    Tvnlpic p;
+    p.SetView(View, 0.1);
+    p.SetBounds({1000, 1000, 2000, 2000});
+    EXPECT_EQ(PixelAt(DrawPicture(p, false), 150, 150), ColorToRGB(clBtnFace));
+    EXPECT_FALSE(p.IsCacheValid()); // redrawn every time
+    EXPECT_EQ(DrawPicture(p, true), WhiteImage(400, 400));
+}
+
+TEST(Picture, TransparencyIsFlattenedOntoWhiteAndOpaqueImagesAreShared)
+{
+    QImage translucent(4, 4, QImage::Format_ARGB32);
+    translucent.fill(qRgba(0, 0, 0, 0));
+    Tvnlpic p;
+    p.SetPicture(translucent);
+    EXPECT_EQ(p.GetPicture().pixel(1, 1), qRgb(255, 255, 255));
+    EXPECT_FALSE(p.GetPicture().hasAlphaChannel());
+
+    const QImage photo = Filled(64, 48, qRgb(9, 8, 7));
+    p.SetPicture(photo);
+    EXPECT_EQ(p.GetPicture().constBits(), photo.constBits());
+}
+
+TEST(PictureRecord, RoundTripKeepsThePixelsAsPng)
+{
+    const QImage image = Halves(30, 20);
+    auto p = PictureAt({0, 0, 3000, 2000}, image);
+    const QByteArray bytes = RecordOf(*p);
+    EXPECT_EQ(uint8_t(bytes[0]), 3);
+    EXPECT_EQ(bytes.mid(31, 4), Int32Bytes(pkPng));
+    EXPECT_EQ(bytes.mid(35, 8), QByteArray("\x89PNG\r\n\x1a\n"));
+    EXPECT_EQ(bytes.right(4), Int32Bytes(int32_t(0xDEADBEEF)));
+    Tvnlpic read;
+    ReadRecordInto(read, bytes);
+    EXPECT_EQ(read.GetPicture(), image);
+}
+
+TEST(PictureRecord, NoImageIsKindZero)
+{
+    Tvnlpic p;
+    const QByteArray bytes = RecordOf(p);
+    EXPECT_EQ(bytes.size(), 31 + 4 + 32);
+    Tvnlpic read;
+    read.SetPicture(Filled(3, 3, qRgb(1, 1, 1)));
+    ReadRecordInto(read, bytes);
+    EXPECT_TRUE(read.GetPicture().isNull());
+    EXPECT_EQ(RecordOf(read).mid(31), bytes.mid(31));
+}
+
+TEST(PictureRecord, OtherKindsAndOlderBitmapRecords)
+{
+    const QImage image = Halves(12, 6);
+    QByteArray bmp;
+    {
+        QBuffer b(&bmp);
+        b.open(QIODevice::WriteOnly);
+        image.save(&b, "BMP");
+    }
+    QByteArray jpeg;
+    {
+        QBuffer b(&jpeg);
+        b.open(QIODevice::WriteOnly);
+        image.save(&b, "JPG", 100);
+    }
+    const QByteArray header = RecordOf(Tvnlpic()).left(31);
+    Tvnlpic fromBmp;
+    ReadRecordInto(fromBmp, header + Int32Bytes(pkBitmap) + bmp);
+    EXPECT_EQ(fromBmp.GetPicture(), image);
+
+    // A JPEG becomes PNG data when written again, with the decoded pixels.
+    Tvnlpic fromJpeg;
+    ReadRecordInto(fromJpeg, header + Int32Bytes(pkJpeg) + jpeg);
+    ASSERT_EQ(fromJpeg.GetPicture().size(), image.size());
+    const QByteArray again = RecordOf(fromJpeg);
+    EXPECT_EQ(again.mid(31, 4), Int32Bytes(pkPng));
+    Tvnlpic reread;
+    ReadRecordInto(reread, again);
+    EXPECT_EQ(reread.GetPicture(), fromJpeg.GetPicture());
+
+    // An unknown kind: the bitmap starts with the kind field's last byte ("B" of "BM" there).
+    Tvnlpic old;
+    ReadRecordInto(old, header + QByteArray("\0\0\0", 3) + bmp);
+    EXPECT_EQ(old.GetPicture(), image);
+}
+
+TEST(PictureRecord, DamagedImageDataRaises)
+{
+    auto p = PictureAt({0, 0, 3000, 2000}, Halves(30, 20));
+    QByteArray bytes = RecordOf(*p);
+    bytes[31 + 4 + 40] = char(bytes[31 + 4 + 40] ^ 0x5A);
+    Tvnlpic read;
+    EXPECT_THROW(ReadRecordInto(read, bytes), EStreamError);
+}
+
+TEST(PictureUndo, OnlyDeletionsAndPropertyChangesHoldTheImage)
+{
+    auto p = PictureAt({0, 0, 3000, 2000}, Halves(30, 20));
+    for (uint8_t kind : {ckGeometry, ckAdded, ckDeleted, ckProperty}) {
+        Tundolevel level;
+        level.Kind = kind;
+        p->SaveToUndo(level);
+        const bool holdsImage = kind == ckDeleted || kind == ckProperty;
+        EXPECT_EQ(level.Stream().size() > 31, holdsImage) << int(kind);
+    }
+    // Undoing a move restores the bounds and keeps the image without reading any.
+    Tundolevel move;
+    move.Kind = ckGeometry;
+    p->SaveToUndo(move);
+    p->SetBounds({500, 500, 3500, 2500});
+    move.Stream().seek(0);
+    p->LoadFromUndo(move);
+    EXPECT_EQ(p->Bounds, (TRect{0, 0, 3000, 2000}));
+    EXPECT_EQ(p->GetPicture(), Halves(30, 20));
+}
+
+TEST(Picture, PickableByTheImageTool)
+{
+    Tvnlpic p;
+    EXPECT_TRUE(p.IsPickable(tlImage));
+    EXPECT_TRUE(p.ShowsHandles(tlImage));
+    EXPECT_FALSE(p.IsPickable(tlText));
+    Tvnlsymbol s;
+    EXPECT_FALSE(s.IsPickable(tlImage));
+    EXPECT_EQ(s.GetTypeCode(), 4);
+}
+
+TEST(Picture, HoldsItsImageOnce)
+{
+    auto p = PictureAt({0, 0, 4000, 3000}, Filled(400, 300, qRgb(5, 6, 7)));
+    DrawPicture(*p, false); // builds the source and the caches
+    const qsizetype image = p->GetPicture().sizeInBytes();
+    const qsizetype caches = p->GetScaledCache().GetImage().sizeInBytes() + p->OverhangBuffer.GetImage().sizeInBytes();
+    EXPECT_EQ(p->MemoryHeld(), image + caches);
+}
+
+TEST(PictureUndo, APictureChangeIsUndoneAndRedoneToTheExactPixelsWithoutACopy)
+{
+    Tdrawlist doc;
+    auto owned = PictureAt({0, 0, 3000, 2000}, Halves(300, 200));
+    Tvnlpic *p = owned.get();
+    doc.AddObject(std::move(owned));
+    doc.CloseUndoGroup();
+    const QImage before = p->GetPicture();
+    const QImage after = Filled(120, 80, qRgb(10, 200, 30));
+    p->SetPicture(after);
+    p->Changed();
+    doc.CloseUndoGroup();
+    const Tundolevel &level = doc.GetUndoList().GetLevel(doc.GetUndoList().Count() - 1);
+    EXPECT_EQ(level.Kind, ckProperty);
+    EXPECT_EQ(level.Image.constBits(), before.constBits()); // shared, not copied
+    EXPECT_LT(level.Stream().size(), 31 + 1 + 4 + 32 + 1);    // no pixels in the bytes
+    doc.Undo();
+    EXPECT_EQ(p->GetPicture(), before);
+    doc.Redo();
+    EXPECT_EQ(p->GetPicture(), after);
+}
