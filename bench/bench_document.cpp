@@ -436,6 +436,25 @@ void UndoAndRedoADrag(benchmark::State &state)
 }
 BENCHMARK(UndoAndRedoADrag)->Unit(benchmark::kMicrosecond);
 
+// A property change of a 12-megapixel picture, recorded for undo and undone.
+void PictureChangeUndo(benchmark::State &state)
+{
+    Tdrawlist doc;
+    auto owned = PhotoPicture();
+    Tvnlpic *p = owned.get();
+    doc.AddObject(std::move(owned));
+    QImage other = Photo().copy(0, 0, 2000, 1500);
+    qsizetype levelBytes = 0;
+    for (auto _ : state) {
+        doc.CloseUndoGroup();
+        p->SetPicture(other); // recorded: the level shares the old pixels
+        levelBytes = doc.GetUndoList().GetLevel(doc.GetUndoList().Count() - 1).Stream().size();
+        doc.Undo();
+    }
+    state.counters["level_bytes"] = double(levelBytes);
+}
+BENCHMARK(PictureChangeUndo)->Unit(benchmark::kMillisecond);
+
 // 40 groups of five objects each, then one more group: the oldest is trimmed.
 void TrimFortyGroups(benchmark::State &state)
 {

@@ -1,7 +1,14 @@
 // The program's entry: module initialisation in its fixed order, then the editor window.
 
 #include "document/globals.h"
+#include "platform/messages.h"
 #include "platform/platform.h"
+#include "settings/filetypes.h"
+#include "settings/registry.h"
+#include "widgets/flexdlg.h"
+#include "widgets/messagebox.h"
+#include "widgets/previewdialog.h"
+#include "widgets/progresswindow.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -38,8 +45,25 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ambrelo"));
     QApplication::setOrganizationName(QStringLiteral("fennbrook"));
+    // Without a screen nobody could answer a dialog, so messages then go to standard error.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        SetMessageBoxHook(ShowMessageBox);
+        SetFlexDlgHook(&Tvnlflexdlg::ShowFlexDlg);
+    }
     InitPlatform();
+    InitSettingsModule();
     InitDocumentModule();
-    std::fputs("ambrelo: the editor window is not part of this build yet.\n", stderr);
+    // Without a screen nobody could choose a file, so every file dialog is then cancelled.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        InstallPreviewFileDialogs();
+    // The progress window lives until the end; it uninstalls itself when it goes.
+    Tprogresswindow progressWindow;
+    SetProgressWindow(&progressWindow);
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--registerfiletypes") == 0)
+            RegisterFileTypes();
+    if (!HasArgument(argc, argv, "--quit"))
+        std::fputs("ambrelo: the editor window is not part of this build yet.\n", stderr);
+    DoneSettingsModule();
     return 0;
 }

@@ -1,0 +1,34 @@
+#include "settings/specialfolder.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <optional>
+
+namespace {
+std::optional<QStandardPaths::StandardLocation> LocationOf(int folder)
+{
+    switch (folder) {
+    case CSIDL_PERSONAL:
+        return QStandardPaths::DocumentsLocation;
+    case CSIDL_DESKTOPDIRECTORY:
+        return QStandardPaths::DesktopLocation;
+    case CSIDL_APPDATA:
+        return QStandardPaths::GenericConfigLocation;
+    case CSIDL_MYPICTURES:
+        return QStandardPaths::PicturesLocation;
+    default:
+        return std::nullopt;
+    }
+}
+} // namespace
+
+QString GetSpecialFolderPath(int folder)
+{
+    const auto location = LocationOf(folder);
+    if (!location)
+        return {};
+    const QString path = QStandardPaths::writableLocation(*location);
+    if (path.isEmpty() || !QDir(path).exists())
+        return {};
+    return QDir::cleanPath(path);
+}
