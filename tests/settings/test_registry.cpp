@@ -1,5 +1,5 @@
 #include "settings/registry.h"
-#include "settings/specialfolder.h"
+#include "settings/userfolders.h"
 #include "settingstest.h"
 
 #include <QDir>

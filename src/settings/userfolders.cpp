@@ -1,4 +1,4 @@
-#include "settings/specialfolder.h"
+#include "settings/userfolders.h"
 
 #include <QDir>
 #include <QStandardPaths>
