@@ -189,9 +189,11 @@ protected:
     void ObjectSelected(Tdrawobj *object);
     void RecordUndo(Tdrawobj *object, uint8_t kind);
 
+    struct TUndoing;
     void WireEvents(Tdrawobj &object);
     // The object a level's bytes describe, read from offset 1 (its type code at offset 0).
-    std::unique_ptr<Tdrawobj> ObjectFromLevel(Tundolevel &level, const QByteArray &bytes, const QImage &image);
+    std::unique_ptr<Tdrawobj> ObjectFromLevel(Tundolevel &level, const QByteArray &bytes,
+                                              const QImage &image);
 
     std::vector<std::unique_ptr<Tdrawobj>> Objects;
     TRect LabelRect;

@@ -37,6 +37,24 @@ void LoadRecord(Tdrawobj &object, uint8_t kind, const QByteArray &bytes, const Q
 }
 } // namespace
 
+// Undoing and redoing close the open group and run as an update, so nothing they change is
+// recorded; the whole document is repainted afterwards, also when they fail.
+struct Tdrawlist::TUndoing {
+    Tdrawlist &Doc;
+    explicit TUndoing(Tdrawlist &doc) : Doc(doc)
+    {
+        Doc.CloseUndoGroup();
+        Doc.BeginUpdate();
+    }
+    ~TUndoing()
+    {
+        Doc.Invalidate(true);
+        Doc.EndUpdate();
+    }
+    TUndoing(const TUndoing &) = delete;
+    TUndoing &operator=(const TUndoing &) = delete;
+};
+
 void Tdrawlist::RecordUndo(Tdrawobj *object, uint8_t kind)
 {
     SetModified(true);
@@ -113,16 +131,7 @@ std::unique_ptr<Tdrawobj> Tdrawlist::ObjectFromLevel(Tundolevel &level, const QB
 
 void Tdrawlist::Undo()
 {
-    CloseUndoGroup();
-    BeginUpdate();
-    struct TUpdateEnd {
-        Tdrawlist &Doc;
-        ~TUpdateEnd()
-        {
-            Doc.Invalidate(true);
-            Doc.EndUpdate();
-        }
-    } end{*this};
+    TUndoing undoing(*this);
 
     Tundolevel *p = UndoList.LastActiveLevel();
     if (!p)
@@ -166,16 +175,7 @@ void Tdrawlist::Undo()
 
 void Tdrawlist::Redo()
 {
-    CloseUndoGroup();
-    BeginUpdate();
-    struct TUpdateEnd {
-        Tdrawlist &Doc;
-        ~TUpdateEnd()
-        {
-            Doc.Invalidate(true);
-            Doc.EndUpdate();
-        }
-    } end{*this};
+    TUndoing undoing(*this);
 
     Tundolevel *first = UndoList.FirstUndoneLevel();
     if (!first)

@@ -1,6 +1,7 @@
 #include "common/testsupport.h"
 
 #include "document/drawobj.h"
+#include "platform/streams.h"
 
 #include <QBuffer>
 
@@ -21,5 +22,21 @@ QByteArray RecordOf(const Tdrawobj &o)
     QBuffer b;
     b.open(QIODevice::WriteOnly);
     o.WriteToStream(b);
+    return b.data();
+}
+
+void ReadRecordInto(Tdrawobj &o, const QByteArray &bytes)
+{
+    QBuffer b;
+    b.setData(bytes);
+    b.open(QIODevice::ReadOnly);
+    o.ReadFromStream(b);
+}
+
+QByteArray Int32Bytes(int32_t v)
+{
+    QBuffer b;
+    b.open(QIODevice::WriteOnly);
+    WriteInt32(b, v);
     return b.data();
 }

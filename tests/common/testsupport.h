@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <cstdint>
 
 class Tdrawobj;
 
@@ -16,3 +17,7 @@ QImage WhiteImage(int width, int height);
 
 // The record an object writes (header and body, without a length frame).
 QByteArray RecordOf(const Tdrawobj &o);
+// Reads a record (header and body) into an object.
+void ReadRecordInto(Tdrawobj &o, const QByteArray &bytes);
+// The four little-endian bytes of an int32.
+QByteArray Int32Bytes(int32_t v);

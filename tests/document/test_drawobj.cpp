@@ -21,21 +21,6 @@ std::unique_ptr<Tdrawobj> ObjectAt(const TRect &bounds)
     return o;
 }
 
-void ReadRecord(Tdrawobj &o, const QByteArray &bytes)
-{
-    QBuffer b;
-    b.setData(bytes);
-    b.open(QIODevice::ReadOnly);
-    o.ReadFromStream(b);
-}
-
-QByteArray Int32Bytes(int32_t v)
-{
-    QBuffer b;
-    b.open(QIODevice::WriteOnly);
-    WriteInt32(b, v);
-    return b.data();
-}
 } // namespace
 
 TEST(DrawObj, SetBoundsSwapsSidesThenEnforcesTheMinimum)
@@ -257,7 +242,7 @@ TEST(DrawObjRecord, VersionsDecideWhetherAnIdFollows)
     for (const Case &c : cases) {
         Tdrawobj o;
         const int32_t id = o.Id;
-        ReadRecord(o, c.header + (c.hasId ? Int32Bytes(777) : QByteArray()) + bounds);
+        ReadRecordInto(o, c.header + (c.hasId ? Int32Bytes(777) : QByteArray()) + bounds);
         EXPECT_EQ(o.Bounds, (TRect{1, 2, 3, 4})) << c.header.toStdString();
         EXPECT_EQ(o.Id, id);
     }
@@ -270,8 +255,8 @@ TEST(DrawObjRecord, ReadingTakesBoundsAsTheyAreAndKeepsTheId)
     Tdrawobj a, b;
     int announced = 0;
     a.OnBeforeChange = [&](Tdrawobj *, uint8_t) { ++announced; };
-    ReadRecord(a, bytes);
-    ReadRecord(b, bytes);
+    ReadRecordInto(a, bytes);
+    ReadRecordInto(b, bytes);
     EXPECT_EQ(a.Bounds, (TRect{300, 400, 100, 390}));
     EXPECT_EQ(announced, 0);
     EXPECT_NE(a.Id, b.Id);
@@ -282,7 +267,8 @@ TEST(DrawObjRecord, ShortRecordKeepsTheFieldsItCannotRead)
 {
     Tdrawobj o;
     o.Bounds = {7, 8, 9, 10};
-    ReadRecord(o, QByteArray("\0New objv2 ", 11) + Int32Bytes(1) + Int32Bytes(70) + Int32Bytes(80) + "\1\2");
+    ReadRecordInto(o,
+                   QByteArray("\0New objv2 ", 11) + Int32Bytes(1) + Int32Bytes(70) + Int32Bytes(80) + "\1\2");
     EXPECT_EQ(o.Bounds, (TRect{70, 80, 9, 10}));
 }
 

@@ -51,22 +51,6 @@ QImage DrawPicture(Tvnlpic &p, bool output, double scale = 0.1)
     return image;
 }
 
-void ReadRecordInto(Tdrawobj &o, const QByteArray &bytes)
-{
-    QBuffer b;
-    b.setData(bytes);
-    b.open(QIODevice::ReadOnly);
-    o.ReadFromStream(b);
-}
-
-QByteArray Int32Bytes(int32_t v)
-{
-    QBuffer b;
-    b.open(QIODevice::WriteOnly);
-    WriteInt32(b, v);
-    return b.data();
-}
-
 struct LabelWidth {
     int32_t Saved = LabelWidthUnits;
     explicit LabelWidth(int32_t units) { LabelWidthUnits = units; }
@@ -82,9 +66,9 @@ TEST(Picture, DefaultSizeIsTheLargestOfferedReductionThatFits)
         TPoint expected;
     };
     const Case cases[] = {
-        {300, 200, {1500, 1000}}, // 50 %
-        {100, 100, {1000, 1000}}, // natural size
-        {250, 100, {1875, 750}},  // 75 %
+        {300, 200, {1500, 1000}},   // 50 %
+        {100, 100, {1000, 1000}},   // natural size
+        {250, 100, {1875, 750}},    // 75 %
         {4000, 3000, {2000, 1500}}, // 5 %
     };
     for (const Case &c : cases) {
@@ -328,7 +312,8 @@ TEST(Picture, HoldsItsImageOnce)
     auto p = PictureAt({0, 0, 4000, 3000}, Filled(400, 300, qRgb(5, 6, 7)));
     DrawPicture(*p, false); // builds the source and the caches
     const qsizetype image = p->GetPicture().sizeInBytes();
-    const qsizetype caches = p->GetScaledCache().GetImage().sizeInBytes() + p->OverhangBuffer.GetImage().sizeInBytes();
+    const qsizetype caches =
+        p->GetScaledCache().GetImage().sizeInBytes() + p->OverhangBuffer.GetImage().sizeInBytes();
     EXPECT_EQ(p->MemoryHeld(), image + caches);
 }
 
@@ -347,7 +332,7 @@ TEST(PictureUndo, APictureChangeIsUndoneAndRedoneToTheExactPixelsWithoutACopy)
     const Tundolevel &level = doc.GetUndoList().GetLevel(doc.GetUndoList().Count() - 1);
     EXPECT_EQ(level.Kind, ckProperty);
     EXPECT_EQ(level.Image.constBits(), before.constBits()); // shared, not copied
-    EXPECT_LT(level.Stream().size(), 31 + 1 + 4 + 32 + 1);    // no pixels in the bytes
+    EXPECT_LT(level.Stream().size(), 31 + 1 + 4 + 32 + 1);  // no pixels in the bytes
     doc.Undo();
     EXPECT_EQ(p->GetPicture(), before);
     doc.Redo();

@@ -37,14 +37,6 @@ struct AttachedShape {
     }
 };
 
-void ReadRecordInto(Tdrawobj &o, const QByteArray &bytes)
-{
-    QBuffer b;
-    b.setData(bytes);
-    b.open(QIODevice::ReadOnly);
-    o.ReadFromStream(b);
-}
-
 QImage DrawShape(Tvnlshape &s, bool output, int size = 120)
 {
     QImage image = WhiteImage(size, size);

@@ -52,13 +52,6 @@ TRect Ink(const QImage &image)
     return any ? ink : TRect{};
 }
 
-void ReadRecordInto(Tdrawobj &o, const QByteArray &bytes)
-{
-    QBuffer b;
-    b.setData(bytes);
-    b.open(QIODevice::ReadOnly);
-    o.ReadFromStream(b);
-}
 } // namespace
 
 TEST(Text, ConstructorDefaults)

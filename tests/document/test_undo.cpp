@@ -63,7 +63,8 @@ TEST(Undo, ADragIsOneLevelAndOneStep)
 TEST(Undo, MovingThreeObjectsUndoesTogether)
 {
     TestDoc t;
-    Tdrawobj *a = t.AddPlain({0, 0, 100, 100}), *b = t.AddPlain({200, 0, 300, 100}), *c = t.AddPlain({400, 0, 500, 100});
+    Tdrawobj *a = t.AddPlain({0, 0, 100, 100}), *b = t.AddPlain({200, 0, 300, 100}),
+             *c = t.AddPlain({400, 0, 500, 100});
     const int32_t levels = t.doc.GetUndoList().Count();
     t.Drag({a, b, c}, 10);
     EXPECT_EQ(t.doc.GetUndoList().Count(), levels + 3);
@@ -181,7 +182,7 @@ TEST(Undo, ARandomWalkReturnsToEveryStateByteForByte)
     TestDoc t;
     std::mt19937 random(17);
     std::vector<QByteArray> states{DocumentBytes(t.doc)}; // states[k]: after k steps forward
-    size_t position = 0;                                    // how many steps are applied now
+    size_t position = 0;                                  // how many steps are applied now
     const auto edit = [&] {
         t.doc.BeginUndoGroup();
         const int what = int(random() % 5);
