@@ -2,6 +2,7 @@
 // standard file, the variants other writers make, and truncated, flipped and lying input.
 
 #include "codecs/png.h"
+#include "codectestsupport.h"
 
 #include <QBuffer>
 #include <gmock/gmock.h>
@@ -16,69 +17,14 @@
 
 using testing::HasSubstr;
 
-// The largest single allocation is observed through AddressSanitizer's malloc hook.
-#if defined(__SANITIZE_ADDRESS__)
-#define AMBRELO_HAVE_MALLOC_HOOK 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define AMBRELO_HAVE_MALLOC_HOOK 1
-#endif
-#endif
-
-#ifdef AMBRELO_HAVE_MALLOC_HOOK
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void *, size_t),
-                                                         void (*free_hook)(const volatile void *));
-#endif
-
 namespace {
 
-// ---- Allocations
-
-#ifdef AMBRELO_HAVE_MALLOC_HOOK
-std::atomic<bool> RecordingAllocations{false};
-std::atomic<size_t> LargestAllocation{0};
-
-void OnMalloc(const volatile void *, size_t size)
-{
-    if (!RecordingAllocations.load(std::memory_order_relaxed))
-        return;
-    size_t largest = LargestAllocation.load(std::memory_order_relaxed);
-    while (size > largest && !LargestAllocation.compare_exchange_weak(largest, size))
-        ;
-}
-
-void OnFree(const volatile void *) {}
-#endif
-
-// The largest single allocation while f runs; nothing when the build cannot observe it.
-template <class F> std::optional<size_t> LargestAllocationDuring(F f)
-{
-#ifdef AMBRELO_HAVE_MALLOC_HOOK
-    static const bool installed = __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree) != 0;
-    if (installed) {
-        LargestAllocation = 0;
-        RecordingAllocations = true;
-        f();
-        RecordingAllocations = false;
-        return LargestAllocation.load();
-    }
-#endif
-    f();
-    return std::nullopt;
-}
-
 // Far below any image of the sizes declared in the tests, far above libpng's own structures.
-constexpr size_t SmallAllocation = 1 << 20;
+constexpr size_t PngAllocationBound = 1 << 20;
 
 // ---- Bytes and chunks
 
 const QByteArray Signature("\x89PNG\r\n\x1a\n", 8);
-
-QByteArray Be32(quint32 v)
-{
-    const char bytes[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-    return QByteArray(bytes, 4);
-}
 
 quint32 ReadBe32(const QByteArray &b, qsizetype at)
 {
@@ -303,11 +249,6 @@ QByteArray SavedByQt(const QImage &image)
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(image.save(&buffer, "PNG"));
     return bytes;
-}
-
-std::string Text(const QString &s)
-{
-    return s.toStdString();
 }
 
 // ---- Hand-made files
@@ -879,7 +820,7 @@ TEST(PngDecode, RefusesLyingLengthsAndCriticalChunksItDoesNotKnow)
         EXPECT_TRUE(decoded.isNull()) << c.Name;
         EXPECT_THAT(Text(error), HasSubstr(c.Message)) << c.Name;
         if (largest) {
-            EXPECT_LT(*largest, SmallAllocation) << c.Name;
+            EXPECT_LT(*largest, PngAllocationBound) << c.Name;
         }
     }
 }
@@ -920,7 +861,7 @@ TEST(PngDecode, RefusesHugeDeclaredSizesWithoutAllocatingThem)
         EXPECT_TRUE(decoded.isNull());
         EXPECT_THAT(Text(error), HasSubstr(c.Message));
         if (largest) {
-            EXPECT_LT(*largest, SmallAllocation);
+            EXPECT_LT(*largest, PngAllocationBound);
         }
     }
 }
