@@ -1,6 +1,8 @@
 // Hit testing over a full document, the rectangle algebra behind repainting, and the
 // whole-bitmap alpha operations at screen size.
 
+#include "benchsupport.h"
+
 #include "document/alphabitmap.h"
 #include "document/drawlist.h"
 #include "document/globals.h"
@@ -213,6 +215,52 @@ void MakeThumbnail(benchmark::State &state)
     }
 }
 BENCHMARK(MakeThumbnail)->Unit(benchmark::kMillisecond);
+
+// A sheet of 30 address-size labels (3 columns by 10 rows of 2.625 by 1 inch) whose template
+// has a background of 5 shapes and 5 text boxes, every third spot marked, drawn with outlines
+// at 50 pixels per inch onto a page of that scale, as the template editor shows it.
+void BM_PaintSheet(benchmark::State &state)
+{
+    constexpr double PixelsPerInch = 50.0;
+    tlabeltemplate templ;
+    templ.SetLabelRect({100000, 100000, 100001, 100001});
+    templ.SetLabelWidth(2.625);
+    templ.SetLabelHeight(1.0);
+    for (int i = 0; i < 5; ++i) {
+        auto s = std::make_unique<Tvnlshape>();
+        const int l = 100000 + i * 500;
+        s->Bounds = {l, 100100, l + 450, 100900};
+        s->SetShapeStyle(uint8_t(i % 4));
+        s->SetDrawOutline(true);
+        s->SetDrawFill(true);
+        s->Brush.SetColor(RGB(220, 200 - i * 20, 180));
+        templ.AddObject(std::move(s));
+        auto t = std::make_unique<Tvnltext>();
+        t->Bounds = {l, 100200, l + 480, 100800};
+        t->Font.SetHeight(-12);
+        t->SetText(QStringLiteral("Domaine %1\r\n2019").arg(i));
+        templ.AddObject(std::move(t));
+    }
+    for (int row = 0; row < 10; ++row)
+        for (int column = 0; column < 3; ++column) {
+            auto spot = std::make_unique<Tlabelgeometry>();
+            spot->SpotLeft = 0.1875 + column * (2.625 + 0.125);
+            spot->SpotTop = 0.5 + row * 1.0;
+            spot->SpotWidth = 2.625;
+            spot->SpotHeight = 1.0;
+            spot->Marked = (row * 3 + column) % 3 == 0;
+            templ.Geometry.Add(std::move(spot));
+        }
+    const TPointPair page = templ.Geometry.GetPageSize();
+    QImage image(int(page.X * PixelsPerInch), int(page.Y * PixelsPerInch), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    Tcanvas canvas(&image);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(PaintSheet(templ, {}, true, 0x44000000u | clBlue, canvas, PixelsPerInch));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_PaintSheet)->Unit(benchmark::kMillisecond);
 // 30 objects of one kind over a 4 by 3.5 inch label, painted whole into a 1280 by 900 view.
 struct TObjectsScene {
     Tdrawlist Doc;
@@ -291,24 +339,6 @@ void RepaintShapes(benchmark::State &state)
     }
 }
 BENCHMARK(RepaintShapes)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
-// A 12-megapixel photograph: smooth gradients with some detail, as a camera gives.
-const QImage &Photo()
-{
-    static const QImage photo = [] {
-        QImage image(4000, 3000, QImage::Format_RGB32);
-        std::mt19937 random(3);
-        std::uniform_int_distribution<int> noise(-6, 6);
-        for (int y = 0; y < image.height(); ++y) {
-            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x)
-                line[x] = qRgb(std::clamp(x / 16 + noise(random), 0, 255), std::clamp(y / 12 + noise(random), 0, 255),
-                               std::clamp((x + y) / 28 + noise(random), 0, 255));
-        }
-        return image;
-    }();
-    return photo;
-}
-
 // A 4 by 3 inch picture of the photograph, viewed at zoom 2.5: 1000 by 750 pixels on screen.
 std::unique_ptr<Tvnlpic> PhotoPicture()
 {

@@ -433,20 +433,23 @@ void Tdrawlist::SetPictureCacheLimit(int32_t limit)
             picture->SetCacheLimit(limit);
 }
 
-std::unique_ptr<Tdrawobj> Tdrawlist::ReadObject(QIODevice &stream)
+std::unique_ptr<Tdrawobj> Tdrawlist::ReadObject(QIODevice &stream, bool *damaged)
 {
+    if (damaged)
+        *damaged = false;
     uint8_t code = 0;
     if (!ReadUInt8(stream, code))
         return nullptr;
     std::unique_ptr<Tdrawobj> object;
     try {
         object = CreateObject(code);
+        if (object)
+            object->ReadRecordBlock(stream, false);
     } catch (const std::exception &e) {
         MessageBox(ErrorClassName(e) + QStringLiteral(": ") + ErrorMessage(e), TMsgIcon::Warning);
+        if (damaged)
+            *damaged = object != nullptr;
         return nullptr;
     }
-    if (object)
-        object->ReadRecordBlock(stream, false);
     return object;
 }
-

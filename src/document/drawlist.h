@@ -16,6 +16,7 @@
 #include <vector>
 
 class Tcanvas;
+class Tfiledialog;
 class Tthreadtimer;
 class Ttextlayout;
 class tlabeltemplate;
@@ -87,8 +88,54 @@ public:
     void SetPictureCacheLimit(int32_t limit);
 
     // One object list entry: the type code byte and the framed record. None at the end of
-    // the stream, at the list's end mark 255 and for unknown codes.
-    static std::unique_ptr<Tdrawobj> ReadObject(QIODevice &stream);
+    // the stream, at the list's end mark 255 and for unknown codes. A record that cannot be
+    // read (a damaged picture) is reported and gives none with damaged set: the frame around
+    // it lets the entries after it still be read.
+    static std::unique_ptr<Tdrawobj> ReadObject(QIODevice &stream, bool *damaged = nullptr);
+
+    // Files. A project file is the header and one object list; a template file adds its own
+    // sections (tlabeltemplate). Both are read in every version from 0 to 2 and written in 2.
+    // The ten signature bytes: "vnlabel_v1" for a project.
+    virtual QByteArray GetSignature() const;
+    static QString GetDefaultExt();
+    static QString GetFileFilter();
+    // Writes the version, the signature, a fresh thumbnail, the title, the size text and the
+    // template reference.
+    void SaveHeader(QIODevice &stream);
+    // Reads the header of any accepted version; false when the version or the signature's
+    // first eight bytes are not this document's.
+    bool LoadHeader(QIODevice &stream);
+    // Every object as its type code and framed record, bottom first, then the end mark 255.
+    void SaveObjects(QIODevice &stream);
+    // Reads an object list into this document (no undo recorded), moving objects stored under
+    // the old coordinate origin onto the current one.
+    void LoadObjects(QIODevice &stream);
+    // Replaces the stream's content with this document.
+    virtual void SaveToStream(QIODevice &stream);
+    // Replaces this document with the stream's content, then looks for the template the file
+    // names (asking the user where it is when it cannot be found) and loads it into the attached
+    // template. Returns the position after the object list.
+    virtual int32_t LoadFromStream(QIODevice &stream);
+    // False for an empty file, which leaves the document as it was but for its file name.
+    // A file that cannot be opened raises EOSError.
+    bool LoadFromFile(const QString &path);
+    // Writes the whole file beside the old one and replaces it only when complete: a failure
+    // raises EOSError and leaves the old file as it was.
+    void SaveToFile(const QString &path);
+    // Title, or the attached template's title when Title is blank.
+    QString GetTitle() const;
+    // The open and save dialogs: filter, extension, title and first folder for projects.
+    static void SetupFileDialog(Tfiledialog &dialog);
+    // The open dialog's preview: the thumbnail of the file being browsed, with its size and
+    // version in the caption.
+    static void PreviewFile(Tfiledialog *dialog, bool &drawn);
+    // Draws the thumbnail of the file path names into rect of canvas (when given) with the
+    // caption " (4.00x3.50) v2" under it, and gives the file's title; false, leaving rect
+    // filled in button face, when there is no such file or it cannot be read.
+    static bool DrawFilePreview(const QString &path, Tcanvas *canvas, QString &title, const TRect &rect);
+    // Blends tint's colour (its low three bytes) over rect at the constant alpha of its top byte;
+    // nothing for a tint of 0.
+    static void TintRect(Tcanvas &canvas, const TRect &rect, uint32_t tint);
 
     // Undo. Every announced change of an object is recorded as a level before it is applied;
     // the levels between two closings of the group undo together, the newest 40 groups kept.
@@ -195,7 +242,12 @@ protected:
     std::unique_ptr<Tdrawobj> ObjectFromLevel(Tundolevel &level, const QByteArray &bytes,
                                               const QImage &image);
 
+    // Looks for the file TemplateFile names and loads it into the attached template.
+    void FindTemplate();
+
     std::vector<std::unique_ptr<Tdrawobj>> Objects;
+    // The last LoadFromStream found a header of this kind of document.
+    bool HeaderLoaded = false;
     TRect LabelRect;
     Trectlist InvalidList;
     tlabeltemplate *Template = nullptr;

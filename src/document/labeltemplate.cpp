@@ -1,5 +1,19 @@
 #include "document/labeltemplate.h"
 
+#include "platform/streams.h"
+#include "platform/stringstream.h"
+
+#include <QBuffer>
+
+namespace {
+// A description of this length or more is not one: the file is damaged there.
+constexpr int32_t DescriptionLimit = 1048575;
+} // namespace
+
+tlabeltemplate::tlabeltemplate() = default;
+
+tlabeltemplate::~tlabeltemplate() = default;
+
 void tlabeltemplate::SetLabelHeight(double inches)
 {
     Tdrawlist::SetLabelHeight(inches);
@@ -16,4 +30,70 @@ void tlabeltemplate::Resized()
 {
     if (OnResize)
         OnResize(this);
+}
+
+QByteArray tlabeltemplate::GetSignature() const
+{
+    return AsProject ? Tdrawlist::GetSignature() : QByteArrayLiteral("vntempl_v1");
+}
+
+QString tlabeltemplate::GetDefaultExt()
+{
+    return QStringLiteral("wlt");
+}
+
+QString tlabeltemplate::GetFileFilter()
+{
+    return QStringLiteral("Wine Label Template (*.wlt)|*.wlt");
+}
+
+void tlabeltemplate::SaveToStream(QIODevice &stream)
+{
+    Tdrawlist::SaveToStream(stream);
+    StarterObjects.SaveObjects(stream);
+    Geometry.SaveToStream(stream);
+    const QByteArray description = EncodeFileText(Title);
+    WriteInt32(stream, static_cast<int32_t>(description.size()));
+    WriteBytes(stream, description);
+}
+
+int32_t tlabeltemplate::LoadFromStream(QIODevice &stream)
+{
+    const int32_t result = Tdrawlist::LoadFromStream(stream);
+    stream.seek(result);
+    StarterObjects.ClearObjects();
+    Geometry.Clear();
+    // After a header of another kind of file the rest is not a template's either: the
+    // template stays empty.
+    if (HeaderLoaded) {
+        if (FileVersion >= 2)
+            StarterObjects.LoadObjects(stream);
+        Geometry.LoadFromStream(stream);
+        if (Geometry.Count() > 0) {
+            SetLabelWidth(Geometry.GetSpot(0)->SpotWidth);
+            SetLabelHeight(Geometry.GetSpot(0)->SpotHeight);
+        }
+        int32_t length = 0;
+        if (Remaining(stream) > 0 && ReadInt32(stream, length) && length >= 0 && length < DescriptionLimit)
+            Title = DecodeFileText(ReadBytes(stream, length));
+        if (FileVersion == 0) {
+            ClearThumbnail();
+            ThumbnailStream.buffer() = ReadBytes(stream, Remaining(stream));
+            ThumbnailStream.seek(0);
+        }
+    }
+    stream.seek(0);
+    SetDraftAll(false);
+    Invalidate(true);
+    return result;
+}
+
+void tlabeltemplate::LoadProjectAsTemplate(const QString &path)
+{
+    AsProject = true;
+    struct TAsProjectEnd {
+        bool &Flag;
+        ~TAsProjectEnd() { Flag = false; }
+    } end{AsProject};
+    LoadFromFile(path);
 }

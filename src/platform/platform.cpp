@@ -1,5 +1,6 @@
 #include "platform/platform.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QStringList>
 
@@ -14,4 +15,23 @@ void InstallFontSubstitutes()
 void InitPlatform()
 {
     InstallFontSubstitutes();
+}
+
+namespace {
+QString &ProgramFolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+QString ProgramFolder()
+{
+    const QString &folder = ProgramFolderOverride();
+    return folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder;
+}
+
+void SetProgramFolder(const QString &folder)
+{
+    ProgramFolderOverride() = folder;
 }

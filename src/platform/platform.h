@@ -7,3 +7,11 @@ void InstallFontSubstitutes();
 
 // Initialises the platform layer: font substitutes. Needs a QGuiApplication.
 void InitPlatform();
+
+#include <QString>
+
+// The folder that holds the program file, without a trailing separator: what template
+// references are relative to and where the program finds its templates.
+QString ProgramFolder();
+// Replaces it (tests); an empty folder restores the program's own.
+void SetProgramFolder(const QString &folder);

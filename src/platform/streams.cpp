@@ -56,8 +56,12 @@ QByteArray ReadBytes(QIODevice &stream, qint64 size)
 namespace {
 template <int N> bool ReadExactly(QIODevice &stream, char (&bytes)[N])
 {
-    if (Remaining(stream) < N)
+    // Too few bytes: they are used up as a partial read would, so the next read finds the end
+    // instead of a field's stray bytes.
+    if (Remaining(stream) < N) {
+        stream.seek(stream.size());
         return false;
+    }
     return stream.read(bytes, N) == N;
 }
 } // namespace

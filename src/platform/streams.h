@@ -1,7 +1,7 @@
 #pragma once
 // Little-endian reading and writing on Qt's streams (QBuffer for memory, QFile for files).
 // A read that finds too few bytes returns false and leaves its target as it was, so a record
-// that ends early keeps the fields it could not read.
+// that ends early keeps the fields it could not read; the bytes it found are used up.
 
 #include <QByteArray>
 #include <QIODevice>

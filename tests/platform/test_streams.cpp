@@ -56,16 +56,22 @@ TEST(Streams, LittleEndianRoundTrip)
     EXPECT_EQ(d, 1.5708);
 }
 
-TEST(Streams, ShortReadsLeaveTheTargetAlone)
+TEST(Streams, ShortReadsLeaveTheTargetAloneAndUseUpTheRest)
 {
     QBuffer b;
     OpenBuffer(b, QByteArray("\1\2\3", 3));
-    int32_t i = 42;
-    EXPECT_FALSE(ReadInt32(b, i));
-    EXPECT_EQ(i, 42);
     double d = 7;
     EXPECT_FALSE(ReadDouble(b, d));
     EXPECT_EQ(d, 7);
+    // The three bytes are gone: nothing reads them as the start of another field.
+    EXPECT_EQ(b.pos(), 3);
+    int32_t i = 42;
+    EXPECT_FALSE(ReadInt32(b, i));
+    EXPECT_EQ(i, 42);
+    uint8_t u = 9;
+    EXPECT_FALSE(ReadUInt8(b, u));
+    EXPECT_EQ(u, 9);
+    b.seek(0);
     EXPECT_EQ(ReadBytes(b, 100), QByteArray("\1\2\3", 3));
     EXPECT_EQ(ReadBytes(b, 100), QByteArray());
     b.seek(1);

@@ -1,0 +1,22 @@
+#include "benchsupport.h"
+
+#include <algorithm>
+#include <random>
+
+const QImage &Photo()
+{
+    static const QImage photo = [] {
+        QImage image(4000, 3000, QImage::Format_RGB32);
+        std::mt19937 random(3);
+        std::uniform_int_distribution<int> noise(-6, 6);
+        for (int y = 0; y < image.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                line[x] = qRgb(std::clamp(x / 16 + noise(random), 0, 255),
+                               std::clamp(y / 12 + noise(random), 0, 255),
+                               std::clamp((x + y) / 28 + noise(random), 0, 255));
+        }
+        return image;
+    }();
+    return photo;
+}

@@ -1,0 +1,434 @@
+// Project files: the header with its thumbnail, the object list, the template reference and
+// the search for the template, the open and save dialogs and the open dialog's preview.
+
+#include "document/drawlist.h"
+
+#include "document/globals.h"
+#include "document/labeltemplate.h"
+#include "platform/canvas.h"
+#include "platform/errors.h"
+#include "platform/filedialog.h"
+#include "platform/messages.h"
+#include "platform/platform.h"
+#include "platform/progress.h"
+#include "platform/rnd.h"
+#include "platform/streams.h"
+#include "platform/stringstream.h"
+#include "settings/registry.h"
+#include "settings/userfolders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtEndian>
+#include <algorithm>
+
+namespace {
+
+constexpr int32_t WrittenFileVersion = 2;
+constexpr uint8_t EndOfList = 255;
+// Objects of files written before the label moved to (100000, 100000) lie near 10000.
+constexpr int32_t OldOriginLimit = 20000;
+constexpr int32_t OldOriginShift = 90000;
+
+const QString LoadFailedMessage =
+    QStringLiteral("Could not load file. The file may be corrupted or the wrong file type.");
+
+QString FileNamePart(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+// Template references are stored with backslashes, the form files made on Windows hold, so a
+// file is the same wherever it was saved; both separators are read.
+QString StoredPath(const QString &path)
+{
+    return QDir::toNativeSeparators(path).replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
+QString LocalPath(const QString &stored)
+{
+    return QString(stored).replace(QLatin1Char('\\'), QLatin1Char('/'));
+}
+
+// A name joined to a folder whatever the name looks like, as text: an absolute name stays
+// inside the folder instead of replacing it.
+QString JoinedPath(const QString &folder, const QString &name)
+{
+    if (folder.endsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
+}
+
+bool FileExists(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+// Empties a stream that is about to be written from its start.
+void Truncate(QIODevice &stream)
+{
+    if (auto *buffer = qobject_cast<QBuffer *>(&stream))
+        buffer->buffer().clear();
+    else if (auto *file = qobject_cast<QFile *>(&stream))
+        file->resize(0);
+    stream.seek(0);
+}
+
+// Reports through the installed progress window, when there is one.
+void BeginProgressReport(const QString &caption)
+{
+    if (Tprogressreport *progress = ProgressWindow()) {
+        progress->SetProgressFraction(0);
+        progress->SetProgressCaption(caption);
+        progress->ShowProgress();
+    }
+}
+
+void EndProgressReport()
+{
+    if (Tprogressreport *progress = ProgressWindow()) {
+        progress->SetProgressFraction(1);
+        progress->HideProgress();
+    }
+}
+
+struct TDialogTexts {
+    QString Filter;
+    QString DefaultExt;
+    QString OpenTitle;
+    QString SaveTitle;
+};
+
+bool SettingExists(const QString &name)
+{
+    return SettingsStore && SettingsStore->ValueExists(name);
+}
+
+void PrepareDialog(Tfiledialog &dialog, const TDialogTexts &texts)
+{
+    dialog.ongetpreview = &Tdrawlist::PreviewFile;
+    dialog.SetFileName(QString());
+    dialog.SetFilter(texts.Filter);
+    dialog.SetFilterIndex(0);
+    dialog.SetOptions(ofHideReadOnly | ofEnableSizing);
+    dialog.SetDefaultExt(texts.DefaultExt);
+    dialog.SetTitle(texts.OpenTitle);
+    if (SettingExists(QStringLiteral("lastfilepath")))
+        dialog.SetInitialDir(SettingsStore->ReadString(QStringLiteral("lastfilepath")));
+    else
+        dialog.SetInitialDir(GetSpecialFolderPath(CSIDL_PERSONAL));
+    if (dialog.IsSaveDialog())
+        dialog.SetTitle(texts.SaveTitle);
+}
+
+} // namespace
+
+QByteArray Tdrawlist::GetSignature() const
+{
+    return QByteArrayLiteral("vnlabel_v1");
+}
+
+QString Tdrawlist::GetDefaultExt()
+{
+    return QStringLiteral("wlp");
+}
+
+QString Tdrawlist::GetFileFilter()
+{
+    return QStringLiteral("Wine Label Project (*.wlp)|*.wlp");
+}
+
+QString Tdrawlist::GetTitle() const
+{
+    if (Title.trimmed().isEmpty() && Template)
+        return Template->GetTitle();
+    return Title;
+}
+
+void Tdrawlist::SaveHeader(QIODevice &stream)
+{
+    WriteInt32(stream, WrittenFileVersion);
+    MakeThumbnail();
+    const QByteArray &thumbnail = ThumbnailStream.buffer();
+    QByteArray head = GetSignature().leftJustified(RecordSignatureLength, '\0', true);
+    head.append('\0');
+    WriteBytes(stream, head);
+    WriteInt32(stream, static_cast<int32_t>(thumbnail.size()));
+    WriteBytes(stream, thumbnail);
+    tstringwrapstream strings(&stream);
+    strings.WriteLString(GetTitle());
+    strings.WriteLString(QString::asprintf("%.2fx%.2f", LabelWidth, LabelHeight));
+    QString reference;
+    if (Template && !Template->GetFullPath().isEmpty())
+        reference = StoredPath(QDir(ProgramFolder()).relativeFilePath(Template->GetFullPath()));
+    strings.WriteLString(reference);
+}
+
+bool Tdrawlist::LoadHeader(QIODevice &stream)
+{
+    // Every header value comes from this file: a version 0 file has no title or size text, and
+    // one that fails the check names no template.
+    Title.clear();
+    SizeText.clear();
+    TemplateFile.clear();
+    int32_t version = -1;
+    if (!ReadInt32(stream, version))
+        return false;
+    FileVersion = version;
+    const QByteArray own = GetSignature().left(8);
+    tstringwrapstream strings(&stream);
+    if (version == 0) {
+        ClearThumbnail();
+        Truncate(ThumbnailStream);
+        const QByteArray head = ReadBytes(stream, 11);
+        if (head.size() < 11 || head.left(8) != own)
+            return false;
+        TemplateFile = strings.ReadLString();
+        return true;
+    }
+    if (version != 1 && version != 2)
+        return false;
+    const QByteArray head = ReadBytes(stream, 15);
+    if (head.size() < 15 || head.left(8) != own)
+        return false;
+    const int32_t length = qFromLittleEndian<int32_t>(head.constData() + 11);
+    Truncate(ThumbnailStream);
+    ClearThumbnail();
+    if (length > 0)
+        ThumbnailStream.buffer() = ReadBytes(stream, length);
+    ThumbnailStream.seek(0);
+    Title = strings.ReadLString();
+    SizeText = strings.ReadLString();
+    TemplateFile = strings.ReadLString();
+    return true;
+}
+
+void Tdrawlist::SaveObjects(QIODevice &stream)
+{
+    Tprogressreport *progress = Count() > 1 ? ProgressWindow() : nullptr;
+    for (int32_t i = 0; i < Count(); ++i) {
+        if (progress)
+            progress->SetProgressFraction(double(i + 1) / Count());
+        const Tdrawobj &o = *Objects[i];
+        WriteUInt8(stream, o.GetTypeCode());
+        o.WriteRecordBlock(stream);
+    }
+    WriteUInt8(stream, EndOfList);
+}
+
+void Tdrawlist::LoadObjects(QIODevice &stream)
+{
+    BeginUpdate();
+    struct TUpdateEnd {
+        Tdrawlist &List;
+        ~TUpdateEnd() { List.EndUpdate(); }
+    } end{*this};
+    Tprogressreport *progress = ProgressWindow();
+    while (stream.pos() <= stream.size()) {
+        if (progress && stream.size() > 0)
+            progress->SetProgressFraction(double(stream.pos()) / double(stream.size()));
+        bool damaged = false;
+        std::unique_ptr<Tdrawobj> object = ReadObject(stream, &damaged);
+        if (damaged)
+            continue;
+        if (!object)
+            break;
+        if (object->Left() < OldOriginLimit)
+            object->SetLeft(object->Left() + OldOriginShift);
+        if (object->Top() < OldOriginLimit)
+            object->SetTop(object->Top() + OldOriginShift);
+        AddObject(std::move(object));
+    }
+}
+
+int32_t Tdrawlist::LoadFromStream(QIODevice &stream)
+{
+    const QString name = FileName;
+    Clear();
+    SetFileName(name);
+    stream.seek(0);
+    BeginProgressReport(QStringLiteral("Loading... ") + FileNamePart(FileName));
+    HeaderLoaded = LoadHeader(stream);
+    if (HeaderLoaded)
+        LoadObjects(stream);
+    else
+        MessageBox(LoadFailedMessage, TMsgIcon::Error);
+    UndoList.Clear();
+    EndProgressReport();
+    const int32_t result = static_cast<int32_t>(std::min<qint64>(stream.pos(), INT32_MAX));
+    stream.seek(0);
+    FindTemplate();
+    SetModified(false);
+    Invalidate(true);
+    return result;
+}
+
+void Tdrawlist::FindTemplate()
+{
+    // A document without a template has nowhere to load one, so it does not ask for it.
+    if (TemplateFile.isEmpty() || !Template)
+        return;
+    const QString stored = LocalPath(TemplateFile);
+    QString path = stored;
+    if (!FileExists(path)) {
+        const QString besideCurrent = JoinedPath(QDir::currentPath(), stored);
+        if (FileExists(besideCurrent))
+            path = besideCurrent;
+        const QString besideProgram = JoinedPath(ProgramFolder(), stored);
+        if (FileExists(besideProgram))
+            path = besideProgram;
+    }
+    if (!FileExists(path)) {
+        const QString question = QStringLiteral("The template for this label project could not be found,\r\n"
+                                                "Please locate ") +
+                                 FileNamePart(path) + QStringLiteral(".");
+        path.clear();
+        if (MessageBox(question, TMsgIcon::Confirmation, TMsgButtons::OkCancel) == mrOk) {
+            std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
+            dialog->SetOptions(ofHideReadOnly | ofFileMustExist | ofEnableSizing | ofOldStyleDialog);
+            dialog->SetFilter(tlabeltemplate::GetFileFilter() + QStringLiteral("|All files (*.*)|*.*"));
+            dialog->SetDefaultExt(tlabeltemplate::GetDefaultExt());
+            if (dialog->Execute())
+                path = dialog->GetFileName();
+        }
+    }
+    if (!FileExists(path))
+        return;
+    // The project is loaded already; a template that cannot be read is reported and the
+    // project keeps the template it had.
+    try {
+        Template->LoadFromFile(path);
+    } catch (const std::exception &e) {
+        MessageBox(ErrorMessage(e), TMsgIcon::Warning);
+    }
+}
+
+void Tdrawlist::SaveToStream(QIODevice &stream)
+{
+    Truncate(stream);
+    SaveHeader(stream);
+    BeginProgressReport(QStringLiteral("Saving ") + FileNamePart(FileName) +
+                        QStringLiteral("... Please Wait"));
+    struct TProgressEnd {
+        ~TProgressEnd() { EndProgressReport(); }
+    } end;
+    SaveObjects(stream);
+}
+
+bool Tdrawlist::LoadFromFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EOSError(QStringLiteral("Cannot open file \"%1\". %2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    SetFileName(path);
+    if (file.pos() >= file.size())
+        return false;
+    LoadFromStream(file);
+    SetFileName(path);
+    return true;
+}
+
+void Tdrawlist::SaveToFile(const QString &path)
+{
+    // The new file is written beside the old one and takes its place only once it is complete,
+    // so a failure or a crash half-way leaves the old file as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EOSError(QStringLiteral("Cannot create file \"%1\". %2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    SetFileName(path);
+    SaveToStream(file);
+    if (!file.commit())
+        throw EOSError(QStringLiteral("Could not save \"%1\". %2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+void Tdrawlist::SetupFileDialog(Tfiledialog &dialog)
+{
+    try {
+        PrepareDialog(dialog, {GetFileFilter(), GetDefaultExt(), QStringLiteral("Open Wine Label Project"),
+                               QStringLiteral("Save Wine Label Project")});
+    } catch (const std::exception &) {
+        // The dialog opens with whatever was set.
+    }
+}
+
+void tlabeltemplate::SetupFileDialog(Tfiledialog &dialog)
+{
+    try {
+        PrepareDialog(dialog, {GetFileFilter(), GetDefaultExt(), QStringLiteral("Open Wine Label Template"),
+                               QStringLiteral("Save Wine Label Template")});
+        dialog.SetInitialDir(JoinedPath(ProgramFolder(), QStringLiteral("templates")));
+        if (SettingExists(QStringLiteral("lastfiletemplatepath")))
+            dialog.SetInitialDir(SettingsStore->ReadString(QStringLiteral("lastfiletemplatepath")));
+    } catch (const std::exception &) {
+        // The dialog opens with whatever was set.
+    }
+}
+
+void Tdrawlist::PreviewFile(Tfiledialog *dialog, bool &drawn)
+{
+    try {
+        QImage &image = dialog->PreviewImage();
+        ThumbnailWidth = image.width();
+        QString title;
+        Tcanvas canvas(&image);
+        const TRect client{0, 0, image.width(), image.height()};
+        const QString path = dialog->GetFiles().isEmpty() ? dialog->GetFileName() : QString();
+        drawn = DrawFilePreview(path, &canvas, title, client);
+        dialog->SetPreviewCaption(title);
+    } catch (const std::exception &) {
+        // The dialog shows its blank preview.
+    }
+}
+
+bool Tdrawlist::DrawFilePreview(const QString &path, Tcanvas *canvas, QString &title, const TRect &rect)
+{
+    if (canvas) {
+        canvas->Brush().SetColor(clBtnFace);
+        canvas->Brush().SetStyle(TBrushStyle::Solid);
+        canvas->FillRect(rect);
+    }
+    if (!FileExists(path))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        MessageBox(QStringLiteral("Error opening file ") + file.errorString(), TMsgIcon::Warning);
+        return false;
+    }
+    std::unique_ptr<Tdrawlist> scratch;
+    if (QFileInfo(path).suffix() == QStringLiteral("wlp"))
+        scratch = std::make_unique<Tdrawlist>();
+    else
+        scratch = std::make_unique<tlabeltemplate>();
+    // A file that fails the check leaves the preview blank, without a message.
+    if (!scratch->LoadHeader(file))
+        return true;
+    title = scratch->GetTitle();
+    if (!canvas)
+        return true;
+    const QImage &bitmap = scratch->GetThumbnail();
+    QString caption = QStringLiteral(" (") + scratch->SizeText + QStringLiteral(") ");
+    if (scratch->FileVersion != 0)
+        caption += QStringLiteral("v") + QString::number(scratch->FileVersion);
+    TRect measure = rect;
+    const int h = canvas->DrawTextEx(caption, measure, DT_CALCRECT | DT_CENTER | DT_NOPREFIX | DT_WORDBREAK);
+    TRect area = rect;
+    area.Bottom -= h;
+    if (bitmap.width() > 0 && bitmap.height() > 0) {
+        TRect picture = area;
+        picture.Top += (area.Bottom - area.Top) / 2;
+        const int32_t ph = rnd(double(bitmap.height()) / bitmap.width() * (area.Right - area.Left));
+        picture.Top = std::max(picture.Top - ph / 2, 0);
+        picture.Bottom = std::min(picture.Top + ph, area.Bottom);
+        canvas->SetStretchMode(TStretchMode::Halftone);
+        canvas->CopyRect(picture, bitmap, {0, 0, bitmap.width(), bitmap.height()});
+    }
+    TRect captionRect{rect.Left, area.Bottom, rect.Right, area.Bottom + h};
+    canvas->Brush().SetStyle(TBrushStyle::Clear);
+    canvas->DrawTextEx(caption, captionRect, DT_CENTER | DT_NOPREFIX | DT_WORDBREAK);
+    return true;
+}

@@ -1,0 +1,311 @@
+// Template files: the sections after the object list in every version, the label size taken
+// from the first spot, damaged sections, and projects read as templates.
+
+#include "filetestsupport.h"
+
+#include "codecs/png.h"
+#include "common/testsupport.h"
+#include "document/shape.h"
+#include "document/text.h"
+#include "platform/errors.h"
+#include "platform/stringstream.h"
+
+#include <QBuffer>
+
+namespace {
+
+std::unique_ptr<Tvnlshape> Shape(const TRect &bounds)
+{
+    auto shape = std::make_unique<Tvnlshape>();
+    shape->Bounds = bounds;
+    shape->SetShapeStyle(ssRoundRect);
+    return shape;
+}
+
+std::unique_ptr<Tlabelgeometry> Spot(double left, double top, double width, double height)
+{
+    auto spot = std::make_unique<Tlabelgeometry>();
+    spot->SpotLeft = left;
+    spot->SpotTop = top;
+    spot->SpotWidth = width;
+    spot->SpotHeight = height;
+    return spot;
+}
+
+QByteArray Saved(Tdrawlist &doc)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    doc.SaveToStream(buffer);
+    return buffer.data();
+}
+
+int32_t Load(Tdrawlist &doc, const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return doc.LoadFromStream(buffer);
+}
+
+QByteArray TemplateHeader(int32_t version, const QByteArray &title = "")
+{
+    return Int32Bytes(version) + "vntempl_v1" + QByteArray(1, '\0') + Int32Bytes(0) + LString(title) +
+           LString("2.63x1.00") + LString("");
+}
+
+const QByteArray EndOfList(1, char(255));
+
+// A layout block: margins 0.5 and 0.25, 3 columns, 10 rows, gutters 0.125 and 0, labels
+// 2.625 by 1, valid, reserved bytes 1 to 7.
+QByteArray LayoutBlock()
+{
+    return Doubles({0.5, 0.25}) + Int32Bytes(3) + Int32Bytes(10) + Doubles({0.125, 0.0, 2.625, 1.0}) +
+           QByteArray(1, char(1)) + QByteArray("\x01\x02\x03\x04\x05\x06\x07", 7);
+}
+
+QByteArray Geometry(std::initializer_list<std::array<double, 4>> spots, uint8_t orientation = 0)
+{
+    QByteArray bytes = Int32Bytes(static_cast<int32_t>(spots.size()));
+    for (const auto &s : spots)
+        bytes += Doubles({s[0], s[1], s[2], s[3]});
+    return bytes + QByteArray(1, char(orientation)) + LayoutBlock();
+}
+
+QByteArray Description(const QByteArray &text)
+{
+    return Int32Bytes(static_cast<int32_t>(text.size())) + text;
+}
+
+const QString LoadFailed =
+    QStringLiteral("Could not load file. The file may be corrupted or the wrong file type.");
+
+} // namespace
+
+using TemplateFile = TFileTest;
+
+TEST_F(TemplateFile, AVersionOneFileHasNoStarterObjects)
+{
+    auto background = Shape({100100, 100100, 102000, 100900});
+    const QByteArray bytes = TemplateHeader(1, "header title") + Entry(*background) + EndOfList +
+                             Geometry({{0.5, 0.25, 2.625, 1.0}, {3.25, 0.25, 2.625, 1.0}}) +
+                             Description("Address labels");
+    tlabeltemplate t;
+    SetUpLabel(t);
+    Tdrawlist project;
+    SetUpLabel(project);
+    project.SetTemplate(&t);
+    int resizes = 0;
+    const auto previous = t.OnResize;
+    t.OnResize = [&](tlabeltemplate *sender) {
+        ++resizes;
+        previous(sender);
+    };
+    EXPECT_EQ(Load(t, bytes), TemplateHeader(1, "header title").size() + Entry(*background).size() + 1);
+    EXPECT_EQ(t.FileVersion, 1);
+    EXPECT_EQ(t.Count(), 1);
+    EXPECT_EQ(t.StarterObjects.Count(), 0);
+    ASSERT_EQ(t.Geometry.Count(), 2);
+    EXPECT_EQ(t.Geometry.GetSpot(1)->SpotLeft, 3.25);
+    EXPECT_EQ(t.Geometry.LayoutColumns, 3);
+    EXPECT_EQ(t.Geometry.LayoutRows, 10);
+    EXPECT_EQ(t.Geometry.LayoutValid, 1);
+    // The label takes the first spot's size, and the attached project follows.
+    EXPECT_EQ(t.GetLabelWidth(), 2.625);
+    EXPECT_EQ(t.GetLabelHeight(), 1.0);
+    EXPECT_EQ(resizes, 2);
+    EXPECT_EQ(project.GetLabelWidth(), 2.625);
+    EXPECT_EQ(project.GetLabelHeight(), 1.0);
+    EXPECT_EQ(t.Title, QStringLiteral("Address labels"));
+    EXPECT_FALSE(t.IsModified());
+    EXPECT_TRUE(Messages.isEmpty());
+}
+
+TEST_F(TemplateFile, AVersionZeroFileEndsInItsThumbnail)
+{
+    QImage thumbnail(16, 8, QImage::Format_RGB32);
+    thumbnail.fill(qRgb(10, 200, 30));
+    const QByteArray png = EncodePng(thumbnail);
+    auto background = Shape({10100, 10100, 12000, 10900});
+    const QByteArray bytes = Int32Bytes(0) + "vntempl_v1" + QByteArray(1, '\0') + LString("") +
+                             Entry(*background) + EndOfList + Geometry({{1.0, 1.0, 4.0, 2.0}}) +
+                             Description("Wide") + png;
+    tlabeltemplate t;
+    SetUpLabel(t);
+    Load(t, bytes);
+    EXPECT_EQ(t.FileVersion, 0);
+    ASSERT_EQ(t.Count(), 1);
+    EXPECT_EQ(t.GetObject(0)->Bounds, (TRect{100100, 100100, 102000, 100900}));
+    EXPECT_EQ(t.Title, QStringLiteral("Wide"));
+    EXPECT_EQ(t.ThumbnailStream.data(), png);
+    EXPECT_EQ(PixelAt(t.GetThumbnail(), 3, 3), RGB(10, 200, 30));
+    EXPECT_EQ(t.GetLabelWidth(), 4.0);
+}
+
+TEST_F(TemplateFile, EverySectionSurvivesARoundTrip)
+{
+    tlabeltemplate t;
+    SetUpLabel(t, 2.625, 1.0);
+    t.AddObject(Shape({100000, 100000, 102625, 100200}));
+    auto text = std::make_unique<Tvnltext>();
+    text->Bounds = {100100, 100300, 102500, 100900};
+    text->SetText(QStringLiteral("Estate bottled"));
+    t.StarterObjects.AddObject(std::move(text));
+    t.StarterObjects.AddObject(Shape({100100, 100100, 100500, 100500}));
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 2; ++column)
+            t.Geometry.Add(Spot(0.5 + column * 2.75, 0.25 + row, 2.625, 1.0));
+    t.Geometry.GetSpot(2)->Marked = true;
+    t.Geometry.Orientation = 1;
+    t.Geometry.LayoutColumns = 2;
+    t.Geometry.LayoutRows = 3;
+    t.Geometry.LayoutLabelWidth = 2.625;
+    t.Geometry.LayoutValid = 1;
+    t.Geometry.Reserved = {9, 8, 7, 6, 5, 4, 3};
+    t.Title = QStringLiteral("Étiquettes 2⅝ × 1");
+    const QString path = Path(QStringLiteral("Six.wlt"));
+    t.SaveToFile(path);
+    const QByteArray bytes = ReadWholeFile(path);
+
+    // Header, own objects, starter objects, geometry, description: nothing else.
+    const QByteArray thumbnail = t.ThumbnailStream.data();
+    QBuffer tail;
+    tail.open(QIODevice::WriteOnly);
+    t.Geometry.SaveToStream(tail);
+    const QByteArray description = EncodeFileText(t.Title);
+    const QByteArray expected = Int32Bytes(2) + "vntempl_v1" + QByteArray(1, '\0') +
+                                Int32Bytes(static_cast<int32_t>(thumbnail.size())) + thumbnail +
+                                LString(EncodeFileText(t.Title)) + LString("2.63x1.00") + LString("") +
+                                Entry(*t.GetObject(0)) + EndOfList + Entry(*t.StarterObjects.GetObject(0)) +
+                                Entry(*t.StarterObjects.GetObject(1)) + EndOfList + tail.data() +
+                                Description(description);
+    EXPECT_EQ(bytes, expected);
+    EXPECT_EQ(tail.data().size(), 4 + 6 * 32 + 1 + 64);
+
+    tlabeltemplate loaded;
+    SetUpLabel(loaded);
+    ASSERT_TRUE(loaded.LoadFromFile(path));
+    EXPECT_EQ(loaded.Count(), 1);
+    ASSERT_EQ(loaded.StarterObjects.Count(), 2);
+    EXPECT_EQ(dynamic_cast<Tvnltext *>(loaded.StarterObjects.GetObject(0))->GetText(),
+              QStringLiteral("Estate bottled"));
+    ASSERT_EQ(loaded.Geometry.Count(), 6);
+    EXPECT_EQ(loaded.Geometry.GetSpot(5)->SpotLeft, 3.25);
+    EXPECT_EQ(loaded.Geometry.GetSpot(5)->SpotTop, 2.25);
+    // Marks are the session's, not the file's.
+    EXPECT_FALSE(loaded.Geometry.GetSpot(2)->Marked);
+    EXPECT_EQ(loaded.Geometry.Orientation, 1);
+    EXPECT_EQ(loaded.Geometry.Reserved, t.Geometry.Reserved);
+    EXPECT_EQ(loaded.Title, t.Title);
+    EXPECT_EQ(loaded.GetTitle(), t.Title);
+
+    // Saved again it gives the same sections (the objects' serial numbers are new).
+    loaded.SaveToFile(Path(QStringLiteral("Again.wlt")));
+    const QByteArray again = ReadWholeFile(Path(QStringLiteral("Again.wlt")));
+    EXPECT_EQ(again.size(), bytes.size());
+    const qsizetype sections = tail.data().size() + 4 + description.size();
+    EXPECT_EQ(again.right(sections), bytes.right(sections));
+}
+
+TEST_F(TemplateFile, DamagedGeometryAndDescriptionAreLeftOut)
+{
+    const QByteArray head = TemplateHeader(1, "from the header") + EndOfList;
+    {
+        // More than 100 spots reads as none; the bytes after the count are the orientation
+        // and the layout block.
+        tlabeltemplate t;
+        SetUpLabel(t);
+        Load(t, head + Int32Bytes(101) + QByteArray(1, char(1)) + LayoutBlock() + Description("Too many"));
+        EXPECT_EQ(t.Geometry.Count(), 0);
+        EXPECT_EQ(t.Geometry.Orientation, 1);
+        EXPECT_EQ(t.Geometry.LayoutRows, 10);
+        EXPECT_EQ(t.GetLabelWidth(), 4.0);
+        EXPECT_EQ(t.Title, QStringLiteral("Too many"));
+    }
+    for (int32_t length : {1048575, -1, 1 << 30}) {
+        // A description length that cannot be one leaves the header's title.
+        tlabeltemplate t;
+        SetUpLabel(t);
+        Load(t, head + Geometry({{1, 1, 2, 2}}) + Int32Bytes(length) + "Lost");
+        EXPECT_EQ(t.Title, QStringLiteral("from the header")) << length;
+        EXPECT_EQ(t.Geometry.Count(), 1);
+    }
+    {
+        // A description longer than the file takes what there is.
+        tlabeltemplate t;
+        SetUpLabel(t);
+        Load(t, head + Geometry({{1, 1, 2, 2}}) + Int32Bytes(1000) + "Short");
+        EXPECT_EQ(t.Title, QStringLiteral("Short"));
+    }
+    {
+        // Spot values outside what a sheet can hold read as 0.001.
+        tlabeltemplate t;
+        SetUpLabel(t);
+        Load(t, head + Geometry({{0.0, 250.0, 2.5, -3.0}}));
+        ASSERT_EQ(t.Geometry.Count(), 1);
+        EXPECT_EQ(t.Geometry.GetSpot(0)->SpotLeft, 0.001);
+        EXPECT_EQ(t.Geometry.GetSpot(0)->SpotTop, 0.001);
+        EXPECT_EQ(t.Geometry.GetSpot(0)->SpotWidth, 2.5);
+        EXPECT_EQ(t.GetLabelHeight(), 0.001);
+    }
+    EXPECT_TRUE(Messages.isEmpty());
+}
+
+TEST_F(TemplateFile, AFileCutAnywhereLoadsWhatItHolds)
+{
+    tlabeltemplate t;
+    SetUpLabel(t, 2.0, 1.0);
+    t.AddObject(Shape({100000, 100000, 101000, 100500}));
+    t.StarterObjects.AddObject(Shape({100100, 100100, 100500, 100500}));
+    for (int i = 0; i < 4; ++i)
+        t.Geometry.Add(Spot(0.5, 0.5 + i * 1.25, 2.0, 1.0));
+    t.Title = QStringLiteral("Four");
+    const QByteArray bytes = Saved(t);
+    for (qint64 cut = 19; cut <= bytes.size(); ++cut) {
+        Messages.clear();
+        tlabeltemplate loaded;
+        SetUpLabel(loaded);
+        Load(loaded, bytes.left(cut));
+        EXPECT_TRUE(Messages.isEmpty()) << cut;
+        EXPECT_LE(loaded.Count(), 1);
+        EXPECT_LE(loaded.StarterObjects.Count(), 1);
+        EXPECT_LE(loaded.Geometry.Count(), 4);
+        for (int32_t i = 0; i < loaded.Geometry.Count(); ++i) {
+            EXPECT_GE(loaded.Geometry.GetSpot(i)->SpotWidth, 0.001);
+            EXPECT_LE(loaded.Geometry.GetSpot(i)->SpotWidth, 100.0);
+        }
+    }
+}
+
+TEST_F(TemplateFile, AProjectFileIsNotATemplate)
+{
+    Tdrawlist project;
+    SetUpLabel(project);
+    project.AddObject(Shape({100100, 100100, 100900, 100900}));
+    project.AddObject(Shape({101100, 100100, 101900, 100900}));
+    const QByteArray bytes = Saved(project);
+
+    tlabeltemplate t;
+    SetUpLabel(t);
+    t.Geometry.Add(Spot(1, 1, 3, 2));
+    t.StarterObjects.AddObject(Shape({100100, 100100, 100500, 100500}));
+    Load(t, bytes);
+    EXPECT_EQ(Messages, QStringList{LoadFailed});
+    // Nothing of the project lands anywhere in the template.
+    EXPECT_EQ(t.Count(), 0);
+    EXPECT_EQ(t.StarterObjects.Count(), 0);
+    EXPECT_EQ(t.Geometry.Count(), 0);
+
+    // While it imports a project the template signs as one.
+    EXPECT_EQ(t.GetSignature(), QByteArray("vntempl_v1"));
+    t.AsProject = true;
+    EXPECT_EQ(t.GetSignature(), QByteArray("vnlabel_v1"));
+    t.AsProject = false;
+    WriteWholeFile(Path(QStringLiteral("p.wlp")), bytes);
+    Messages.clear();
+    t.LoadProjectAsTemplate(Path(QStringLiteral("p.wlp")));
+    EXPECT_EQ(t.Count(), 2);
+    EXPECT_TRUE(Messages.isEmpty());
+    EXPECT_THROW(t.LoadProjectAsTemplate(Path(QStringLiteral("none.wlp"))), EOSError);
+    EXPECT_FALSE(t.AsProject);
+}
