@@ -326,7 +326,16 @@ bool Tdrawlist::LoadFromFile(const QString &path)
     SetFileName(path);
     if (file.pos() >= file.size())
         return false;
-    LoadFromStream(file);
+    // Read whole, so records and pictures are decoded where they lie instead of being copied
+    // out of the file piece by piece.
+    QBuffer whole;
+    whole.setData(file.readAll());
+    if (file.error() != QFileDevice::NoError)
+        throw EOSError(QStringLiteral("Cannot read file \"%1\". %2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    file.close();
+    whole.open(QIODevice::ReadOnly);
+    LoadFromStream(whole);
     SetFileName(path);
     return true;
 }

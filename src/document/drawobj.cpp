@@ -143,8 +143,9 @@ void Tdrawobj::ReadRecordBlock(QIODevice &stream, bool skip)
         SkipBytes(stream, bounded);
         return;
     }
+    // The record is read in place when the stream is in memory (a whole file, a copy).
     QBuffer record;
-    record.setData(ReadBytes(stream, bounded));
+    record.setData(ReadBytesView(stream, bounded));
     record.open(QIODevice::ReadOnly);
     ReadFromStream(record);
 }

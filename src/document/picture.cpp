@@ -47,7 +47,8 @@ QImage OpaqueImage(QImage source)
         return source;
     }
     if (!source.hasAlphaChannel())
-        return source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
+        return source.format() == QImage::Format_RGB32 ? source
+                                                       : source.convertToFormat(QImage::Format_RGB32);
     QImage flat(source.size(), QImage::Format_RGB32);
     flat.fill(Qt::white);
     QPainter painter(&flat);
@@ -84,14 +85,16 @@ void DrawEmptyPicture(Talphabitmap &bitmap)
     if (icon.Width() > 0 && bitmap.Width() > 0) {
         Tcanvas &canvas = bitmap.Canvas();
         canvas.SetCopyMode(TCopyMode::SrcCopy);
-        canvas.Draw(bitmap.Width() / 2 - icon.Width() / 2, bitmap.Height() / 2 - icon.Height() / 2, icon.GetImage());
+        canvas.Draw(bitmap.Width() / 2 - icon.Width() / 2, bitmap.Height() / 2 - icon.Height() / 2,
+                    icon.GetImage());
     }
 }
 
 Tvnlpic::Tvnlpic()
 {
-    Hint = QStringLiteral("Image Tool:\\nClick on \"Change Image\" to select a new image\\nClick \"Reset Aspect\" to "
-                          "set the sides to the original aspect ratio");
+    Hint = QStringLiteral(
+        "Image Tool:\\nClick on \"Change Image\" to select a new image\\nClick \"Reset Aspect\" to "
+        "set the sides to the original aspect ratio");
 }
 
 void Tvnlpic::SetPicture(const QImage &source)
@@ -234,7 +237,8 @@ void Tvnlpic::RebuildCache(bool draft)
     const QSize size = CacheSize();
     CacheValid = true;
     if (Picture.width() > 0 && Picture.height() > 0) {
-        ScaledCache.Assign(SourceBitmap.GetImage().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        ScaledCache.Assign(
+            SourceBitmap.GetImage().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     } else {
         ScaledCache.SetSize(size.width(), size.height());
         DrawEmptyPicture(ScaledCache);
@@ -328,7 +332,7 @@ void Tvnlpic::ReadBody(QIODevice &stream)
         kind = pkBitmap;
     }
     // The image data runs to the trailer; the decoders stop at the image's own end.
-    Picture = OpaqueImage(Decoded(kind, ReadBytes(stream, Remaining(stream))));
+    Picture = OpaqueImage(Decoded(kind, ReadBytesView(stream, Remaining(stream))));
     ResetCaches();
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 
+#include <QBuffer>
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
@@ -51,6 +52,19 @@ QByteArray ReadBytes(QIODevice &stream, qint64 size)
     if (n == 0)
         return {};
     return stream.read(n);
+}
+
+QByteArray ReadBytesView(QIODevice &stream, qint64 size)
+{
+    auto *buffer = qobject_cast<QBuffer *>(&stream);
+    if (!buffer || !buffer->isReadable())
+        return ReadBytes(stream, size);
+    const qint64 n = std::min(std::max<qint64>(size, 0), Remaining(stream));
+    if (n == 0)
+        return {};
+    const qint64 start = buffer->pos();
+    buffer->seek(start + n);
+    return QByteArray::fromRawData(buffer->data().constData() + start, n);
 }
 
 namespace {

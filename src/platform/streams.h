@@ -18,6 +18,9 @@ void WriteDouble(QIODevice &stream, double value);
 
 // Reads min(size, Remaining) bytes; never more than the stream holds.
 QByteArray ReadBytes(QIODevice &stream, qint64 size);
+// The same bytes without copying them when the stream is a memory buffer (QBuffer): the result
+// then refers to the buffer's memory and is valid only while the buffer's data is unchanged.
+QByteArray ReadBytesView(QIODevice &stream, qint64 size);
 bool ReadUInt8(QIODevice &stream, uint8_t &value);
 bool ReadInt32(QIODevice &stream, int32_t &value);
 bool ReadDouble(QIODevice &stream, double &value);

@@ -4,6 +4,7 @@
 #include "platform/stringstream.h"
 
 #include <QBuffer>
+#include <QTemporaryFile>
 #include <gmock/gmock.h>
 #include <limits>
 
@@ -138,4 +139,26 @@ TEST(StringStream, TextKeepsWindowsCodePageWhereItCan)
     const QString wide = QStringLiteral("\u5929\u7136 \u00e2");
     EXPECT_EQ(DecodeFileText(EncodeFileText(wide)), wide);
     EXPECT_EQ(DecodeFileText("plain"), QStringLiteral("plain"));
+}
+
+TEST(Streams, ViewsOfMemoryBuffersAreNotCopies)
+{
+    QBuffer b;
+    OpenBuffer(b, QByteArray("abcdefgh"));
+    b.seek(2);
+    const QByteArray view = ReadBytesView(b, 3);
+    EXPECT_EQ(view, QByteArray("cde"));
+    EXPECT_EQ(view.constData(), b.data().constData() + 2);
+    EXPECT_EQ(b.pos(), 5);
+    // Never past the end.
+    EXPECT_EQ(ReadBytesView(b, 100), QByteArray("fgh"));
+    EXPECT_EQ(ReadBytesView(b, 1), QByteArray());
+
+    // Other devices give a copy of the same bytes.
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    file.write("0123456789");
+    file.seek(4);
+    EXPECT_EQ(ReadBytesView(file, 3), QByteArray("456"));
+    EXPECT_EQ(file.pos(), 7);
 }
