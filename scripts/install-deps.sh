@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of scripts/packages.txt that are missing.
+# Installs the Debian packages of a list that are missing: scripts/packages.txt, or the list
+# file given as the argument (./fuzz.sh adds scripts/fuzz-packages.txt).
 # Runs 'apt-get update' once, and only when something has to be installed.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+list=${1:-$here/packages.txt}
 
-mapfile -t wanted < <(grep -vE '^\s*(#|$)' "$here/packages.txt")
+mapfile -t wanted < <(grep -vE '^\s*(#|$)' "$list")
 missing=()
 for pkg in "${wanted[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)

@@ -1,0 +1,94 @@
+// The image decoders on arbitrary data. The first byte chooses the decoder, the rest is its data.
+// Each must give an image or a reason, never both and never neither, and an image as the
+// codecs promise it: 32-bit, within the pixel bound.
+
+#include "fuzzsupport.h"
+
+#include "codecs/decoding.h"
+#include "codecs/imagecodecs.h"
+#include "codecs/png.h"
+#include "codecs/svg.h"
+#include "codecs/tga.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace {
+
+// The first byte of an input, modulo DecoderCount. The corpus files start with these values, so
+// the numbering stays as it is; a new decoder takes the next number.
+enum TDecoder : uint8_t { AnyFormat, Jpeg, Bmp, Png, Tga, Svg, DecoderCount };
+
+void CheckImage(const QImage &image)
+{
+    FUZZ_CHECK(image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_RGB32);
+    FUZZ_CHECK(image.width() > 0 && image.height() > 0);
+    FUZZ_CHECK(qint64(image.width()) * image.height() <= MaxImagePixels);
+}
+
+// The decoders that answer with an image and a message.
+void CheckDecoded(const QImage &image, const QString &error)
+{
+    if (image.isNull()) {
+        FUZZ_CHECK(!error.isEmpty());
+        return;
+    }
+    FUZZ_CHECK(error.isEmpty());
+    CheckImage(image);
+}
+
+// The readers that answer with a TDecodeResult.
+void CheckResult(const TDecodeResult &result)
+{
+    if (result.Failure != TDecodeFailure::None) {
+        FUZZ_CHECK(result.Image.isNull());
+        return;
+    }
+    CheckImage(result.Image);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    StartFuzzApplication();
+    // The registry asks Qt for its image plugins once; loading them here keeps it out of the runs.
+    ImageFormats();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const auto decoder = TDecoder(data[0] % DecoderCount);
+    // Not a copy: the decoders see the bytes where the fuzzer put them, so reading past the end
+    // is caught.
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
+    QString error = QStringLiteral("unset");
+    switch (decoder) {
+    case AnyFormat:
+        CheckDecoded(DecodeImage(bytes, &error), error);
+        break;
+    case Jpeg:
+        CheckDecoded(DecodeJpeg(bytes, &error), error);
+        break;
+    case Bmp:
+        CheckDecoded(DecodeBmp(bytes, &error), error);
+        break;
+    case Png:
+        CheckDecoded(DecodePng(bytes, &error), error);
+        break;
+    case Tga:
+        CheckResult(ReadTga(bytes));
+        break;
+    case Svg:
+        CheckResult(ReadSvg(bytes));
+        break;
+    case DecoderCount:
+        break;
+    }
+    return 0;
+}
