@@ -5,7 +5,9 @@
 #include <QSizeF>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -130,6 +132,16 @@ QSizeF DeclaredInches(const TSvgRoot &root, QSizeF fallback)
     return fallback / CssPixelsPerInch;
 }
 
+// Whether a size in inches can be rendered: both sides positive, and 300 pixels an inch of
+// each side and of the area a finite number. A side can be finite and its pixels not (1e306
+// inches by 1e-306 have an area of one square inch), and RenderSize counts in pixels.
+bool RenderableSize(QSizeF inches)
+{
+    const double width = inches.width() * SvgPixelsPerInch, height = inches.height() * SvgPixelsPerInch;
+    return width > 0 && height > 0 && std::isfinite(width) && std::isfinite(height) &&
+           std::isfinite(width * height);
+}
+
 // The rendering's size in pixels: 300 per inch, or fewer within SvgMaxPixels and SvgMaxSide.
 QSize RenderSize(QSizeF inches)
 {
@@ -142,6 +154,16 @@ QSize RenderSize(QSizeF inches)
         return std::max(1, int(scale < 1 ? std::floor(v * scale) : std::ceil(v - 1e-6)));
     };
     return {side(width), side(height)};
+}
+
+// The resolution of a rendered side in dots per meter, as near as an int holds it: a drawing
+// of a hundred-millionth of an inch still renders one pixel wide, and one of 10^300 inches
+// 65535.
+int DotsPerMeter(int pixels, double inches)
+{
+    constexpr double MetersPerInch = 0.0254;
+    const double dpm = pixels / inches / MetersPerInch;
+    return int(std::lround(std::clamp(dpm, 1.0, double(std::numeric_limits<int>::max()))));
 }
 
 } // namespace
@@ -164,8 +186,8 @@ TDecodeResult ReadSvg(const QByteArray &bytes)
     if (!renderer.isValid())
         return Damaged(QStringLiteral("the SVG drawing cannot be read"));
     const QSizeF inches = DeclaredInches(*root, renderer.defaultSize());
-    if (!(inches.width() > 0) || !(inches.height() > 0) || !std::isfinite(inches.width() * inches.height()))
-        return Damaged(QStringLiteral("the SVG drawing declares no size"));
+    if (!RenderableSize(inches))
+        return Damaged(QStringLiteral("the SVG drawing declares no size it can be drawn at"));
 
     const QSize size = RenderSize(inches);
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -178,8 +200,7 @@ TDecodeResult ReadSvg(const QByteArray &bytes)
         renderer.setAspectRatioMode(Qt::KeepAspectRatio);
         renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
     }
-    constexpr double MetersPerInch = 0.0254;
-    image.setDotsPerMeterX(int(std::lround(size.width() / inches.width() / MetersPerInch)));
-    image.setDotsPerMeterY(int(std::lround(size.height() / inches.height() / MetersPerInch)));
+    image.setDotsPerMeterX(DotsPerMeter(size.width(), inches.width()));
+    image.setDotsPerMeterY(DotsPerMeter(size.height(), inches.height()));
     return Decoded(std::move(image).convertToFormat(QImage::Format_ARGB32));
 }

@@ -9,6 +9,7 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 using testing::HasSubstr;
@@ -425,6 +426,44 @@ TEST(SvgDrawings, RenderAtThreeHundredPixelsPerInchOfTheirDeclaredSize)
     EXPECT_LE(qint64(huge.width()) * huge.height(), qint64(1) << 26);
     EXPECT_GT(qint64(huge.width()) * huge.height(), qint64(1) << 25);
     EXPECT_NEAR(double(huge.width()) / huge.height(), 2.0, 0.01);
+}
+
+TEST(SvgDrawings, RecordTheirResolutionAsNearAsAnIntHoldsIt)
+{
+    constexpr int Densest = std::numeric_limits<int>::max();
+    const struct {
+        const char *Attributes;
+        QSize Size;
+        int DotsPerMeterX;
+        int DotsPerMeterY;
+    } cases[] = {
+        {"width='1e-5in' height='1e-5in'", {1, 1}, 3937008, 3937008},
+        {"width='1e-8in' height='1e-8in'", {1, 1}, Densest, Densest},
+        {"width='1e-300in' height='1e-300in'", {1, 1}, Densest, Densest},
+        {"width='1e300in' height='1e-300in'", {65535, 1}, 1, Densest},
+    };
+    for (const auto &c : cases) {
+        QString error;
+        const QImage image = DecodeImage(Svg(c.Attributes), &error);
+        EXPECT_EQ(image.size(), c.Size) << c.Attributes << ": " << Text(error);
+        EXPECT_EQ(image.dotsPerMeterX(), c.DotsPerMeterX) << c.Attributes;
+        EXPECT_EQ(image.dotsPerMeterY(), c.DotsPerMeterY) << c.Attributes;
+    }
+}
+
+TEST(SvgDrawings, RefuseSizesWhosePixelsCannotBeCounted)
+{
+    // Each side a finite number of inches and the area one square inch, but 300 pixels an inch
+    // of the long side is beyond every double.
+    const char *const attributes[] = {
+        "width='1e306in' height='1e-306in'",
+        "width='1e-306in' height='1e306in'",
+        "width='1e200in' height='1e200in'",
+    };
+    for (const char *a : attributes)
+        EXPECT_TRUE(RefusedWithSmallAllocations([&](QString *e) { return DecodeImage(Svg(a), e); },
+                                                "the SVG drawing declares no size it can be drawn at"))
+            << a;
 }
 
 TEST(ImageData, DecodersSayWhatTheyCannotRead)

@@ -84,9 +84,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     case Tga:
         CheckResult(ReadTga(bytes));
         break;
-    case Svg:
-        CheckResult(ReadSvg(bytes));
+    case Svg: {
+        const TDecodeResult result = ReadSvg(bytes);
+        CheckResult(result);
+        // A drawing records the resolution it was rendered at.
+        if (!result.Image.isNull())
+            FUZZ_CHECK(result.Image.dotsPerMeterX() > 0 && result.Image.dotsPerMeterY() > 0);
         break;
+    }
     case DecoderCount:
         break;
     }
