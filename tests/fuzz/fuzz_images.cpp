@@ -1,5 +1,6 @@
-// The image decoders on arbitrary data. The first byte chooses the decoder, the rest is its data.
-// Each must give an image or a reason, never both and never neither, and an image as the
+// The image decoders on arbitrary data. The first byte chooses the decoder, the rest is its data
+// (for LoadImageFile the second byte chooses the file name's extension, and the rest is the
+// file). Each must give an image or a reason, never both and never neither, and an image as the
 // codecs promise it: 32-bit, within the pixel bound.
 
 #include "fuzzsupport.h"
@@ -18,7 +19,12 @@ namespace {
 
 // The first byte of an input, modulo DecoderCount. The corpus files start with these values, so
 // the numbering stays as it is; a new decoder takes the next number.
-enum TDecoder : uint8_t { AnyFormat, Jpeg, Bmp, Png, Tga, Svg, DecoderCount };
+enum TDecoder : uint8_t { AnyFormat, Jpeg, Bmp, Png, Tga, Svg, File, DecoderCount };
+
+// The extensions LoadImageFile is given: those that decide for files without a signature, and
+// some that the content overrules.
+constexpr const char *FileExtensions[] = {"tga", "svg", "vst", "icb", "png", "jpg", "bmp", "txt"};
+constexpr size_t FileExtensionCount = sizeof FileExtensions / sizeof *FileExtensions;
 
 void CheckImage(const QImage &image)
 {
@@ -92,6 +98,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(result.Image.dotsPerMeterX() > 0 && result.Image.dotsPerMeterY() > 0);
         break;
     }
+    case File:
+        if (size >= 2) {
+            const QString path =
+                WriteFuzzInputFile(data + 2, size - 2, FileExtensions[data[1] % FileExtensionCount]);
+            CheckDecoded(LoadImageFile(path, &error), error);
+        }
+        break;
     case DecoderCount:
         break;
     }
