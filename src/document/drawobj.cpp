@@ -20,21 +20,33 @@ Tdrawobj::Tdrawobj() : Id(ObjectSerial++), Hint(QStringLiteral("Draw object")) {
 
 Tdrawobj::~Tdrawobj() = default;
 
+namespace {
+// Screen positions and sizes stay within ±2^29 pixels, so that the difference of any two, or
+// one grown by a margin, is still an int32 however far out an object lies or however large the
+// scale (a thumbnail of a label 0.001 inch wide draws 152 pixels per unit).
+constexpr double ScreenReach = double(1 << 29);
+
+int32_t OnScreen(double pixels)
+{
+    return rnd(std::clamp(pixels, -ScreenReach, ScreenReach));
+}
+} // namespace
+
 int32_t Tdrawobj::ScreenWidth() const
 {
-    return rnd(Width() * ViewScale);
+    return OnScreen(Width() * ViewScale);
 }
 
 int32_t Tdrawobj::ScreenHeight() const
 {
-    return rnd(Height() * ViewScale);
+    return OnScreen(Height() * ViewScale);
 }
 
 int32_t Tdrawobj::DocToScreen(int32_t value, bool across) const
 {
     if (across)
-        return rnd((double(value) - OutputOrigin.X) * ViewScale) - Viewport.Left;
-    return rnd((double(value) - OutputOrigin.Y) * ViewScale) - Viewport.Top;
+        return OnScreen((double(value) - OutputOrigin.X) * ViewScale - Viewport.Left);
+    return OnScreen((double(value) - OutputOrigin.Y) * ViewScale - Viewport.Top);
 }
 
 int32_t Tdrawobj::ScreenToDoc(int32_t pixel, bool across) const
@@ -305,7 +317,10 @@ void Tdrawobj::Draw(Tcanvas &canvas, const TRect & /*clip*/, bool /*output*/, co
     canvas.Pen().SetColor(Selected ? clHighlight : clWhite);
     canvas.MoveTo(r.Left, r.Top);
     canvas.LineTo(r.Right, r.Bottom);
-    OverhangBuffer.SetSize(ScreenWidth(), ScreenHeight());
+    // One colour all over, so a buffer of bounded size stretched over a larger object (one a
+    // damaged file makes millions of pixels wide) gives the same picture.
+    OverhangBuffer.SetSize(std::min(ScreenWidth(), MaxUniformBufferSide),
+                           std::min(ScreenHeight(), MaxUniformBufferSide));
     OverhangBuffer.Fill(OpaqueBlue);
     StopTiming();
 }
@@ -335,8 +350,14 @@ void Tdrawobj::DrawOverhang(Tcanvas &canvas, const TRect & /*clip*/, const TRect
     const bool perPixel = OverhangBuffer.HasAlpha;
     const uint8_t constantAlpha = perPixel ? 255 : 136;
     const QImage &buffer = OverhangBuffer.GetImage();
+    const bool stretched =
+        OverhangBuffer.Width() < o.Right - o.Left || OverhangBuffer.Height() < o.Bottom - o.Top;
     for (int32_t i = 0; i < pieces.Count(); ++i) {
         TRect p = pieces.GetRect(i);
+        if (stretched) {
+            canvas.AlphaBlend(p, buffer, OverhangBuffer.ClientRect(), constantAlpha, false);
+            continue;
+        }
         TRect s{p.Left - o.Left, p.Top - o.Top, p.Right - o.Left, p.Bottom - o.Top};
         s.Right = std::min(s.Right, OverhangBuffer.Width() - 1);
         s.Bottom = std::min(s.Bottom, OverhangBuffer.Height() - 1);
@@ -393,4 +414,8 @@ void Tdrawobj::ReadFromStream(QIODevice &stream)
     ReadInt32(stream, Bounds.Top);
     ReadInt32(stream, Bounds.Right);
     ReadInt32(stream, Bounds.Bottom);
+    // A damaged record can hold any number; kept within reach, sizes and screen positions
+    // computed from the bounds cannot overflow.
+    for (int32_t *v : {&Bounds.Left, &Bounds.Top, &Bounds.Right, &Bounds.Bottom})
+        *v = std::clamp(*v, -MaxCoordinate, MaxCoordinate);
 }

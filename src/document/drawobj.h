@@ -53,6 +53,13 @@ enum TToolNumber : int32_t {
 // The smallest side SetBounds leaves an object with, in document units.
 constexpr int32_t MinObjectSize = 20;
 
+// The bounds read from a record lie within -MaxCoordinate .. MaxCoordinate (16,777 inches each
+// way from the page's corner, far beyond any label).
+constexpr int32_t MaxCoordinate = 1 << 24;
+
+// The largest side of a buffer that holds one colour all over (the plain object's overhang).
+constexpr int32_t MaxUniformBufferSide = 512;
+
 // The ten characters after the type code in every record header.
 inline constexpr char RecordSignature[] = "New objv2 ";
 constexpr int RecordSignatureLength = 10;

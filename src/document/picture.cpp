@@ -12,6 +12,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 constexpr uint32_t TrailerWord = 0xDEADBEEFu;
@@ -215,12 +216,26 @@ QSize Tvnlpic::CacheSize() const
     const int32_t w = ScreenWidth(), h = ScreenHeight();
     const double q = SourceBitmap.Height() > 0 && h != 0 ? double(w) / h : 1.0;
     const int64_t limit = CacheLimit;
+    QSize size;
     if (q > 1) {
         const int32_t cw = int32_t(std::min<int64_t>(w, limit));
-        return {cw, rnd(cw / q)};
+        size = {cw, rnd(cw / q)};
+    } else {
+        const int32_t ch = int32_t(std::min<int64_t>(h, limit));
+        size = {rnd(q * ch), ch};
     }
-    const int32_t ch = int32_t(std::min<int64_t>(h, limit));
-    return {rnd(q * ch), ch};
+    // A picture far larger than any screen (its bounds from a damaged file, or a zoom beyond
+    // reason) is cached at a size memory holds and stretched from there.
+    // A cache of more than four times the image's own pixels shows no more of it.
+    const double area = double(size.width()) * double(size.height());
+    const double source = double(SourceBitmap.Width()) * double(SourceBitmap.Height());
+    const double pixels = std::min(MaxCachePixels, std::max(MaxCachePixels / 4, 4 * source));
+    const double shrink = std::min({1.0, MaxCacheSide / double(std::max(size.width(), 1)),
+                                    MaxCacheSide / double(std::max(size.height(), 1)),
+                                    area > 0 ? std::sqrt(pixels / area) : 1.0});
+    if (shrink < 1.0)
+        size = {std::max(1, int(size.width() * shrink)), std::max(1, int(size.height() * shrink))};
+    return size;
 }
 
 qsizetype Tvnlpic::MemoryHeld() const

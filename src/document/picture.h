@@ -19,6 +19,11 @@ enum TPictureKind : int32_t { pkNone = 0, pkPng = 1, pkJpeg = 2, pkBitmap = 3 };
 // In undo levels only: the image is the one the level holds beside its bytes (never in files).
 constexpr int32_t pkLevelImage = -1;
 
+// The largest cache a picture keeps, whatever its size on screen: 8192 pixels a side and
+// 2^24 pixels, or a quarter of that for an image of fewer than 2^20 pixels.
+constexpr int32_t MaxCacheSide = 8192;
+constexpr double MaxCachePixels = double(1 << 24);
+
 class Tvnlpic : public Tdrawobj {
 public:
     Tvnlpic();

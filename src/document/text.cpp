@@ -205,7 +205,8 @@ void Tvnltext::DrawOverhang(Tcanvas &canvas, const TRect &clip, const TRect & /*
     const TRect c = ClipToRect(clip, GetScreenRect());
     if (c.Right <= c.Left || c.Bottom <= c.Top)
         return;
-    OverhangBuffer.SetSize(c.Width(), c.Height());
+    OverhangBuffer.SetSize(std::min(c.Width(), MaxUniformBufferSide),
+                           std::min(c.Height(), MaxUniformBufferSide));
     OverhangBuffer.Fill(0xFF0000FFu);
     canvas.AlphaBlend(c, OverhangBuffer.GetImage(), OverhangBuffer.ClientRect(), 136, false);
 }

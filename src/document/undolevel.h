@@ -18,7 +18,7 @@ public:
     QBuffer &Stream() { return Data; }
     const QBuffer &Stream() const { return Data; }
 
-    uint8_t Kind = 0;     // the change kind: 0 deleted, 1 added, 2 geometry, 3 property
+    uint8_t Kind = 0; // the change kind: 0 deleted, 1 added, 2 geometry, 3 property
     bool Undone = false;
     int32_t ObjectId = 0; // the Id of the object the level belongs to
     int32_t Group = 0;    // levels of one group undo together

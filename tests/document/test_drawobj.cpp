@@ -331,3 +331,28 @@ TEST(DrawObjRecord, ATruncatedBlockDoesNotReachTheNextRecord)
     EXPECT_EQ(first.Bounds, (TRect{10, 0, 0, 0}));
     EXPECT_EQ(second.Bounds, (TRect{10, 20, 30, 40}));
 }
+
+TEST(DrawObjRecord, BoundsBeyondReachAreBroughtWithinIt)
+{
+    // Values a damaged record can hold: sizes and screen positions of these would overflow.
+    const QByteArray bytes = QByteArray("\0New objv2 ", 11) + Int32Bytes(5) + Int32Bytes(INT32_MIN) +
+                             Int32Bytes(-20000000) + Int32Bytes(INT32_MAX) + Int32Bytes(16777216);
+    Tdrawobj o;
+    ReadRecordInto(o, bytes);
+    EXPECT_EQ(o.Bounds, (TRect{-MaxCoordinate, -MaxCoordinate, MaxCoordinate, MaxCoordinate}));
+    EXPECT_EQ(o.Width(), 2 * MaxCoordinate);
+}
+
+TEST(DrawObj, ScreenPositionsStayWithinReachAtAnyScale)
+{
+    // The farthest bounds a record gives, viewed at a thumbnail's scale of a label 0.001 inch
+    // wide: every size and position, and the difference of any two, is still an int32.
+    Tdrawobj o;
+    o.SetView({0, 0, 152, 133}, 152.0);
+    o.Bounds = {-MaxCoordinate, -MaxCoordinate, MaxCoordinate, MaxCoordinate};
+    const TRect r = o.GetScreenRect();
+    EXPECT_EQ(r.Left, -(1 << 29));
+    EXPECT_EQ(r.Right, 1 << 29);
+    EXPECT_EQ(o.ScreenWidth(), 1 << 29);
+    EXPECT_EQ(int64_t(r.Right) - r.Left, int64_t(1) << 30);
+}

@@ -126,3 +126,24 @@ TEST(DrawObjPaint, OverhangIsTintedBlueOutsideTheLabel)
     EXPECT_EQ(PixelAt(s.image, 25, 35), clWhite); // below the object
     EXPECT_EQ(PixelAt(s.image, 20, 10), tinted);
 }
+
+TEST(DrawObjPaint, AHugePlaceholderTintsWithABoundedBuffer)
+{
+    // Millions of pixels wide, as a damaged file can make it: the one-colour buffer stays small
+    // and is stretched over the part outside the label.
+    Scene s;
+    s.object.SetBounds({-5000000, 10, 30, 30});
+    {
+        Tcanvas canvas(&s.image);
+        s.object.Draw(canvas, View, false, View, 1.0);
+        EXPECT_EQ(s.object.OverhangBuffer.Width(), MaxUniformBufferSide);
+        EXPECT_EQ(s.object.OverhangBuffer.Height(), 20);
+        s.image.fill(Qt::white);
+        s.object.DrawOverhang(canvas, View, {20, 0, 40, 40}, View, 1.0);
+    }
+    const TColor tinted = PixelAt(s.image, 5, 15);
+    EXPECT_NEAR(Channel(tinted, 0), 119, 1);
+    EXPECT_NEAR(Channel(tinted, 16), 255, 1);
+    EXPECT_EQ(PixelAt(s.image, 25, 15), clWhite); // inside the label
+    EXPECT_EQ(PixelAt(s.image, 5, 35), clWhite);  // below the object
+}

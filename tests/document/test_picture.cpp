@@ -338,3 +338,17 @@ TEST(PictureUndo, APictureChangeIsUndoneAndRedoneToTheExactPixelsWithoutACopy)
     doc.Redo();
     EXPECT_EQ(p->GetPicture(), after);
 }
+
+TEST(Picture, AHugePictureIsCachedAtASizeMemoryHolds)
+{
+    // 1.6 million by 800,000 pixels on screen: cached within the bounds, the proportions kept,
+    // and still drawn where it lies.
+    auto p = PictureAt({0, 0, 16000000, 8000000}, Halves(40, 20));
+    const QImage image = DrawPicture(*p, false);
+    const Talphabitmap &cache = p->GetScaledCache();
+    EXPECT_LE(cache.Width(), MaxCacheSide);
+    EXPECT_LE(double(cache.Width()) * cache.Height(), MaxCachePixels / 4); // a small image
+    EXPECT_GT(double(cache.Width()) * cache.Height(), MaxCachePixels / 5);
+    EXPECT_NEAR(double(cache.Width()) / cache.Height(), 2.0, 0.01);
+    EXPECT_EQ(PixelAt(image, 100, 100), RGB(255, 0, 0));
+}

@@ -1,0 +1,189 @@
+// Writes the seed files of the project and template harnesses: valid files of every version
+// with every kind of object, made by the program itself (version 2) or framed by hand the way
+// older versions were (0 and 1).
+//   fuzz_makecorpus <corpus folder>   writes <folder>/project/* and <folder>/template/*
+
+#include "document/globals.h"
+#include "document/labeltemplate.h"
+#include "document/picture.h"
+#include "document/shape.h"
+#include "document/text.h"
+#include "platform/platform.h"
+#include "platform/streams.h"
+#include "platform/stringstream.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <cstdio>
+
+namespace {
+
+void SetUpLabel(Tdrawlist &doc, double width, double height)
+{
+    doc.SetLabelRect({100000, 100000, 100001, 100001});
+    doc.SetLabelWidth(width);
+    doc.SetLabelHeight(height);
+}
+
+// One object of every kind the files hold, small.
+void AddEveryKind(Tdrawlist &doc, int32_t origin)
+{
+    auto shape = std::make_unique<Tvnlshape>();
+    shape->Bounds = {origin + 100, origin + 100, origin + 900, origin + 700};
+    shape->SetShapeStyle(ssPolygon);
+    shape->SetSideCount(6);
+    shape->SetDrawFill(true);
+    doc.AddObject(std::move(shape));
+    auto line = std::make_unique<Tvnlline>();
+    line->Bounds = {origin + 200, origin + 1000, origin + 2000, origin + 1100};
+    doc.AddObject(std::move(line));
+    auto text = std::make_unique<Tvnltext>();
+    text->Bounds = {origin + 1000, origin + 200, origin + 3500, origin + 800};
+    text->SetText(QStringLiteral("Château Fuzz\r\nRéserve ✓"));
+    doc.AddObject(std::move(text));
+    auto picture = std::make_unique<Tvnlpic>();
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(qRgb(120, 20, 60));
+    picture->SetPicture(image);
+    picture->Bounds = {origin + 1500, origin + 1500, origin + 2100, origin + 1900};
+    doc.AddObject(std::move(picture));
+    auto symbol = std::make_unique<Tvnlsymbol>();
+    symbol->Bounds = {origin + 2500, origin + 2500, origin + 2900, origin + 2900};
+    doc.AddObject(std::move(symbol));
+    auto plain = std::make_unique<Tdrawobj>();
+    plain->Bounds = {origin + 3000, origin + 3000, origin + 3300, origin + 3200};
+    doc.AddObject(std::move(plain));
+}
+
+QByteArray ObjectList(Tdrawlist &doc)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    doc.SaveObjects(buffer);
+    return buffer.data();
+}
+
+QByteArray LString(const QByteArray &text)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    WriteInt32(buffer, int32_t(text.size()));
+    WriteBytes(buffer, text);
+    return buffer.data();
+}
+
+QByteArray Int32(int32_t v)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    WriteInt32(buffer, v);
+    return buffer.data();
+}
+
+QByteArray Saved(Tdrawlist &doc)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    doc.SaveToStream(buffer);
+    return buffer.data();
+}
+
+QByteArray Geometry(tlabeltemplate &t)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    t.Geometry.SaveToStream(buffer);
+    return buffer.data();
+}
+
+bool Write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+void AddSpots(tlabeltemplate &t, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        auto spot = std::make_unique<Tlabelgeometry>();
+        spot->SpotLeft = 0.5 + (i % 2) * 4.25;
+        spot->SpotTop = 0.5 + (i / 2) * 3.5;
+        spot->SpotWidth = 4.0;
+        spot->SpotHeight = 3.25;
+        t.Geometry.Add(std::move(spot));
+    }
+    t.Geometry.LayoutColumns = 2;
+    t.Geometry.LayoutRows = (count + 1) / 2;
+    t.Geometry.LayoutLabelWidth = 4.0;
+    t.Geometry.LayoutLabelHeight = 3.25;
+    t.Geometry.LayoutValid = 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    InitPlatform();
+    InitDocumentModule();
+    // Small thumbnails keep the seeds small.
+    ThumbnailWidth = 24;
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    folder.mkpath(QStringLiteral("project"));
+    folder.mkpath(QStringLiteral("template"));
+    bool ok = true;
+
+    // Projects.
+    Tdrawlist empty;
+    SetUpLabel(empty, 4.0, 3.5);
+    ok &= Write(folder.filePath(QStringLiteral("project/empty-v2.wlp")), Saved(empty));
+    Tdrawlist every;
+    SetUpLabel(every, 4.0, 3.5);
+    AddEveryKind(every, 100000);
+    every.Title = QStringLiteral("Every kind");
+    ok &= Write(folder.filePath(QStringLiteral("project/every-kind-v2.wlp")), Saved(every));
+    const QByteArray v1 = Int32(1) + "vnlabel_v1" + QByteArray(1, '\0') + Int32(0) + LString("Version one") +
+                          LString("4.00x3.50") + LString("templates\\Standard.wlt") + ObjectList(every);
+    ok &= Write(folder.filePath(QStringLiteral("project/every-kind-v1.wlp")), v1);
+    Tdrawlist old;
+    SetUpLabel(old, 4.0, 3.5);
+    AddEveryKind(old, 10000);
+    const QByteArray v0 =
+        Int32(0) + "vnlabel_v1" + QByteArray(1, '\0') + LString("Standard.wlt") + ObjectList(old);
+    ok &= Write(folder.filePath(QStringLiteral("project/old-origin-v0.wlp")), v0);
+
+    // Templates.
+    tlabeltemplate t;
+    SetUpLabel(t, 4.0, 3.25);
+    AddEveryKind(t, 100000);
+    AddEveryKind(t.StarterObjects, 100000);
+    AddSpots(t, 6);
+    t.Title = QStringLiteral("Six labels, 4 by 3¼");
+    ok &= Write(folder.filePath(QStringLiteral("template/six-v2.wlt")), Saved(t));
+    const QByteArray description = EncodeFileText(t.Title);
+    const QByteArray header1 = Int32(1) + "vntempl_v1" + QByteArray(1, '\0') + Int32(0) + LString("") +
+                               LString("4.00x3.25") + LString("");
+    ok &= Write(folder.filePath(QStringLiteral("template/six-v1.wlt")),
+                header1 + ObjectList(t) + Geometry(t) + Int32(int32_t(description.size())) + description);
+    t.MakeThumbnail();
+    const QByteArray thumbnail = t.ThumbnailStream.data();
+    tlabeltemplate oldTemplate;
+    SetUpLabel(oldTemplate, 4.0, 3.25);
+    AddEveryKind(oldTemplate, 10000);
+    AddSpots(oldTemplate, 2);
+    const QByteArray header0 = Int32(0) + "vntempl_v1" + QByteArray(1, '\0') + LString("");
+    ok &= Write(folder.filePath(QStringLiteral("template/two-v0.wlt")),
+                header0 + ObjectList(oldTemplate) + Geometry(oldTemplate) + Int32(3) + "Two" + thumbnail);
+    return ok ? 0 : 1;
+}
