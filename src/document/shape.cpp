@@ -163,7 +163,9 @@ void Tvnlshape::SetView(const TRect &viewport, double scale)
 
 int32_t Tvnlshape::ScreenPenWidth() const
 {
-    return rnd(Pen.Width() * ViewScale * 10);
+    // However wide a damaged record makes the pen, the outline's shrink of the bounds stays
+    // within reach of the screen positions.
+    return rnd(std::clamp(Pen.Width() * ViewScale * 10, -double(1 << 27), double(1 << 27)));
 }
 
 void Tvnlshape::PreparePenAndBrush(Tcanvas &canvas, bool output) const
