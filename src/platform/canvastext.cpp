@@ -21,8 +21,10 @@ namespace {
 constexpr int ScreenDpi = 96;
 // The system's default font height at screen resolution.
 constexpr int DefaultFontHeight = -11;
-// Larger heights are taken as this many pixels.
-constexpr int MaxFontPixels = 1 << 15;
+// Larger heights are taken as this many pixels: glyphs are kept as bitmaps in the glyph
+// cache, and a few tens of thousands of pixels high (a damaged record's font, or the thumbnail
+// of a label 0.001 inch wide) fill gigabytes.
+constexpr int MaxFontPixels = 1 << 12;
 // The pixel size at which the cell height of a font is measured to map a positive height.
 constexpr int ReferencePixels = 256;
 constexpr int TabColumns = 8;

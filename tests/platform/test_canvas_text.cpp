@@ -83,6 +83,21 @@ TEST(CanvasFont, NegativeHeightIsTheEmInDevicePixels)
     EXPECT_EQ(canvas.ResolvedFont().pixelSize(), 7);
 }
 
+TEST(CanvasFont, HeightsBeyondAnyScreenAreCappedAndDrawInBoundedMemory)
+{
+    // A damaged record's font at a thumbnail's scale: drawn 4096 pixels high at most, so the
+    // glyph cache stays in the tens of megabytes.
+    QImage image(64, 64, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    Tcanvas canvas(&image);
+    UseTestFont(canvas, -28149);
+    EXPECT_EQ(canvas.ResolvedFont().pixelSize(), 4096);
+    UseTestFont(canvas, 2000000000);
+    EXPECT_LE(canvas.ResolvedFont().pixelSize(), 4096);
+    TRect r{-2000, -3000, 64, 64};
+    canvas.DrawTextEx(QStringLiteral("Réserve ✓"), r, DT_NOCLIP);
+}
+
 TEST(CanvasFont, PositiveHeightIsTheCellAndGivesASmallerEm)
 {
     for (int height : {12, 20, 33, 100}) {
