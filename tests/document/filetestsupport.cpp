@@ -35,6 +35,32 @@ QByteArray Entry(const Tdrawobj &o)
     return QByteArray(1, char(o.GetTypeCode())) + Int32Bytes(static_cast<int32_t>(record.size())) + record;
 }
 
+QByteArray Saved(Tdrawlist &doc)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    doc.SaveToStream(buffer);
+    return buffer.data();
+}
+
+int32_t Load(Tdrawlist &doc, const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return doc.LoadFromStream(buffer);
+}
+
+std::unique_ptr<Tlabelgeometry> Spot(double left, double top, double width, double height)
+{
+    auto spot = std::make_unique<Tlabelgeometry>();
+    spot->SpotLeft = left;
+    spot->SpotTop = top;
+    spot->SpotWidth = width;
+    spot->SpotHeight = height;
+    return spot;
+}
+
 QByteArray ReadWholeFile(const QString &path)
 {
     QFile file(path);

@@ -23,6 +23,11 @@ QByteArray Doubles(std::initializer_list<double> values);
 // A framed object list entry: type code, record length, record.
 QByteArray Entry(const Tdrawobj &o);
 QByteArray ReadWholeFile(const QString &path);
+// The bytes SaveToStream gives, and LoadFromStream of bytes (its result).
+QByteArray Saved(Tdrawlist &doc);
+int32_t Load(Tdrawlist &doc, const QByteArray &bytes);
+// A spot at (left, top), width by height inches.
+std::unique_ptr<Tlabelgeometry> Spot(double left, double top, double width, double height);
 void WriteWholeFile(const QString &path, const QByteArray &bytes);
 
 // Records the progress window's reports.

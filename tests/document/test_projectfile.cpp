@@ -30,22 +30,6 @@ std::unique_ptr<Tvnlshape> Shape(const TRect &bounds, TColor fill = RGB(200, 30,
     return shape;
 }
 
-QByteArray Saved(Tdrawlist &doc)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadWrite);
-    doc.SaveToStream(buffer);
-    return buffer.data();
-}
-
-int32_t Load(Tdrawlist &doc, const QByteArray &bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return doc.LoadFromStream(buffer);
-}
-
 // The header a project of version 1 or 2 starts with, without a thumbnail.
 QByteArray Header(int32_t version, const QByteArray &signature = "vnlabel_v1", const QByteArray &title = "",
                   const QByteArray &size = "4.00x3.50", const QByteArray &templateFile = "")
@@ -436,12 +420,7 @@ TEST_F(ProjectFile, TheTemplateIsFoundInTheProgramsFolder)
 {
     tlabeltemplate stock;
     SetUpLabel(stock, 3.0, 2.0);
-    auto spot = std::make_unique<Tlabelgeometry>();
-    spot->SpotLeft = 1;
-    spot->SpotTop = 1;
-    spot->SpotWidth = 3.0;
-    spot->SpotHeight = 2.0;
-    stock.Geometry.Add(std::move(spot));
+    stock.Geometry.Add(Spot(1, 1, 3.0, 2.0));
     stock.SaveToFile(ProgramDir() + QStringLiteral("/templates/Oval.wlt"));
 
     auto shape = Shape({100100, 100100, 100900, 100900});
@@ -468,10 +447,7 @@ TEST_F(ProjectFile, AMissingTemplateIsAskedFor)
 {
     tlabeltemplate stock;
     SetUpLabel(stock, 2.5, 2.0);
-    auto spot = std::make_unique<Tlabelgeometry>();
-    spot->SpotWidth = 2.5;
-    spot->SpotHeight = 2.0;
-    stock.Geometry.Add(std::move(spot));
+    stock.Geometry.Add(Spot(0, 0, 2.5, 2.0));
     stock.SaveToFile(Path(QStringLiteral("Square.wlt")));
     const QByteArray file =
         Header(2, "vnlabel_v1", "", "2.50x2.00", "C:\\Labels\\Square.wlt") + QByteArray(1, char(255));

@@ -22,32 +22,6 @@ std::unique_ptr<Tvnlshape> Shape(const TRect &bounds)
     return shape;
 }
 
-std::unique_ptr<Tlabelgeometry> Spot(double left, double top, double width, double height)
-{
-    auto spot = std::make_unique<Tlabelgeometry>();
-    spot->SpotLeft = left;
-    spot->SpotTop = top;
-    spot->SpotWidth = width;
-    spot->SpotHeight = height;
-    return spot;
-}
-
-QByteArray Saved(Tdrawlist &doc)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadWrite);
-    doc.SaveToStream(buffer);
-    return buffer.data();
-}
-
-int32_t Load(Tdrawlist &doc, const QByteArray &bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return doc.LoadFromStream(buffer);
-}
-
 QByteArray TemplateHeader(int32_t version, const QByteArray &title = "")
 {
     return Int32Bytes(version) + "vntempl_v1" + QByteArray(1, '\0') + Int32Bytes(0) + LString(title) +
