@@ -275,7 +275,10 @@ void Tdrawlist::MakeThumbnail()
         return;
     }
     const int32_t width = ThumbnailWidth;
-    const int32_t height = rnd(LabelHeight / LabelWidth * width);
+    // A label more than MaxThumbnailAspect times as tall as wide (a damaged template's spot
+    // 0.001 inch wide and 100 high) shows its top part, not a picture of millions of rows.
+    const int32_t height =
+        rnd(std::min(LabelHeight / LabelWidth, double(MaxThumbnailAspect)) * std::max(width, 0));
     QImage bitmap(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
     if (bitmap.isNull()) {
         ClearThumbnail();

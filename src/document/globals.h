@@ -18,6 +18,8 @@ extern int32_t ObjectSerial;
 // preview sets it to the width of its preview image.
 extern int32_t ThumbnailWidth;
 constexpr int32_t DefaultThumbnailWidth = 152;
+// A thumbnail is at most this many times as high as wide.
+constexpr int32_t MaxThumbnailAspect = 16;
 
 // The private clipboard formats, registered by InitDocumentModule.
 extern int ShapeClipboardFormat;

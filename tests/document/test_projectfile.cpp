@@ -601,3 +601,14 @@ TEST_F(ProjectFile, ThePreviewShowsTheThumbnailAndTheTitle)
     EXPECT_TRUE(Messages.isEmpty());
     ThumbnailWidth = DefaultThumbnailWidth;
 }
+
+TEST_F(ProjectFile, AThumbnailIsAtMostSixteenTimesAsHighAsWide)
+{
+    // A damaged template's first spot makes the label 0.001 by 100 inches.
+    Tdrawlist doc;
+    SetUpLabel(doc, 0.001, 100.0);
+    doc.MakeThumbnail();
+    const QImage image = DecodePng(doc.ThumbnailStream.data());
+    EXPECT_EQ(image.width(), DefaultThumbnailWidth);
+    EXPECT_EQ(image.height(), DefaultThumbnailWidth * MaxThumbnailAspect);
+}
