@@ -148,12 +148,5 @@ BENCHMARK(TemplateLoad)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    InitPlatform();
-    InitDocumentModule();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunDocumentBenchmarks(argc, argv);
 }

@@ -1,5 +1,11 @@
 #include "benchsupport.h"
 
+#include "document/globals.h"
+#include "platform/platform.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <random>
 
@@ -19,4 +25,16 @@ const QImage &Photo()
         return image;
     }();
     return photo;
+}
+
+int RunDocumentBenchmarks(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    InitPlatform();
+    InitDocumentModule();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
