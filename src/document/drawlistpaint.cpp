@@ -7,6 +7,7 @@
 #include "document/labeltemplate.h"
 #include "platform/canvas.h"
 #include "platform/rnd.h"
+#include "platform/scopedvalue.h"
 #include "platform/textlayout.h"
 #include "platform/threadtimer.h"
 #include "platform/tickcount.h"
@@ -158,7 +159,6 @@ bool Tdrawlist::Paint(Tcanvas &canvas, Trectlist &dirty, const TPoint &offset, T
         Tdrawlist &Doc;
         ~TPaintEnd()
         {
-            OutputOrigin = {};
             if (Doc.DraftAll && !Doc.DraftTimerEnabled()) {
                 if (!Doc.DraftTimer) {
                     Doc.DraftTimer = std::make_unique<Tthreadtimer>();
@@ -170,8 +170,7 @@ bool Tdrawlist::Paint(Tcanvas &canvas, Trectlist &dirty, const TPoint &offset, T
             Doc.Painting = false;
         }
     } paintEnd{*this};
-
-    OutputOrigin = OutputMode ? LabelOrigin : TPoint{};
+    const TScopedValue<TPoint> origin(OutputOrigin, OutputMode ? LabelOrigin : TPoint{});
     PaintStart = static_cast<int32_t>(GetTickCount());
     if (scale == -1)
         scale = FitScale(viewport);
@@ -285,19 +284,13 @@ void Tdrawlist::MakeThumbnail()
         return;
     }
     bitmap.fill(Qt::white);
-    struct TOutputModeEnd {
-        bool &Flag;
-        ~TOutputModeEnd() { Flag = false; }
-    };
     {
         Tcanvas canvas(&bitmap);
         const double pixelsPerInch = width / LabelWidth;
         const TRect view{0, 0, rnd(LabelWidth * pixelsPerInch), rnd(LabelHeight * pixelsPerInch)};
-        OutputMode = true;
-        TOutputModeEnd end{OutputMode};
+        const TScopedValue<bool> output(OutputMode, true);
         if (Template) {
-            Template->OutputMode = true;
-            TOutputModeEnd templateEnd{Template->OutputMode};
+            const TScopedValue<bool> templateOutput(Template->OutputMode, true);
             Template->PaintRect(canvas, WholeArea, {}, view, -1);
         }
         PaintRect(canvas, WholeArea, {}, view, -1);

@@ -5,6 +5,7 @@
 #include "document/labeltemplate.h"
 #include "platform/canvas.h"
 #include "platform/rnd.h"
+#include "platform/scopedvalue.h"
 
 #include <QRandomGenerator>
 #include <algorithm>
@@ -40,7 +41,7 @@ TRect SpotRect(const Tlabelgeometry &spot, const TPoint &origin, double scale)
             SaturatedAdd(rnd((spot.SpotTop + spot.SpotHeight) * scale), origin.Y)};
 }
 
-// The label at w by h pixels into LabelCache, in output mode (cleared again on every way out):
+// The label at w by h pixels into LabelCache, in output mode (put back on every way out):
 // the document's own objects over white. Drawn into a bitmap of its own and handed over when
 // done: an object drawn for the first time reports its pending change, and the document's
 // invalidation then empties LabelCache in the middle of the paint.
@@ -50,14 +51,9 @@ bool RenderLabel(Tdrawlist &document, int32_t w, int32_t h)
     label.SetSize(w, h);
     label.Fill(0xFFFFFFFFu);
     document.SheetCache.SetSize(w, h);
-    struct TOutputModeEnd {
-        bool &Flag;
-        ~TOutputModeEnd() { Flag = false; }
-    };
     bool painted = false;
     {
-        document.OutputMode = true;
-        TOutputModeEnd end{document.OutputMode};
+        const TScopedValue<bool> output(document.OutputMode, true);
         const TRect whole{0, 0, w, h};
         painted = document.PaintRect(label.Canvas(), whole, {}, whole, -1);
     }

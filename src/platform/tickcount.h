@@ -3,5 +3,10 @@
 // Differences of two ticks are taken as unsigned 32-bit values, so they survive the wrap.
 
 #include <cstdint>
+#include <functional>
 
 uint32_t GetTickCount();
+
+// Replaces the clock behind GetTickCount (tests advance time instead of sleeping); an empty
+// function restores the system's monotonic clock.
+void SetTickSource(std::function<uint32_t()> source);

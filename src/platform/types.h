@@ -24,6 +24,9 @@ struct TRect {
     friend bool operator==(const TRect &, const TRect &) = default;
 };
 
+// The mouse buttons the drawing surfaces report; other buttons are not reported.
+enum class TMouseButton { Left, Right, Middle };
+
 // Readable values in test failure messages.
 inline std::ostream &operator<<(std::ostream &os, const TPoint &p)
 {

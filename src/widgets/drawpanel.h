@@ -30,10 +30,23 @@ public:
     std::function<void(Tvnldrawpanel *)> onpaint;
     std::function<void(Tvnldrawpanel *)> OnViewportmove;
 
+    // Mouse input in panel pixels, with the Ctrl and Shift keys as they were. Only the left,
+    // right and middle buttons are reported. While a button is held the panel keeps the mouse
+    // (Qt's implicit grab), so moves and the release come here even outside the panel.
+    std::function<void(Tvnldrawpanel *, TMouseButton, TPoint, bool ctrl, bool shift)> onmousedown;
+    std::function<void(Tvnldrawpanel *, TPoint, bool ctrl, bool shift)> onmousemove;
+    std::function<void(Tvnldrawpanel *, TMouseButton, TPoint, bool ctrl, bool shift)> onmouseup;
+    // The wheel in eighths of a degree (a notch of a common wheel is 120), vertical axis only.
+    std::function<void(Tvnldrawpanel *, int delta, TPoint, bool ctrl, bool shift)> onmousewheel;
+
 protected:
     // Base
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     TRect Viewport;

@@ -3,6 +3,7 @@
 
 #include "document/globals.h"
 #include "platform/platform.h"
+#include "platform/tickcount.h"
 
 #include <gmock/gmock.h>
 #ifdef AMBRELO_TEST_WIDGETS
@@ -13,6 +14,21 @@ using TTestApplication = QApplication;
 using TTestApplication = QGuiApplication;
 #endif
 
+namespace {
+
+// Module globals that tests change go back to their start-up values before every test, so a
+// failing test cannot leave them changed for the next one.
+class TResetGlobals : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo &) override
+    {
+        ThumbnailWidth = DefaultThumbnailWidth;
+        OutputOrigin = {0, 0};
+        SetTickSource({});
+    }
+};
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -20,5 +36,6 @@ int main(int argc, char **argv)
     TTestApplication app(argc, argv);
     InitPlatform();
     InitDocumentModule();
+    testing::UnitTest::GetInstance()->listeners().Append(new TResetGlobals);
     return RUN_ALL_TESTS();
 }

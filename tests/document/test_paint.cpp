@@ -8,10 +8,10 @@
 #include "document/globals.h"
 #include "document/labeltemplate.h"
 #include "platform/canvas.h"
+#include "platform/tickcount.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThread>
 #include <functional>
 #include <gmock/gmock.h>
 
@@ -112,6 +112,23 @@ TEST(Paint, OutputPlacesTheLabelTopLeftAtPixelZero)
     // No hint under the label in output mode.
     EXPECT_EQ(DarkPixels(image, {0, 351, 400, 700}), 0);
     EXPECT_EQ(OutputOrigin, TPoint{}); // restored after the paint
+}
+
+TEST(Paint, APaintInsideAnotherPutsBackTheOuterPaintsOutputState)
+{
+    // A sheet or preview paints one document while another is in the middle of an output paint.
+    Editor outer;
+    outer.project.OutputMode = true;
+    OutputOrigin = {7000, 9000};
+    Tdrawlist inner;
+    SetUpLabel(inner);
+    inner.OutputMode = true;
+    PaintAll(inner, OutputView);
+    EXPECT_EQ(OutputOrigin, (TPoint{7000, 9000}));
+    outer.project.MakeThumbnail(); // sets and ends output mode of the project and its template
+    EXPECT_TRUE(outer.project.OutputMode);
+    EXPECT_FALSE(outer.templ.OutputMode);
+    EXPECT_EQ(OutputOrigin, (TPoint{7000, 9000}));
 }
 
 TEST(Paint, TheHintShowsUnderTheLabelOnScreen)
@@ -265,7 +282,9 @@ TEST(Paint, SlowObjectsFallBackToDraftWhileDragging)
     SetUpLabel(doc);
     Tprobe *slow = AddProbe(doc, {100000, 100000, 100500, 100500});
     Tprobe *fast = AddProbe(doc, {101000, 100000, 101500, 100500});
-    slow->WhileDrawing = [] { QThread::msleep(120); };
+    uint32_t now = 5000;
+    SetTickSource([&] { return now; });
+    slow->WhileDrawing = [&] { now += 120; };
     doc.StartDraftTiming(100); // the mouse goes down
     PaintAll(doc);             // takes longer than the budget: timing starts
     EXPECT_TRUE(doc.DraftActive);
@@ -361,7 +380,6 @@ TEST(Thumbnail, FollowsTheThumbnailWidthAndToleratesNoWidth)
     SetUpLabel(doc);
     ThumbnailWidth = 100;
     doc.MakeThumbnail();
-    ThumbnailWidth = DefaultThumbnailWidth;
     EXPECT_EQ(doc.ThumbnailBitmap.size(), QSize(100, 88));
 
     doc.SetLabelWidth(0);

@@ -599,7 +599,6 @@ TEST_F(ProjectFile, ThePreviewShowsTheThumbnailAndTheTitle)
         Tdrawlist::DrawFilePreview(Path(QStringLiteral("notes.wlp")), &canvas, title, {0, 0, 200, 240}));
     EXPECT_TRUE(title.isEmpty());
     EXPECT_TRUE(Messages.isEmpty());
-    ThumbnailWidth = DefaultThumbnailWidth;
 }
 
 TEST_F(ProjectFile, AThumbnailIsAtMostSixteenTimesAsHighAsWide)

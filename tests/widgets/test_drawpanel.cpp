@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QTest>
 #include <gmock/gmock.h>
 
 namespace {
@@ -147,4 +148,25 @@ TEST(DrawPanel, PaintsWithoutAHandler)
     const QPixmap pixmap = panel.grab();
     panel.Paint();
     EXPECT_EQ(pixmap.size(), QSize(PanelWidth, PanelHeight));
+}
+
+TEST(DrawPanel, ReportsMouseInputInPanelPixelsWithCtrlAndShift)
+{
+    TShownPanel shown;
+    QStringList seen;
+    auto flags = [](bool ctrl, bool shift) { return QString(ctrl ? "C" : "") + (shift ? "S" : ""); };
+    shown.Panel->onmousedown = [&](Tvnldrawpanel *, TMouseButton b, TPoint p, bool c, bool s) {
+        seen << QString("down %1 %2,%3 %4").arg(int(b)).arg(p.X).arg(p.Y).arg(flags(c, s));
+    };
+    shown.Panel->onmousemove = [&](Tvnldrawpanel *, TPoint p, bool c, bool s) {
+        seen << QString("move %1,%2 %3").arg(p.X).arg(p.Y).arg(flags(c, s));
+    };
+    shown.Panel->onmouseup = [&](Tvnldrawpanel *, TMouseButton b, TPoint p, bool c, bool s) {
+        seen << QString("up %1 %2,%3 %4").arg(int(b)).arg(p.X).arg(p.Y).arg(flags(c, s));
+    };
+    QTest::mousePress(shown.Panel, Qt::LeftButton, Qt::ControlModifier, {10, 12});
+    QTest::mouseMove(shown.Panel, {70, 50}); // outside the panel while the button is held
+    QTest::mouseRelease(shown.Panel, Qt::MiddleButton, Qt::ShiftModifier, {3, 4});
+    QTest::mousePress(shown.Panel, Qt::BackButton, Qt::NoModifier, {1, 1}); // not reported
+    EXPECT_EQ(seen, QStringList({"down 0 10,12 C", "move 70,50 ", "up 2 3,4 S"}));
 }
