@@ -201,32 +201,33 @@ public:
     const QString &GetFullPath() const { return FullPath; }
     bool IsModified() const { return DocumentModified; }
 
-    bool Painting = false;
+    // The painter is at work (a second paint meanwhile is refused).
+    bool IsPainting() const { return Painting; }
+    // Some object was drawn in draft form since draft timing last started.
+    bool IsDraftActive() const { return DraftActive; }
+    bool IsDraftAll() const { return DraftAll; }
+    // The scale of the last paint, which the extents and new objects' views use.
+    double GetLastScale() const { return LastScale; }
+    // The label as the last PaintSheet rendered it.
+    const Talphabitmap &GetLabelCache() const { return LabelCache; }
+
+    // This document as a template, or nullptr for a project.
+    virtual tlabeltemplate *AsTemplate() { return nullptr; }
+    const tlabeltemplate *AsTemplate() const { return const_cast<Tdrawlist *>(this)->AsTemplate(); }
+
+    // Each document event holds one handler; the editor window is the only subscriber of its
+    // project's OnSelect and OnChange and hands them on to the other windows.
+    std::function<void(Tdrawobj *)> OnSelect;
+    std::function<void(Tdrawlist *)> OnChange;
+
     bool DocumentModified = false;
-    bool DraftAll = false;
     QBuffer ThumbnailStream;
     QImage ThumbnailBitmap;
-    Tundolist UndoList{40};
-    int32_t UndoGroupDepth = 0;
-    int32_t UpdateDepth = 0;
     QString TemplateFile;
     bool ShowOverhang = false;
     bool OutputMode = false;
     int32_t Tool = tlSelect;
-    std::function<void(Tdrawobj *)> OnSelect;
     bool ShowLabelSize = false;
-    std::function<void(Tdrawlist *)> OnChange;
-    double LastScale = 0.0;
-    int32_t DraftBudget = 0;
-    bool DraftActive = false;
-    int32_t PaintStart = 0;
-    mutable int32_t SelectedIndexCache = -1;
-    // Interval 750 ms; made when painting first enables it.
-    std::unique_ptr<Tthreadtimer> DraftTimer;
-    // The usage hint drawn under the label on every paint, laid out once.
-    std::unique_ptr<Ttextlayout> HintLayout;
-    Talphabitmap LabelCache;
-    Talphabitmap SheetCache;
     int32_t FileVersion = 0;
     QString Title;
     QString SizeText;
@@ -255,4 +256,27 @@ protected:
     QString FullPath;
     double LabelHeight = 0.0;
     double LabelWidth = 0.0;
+
+private:
+    friend bool PaintSheet(Tdrawlist &, const TPoint &, bool, uint32_t, Tcanvas &, double);
+
+    // The newest groups of changes the undo history keeps.
+    static constexpr int32_t UndoLimit = 40;
+
+    bool Painting = false;
+    bool DraftAll = false;
+    Tundolist UndoList{UndoLimit};
+    int32_t UndoGroupDepth = 0;
+    int32_t UpdateDepth = 0;
+    double LastScale = 0.0;
+    int32_t DraftBudget = 0;
+    bool DraftActive = false;
+    int32_t PaintStart = 0;
+    mutable int32_t SelectedIndexCache = -1;
+    // Interval 750 ms; made when painting first enables it.
+    std::unique_ptr<Tthreadtimer> DraftTimer;
+    // The usage hint drawn under the label on every paint, laid out once.
+    std::unique_ptr<Ttextlayout> HintLayout;
+    Talphabitmap LabelCache;
+    Talphabitmap SheetCache;
 };

@@ -192,7 +192,7 @@ bool Tdrawlist::Paint(Tcanvas &canvas, Trectlist &dirty, const TPoint &offset, T
     canvas.Font().SetColor(clBlack);
 
     dirty.MergeOverlaps();
-    const bool unclippedByLabel = OutputMode || dynamic_cast<const tlabeltemplate *>(this) != nullptr;
+    const bool unclippedByLabel = OutputMode || AsTemplate() != nullptr;
     const bool showOverhang = ShowOverhang && !OutputMode && Template && !Template->GetFileName().isEmpty();
     for (int32_t i = 0; i < dirty.Count(); ++i) {
         const TRect clip = Offset(dirty.GetRect(i), offset);

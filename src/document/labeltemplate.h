@@ -16,6 +16,7 @@ public:
     ~tlabeltemplate() override;
 
     // Tdrawlist
+    tlabeltemplate *AsTemplate() override { return this; }
     void SetLabelHeight(double inches) override;
     void SetLabelWidth(double inches) override;
     // "vntempl_v1", or the project's signature while AsProject is set.

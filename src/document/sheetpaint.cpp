@@ -45,12 +45,13 @@ TRect SpotRect(const Tlabelgeometry &spot, const TPoint &origin, double scale)
 // the document's own objects over white. Drawn into a bitmap of its own and handed over when
 // done: an object drawn for the first time reports its pending change, and the document's
 // invalidation then empties LabelCache in the middle of the paint.
-bool RenderLabel(Tdrawlist &document, int32_t w, int32_t h)
+bool RenderLabel(Tdrawlist &document, Talphabitmap &labelCache, Talphabitmap &sheetCache, int32_t w,
+                 int32_t h)
 {
     Talphabitmap label;
     label.SetSize(w, h);
     label.Fill(0xFFFFFFFFu);
-    document.SheetCache.SetSize(w, h);
+    sheetCache.SetSize(w, h);
     bool painted = false;
     {
         const TScopedValue<bool> output(document.OutputMode, true);
@@ -58,7 +59,7 @@ bool RenderLabel(Tdrawlist &document, int32_t w, int32_t h)
         painted = document.PaintRect(label.Canvas(), whole, {}, whole, -1);
     }
     label.Canvas().Unbind();
-    document.LabelCache.Assign(label.GetImage());
+    labelCache.Assign(label.GetImage());
     return painted;
 }
 } // namespace
@@ -79,7 +80,7 @@ void Tdrawlist::TintRect(Tcanvas &canvas, const TRect &rect, uint32_t tint)
 bool PaintSheet(Tdrawlist &document, const TPoint &origin, bool outlines, uint32_t tint, Tcanvas &canvas,
                 double scale)
 {
-    auto *own = dynamic_cast<tlabeltemplate *>(&document);
+    tlabeltemplate *own = document.AsTemplate();
     tlabeltemplate *source = own ? own : document.GetTemplate();
     if (!source)
         return false;
@@ -87,7 +88,7 @@ bool PaintSheet(Tdrawlist &document, const TPoint &origin, bool outlines, uint32
 
     const int32_t w = rnd(document.GetLabelWidth() * scale);
     const int32_t h = rnd(document.GetLabelHeight() * scale);
-    const bool rendered = RenderLabel(document, w, h);
+    const bool rendered = RenderLabel(document, document.LabelCache, document.SheetCache, w, h);
 
     // The marked look: the label under the tint.
     Talphabitmap &marked = document.SheetCache;

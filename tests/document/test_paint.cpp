@@ -255,7 +255,7 @@ TEST(Paint, ReenteredPaintReturnsFalseAndDrawsNothing)
     EXPECT_FALSE(innerResult);
     EXPECT_EQ(o->Draws, 1);
     EXPECT_EQ(inner, WhiteImage(100, 100));
-    EXPECT_FALSE(doc.Painting);
+    EXPECT_FALSE(doc.IsPainting());
 }
 
 TEST(Paint, OverlappingDirtyRectanglesArePaintedAsOne)
@@ -287,7 +287,7 @@ TEST(Paint, SlowObjectsFallBackToDraftWhileDragging)
     slow->WhileDrawing = [&] { now += 120; };
     doc.StartDraftTiming(100); // the mouse goes down
     PaintAll(doc);             // takes longer than the budget: timing starts
-    EXPECT_TRUE(doc.DraftActive);
+    EXPECT_TRUE(doc.IsDraftActive());
     EXPECT_FALSE(slow->Draft);
     PaintAll(doc); // the slow object has now taken over 100 ms of its own
     EXPECT_TRUE(slow->Draft);
@@ -298,7 +298,7 @@ TEST(Paint, SlowObjectsFallBackToDraftWhileDragging)
     EXPECT_EQ(fast->Drafts, 0);
 
     doc.StartDraftTiming(0); // the mouse goes up
-    EXPECT_FALSE(doc.DraftActive);
+    EXPECT_FALSE(doc.IsDraftActive());
     PaintAll(doc);
     PaintAll(doc);
     EXPECT_FALSE(slow->Draft);
@@ -318,9 +318,9 @@ TEST(Paint, DraftAllEndsByTheDraftTimer)
     EXPECT_TRUE(doc.DraftTimerEnabled());
     QElapsedTimer waited;
     waited.start();
-    while (doc.DraftAll && waited.elapsed() < 5000)
+    while (doc.IsDraftAll() && waited.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_FALSE(doc.DraftAll);
+    EXPECT_FALSE(doc.IsDraftAll());
     EXPECT_FALSE(doc.DraftTimerEnabled());
     EXPECT_GE(waited.elapsed(), 600);
     EXPECT_GT(changes, 0);

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <gmock/gmock.h>
+#include <utility>
 
 namespace {
 constexpr double PixelsPerInch = 50.0;
@@ -154,8 +155,8 @@ TEST(PaintSheet, EveryCallShowsTheLabelAsItIsNow)
     fill.PenOrBrushChanged();
     EXPECT_TRUE(Paint(s.templ, image, false));
     EXPECT_EQ(PixelAt(image, 145, 120), clLime);
-    EXPECT_EQ(s.templ.LabelCache.Width(), 200);
-    EXPECT_EQ(s.templ.LabelCache.Height(), 175);
+    EXPECT_EQ(s.templ.GetLabelCache().Width(), 200);
+    EXPECT_EQ(s.templ.GetLabelCache().Height(), 175);
 }
 
 TEST(PaintSheet, AWideOutlineShowsAroundTheSpotOnlyWithOutlines)
@@ -321,19 +322,28 @@ TEST(PaintSheet, TheLabelIsRenderedForOutputAndTheModeEndsAfterAFailure)
     probe->WhileDrawing = [](bool) { throw EStreamError(QStringLiteral("damaged picture")); };
     EXPECT_THROW(Paint(s.templ, image, false), EStreamError);
     EXPECT_FALSE(s.templ.OutputMode);
-    EXPECT_FALSE(s.templ.Painting);
+    EXPECT_FALSE(s.templ.IsPainting());
     EXPECT_EQ(OutputOrigin, TPoint{});
 }
 
 TEST(PaintSheet, ADocumentAlreadyPaintingGivesFalseAndWhiteLabels)
 {
     Sheet s;
-    s.templ.Painting = true; // as while it paints elsewhere: its paint refuses to start
-    QImage image = Page();
-    EXPECT_FALSE(Paint(s.templ, image, false));
-    EXPECT_EQ(PixelAt(image, 100, 100), clWhite);
-    EXPECT_EQ(PixelAt(image, 60, 45), clWhite);
-    EXPECT_EQ(PixelAt(image, 59, 45), Background);
+    Tprobe *probe = AddProbe(s.templ);
+    QImage inner = Page();
+    bool innerResult = true;
+    bool asked = false;
+    probe->WhileDrawing = [&](bool) {
+        // The sheet is asked for while the template is painting: its paint refuses to start.
+        if (!std::exchange(asked, true))
+            innerResult = Paint(s.templ, inner, false);
+    };
+    QImage outer = Page();
+    EXPECT_TRUE(Paint(s.templ, outer, false));
+    EXPECT_FALSE(innerResult);
+    EXPECT_EQ(PixelAt(inner, 100, 100), clWhite);
+    EXPECT_EQ(PixelAt(inner, 60, 45), clWhite);
+    EXPECT_EQ(PixelAt(inner, 59, 45), Background);
     EXPECT_FALSE(s.templ.OutputMode);
 }
 
