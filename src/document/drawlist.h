@@ -238,9 +238,10 @@ protected:
 
     struct TUndoing;
     void WireEvents(Tdrawobj &object);
-    // The object a level's bytes describe, read from offset 1 (its type code at offset 0).
-    std::unique_ptr<Tdrawobj> ObjectFromLevel(Tundolevel &level, const QByteArray &bytes,
-                                              const QImage &image);
+    // The object a level's bytes describe, read from offset 1 (its type code at offset 0) as a
+    // record of the given change kind.
+    static std::unique_ptr<Tdrawobj> ObjectFromLevel(uint8_t kind, const QByteArray &bytes,
+                                                     const QImage &image);
 
     // Looks for the file TemplateFile names and loads it into the attached template.
     void FindTemplate();

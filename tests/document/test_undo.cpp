@@ -1,12 +1,16 @@
 // Undo and redo by what a user does: drags, multi-object moves, deletions, the limit of 40
-// steps, redo chains, and a long random walk whose states must come back byte for byte.
+// steps, redo chains, property changes through pens, brushes and fonts, pictures that arrive
+// with their image, and a long random walk whose states must come back byte for byte.
 
 #include "common/testsupport.h"
 #include "document/drawlist.h"
+#include "document/picture.h"
 #include "document/shape.h"
 #include "document/text.h"
+#include "platform/clipboard.h"
 
 #include <gmock/gmock.h>
+#include <numbers>
 #include <random>
 
 using testing::ElementsAre;
@@ -225,5 +229,88 @@ TEST(Undo, ARandomWalkReturnsToEveryStateByteForByte)
             ++position;
             ASSERT_EQ(DocumentBytes(t.doc), states[position]) << "redo at step " << step;
         }
+    }
+}
+
+TEST(Undo, PenBrushFontAndTurnChangesComeBackByteForByte)
+{
+    struct Case {
+        const char *name;
+        std::function<void(Tvnlshape &, Tvnltext &)> change;
+    };
+    const std::vector<Case> cases{
+        {"pen colour", [](Tvnlshape &s, Tvnltext &) { s.Pen.SetColor(RGB(200, 0, 0)); }},
+        {"pen width", [](Tvnlshape &s, Tvnltext &) { s.Pen.SetWidth(7); }},
+        {"brush colour", [](Tvnlshape &s, Tvnltext &) { s.Brush.SetColor(RGB(0, 120, 0)); }},
+        {"font name", [](Tvnlshape &, Tvnltext &t) { t.Font.SetName(QStringLiteral("Liberation Serif")); }},
+        {"font height", [](Tvnlshape &, Tvnltext &t) { t.Font.SetHeight(-30); }},
+        {"font colour", [](Tvnlshape &, Tvnltext &t) { t.Font.SetColor(RGB(255, 0, 0)); }},
+        {"font style", [](Tvnlshape &, Tvnltext &t) { t.Font.SetStyle(fsBold | fsItalic); }},
+        {"two degrees",
+         [](Tvnlshape &s, Tvnltext &) { s.SetAngle(s.GetAngle() + 2 * std::numbers::pi / 180); }},
+    };
+    for (const Case &c : cases) {
+        TestDoc t;
+        auto *shape = static_cast<Tvnlshape *>(t.Add(std::make_unique<Tvnlshape>(), {0, 0, 500, 500}));
+        shape->SetShapeStyle(ssPolygon);
+        shape->SetAngle(0.3);
+        auto *text = static_cast<Tvnltext *>(t.Add(std::make_unique<Tvnltext>(), {0, 600, 900, 900}));
+        text->SetText(QStringLiteral("Syrah"));
+        t.doc.CloseUndoGroup();
+        const QByteArray before = DocumentBytes(t.doc);
+        // As the tool window changes it: one property, outside any gesture.
+        c.change(*shape, *text);
+        t.doc.CloseUndoGroup();
+        const QByteArray after = DocumentBytes(t.doc);
+        ASSERT_NE(after, before) << c.name;
+        t.doc.Undo();
+        EXPECT_EQ(DocumentBytes(t.doc), before) << c.name;
+        t.doc.Redo();
+        EXPECT_EQ(DocumentBytes(t.doc), after) << c.name;
+    }
+}
+
+TEST(Undo, RedoBringsAPictureBackWithItsImage)
+{
+    QImage image(24, 16, QImage::Format_RGB32);
+    image.fill(qRgb(120, 20, 60));
+    const auto sourceWithPicture = [&](Tdrawlist &source) {
+        auto picture = std::make_unique<Tvnlpic>();
+        picture->SetPicture(image);
+        picture->Bounds = {100, 100, 340, 260};
+        source.AddObject(std::move(picture));
+        source.SelectIndex(0);
+    };
+    struct Case {
+        const char *name;
+        std::function<void(Tdrawlist &target, Tdrawlist &source)> add;
+    };
+    const std::vector<Case> cases{
+        // A template's objects into a new project, or moved between label and template.
+        {"copied objects", [](Tdrawlist &target, Tdrawlist &source) { target.CopyObjects(source, false); }},
+        {"copied selection", [](Tdrawlist &target, Tdrawlist &source) { target.CopyObjects(source, true); }},
+        {"pasted from another document",
+         [](Tdrawlist &target, Tdrawlist &source) {
+             source.CopySelected(false);
+             QString kind;
+             target.Paste({200, 200}, false, kind);
+         }},
+    };
+    for (const Case &c : cases) {
+        TestDoc t;
+        t.AddPlain({0, 0, 100, 100});
+        Tdrawlist source;
+        sourceWithPicture(source);
+        t.doc.BeginUndoGroup();
+        c.add(t.doc, source);
+        t.doc.EndUndoGroup();
+        ASSERT_EQ(t.doc.Count(), 2) << c.name;
+        const QByteArray withPicture = DocumentBytes(t.doc);
+        t.doc.Undo();
+        ASSERT_EQ(t.doc.Count(), 1) << c.name;
+        t.doc.Redo();
+        ASSERT_EQ(t.doc.Count(), 2) << c.name;
+        EXPECT_EQ(DocumentBytes(t.doc), withPicture) << c.name;
+        EXPECT_EQ(static_cast<Tvnlpic *>(t.doc.GetObject(1))->GetPicture().size(), image.size()) << c.name;
     }
 }

@@ -1,5 +1,6 @@
 #include "platform/gdiobjects.h"
 
+#include <QStringList>
 #include <functional>
 #include <gmock/gmock.h>
 #include <limits>
@@ -8,13 +9,20 @@
 
 namespace {
 
-// Counts the change notifications of one graphics object.
+// Counts the change notifications of one graphics object: each one after a change, and
+// each must follow exactly one before it.
 template <class T> int Notifications(T &object, const std::function<void(T &)> &change)
 {
-    int count = 0;
-    object.OnChange = [&count] { ++count; };
+    int count = 0, before = 0;
+    object.OnChanging = [&] { ++before; };
+    object.OnChange = [&] {
+        ++count;
+        EXPECT_EQ(before, count);
+    };
     change(object);
+    object.OnChanging = nullptr;
     object.OnChange = nullptr;
+    EXPECT_EQ(before, count);
     return count;
 }
 
@@ -35,7 +43,7 @@ template <class T> void ExpectEverySetNotifies(const std::vector<SetterCase<T>> 
 
 } // namespace
 
-TEST(GdiObjects, EveryPropertySetNotifiesEvenWhenUnchanged)
+TEST(GdiObjects, EveryPropertySetNotifiesBeforeAndAfterEvenWhenUnchanged)
 {
     ExpectEverySetNotifies<Tpen>({{"color", [](Tpen &p) { p.SetColor(clBlack); }},
                                   {"style", [](Tpen &p) { p.SetStyle(TPenStyle::Solid); }},
@@ -53,6 +61,29 @@ TEST(GdiObjects, EveryPropertySetNotifiesEvenWhenUnchanged)
                                    {"ppi", [](Tfont &f) { f.SetPixelsPerInch(96); }},
                                    {"size", [](Tfont &f) { f.SetSize(f.Size()); }},
                                    {"assign", [](Tfont &f) { f.Assign(Tfont()); }}});
+}
+
+TEST(GdiObjects, TheNotificationBeforeAChangeSeesTheOldValue)
+{
+    QStringList seen;
+    Tfont font;
+    font.OnChanging = [&] { seen << font.Name() + QString::number(font.Height()); };
+    font.OnChange = [&] { seen << font.Name() + QString::number(font.Height()); };
+    font.SetName(QStringLiteral("Arial"));
+    font.SetHeight(-20);
+    EXPECT_EQ(seen, (QStringList{"MS Sans Serif-11", "Arial-11", "Arial-11", "Arial-20"}));
+    Tpen pen;
+    TColor penBefore = 0;
+    pen.OnChanging = [&] { penBefore = pen.Color(); };
+    pen.SetColor(clRed);
+    EXPECT_EQ(penBefore, clBlack);
+    Tbrush brush;
+    TColor brushBefore = 0;
+    brush.OnChanging = [&] { brushBefore = brush.Color(); };
+    brush.Assign(Tbrush());
+    brush.SetColor(clRed);
+    brush.SetStyle(TBrushStyle::Cross);
+    EXPECT_EQ(brushBefore, clRed);
 }
 
 TEST(GdiObjects, AssignCopiesEveryPropertyButKeepsItsOwnNotification)
