@@ -130,7 +130,8 @@ public:
     // version in the caption.
     static void PreviewFile(Tfiledialog *dialog, bool &drawn);
     // Draws the thumbnail of the file path names into rect of canvas (when given) with the
-    // caption " (4.00x3.50) v2" under it, and gives the file's title; false, leaving rect
+    // caption " (4.00x3.50) v2" under it, and gives the file's title as the user is shown it
+    // (ShownFileText, as the size in the caption); false, leaving rect
     // filled in button face, when there is no such file or it cannot be read.
     static bool DrawFilePreview(const QString &path, Tcanvas *canvas, QString &title, const TRect &rect);
     // Blends tint's colour (its low three bytes) over rect at the constant alpha of its top byte;

@@ -249,7 +249,7 @@ int32_t Tdrawlist::LoadFromStream(QIODevice &stream)
     Clear();
     SetFileName(name);
     stream.seek(0);
-    BeginProgressReport(QStringLiteral("Loading... ") + FileNamePart(FileName));
+    BeginProgressReport(QStringLiteral("Loading... ") + ShownFileText(FileNamePart(FileName)));
     HeaderLoaded = LoadHeader(stream);
     if (HeaderLoaded)
         LoadObjects(stream);
@@ -283,7 +283,7 @@ void Tdrawlist::FindTemplate()
     if (!FileExists(path)) {
         const QString question = QStringLiteral("The template for this label project could not be found,\r\n"
                                                 "Please locate ") +
-                                 FileNamePart(path) + QStringLiteral(".");
+                                 ShownFileText(FileNamePart(path)) + QStringLiteral(".");
         path.clear();
         if (MessageBox(question, TMsgIcon::Confirmation, TMsgButtons::OkCancel) == mrOk) {
             std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
@@ -309,7 +309,7 @@ void Tdrawlist::SaveToStream(QIODevice &stream)
 {
     Truncate(stream);
     SaveHeader(stream);
-    BeginProgressReport(QStringLiteral("Saving ") + FileNamePart(FileName) +
+    BeginProgressReport(QStringLiteral("Saving ") + ShownFileText(FileNamePart(FileName)) +
                         QStringLiteral("... Please Wait"));
     struct TProgressEnd {
         ~TProgressEnd() { EndProgressReport(); }
@@ -416,11 +416,11 @@ bool Tdrawlist::DrawFilePreview(const QString &path, Tcanvas *canvas, QString &t
     // A file that fails the check leaves the preview blank, without a message.
     if (!scratch->LoadHeader(file))
         return true;
-    title = scratch->GetTitle();
+    title = ShownFileText(scratch->GetTitle());
     if (!canvas)
         return true;
     const QImage &bitmap = scratch->GetThumbnail();
-    QString caption = QStringLiteral(" (") + scratch->SizeText + QStringLiteral(") ");
+    QString caption = QStringLiteral(" (") + ShownFileText(scratch->SizeText) + QStringLiteral(") ");
     if (scratch->FileVersion != 0)
         caption += QStringLiteral("v") + QString::number(scratch->FileVersion);
     TRect measure = rect;

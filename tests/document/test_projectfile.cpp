@@ -12,6 +12,7 @@
 #include "platform/canvas.h"
 #include "platform/errors.h"
 #include "platform/streams.h"
+#include "platform/stringstream.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -388,6 +389,33 @@ TEST_F(ProjectFile, AFailedSaveLeavesTheOldFile)
 
     // A folder that does not exist cannot hold the file.
     EXPECT_THROW(doc.SaveToFile(Path(QStringLiteral("nowhere/cellar.wlp"))), EOSError);
+}
+
+TEST_F(ProjectFile, NamesAndTitlesFromAFileAreShownSafely)
+{
+    const QByteArray odd[] = {QByteArray("\x01\x1b[2J\x07\r\nSquare.wlt"), QByteArray(100000, 'a') + ".wlt"};
+    for (const QByteArray &text : odd) {
+        Messages.clear();
+        WriteWholeFile(Path(QStringLiteral("odd.wlp")),
+                       Header(2, "vnlabel_v1", text, "4.00x3.50", text) + QByteArray(1, char(255)));
+        tlabeltemplate t;
+        Tdrawlist doc;
+        SetUpLabel(doc);
+        doc.SetTemplate(&t);
+        Answers.push_back(mrCancel);
+        doc.LoadFromFile(Path(QStringLiteral("odd.wlp")));
+        const QString shown = ShownFileText(QString::fromLatin1(text));
+        EXPECT_LE(shown.size(), MaxShownFileText);
+        EXPECT_EQ(Messages,
+                  QStringList{QStringLiteral("The template for this label project could not be found,"
+                                             "\r\nPlease locate ") +
+                              shown + QStringLiteral(".")});
+        // The document keeps the title as the file holds it; the preview shows it safely.
+        EXPECT_EQ(doc.Title, QString::fromLatin1(text));
+        QString title;
+        EXPECT_TRUE(Tdrawlist::DrawFilePreview(Path(QStringLiteral("odd.wlp")), nullptr, title, {}));
+        EXPECT_EQ(title, shown);
+    }
 }
 
 TEST_F(ProjectFile, TheTemplateReferenceIsRelativeToTheProgramWithBackslashes)
