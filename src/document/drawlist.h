@@ -120,7 +120,8 @@ public:
     // A file that cannot be opened raises EOSError.
     bool LoadFromFile(const QString &path);
     // Writes the whole file beside the old one and replaces it only when complete: a failure
-    // raises EOSError and leaves the old file as it was.
+    // raises EOSError naming the file and the system's cause, and leaves the old file, the
+    // document and its file name as they were.
     void SaveToFile(const QString &path);
     // Title, or the attached template's title when Title is blank.
     QString GetTitle() const;

@@ -20,7 +20,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 #include <algorithm>
 
@@ -342,17 +341,21 @@ bool Tdrawlist::LoadFromFile(const QString &path)
 
 void Tdrawlist::SaveToFile(const QString &path)
 {
-    // The new file is written beside the old one and takes its place only once it is complete,
-    // so a failure or a crash half-way leaves the old file as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EOSError(QStringLiteral("Cannot create file \"%1\". %2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    // The file is made in memory, then written beside the old one, which it replaces only
+    // once it is complete: a failure or a crash half-way leaves the old file as it was, and a
+    // failed save leaves the document under the name it had.
+    const QString previousName = FileName, previousPath = FullPath;
     SetFileName(path);
-    SaveToStream(file);
-    if (!file.commit())
-        throw EOSError(QStringLiteral("Could not save \"%1\". %2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    try {
+        QBuffer bytes;
+        bytes.open(QIODevice::ReadWrite);
+        SaveToStream(bytes);
+        SaveFileWhole(path, bytes.data());
+    } catch (...) {
+        FileName = previousName;
+        FullPath = previousPath;
+        throw;
+    }
 }
 
 void Tdrawlist::SetupFileDialog(Tfiledialog &dialog)

@@ -9,10 +9,12 @@
 #include "platform/progress.h"
 
 #include <QByteArray>
+#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
 #include <gmock/gmock.h>
+#include <memory>
 
 // The label rectangle, width and height the editor gives every document.
 void SetUpLabel(Tdrawlist &doc, double width = 4.0, double height = 3.5);
@@ -44,6 +46,29 @@ public:
     QStringList Captions;
     std::vector<double> Fractions;
     bool Visible = false;
+};
+
+// A small file system of its own (a tmpfs of some kilobytes), mounted in the mount namespace of
+// a helper process and reached through that process's root (/proc/<pid>/root), so it needs no
+// root where the machine lets users make namespaces, and nothing stays mounted after the test.
+class TSmallFileSystem {
+public:
+    TSmallFileSystem(const QString &folder, int kilobytes);
+    ~TSmallFileSystem();
+    TSmallFileSystem(const TSmallFileSystem &) = delete;
+    TSmallFileSystem &operator=(const TSmallFileSystem &) = delete;
+
+    bool Mounted() const { return !Root.isEmpty(); }
+    // Why it could not be mounted.
+    const QString &Why() const { return Reason; }
+    // A path on it.
+    QString Path(const QString &name) const { return Root + QLatin1Char('/') + name; }
+    bool MakeReadOnly();
+
+private:
+    std::unique_ptr<QProcess> Helper;
+    QString Root;
+    QString Reason;
 };
 
 class TFileTest : public testing::Test {

@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <random>
+#include <unistd.h>
 
 namespace {
 
@@ -389,6 +391,60 @@ TEST_F(ProjectFile, AFailedSaveLeavesTheOldFile)
 
     // A folder that does not exist cannot hold the file.
     EXPECT_THROW(doc.SaveToFile(Path(QStringLiteral("nowhere/cellar.wlp"))), EOSError);
+}
+
+TEST_F(ProjectFile, AFailedSaveSaysWhichFileAndWhyAndKeepsTheDocument)
+{
+    // A picture of noise makes the file larger than the small file system below.
+    QImage noise(200, 200, QImage::Format_RGB32);
+    std::mt19937 random(5);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, random() | 0xFF000000u);
+    auto picture = std::make_unique<Tvnlpic>();
+    picture->SetPicture(noise);
+    picture->Bounds = {100000, 100000, 102000, 102000};
+    Tdrawlist doc;
+    SetUpLabel(doc);
+    doc.AddObject(std::move(picture));
+    const QString name = Path(QStringLiteral("cellar.wlp"));
+
+    const auto expectRefused = [&](const QString &path, const QString &reason) {
+        const QByteArray before = ReadWholeFile(path);
+        const QStringList files = QDir(QFileInfo(path).path()).entryList(QDir::Files);
+        doc.SetFileName(name);
+        doc.SetModified(true);
+        try {
+            doc.SaveToFile(path);
+            ADD_FAILURE() << reason.toStdString() << ": saving succeeded";
+        } catch (const EOSError &e) {
+            EXPECT_EQ(e.Message().toStdString(), QStringLiteral("Could not save \"%1\": %2.")
+                                                     .arg(QDir::toNativeSeparators(path), reason)
+                                                     .toStdString());
+        }
+        EXPECT_TRUE(doc.IsModified()) << reason.toStdString();
+        EXPECT_EQ(doc.GetFileName(), name) << reason.toStdString();
+        EXPECT_EQ(doc.Count(), 1);
+        EXPECT_EQ(ReadWholeFile(path), before) << reason.toStdString();
+        EXPECT_EQ(QDir(QFileInfo(path).path()).entryList(QDir::Files), files) << reason.toStdString();
+    };
+    expectRefused(Path(QStringLiteral("nowhere/cellar.wlp")), QStringLiteral("No such file or directory"));
+    if (geteuid() != 0) { // the superuser writes into any folder
+        ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("locked")));
+        QFile::setPermissions(Path(QStringLiteral("locked")), QFile::ReadOwner | QFile::ExeOwner);
+        expectRefused(Path(QStringLiteral("locked/cellar.wlp")), QStringLiteral("Permission denied"));
+    }
+
+    TSmallFileSystem small(Path(QStringLiteral("small")), 64);
+    if (!small.Mounted())
+        GTEST_SKIP() << "No small file system for a full and a read-only disk: " << small.Why().toStdString();
+    Tdrawlist old;
+    SetUpLabel(old);
+    old.AddObject(Shape({100100, 100100, 100900, 100900}));
+    old.SaveToFile(small.Path(QStringLiteral("cellar.wlp")));
+    expectRefused(small.Path(QStringLiteral("cellar.wlp")), QStringLiteral("No space left on device"));
+    ASSERT_TRUE(small.MakeReadOnly());
+    expectRefused(small.Path(QStringLiteral("cellar.wlp")), QStringLiteral("Read-only file system"));
 }
 
 TEST_F(ProjectFile, NamesAndTitlesFromAFileAreShownSafely)
