@@ -87,11 +87,17 @@ public:
     // The cache limit of every picture (0: none).
     void SetPictureCacheLimit(int32_t limit);
 
-    // One object list entry: the type code byte and the framed record. None at the end of
-    // the stream, at the list's end mark 255 and for unknown codes. A record that cannot be
-    // read (a damaged picture) is reported and gives none with damaged set: the frame around
-    // it lets the entries after it still be read.
-    static std::unique_ptr<Tdrawobj> ReadObject(QIODevice &stream, bool *damaged = nullptr);
+    // What reading one object list entry met.
+    enum class TEntry : uint8_t {
+        Object,    // an object with its whole record
+        Cut,       // an object, but its record's length lies (runs past the end of the stream)
+        Failed,    // a record that cannot be read (a damaged picture), reported: no object
+        EndOfList, // the list's end mark 255: no object
+        Broken,    // the end of the stream or a code no object has: no object
+    };
+    // One object list entry: the type code byte and the framed record. A record that cannot
+    // be read gives no object, but the frame around it lets the entries after it be read.
+    static std::unique_ptr<Tdrawobj> ReadObject(QIODevice &stream, TEntry *entry = nullptr);
 
     // Files. A project file is the header and one object list; a template file adds its own
     // sections (tlabeltemplate). Both are read in every version from 0 to 2 and written in 2.
@@ -108,13 +114,17 @@ public:
     // Every object as its type code and framed record, bottom first, then the end mark 255.
     void SaveObjects(QIODevice &stream);
     // Reads an object list into this document (no undo recorded), moving objects stored under
-    // the old coordinate origin onto the current one.
-    void LoadObjects(QIODevice &stream);
+    // the old coordinate origin onto the current one. False when the list is damaged: it ends
+    // before its end mark, or a record in it lies about its length or cannot be read; the
+    // objects read up to there stay.
+    bool LoadObjects(QIODevice &stream);
     // Replaces the stream's content with this document.
     virtual void SaveToStream(QIODevice &stream);
     // Replaces this document with the stream's content, then looks for the template the file
     // names (asking the user where it is when it cannot be found) and loads it into the attached
-    // template. Returns the position after the object list.
+    // template. Returns the position after the object list. A damaged file loads what can be
+    // read, warns the user and leaves the document modified, so nothing silently replaces the
+    // file with the part that loaded.
     virtual int32_t LoadFromStream(QIODevice &stream);
     // False for an empty file, which leaves the document as it was but for its file name.
     // A file that cannot be opened raises EOSError.
@@ -232,6 +242,8 @@ public:
     int32_t FileVersion = 0;
     QString Title;
     QString SizeText;
+    // The last load met damage and left part of the file out (the user was warned).
+    bool LoadDamaged = false;
 
 protected:
     // Handlers installed in every object added.
@@ -247,6 +259,8 @@ protected:
 
     // Looks for the file TemplateFile names and loads it into the attached template.
     void FindTemplate();
+    // Loading met damage: the user is warned once per load and the document is modified.
+    void ReportDamagedFile();
 
     std::vector<std::unique_ptr<Tdrawobj>> Objects;
     // The last LoadFromStream found a header of this kind of document.

@@ -5,6 +5,7 @@
 
 #include "document/globals.h"
 #include "document/labeltemplate.h"
+#include "document/objectfactory.h"
 #include "platform/canvas.h"
 #include "platform/errors.h"
 #include "platform/filedialog.h"
@@ -26,7 +27,6 @@
 namespace {
 
 constexpr int32_t WrittenFileVersion = 2;
-constexpr uint8_t EndOfList = 255;
 // Objects of files written before the label moved to (100000, 100000) lie near 10000.
 constexpr int32_t OldOriginLimit = 20000;
 constexpr int32_t OldOriginShift = 90000;
@@ -214,10 +214,10 @@ void Tdrawlist::SaveObjects(QIODevice &stream)
         WriteUInt8(stream, o.GetTypeCode());
         o.WriteRecordBlock(stream);
     }
-    WriteUInt8(stream, EndOfList);
+    WriteUInt8(stream, EndOfObjectList);
 }
 
-void Tdrawlist::LoadObjects(QIODevice &stream)
+bool Tdrawlist::LoadObjects(QIODevice &stream)
 {
     BeginUpdate();
     struct TUpdateEnd {
@@ -225,15 +225,20 @@ void Tdrawlist::LoadObjects(QIODevice &stream)
         ~TUpdateEnd() { List.EndUpdate(); }
     } end{*this};
     Tprogressreport *progress = ProgressWindow();
-    while (stream.pos() <= stream.size()) {
+    bool whole = true;
+    for (;;) {
         if (progress && stream.size() > 0)
             progress->SetProgressFraction(double(stream.pos()) / double(stream.size()));
-        bool damaged = false;
-        std::unique_ptr<Tdrawobj> object = ReadObject(stream, &damaged);
-        if (damaged)
-            continue;
+        TEntry entry = TEntry::Broken;
+        std::unique_ptr<Tdrawobj> object = ReadObject(stream, &entry);
+        if (entry == TEntry::EndOfList)
+            return whole;
+        if (entry == TEntry::Broken)
+            return false;
+        if (entry != TEntry::Object)
+            whole = false;
         if (!object)
-            break;
+            continue;
         if (object->Left() < OldOriginLimit)
             object->SetLeft(object->Left() + OldOriginShift);
         if (object->Top() < OldOriginLimit)
@@ -249,19 +254,38 @@ int32_t Tdrawlist::LoadFromStream(QIODevice &stream)
     SetFileName(name);
     stream.seek(0);
     BeginProgressReport(QStringLiteral("Loading... ") + ShownFileText(FileNamePart(FileName)));
+    LoadDamaged = false;
     HeaderLoaded = LoadHeader(stream);
+    bool whole = true;
     if (HeaderLoaded)
-        LoadObjects(stream);
+        whole = LoadObjects(stream);
     else
         MessageBox(LoadFailedMessage, TMsgIcon::Error);
     UndoList.Clear();
     EndProgressReport();
     const int32_t result = static_cast<int32_t>(std::min<qint64>(stream.pos(), INT32_MAX));
     stream.seek(0);
+    if (!whole)
+        ReportDamagedFile();
     FindTemplate();
-    SetModified(false);
+    SetModified(LoadDamaged);
     Invalidate(true);
     return result;
+}
+
+void Tdrawlist::ReportDamagedFile()
+{
+    if (!LoadDamaged) {
+        const QString which =
+            FileName.isEmpty() ? QStringLiteral("The file")
+                               : QStringLiteral("The file \"%1\"").arg(ShownFileText(FileNamePart(FileName)));
+        MessageBox(which +
+                       QStringLiteral(" is damaged: some of its contents could not be read. What could be "
+                                      "read is shown; saving keeps only that."),
+                   TMsgIcon::Warning);
+    }
+    LoadDamaged = true;
+    SetModified(true);
 }
 
 void Tdrawlist::FindTemplate()

@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 
+const QString DamagedFile = QStringLiteral("The file is damaged: some of its contents could not be read. "
+                                           "What could be read is shown; saving keeps only that.");
+
 void SetUpLabel(Tdrawlist &doc, double width, double height)
 {
     doc.SetLabelRect({100000, 100000, 100001, 100001});

@@ -16,6 +16,9 @@
 #include <gmock/gmock.h>
 #include <memory>
 
+// The warning a damaged file loads with, when it was loaded from a stream without a file name.
+extern const QString DamagedFile;
+
 // The label rectangle, width and height the editor gives every document.
 void SetUpLabel(Tdrawlist &doc, double width = 4.0, double height = 3.5);
 

@@ -269,58 +269,69 @@ TEST_F(ProjectFile, AnEmptyFileLoadsNothing)
     EXPECT_THROW(doc.LoadFromFile(Path(QStringLiteral("missing.wlp"))), EOSError);
 }
 
-TEST_F(ProjectFile, DamagedListsKeepTheObjectsBeforeTheDamage)
+TEST_F(ProjectFile, DamagedListsKeepTheObjectsBeforeTheDamageAndSaySo)
 {
     auto a = Shape({100100, 100100, 100900, 100900});
     auto b = Shape({101100, 100100, 101900, 100900});
-    const QByteArray header = Header(2);
-    {
-        // An unknown type code ends the list.
-        Tdrawlist doc;
-        SetUpLabel(doc);
-        Load(doc, header + Entry(*a) + QByteArray(1, char(9)) + Entry(*b) + QByteArray(1, char(255)));
-        EXPECT_EQ(doc.Count(), 1);
-    }
-    {
-        // A record claiming more than the file holds takes the rest of the file and no more.
-        QByteArray lying = Entry(*a);
-        lying.replace(1, 4, Int32Bytes(1 << 30));
-        Tdrawlist doc;
-        SetUpLabel(doc);
-        Load(doc, header + lying + Entry(*b) + QByteArray(1, char(255)));
-        ASSERT_EQ(doc.Count(), 1);
-        EXPECT_EQ(doc.GetObject(0)->Bounds, a->Bounds);
-    }
-    {
-        // A picture whose image data is damaged is reported and left out; the objects on
-        // either side of it load.
-        auto picture = std::make_unique<Tvnlpic>();
-        QImage image(8, 8, QImage::Format_RGB32);
-        image.fill(Qt::darkRed);
-        picture->SetPicture(image);
-        QByteArray damaged = Entry(*picture);
-        const qsizetype png = damaged.indexOf("\x89PNG");
-        ASSERT_GT(png, 0);
-        damaged[png + 20] = char(damaged[png + 20] ^ 0x55);
-        Tdrawlist doc;
-        SetUpLabel(doc);
-        Load(doc, header + Entry(*a) + damaged + Entry(*b) + QByteArray(1, char(255)));
-        EXPECT_EQ(doc.Count(), 2);
-        ASSERT_EQ(Messages.size(), 1);
-        EXPECT_TRUE(
-            Messages[0].startsWith(QStringLiteral("EStreamError: The picture in the file cannot be read.")));
+    auto picture = std::make_unique<Tvnlpic>();
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::darkRed);
+    picture->SetPicture(image);
+    QByteArray damagedPicture = Entry(*picture);
+    const qsizetype png = damagedPicture.indexOf("\x89PNG");
+    ASSERT_GT(png, 0);
+    damagedPicture[png + 20] = char(damagedPicture[png + 20] ^ 0x55);
+    QByteArray lying = Entry(*a);
+    lying.replace(1, 4, Int32Bytes(0x40000000));
+    const QByteArray end(1, char(255));
+    const QString pictureUnreadable = QStringLiteral("EStreamError: The picture in the file cannot be read.");
+    struct Case {
+        const char *name;
+        QByteArray list;
+        int32_t count; // objects loaded
+        QStringList messages;
+    };
+    const std::vector<Case> cases{
+        {"whole", Entry(*a) + Entry(*b) + end, 2, {}},
+        {"an unknown type code ends the list",
+         Entry(*a) + QByteArray(1, char(9)) + Entry(*b) + end,
+         1,
+         {DamagedFile}},
+        // The record takes the rest of the file and no more.
+        {"a length beyond the file", Entry(*b) + lying + Entry(*b) + end, 2, {DamagedFile}},
+        {"cut before the end mark", Entry(*a) + Entry(*b), 2, {DamagedFile}},
+        {"cut inside a record", Entry(*a) + Entry(*b).chopped(9), 2, {DamagedFile}},
+        // The frame around the damaged picture lets the objects on either side of it load.
+        {"a picture that cannot be read",
+         Entry(*a) + damagedPicture + Entry(*b) + end,
+         2,
+         {pictureUnreadable, DamagedFile}},
+        // The object keeps its defaults and the next entry is read where its record would start.
+        {"a negative length", QByteArray(1, char(1)) + Int32Bytes(-5) + RecordOf(*b), 2, {DamagedFile}},
+    };
+    for (const Case &c : cases) {
         Messages.clear();
-    }
-    {
-        // A negative length reads as an empty record: the object keeps its defaults and the
-        // next entry is read where the record would have started.
-        QByteArray negative = QByteArray(1, char(1)) + Int32Bytes(-5);
         Tdrawlist doc;
         SetUpLabel(doc);
-        Load(doc, header + negative + RecordOf(*b));
-        EXPECT_GE(doc.Count(), 1);
+        Load(doc, Header(2) + c.list);
+        EXPECT_EQ(doc.Count(), c.count) << c.name;
+        ASSERT_EQ(Messages.size(), c.messages.size()) << c.name;
+        for (qsizetype i = 0; i < Messages.size(); ++i)
+            EXPECT_TRUE(Messages[i].startsWith(c.messages[i])) << c.name << ": " << Messages[i].toStdString();
+        // Closing asks before the part that loaded replaces the file.
+        EXPECT_EQ(doc.IsModified(), !c.messages.isEmpty()) << c.name;
+        EXPECT_EQ(doc.LoadDamaged, !c.messages.isEmpty()) << c.name;
     }
-    EXPECT_TRUE(Messages.isEmpty());
+    // From a file the warning names it.
+    Messages.clear();
+    WriteWholeFile(Path(QStringLiteral("Cellar.wlp")), Header(2) + Entry(*a) + lying);
+    Tdrawlist doc;
+    SetUpLabel(doc);
+    doc.LoadFromFile(Path(QStringLiteral("Cellar.wlp")));
+    EXPECT_EQ(Messages, QStringList{QString(DamagedFile)
+                                        .replace(QStringLiteral("The file"),
+                                                 QStringLiteral("The file \"Cellar.wlp\""))});
+    EXPECT_TRUE(doc.IsModified());
 }
 
 TEST_F(ProjectFile, AFileCutAnywhereLoadsWhatItHolds)
@@ -350,21 +361,30 @@ TEST_F(ProjectFile, AFileCutAnywhereLoadsWhatItHolds)
         const int32_t end = Load(loaded, bytes.left(cut));
         EXPECT_LE(end, cut);
         EXPECT_LE(loaded.Count(), 3);
-        // Only a file cut inside the fixed part of its header is refused; a cut through the
-        // picture's data is reported as such.
+        // Only a file cut inside the fixed part of its header is refused; any other cut is
+        // reported as damage (after the picture's own message when it cuts through its data),
+        // and the document is left modified.
         if (cut >= headerEnd) {
-            EXPECT_LE(Messages.size(), 1) << cut;
-            for (const QString &m : Messages)
-                EXPECT_TRUE(
-                    m.startsWith(QStringLiteral("EStreamError: The picture in the file cannot be read.")))
-                    << cut << " " << m.toStdString();
-        } else
+            ASSERT_GE(Messages.size(), 1) << cut;
+            EXPECT_LE(Messages.size(), 2) << cut;
+            EXPECT_EQ(Messages.back(), DamagedFile) << cut;
+            if (Messages.size() == 2) {
+                EXPECT_TRUE(Messages[0].startsWith(
+                    QStringLiteral("EStreamError: The picture in the file cannot be read.")))
+                    << cut << " " << Messages[0].toStdString();
+            }
+            EXPECT_TRUE(loaded.IsModified()) << cut;
+        } else {
             EXPECT_EQ(Messages, QStringList{LoadFailed}) << cut;
+        }
     }
+    Messages.clear();
     Tdrawlist whole;
     SetUpLabel(whole);
     EXPECT_EQ(Load(whole, bytes), bytes.size());
     EXPECT_EQ(whole.Count(), 3);
+    EXPECT_TRUE(Messages.isEmpty());
+    EXPECT_FALSE(whole.IsModified());
 }
 
 TEST_F(ProjectFile, AFailedSaveLeavesTheOldFile)
