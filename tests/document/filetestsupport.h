@@ -51,27 +51,16 @@ public:
     bool Visible = false;
 };
 
-// A small file system of its own (a tmpfs of some kilobytes), mounted in the mount namespace of
-// a helper process and reached through that process's root (/proc/<pid>/root), so it needs no
-// root where the machine lets users make namespaces, and nothing stays mounted after the test.
-class TSmallFileSystem {
-public:
+// A tmpfs of some kilobytes, mounted in the namespace of a helper process (unshare, so no root
+// is needed where users may make namespaces) and reached through its root, /proc/<pid>/root;
+// nothing stays mounted after the test. Root is empty and Why says why when it cannot mount.
+struct TSmallFileSystem {
     TSmallFileSystem(const QString &folder, int kilobytes);
     ~TSmallFileSystem();
-    TSmallFileSystem(const TSmallFileSystem &) = delete;
-    TSmallFileSystem &operator=(const TSmallFileSystem &) = delete;
-
-    bool Mounted() const { return !Root.isEmpty(); }
-    // Why it could not be mounted.
-    const QString &Why() const { return Reason; }
-    // A path on it.
-    QString Path(const QString &name) const { return Root + QLatin1Char('/') + name; }
     bool MakeReadOnly();
 
-private:
-    std::unique_ptr<QProcess> Helper;
-    QString Root;
-    QString Reason;
+    QProcess Helper;
+    QString Root, Why;
 };
 
 class TFileTest : public testing::Test {

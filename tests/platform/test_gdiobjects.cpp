@@ -1,6 +1,5 @@
 #include "platform/gdiobjects.h"
 
-#include <QStringList>
 #include <functional>
 #include <gmock/gmock.h>
 #include <limits>
@@ -61,29 +60,6 @@ TEST(GdiObjects, EveryPropertySetNotifiesBeforeAndAfterEvenWhenUnchanged)
                                    {"ppi", [](Tfont &f) { f.SetPixelsPerInch(96); }},
                                    {"size", [](Tfont &f) { f.SetSize(f.Size()); }},
                                    {"assign", [](Tfont &f) { f.Assign(Tfont()); }}});
-}
-
-TEST(GdiObjects, TheNotificationBeforeAChangeSeesTheOldValue)
-{
-    QStringList seen;
-    Tfont font;
-    font.OnChanging = [&] { seen << font.Name() + QString::number(font.Height()); };
-    font.OnChange = [&] { seen << font.Name() + QString::number(font.Height()); };
-    font.SetName(QStringLiteral("Arial"));
-    font.SetHeight(-20);
-    EXPECT_EQ(seen, (QStringList{"MS Sans Serif-11", "Arial-11", "Arial-11", "Arial-20"}));
-    Tpen pen;
-    TColor penBefore = 0;
-    pen.OnChanging = [&] { penBefore = pen.Color(); };
-    pen.SetColor(clRed);
-    EXPECT_EQ(penBefore, clBlack);
-    Tbrush brush;
-    TColor brushBefore = 0;
-    brush.OnChanging = [&] { brushBefore = brush.Color(); };
-    brush.Assign(Tbrush());
-    brush.SetColor(clRed);
-    brush.SetStyle(TBrushStyle::Cross);
-    EXPECT_EQ(brushBefore, clRed);
 }
 
 TEST(GdiObjects, AssignCopiesEveryPropertyButKeepsItsOwnNotification)

@@ -5,7 +5,6 @@
 
 #include <QBuffer>
 #include <QTemporaryFile>
-#include <algorithm>
 #include <gmock/gmock.h>
 #include <limits>
 #include <vector>
@@ -18,30 +17,6 @@ QBuffer *OpenBuffer(QBuffer &b, const QByteArray &bytes)
     return &b;
 }
 
-// A device that takes part of a write, as a disk filling up does, and then refuses to take
-// more with the system's reason, which it reports only for the refusal.
-class TFillingDevice : public QIODevice {
-public:
-    TFillingDevice(const QString &reason, qint64 room) : Reason(reason), Room(room) { open(WriteOnly); }
-    qint64 Written = 0;
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *, qint64 size) override
-    {
-        if (Written == Room) {
-            setErrorString(Reason);
-            return -1;
-        }
-        const qint64 taken = std::min(size, Room - Written);
-        Written += taken;
-        return taken;
-    }
-
-private:
-    QString Reason;
-    qint64 Room;
-};
 } // namespace
 
 TEST(Rnd, RoundsHalvesToEven)
@@ -112,20 +87,6 @@ TEST(Streams, AFailedWriteRaises)
     QBuffer b;
     b.open(QIODevice::ReadOnly);
     EXPECT_THROW(WriteInt32(b, 1), EStreamError);
-}
-
-TEST(Streams, AWriteRefusedPartWaySaysWhy)
-{
-    for (const char *reason : {"No space left on device", "Permission denied", "Read-only file system"}) {
-        TFillingDevice device(QString::fromLatin1(reason), 10);
-        try {
-            WriteBytes(device, QByteArray(100, 'x'));
-            ADD_FAILURE() << reason << ": the write succeeded";
-        } catch (const EStreamError &e) {
-            EXPECT_EQ(e.Message(), QStringLiteral("Stream write error: ") + QString::fromLatin1(reason));
-        }
-        EXPECT_EQ(device.Written, 10) << reason;
-    }
 }
 
 TEST(StringStream, FileTextsAreShownWithVisibleControlsAndShortened)
