@@ -45,13 +45,6 @@ public:
     }
 };
 
-void SetUpLabel(Tdrawlist &doc)
-{
-    doc.SetLabelRect({100000, 100000, 100001, 100001});
-    doc.SetLabelWidth(4.0);
-    doc.SetLabelHeight(3.5);
-}
-
 Tprobe *AddProbe(Tdrawlist &doc, const TRect &bounds)
 {
     auto o = std::make_unique<Tprobe>();

@@ -21,13 +21,6 @@ constexpr uint32_t EditorTint = 0x44000000u | clBlue;
 const TColor Background = RGB(90, 90, 90);
 const TPoint Origin{10, 20};
 
-void SetUpLabel(Tdrawlist &doc)
-{
-    doc.SetLabelRect({100000, 100000, 100001, 100001});
-    doc.SetLabelWidth(4.0);
-    doc.SetLabelHeight(3.5);
-}
-
 // A filled rectangle without outline well beyond the label on every side: the whole label
 // shows its colour.
 void AddFill(Tdrawlist &doc, TColor color)
