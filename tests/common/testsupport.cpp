@@ -88,7 +88,7 @@ QImage WhiteImage(int width, int height)
     return image;
 }
 
-std::string PixelsNotAsExpected(const QImage &image, std::initializer_list<TPixel> expected)
+std::string WrongPixels(const QImage &image, std::initializer_list<TPixel> expected)
 {
     std::string wrong;
     for (const TPixel &p : expected) {
@@ -96,8 +96,8 @@ std::string PixelsNotAsExpected(const QImage &image, std::initializer_list<TPixe
         if (actual == p.Colour)
             continue;
         char line[80];
-        std::snprintf(line, sizeof line, "%s(%d, %d) is %06X, not %06X", wrong.empty() ? "" : "; ", p.X, p.Y,
-                      unsigned(actual), unsigned(p.Colour));
+        std::snprintf(line, sizeof line, "%s(%d, %d) is 0x%08X, not 0x%08X", wrong.empty() ? "" : "; ", p.X,
+                      p.Y, unsigned(actual), unsigned(p.Colour));
         wrong += line;
     }
     return wrong;

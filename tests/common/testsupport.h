@@ -57,6 +57,9 @@ struct TPixel {
     int X, Y;
     TColor Colour;
 };
-// Every pixel of the list that the image does not have, with the colour it has instead; empty
-// when all are as expected. Tests check it with EXPECT_EQ(PixelsNotAsExpected(...), "").
-std::string PixelsNotAsExpected(const QImage &image, std::initializer_list<TPixel> expected);
+// The pixels of the list that the image does not have, with the colours it has instead; empty
+// when all are as expected.
+std::string WrongPixels(const QImage &image, std::initializer_list<TPixel> expected);
+// In a test: EXPECT_PIXELS(image, {x, y, colour}, ...) expects every pixel listed, and a
+// failure names each one that differs.
+#define EXPECT_PIXELS(image, ...) EXPECT_EQ(WrongPixels(image, {__VA_ARGS__}), "")

@@ -45,12 +45,6 @@ TEST(DrawObj, MovingKeepsTheSize)
 TEST(DrawObj, ScreenConversionSubtractsTheOutputOrigin)
 {
     Tdrawobj o;
-    o.SetView({0, 0, 400, 350}, 0.1);
-    OutputOrigin = {100000, 100000};
-    EXPECT_EQ(o.DocToScreen(100000 + 500, false), 50);
-    EXPECT_EQ(o.DocToScreen(100000, true), 0);
-    EXPECT_EQ(o.ScreenToDoc(50, false), 100500);
-    OutputOrigin = {};
     o.SetView({30, 40, 400, 350}, 0.1);
     EXPECT_EQ(o.DocToScreen(1000, true), 70);
     EXPECT_EQ(o.DocToScreen(1000, false), 60);
@@ -58,6 +52,11 @@ TEST(DrawObj, ScreenConversionSubtractsTheOutputOrigin)
     o.SetView({0, 0, 400, 350}, 0.5);
     EXPECT_EQ(o.DocToScreen(25, true), 12);
     EXPECT_EQ(o.DocToScreen(75, true), 38);
+    o.SetView({0, 0, 400, 350}, 0.1);
+    OutputOrigin = {100000, 100000};
+    EXPECT_EQ(o.DocToScreen(100000 + 500, false), 50);
+    EXPECT_EQ(o.DocToScreen(100000, true), 0);
+    EXPECT_EQ(o.ScreenToDoc(50, false), 100500);
 }
 
 TEST(DrawObj, HandlesAreOnlyOnSelectedObjects)

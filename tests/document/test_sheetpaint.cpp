@@ -122,16 +122,11 @@ TEST(PaintSheet, TheSpotIsFilledWithTheLabelExactlyAtItsPlace)
         QImage image = Page();
         EXPECT_TRUE(Paint(s.templ, image, outlines));
         // Just inside each corner: the label, also where a one-pixel outline would lie.
-        EXPECT_EQ(PixelAt(image, 60, 45), clRed);
-        EXPECT_EQ(PixelAt(image, 229, 45), clRed);
-        EXPECT_EQ(PixelAt(image, 60, 194), clRed);
-        EXPECT_EQ(PixelAt(image, 229, 194), clRed);
-        EXPECT_EQ(PixelAt(image, 145, 120), clRed);
+        EXPECT_PIXELS(image, {60, 45, clRed}, {229, 45, clRed}, {60, 194, clRed}, {229, 194, clRed},
+                      {145, 120, clRed});
         // Just outside.
-        EXPECT_EQ(PixelAt(image, 59, 45), Background);
-        EXPECT_EQ(PixelAt(image, 60, 44), Background);
-        EXPECT_EQ(PixelAt(image, 230, 194), Background);
-        EXPECT_EQ(PixelAt(image, 229, 195), Background);
+        EXPECT_PIXELS(image, {59, 45, Background}, {60, 44, Background}, {230, 194, Background},
+                      {229, 195, Background});
     }
 }
 
@@ -164,14 +159,10 @@ TEST(PaintSheet, AWideOutlineShowsAroundTheSpotOnlyWithOutlines)
         QImage image = Page();
         EXPECT_TRUE(Paint(s.templ, image, outlines, EditorTint, PixelsPerInch, widePen));
         const TColor around = outlines ? clBlack : Background;
-        EXPECT_EQ(PixelAt(image, 59, 120), around);
-        EXPECT_EQ(PixelAt(image, 230, 120), around);
-        EXPECT_EQ(PixelAt(image, 145, 44), around);
-        EXPECT_EQ(PixelAt(image, 145, 195), around);
-        EXPECT_EQ(PixelAt(image, 58, 120), Background);
+        EXPECT_PIXELS(image, {59, 120, around}, {230, 120, around}, {145, 44, around}, {145, 195, around},
+                      {58, 120, Background});
         // Inside, the label covers the outline.
-        EXPECT_EQ(PixelAt(image, 60, 120), clRed);
-        EXPECT_EQ(PixelAt(image, 229, 120), clRed);
+        EXPECT_PIXELS(image, {60, 120, clRed}, {229, 120, clRed});
     }
 }
 
@@ -185,11 +176,8 @@ TEST(PaintSheet, SpotEdgesRoundHalfToEven)
     s.spot->SpotHeight = 1.0;
     QImage image = Page(40, 40);
     EXPECT_TRUE(Paint(s.templ, image, false, 0, 5.0));
-    EXPECT_EQ(PixelAt(image, 11, 22), Background);
-    EXPECT_EQ(PixelAt(image, 12, 22), clRed);
-    EXPECT_EQ(PixelAt(image, 17, 27), clRed);
-    EXPECT_EQ(PixelAt(image, 18, 27), Background);
-    EXPECT_EQ(PixelAt(image, 17, 28), Background);
+    EXPECT_PIXELS(image, {11, 22, Background}, {12, 22, clRed}, {17, 27, clRed}, {18, 27, Background},
+                  {17, 28, Background});
 }
 
 TEST(PaintSheet, MarkedSpotsShowTheTintAndUnmarkedOnesDoNot)
@@ -236,11 +224,9 @@ TEST(PaintSheet, ALabelOfNoSizeLeavesEachOutlinedSpotInItsColour)
     s.spot->SpotColor = RGB(200, 220, 240);
     QImage image = Page();
     EXPECT_TRUE(Paint(s.templ, image, true));
-    EXPECT_EQ(PixelAt(image, 60, 45), clBlack); // the outline in the canvas pen
-    EXPECT_EQ(PixelAt(image, 61, 46), RGB(200, 220, 240));
-    EXPECT_EQ(PixelAt(image, 228, 193), RGB(200, 220, 240));
-    EXPECT_EQ(PixelAt(image, 229, 194), clBlack);
-    EXPECT_EQ(PixelAt(image, 59, 45), Background);
+    // The outline in the canvas pen, the spot's colour inside it, the background outside.
+    EXPECT_PIXELS(image, {60, 45, clBlack}, {61, 46, RGB(200, 220, 240)}, {228, 193, RGB(200, 220, 240)},
+                  {229, 194, clBlack}, {59, 45, Background});
 
     image = Page();
     EXPECT_TRUE(Paint(s.templ, image, false));
@@ -350,10 +336,7 @@ TEST(TintRect, BlendsTheColourAtTheAlphaOfTheTopByte)
     const TColor inside = PixelAt(image, 5, 5);
     EXPECT_TRUE(Near(GetRValue(inside), 127) && Near(GetGValue(inside), 127) && GetBValue(inside) == 255)
         << std::hex << inside;
-    EXPECT_EQ(PixelAt(image, 14, 14), inside);
-    EXPECT_EQ(PixelAt(image, 4, 5), clWhite);
-    EXPECT_EQ(PixelAt(image, 15, 14), clWhite);
-    EXPECT_EQ(PixelAt(image, 14, 15), clWhite);
+    EXPECT_PIXELS(image, {14, 14, inside}, {4, 5, clWhite}, {15, 14, clWhite}, {14, 15, clWhite});
 
     image = WhiteImage(20, 20);
     {
