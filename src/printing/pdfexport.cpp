@@ -16,9 +16,12 @@
 #include <QTemporaryFile>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 constexpr int ExitBadArguments = 2;
+// Where the editor puts the label's top-left, in document units; files store objects around it.
+constexpr TPoint LabelTopLeft{100000, 100000};
 constexpr int ExitFailed = 1;
 const QString HelpSwitch = QStringLiteral("--help");
 
@@ -139,6 +142,10 @@ public:
             throw EExport(QStringLiteral("cannot write \"%1\": %2")
                               .arg(shownPath, QString::fromLocal8Bit(std::strerror(errno))));
         Temporary.setAutoRemove(false);
+        // A temporary file is private; the PDF gets the permissions of any new file.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::chmod(QFile::encodeName(Path).constData(), 0666 & ~mask);
     }
 
 private:
@@ -151,6 +158,8 @@ void Export(const TPdfExportOptions &options)
     TMessageCollector messages;
     tlabeltemplate labelTemplate;
     Tdrawlist project;
+    for (Tdrawlist *document : {static_cast<Tdrawlist *>(&labelTemplate), &project})
+        document->SetLabelRect({LabelTopLeft.X, LabelTopLeft.Y, LabelTopLeft.X, LabelTopLeft.Y});
     project.SetTemplate(&labelTemplate);
     LoadInto(project, options.Project, QStringLiteral("the label project"), messages);
     if (!options.Template.isEmpty()) {
@@ -226,6 +235,11 @@ int RunPdfExportMain(int argc, char **argv)
 {
     // No window is shown: the offscreen platform serves with or without a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Standard error carries the export's one line; Qt's own notes are not for its reader.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    });
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Ambrelo"));
     QGuiApplication::setOrganizationName(QStringLiteral("fennbrook"));
