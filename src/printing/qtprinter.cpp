@@ -18,6 +18,9 @@ Tqtprinter::Tqtprinter() : Printer(std::make_unique<QPrinter>(QPrinter::HighReso
         if (!printers.isEmpty())
             Printer->setPrinterName(printers.first().printerName());
     }
+    // Label stock comes on US Letter sheets, whatever paper the queue offers first; Setup
+    // changes it.
+    Printer->setPageSize(QPageSize(QPageSize::Letter));
 }
 
 Tqtprinter::Tqtprinter(const QString &pdfPath)
@@ -42,6 +45,7 @@ bool Tqtprinter::SelectPrinter(const QString &name)
     if (QPrinterInfo::printerInfo(name).isNull())
         return false;
     Printer->setPrinterName(name);
+    Printer->setPageSize(QPageSize(QPageSize::Letter));
     return Printer->printerName() == name;
 }
 
