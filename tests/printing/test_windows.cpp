@@ -65,6 +65,13 @@ TEST(PrintWizardWindow, ButtonsStepThePagesAndNudge)
         QTest::mouseClick(w.Wizard.btn_next, Qt::LeftButton);
     EXPECT_EQ(w.Wizard.ps_steps->currentIndex(), wpPrint);
     EXPECT_FALSE(w.Wizard.btn_next->isEnabled());
+    // The keys go round.
+    w.Wizard.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.Wizard));
+    QTest::keyClick(&w.Wizard, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(w.Wizard.ps_steps->currentIndex(), wpIntroduction);
+    QTest::keyClick(&w.Wizard, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(w.Wizard.ps_steps->currentIndex(), wpPrint);
 }
 
 TEST(PrintWizardWindow, PicturesMoveOnlyOnTheirPageAndTheSheetTakesClicks)
