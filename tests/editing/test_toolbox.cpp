@@ -112,7 +112,8 @@ TEST_F(TToolboxTest, TextStyleGoesToSelectedTextsAndNewOnesAsOneUndoStep)
     EXPECT_EQ(fresh.Font.Height(), -16);
     EXPECT_EQ(fresh.GetHAlign(), haRight);
     EXPECT_EQ(shape.Pen.Color(), clBlack);
-    Label.Doc.Undo(); // the colour
+    Label.Doc.Undo();
+    EXPECT_EQ(empty.Font.Color(), clBlack);
     Label.Doc.Undo(); // the alignment, announced like any other change
     EXPECT_EQ(empty.GetHAlign(), haCentre);
 }
