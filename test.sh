@@ -16,3 +16,7 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd build/test
 ctest --output-on-failure --timeout 300 -j2
+
+# The Debian package, from a Release build, checked.
+cd ../..
+./scripts/package.sh

@@ -17,6 +17,7 @@ set(rank_tools 6)
 set(rank_templateeditor 6)
 set(rank_printing 6)
 set(rank_app 7)
+set(rank_thumbnailer 7)
 set(last_qtgui_only_rank 4)
 
 # Class headers of a Qt module (QWidget, QDialog, ...): every file name there without a dot.

@@ -3,6 +3,7 @@
 #include "document/globals.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
+#include "printing/pdfexport.h"
 #include "settings/filetypes.h"
 #include "settings/registry.h"
 #include "widgets/flexdlg.h"
@@ -32,6 +33,10 @@ bool DisplayAvailable()
 
 int main(int argc, char **argv)
 {
+    // PDF export and --help: no window, no display needed.
+    if (IsPdfExportCommand(argc, argv))
+        return RunPdfExportMain(argc, argv);
+
     if (!DisplayAvailable()) {
         // "--quit" runs the start-up actions and shows no window, so it needs no display.
         if (!HasArgument(argc, argv, "--quit")) {

@@ -88,7 +88,8 @@ void Tdrawlist::SetLabelHeight(double inches)
 {
     LabelCache.SetSize(0, 0);
     LabelHeight = inches;
-    SetLabelRect({LabelRect.Left, LabelRect.Top, LabelRect.Right, LabelRect.Top + rnd(inches * 1000)});
+    SetLabelRect(
+        {LabelRect.Left, LabelRect.Top, LabelRect.Right, SaturatedAdd(LabelRect.Top, rnd(inches * 1000))});
     const double perInch = UnitsPerInchY();
     for (auto &o : Objects)
         o->UnitsPerInchY = perInch;
@@ -98,7 +99,8 @@ void Tdrawlist::SetLabelWidth(double inches)
 {
     LabelCache.SetSize(0, 0);
     LabelWidth = inches;
-    SetLabelRect({LabelRect.Left, LabelRect.Top, LabelRect.Left + rnd(inches * 1000), LabelRect.Bottom});
+    SetLabelRect(
+        {LabelRect.Left, LabelRect.Top, SaturatedAdd(LabelRect.Left, rnd(inches * 1000)), LabelRect.Bottom});
     const double perInch = UnitsPerInchX();
     for (auto &o : Objects)
         o->UnitsPerInchX = perInch;

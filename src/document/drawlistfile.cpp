@@ -65,6 +65,18 @@ bool FileExists(const QString &path)
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
+// How a project names its template: relative to the data folder when the template is one of the
+// program's own ("templates\Name.wlt", the same in the build tree and in every installation),
+// otherwise relative to the program's folder.
+QString TemplateReference(const QString &fullPath)
+{
+    const QString inData = QDir(DataFolder()).relativeFilePath(fullPath);
+    if (!QDir::isAbsolutePath(inData) && inData != QLatin1String("..") &&
+        !inData.startsWith(QLatin1String("../")))
+        return StoredPath(inData);
+    return StoredPath(QDir(ProgramFolder()).relativeFilePath(fullPath));
+}
+
 // Empties a stream that is about to be written from its start.
 void Truncate(QIODevice &stream)
 {
@@ -161,7 +173,7 @@ void Tdrawlist::SaveHeader(QIODevice &stream)
     strings.WriteLString(QString::asprintf("%.2fx%.2f", LabelWidth, LabelHeight));
     QString reference;
     if (Template && !Template->GetFullPath().isEmpty())
-        reference = StoredPath(QDir(ProgramFolder()).relativeFilePath(Template->GetFullPath()));
+        reference = TemplateReference(Template->GetFullPath());
     strings.WriteLString(reference);
 }
 
@@ -302,6 +314,9 @@ void Tdrawlist::FindTemplate()
         const QString besideProgram = JoinedPath(ProgramFolder(), stored);
         if (FileExists(besideProgram))
             path = besideProgram;
+        const QString amongData = JoinedPath(DataFolder(), stored);
+        if (!FileExists(path) && FileExists(amongData))
+            path = amongData;
     }
     if (!FileExists(path)) {
         const QString question = QStringLiteral("The template for this label project could not be found,\r\n"
@@ -397,7 +412,7 @@ void tlabeltemplate::SetupFileDialog(Tfiledialog &dialog)
     try {
         PrepareDialog(dialog, {GetFileFilter(), GetDefaultExt(), QStringLiteral("Open Wine Label Template"),
                                QStringLiteral("Save Wine Label Template")});
-        dialog.SetInitialDir(JoinedPath(ProgramFolder(), QStringLiteral("templates")));
+        dialog.SetInitialDir(JoinedPath(DataFolder(), QStringLiteral("templates")));
         if (SettingExists(QStringLiteral("lastfiletemplatepath")))
             dialog.SetInitialDir(SettingsStore->ReadString(QStringLiteral("lastfiletemplatepath")));
     } catch (const std::exception &) {

@@ -1,6 +1,8 @@
 #include "platform/platform.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QStringList>
 
@@ -34,4 +36,11 @@ QString ProgramFolder()
 void SetProgramFolder(const QString &folder)
 {
     ProgramFolderOverride() = folder;
+}
+
+QString DataFolder()
+{
+    const QString program = ProgramFolder();
+    const QString installed = QDir::cleanPath(program + QStringLiteral("/" AMBRELO_DATA_FROM_BIN));
+    return QFileInfo(installed).isDir() ? installed : program;
 }

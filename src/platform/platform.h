@@ -11,7 +11,13 @@ void InitPlatform();
 #include <QString>
 
 // The folder that holds the program file, without a trailing separator: what template
-// references are relative to and where the program finds its templates.
+// references are relative to.
 QString ProgramFolder();
 // Replaces it (tests); an empty folder restores the program's own.
 void SetProgramFolder(const QString &folder);
+
+// The folder of what the program reads beside itself ("templates", "help", "icons"), without a
+// trailing separator. A program installed as <prefix>/bin/ambrelo finds it in
+// <prefix>/share/ambrelo; when that folder does not exist (the build tree, a program unpacked
+// into one folder) it is the program's folder. Follows SetProgramFolder.
+QString DataFolder();

@@ -1,6 +1,7 @@
 #include "settings/filetypes.h"
 
 #include "platform/messages.h"
+#include "platform/platform.h"
 #include "settings/fileio.h"
 #include "settings/registry.h"
 
@@ -58,6 +59,9 @@ std::vector<TRegistrationFile> RegistrationFiles(const TRegistrationPaths &paths
          QStringLiteral("ambrelo.svg")});
     files.push_back(
         {QStringLiteral("applications/") + Latin(DesktopEntryFileName), DesktopEntry(paths.ProgramPath), {}});
+    files.push_back({QStringLiteral("thumbnailers/") + Latin(ThumbnailerFileName),
+                     ThumbnailerEntry(paths.ThumbnailerPath),
+                     {}});
     return files;
 }
 
@@ -98,6 +102,15 @@ void RunTool(const TRegistrationPaths &paths, const QString &program, const QStr
     }
 }
 
+// "application/x-vnlabelproject;application/x-vnlabeltemplate;"
+QString MimeTypeList()
+{
+    QString list;
+    for (const TFileType &type : FileTypes)
+        list += MimeTypeName(type) + QLatin1Char(';');
+    return list;
+}
+
 void NotifyDesktop(const TRegistrationPaths &paths)
 {
     RunTool(paths, QStringLiteral("update-mime-database"), {paths.DataHome + QStringLiteral("/mime")});
@@ -123,9 +136,9 @@ QString MimeIconName(const TFileType &type)
 
 TRegistrationPaths DefaultRegistrationPaths()
 {
-    return {QCoreApplication::applicationFilePath(),
-            QCoreApplication::applicationDirPath() + QStringLiteral("/icons"),
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)};
+    return {QCoreApplication::applicationFilePath(), DataFolder() + QStringLiteral("/icons"),
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+            ProgramFolder() + QLatin1Char('/') + Latin(ThumbnailerProgramName)};
 }
 
 void RegisterFileTypes()
@@ -175,8 +188,13 @@ QString DesktopExecArgument(const QString &argument)
         quoted += c;
     }
     quoted += QLatin1Char('"');
+    return KeyFileString(quoted);
+}
+
+QString KeyFileString(const QString &text)
+{
     QString value;
-    for (QChar c : quoted) {
+    for (QChar c : text) {
         if (c == QLatin1Char('\\'))
             value += QLatin1String("\\\\");
         else if (c == QLatin1Char('\n'))
@@ -194,9 +212,7 @@ QString DesktopExecArgument(const QString &argument)
 QByteArray DesktopEntry(const QString &programPath)
 {
     const QString exec = DesktopExecArgument(programPath) + QStringLiteral(" %f");
-    QString mimeTypes;
-    for (const TFileType &type : FileTypes)
-        mimeTypes += MimeTypeName(type) + QLatin1Char(';');
+    const QString mimeTypes = MimeTypeList();
     const QString newVerb = WithoutAccelerator(FileTypes[1].Verb);
     QString entry = QStringLiteral("[Desktop Entry]\n"
                                    "Type=Application\n"
@@ -210,5 +226,13 @@ QByteArray DesktopEntry(const QString &programPath)
                     QStringLiteral("MimeType=") + mimeTypes + QLatin1Char('\n') + QStringLiteral("Actions=") +
                     newVerb + QStringLiteral(";\n\n[Desktop Action ") + newVerb + QStringLiteral("]\nName=") +
                     newVerb + QStringLiteral("\nExec=") + exec + QLatin1Char('\n');
+    return entry.toUtf8();
+}
+
+QByteArray ThumbnailerEntry(const QString &thumbnailerPath)
+{
+    const QString entry = QStringLiteral("[Thumbnailer Entry]\nTryExec=") + KeyFileString(thumbnailerPath) +
+                          QStringLiteral("\nExec=") + DesktopExecArgument(thumbnailerPath) +
+                          QStringLiteral(" -s %s %i %o\nMimeType=") + MimeTypeList() + QLatin1Char('\n');
     return entry.toUtf8();
 }

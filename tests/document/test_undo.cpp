@@ -101,9 +101,11 @@ TEST(Undo, OnlyTheNewestFortyStepsAreKept)
 {
     TestDoc t;
     Tdrawobj *o = t.AddPlain({0, 0, 100, 100});
+    Tdrawobj *p = t.AddPlain({200, 0, 300, 100});
     for (int i = 0; i < 41; ++i)
-        t.Drag({o}, 1, 1);
+        t.Drag({o, p}, 1, 1);
     EXPECT_EQ(t.doc.GetUndoList().GroupCount(), 40);
+    EXPECT_EQ(t.doc.GetUndoList().Count(), 80); // the oldest step went whole, both its levels
     int undone = 0;
     while (t.doc.GetUndoList().GroupCount() > 0) {
         t.doc.Undo();

@@ -54,7 +54,7 @@ QString WaitForArguments(const TUserFolders &folders)
 
 TRegistrationPaths PathsFor(const TUserFolders &folders, const QString &program)
 {
-    return {program, IconFolder, folders.Data()};
+    return {program, IconFolder, folders.Data(), program + QStringLiteral("-thumbnailer")};
 }
 
 std::map<QString, QByteArray> FilesBelow(const QString &folder)
@@ -137,6 +137,16 @@ TEST(FileTypeRegistration, TheDesktopKnowsBothTypesAndOpensThemWithTheProgram)
     EXPECT_THAT(package.toStdString(),
                 HasSubstr("<comment>Template file for Ambrelo by Fennbrook</comment>"));
     EXPECT_THAT(package.toStdString(), HasSubstr("<icon name=\"application-x-vnlabelproject\"/>"));
+
+    const QString thumbnailer = QString::fromUtf8(
+        ReadFile(folders.Data() + QStringLiteral("/thumbnailers/fennbrook-ambrelo.thumbnailer")));
+    EXPECT_THAT(
+        thumbnailer.toStdString(),
+        HasSubstr((QStringLiteral("\nExec=") + DesktopExecArgument(program + QStringLiteral("-thumbnailer")) +
+                   QStringLiteral(" -s %s %i %o\n"))
+                      .toStdString()));
+    EXPECT_THAT(thumbnailer.toStdString(),
+                HasSubstr("\nMimeType=application/x-vnlabelproject;application/x-vnlabeltemplate;\n"));
 }
 
 TEST(FileTypeRegistration, RunningItTwiceGivesTheSameFiles)
@@ -149,7 +159,7 @@ TEST(FileTypeRegistration, RunningItTwiceGivesTheSameFiles)
     RegisterFileTypes(PathsFor(folders, program));
     const auto second = FilesBelow(folders.Data());
     EXPECT_THAT(dialogs.Calls, IsEmpty());
-    EXPECT_GE(first.size(), 5u);
+    EXPECT_GE(first.size(), 6u);
     EXPECT_TRUE(first == second) << "no file added, none changed";
     const QString list = QString::fromUtf8(ReadFile(folders.Config() + QStringLiteral("/mimeapps.list")));
     EXPECT_EQ(list.count(QStringLiteral("application/x-vnlabelproject=")), 1);
@@ -162,13 +172,14 @@ TEST(FileTypeRegistration, EachFileThatCannotBeWrittenIsShownAndTheRestStillRuns
     const QString blocked = folders.Root() + QStringLiteral("/blocked");
     WriteFile(blocked, "a file where the data folder belongs");
     TScriptedFlexDlg dialogs;
-    RegisterFileTypes({program, IconFolder, blocked});
+    RegisterFileTypes({program, IconFolder, blocked, program});
     const char *files[] = {
         "mime/packages/fennbrook-ambrelo.xml",
         "icons/hicolor/scalable/mimetypes/application-x-vnlabelproject.svg",
         "icons/hicolor/scalable/mimetypes/application-x-vnlabeltemplate.svg",
         "icons/hicolor/scalable/apps/fennbrook-ambrelo.svg",
         "applications/fennbrook-ambrelo.desktop",
+        "thumbnailers/fennbrook-ambrelo.thumbnailer",
     };
     ASSERT_EQ(dialogs.Calls.size(), std::size(files));
     for (size_t i = 0; i < std::size(files); ++i) {
@@ -192,7 +203,7 @@ TEST(FileTypeRegistration, AMissingIconIsShownWithItsFolder)
     QDir().mkpath(icons);
     QFile::copy(IconFolder + QStringLiteral("/ambrelo.svg"), icons + QStringLiteral("/ambrelo.svg"));
     TScriptedFlexDlg dialogs;
-    RegisterFileTypes({program, icons, folders.Data()});
+    RegisterFileTypes({program, icons, folders.Data(), program});
     ASSERT_EQ(dialogs.Calls.size(), 2u);
     EXPECT_EQ(dialogs.Calls[0].Message,
               QStringLiteral("Could not open key in ") + icons +
