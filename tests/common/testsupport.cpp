@@ -2,6 +2,7 @@
 
 #include "document/drawlist.h"
 #include "document/labelgeometry.h"
+#include "document/labeltemplate.h"
 #include "platform/streams.h"
 
 #include <QBuffer>
@@ -74,6 +75,11 @@ std::unique_ptr<Tlabelgeometry> Spot(double left, double top, double width, doub
     spot->SpotWidth = width;
     spot->SpotHeight = height;
     return spot;
+}
+
+Tlabelgeometry *AddSpot(tlabeltemplate &t, double left, double top, double width, double height)
+{
+    return t.Geometry.GetSpot(t.Geometry.Add(Spot(left, top, width, height)));
 }
 
 TColor PixelAt(const QImage &image, int x, int y)

@@ -17,6 +17,7 @@
 class Tdrawlist;
 class Tdrawobj;
 class Tlabelgeometry;
+class tlabeltemplate;
 
 // The bytes that write puts into an empty memory stream (open for reading too).
 QByteArray WrittenBytes(const std::function<void(QIODevice &)> &write);
@@ -44,8 +45,9 @@ QByteArray LString(const QByteArray &text);
 
 // The label rectangle, width and height the editor gives every document.
 void SetUpLabel(Tdrawlist &doc, double width = 4.0, double height = 3.5);
-// A spot at (left, top), width by height inches.
+// A spot at (left, top), width by height inches, and the same added to a template's sheet.
 std::unique_ptr<Tlabelgeometry> Spot(double left, double top, double width, double height);
+Tlabelgeometry *AddSpot(tlabeltemplate &t, double left, double top, double width, double height);
 
 // The 0x00BBGGRR colour of the pixel at (x, y).
 TColor PixelAt(const QImage &image, int x, int y);

@@ -34,18 +34,6 @@ void AddFill(Tdrawlist &doc, TColor color)
     doc.AddObject(std::move(s));
 }
 
-Tlabelgeometry *AddSpot(tlabeltemplate &t, double left, double top, double width, double height)
-{
-    auto s = std::make_unique<Tlabelgeometry>();
-    s->SpotLeft = left;
-    s->SpotTop = top;
-    s->SpotWidth = width;
-    s->SpotHeight = height;
-    Tlabelgeometry *raw = s.get();
-    t.Geometry.Add(std::move(s));
-    return raw;
-}
-
 QImage Page(int width = 600, int height = 600)
 {
     QImage image(width, height, QImage::Format_ARGB32);
