@@ -288,6 +288,12 @@ void Tdrawlist::MakeThumbnail()
             Template->PaintRect(canvas, WholeArea, {}, view, -1);
         }
         PaintRect(canvas, WholeArea, {}, view, -1);
+        // A template shows what a new label made from it starts as: its starter objects over
+        // its background.
+        if (tlabeltemplate *own = AsTemplate()) {
+            const TScopedValue<bool> starterOutput(own->StarterObjects.OutputMode, true);
+            own->StarterObjects.PaintRect(canvas, WholeArea, {}, view, LastScale);
+        }
     }
     ThumbnailBitmap = bitmap;
     ThumbnailStream.buffer() = EncodePng(bitmap);

@@ -151,6 +151,14 @@ TEST_F(TemplateFile, EverySectionSurvivesARoundTrip)
                                 Description(description);
     EXPECT_EQ(bytes, expected);
     EXPECT_EQ(geometry.size(), 4 + 6 * 32 + 1 + 64);
+    // The thumbnail shows a new label from the template: the starter shape (0.1 to 0.5 inch)
+    // over the background strip (the top 0.2 inch), at 152 pixels for 2.625 inches.
+    const QImage image = t.GetThumbnail();
+    int starterPixels = 0;
+    for (int y = 14; y < 29; ++y)
+        for (int x = 4; x < 31; ++x)
+            starterPixels += qGray(image.pixel(x, y)) < 128;
+    EXPECT_GT(starterPixels, 10);
 
     tlabeltemplate loaded;
     SetUpLabel(loaded);
