@@ -87,12 +87,13 @@ TProgramWindows::TProgramWindows() = default;
 
 TProgramWindows::~TProgramWindows()
 {
-    // The dialogs belong to the editor window's family; the editor goes before the logic it drives.
+    // The other windows are owned by the editor window as Qt sees it, so they go first; the editor
+    // goes before the logic it drives.
     About.reset();
     Startup.reset();
+    Progress.reset();
     Labeler.reset();
     Toolbox.reset();
-    Progress.reset();
 }
 
 std::unique_ptr<TProgramWindows> StartProgram(const TCommandLine &commandLine, Tregistryex &store,
