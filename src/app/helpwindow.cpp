@@ -39,7 +39,7 @@ Tfrm_help::Tfrm_help(QWidget *parent) : QWidget(parent, Qt::Window)
     connect(lb_contents, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
         Browser->setSource(QUrl::fromLocalFile(item->data(Qt::UserRole).toString()));
     });
-    connect(Browser, &QTextBrowser::sourceChanged, this, [this] { SelectCurrentPage(); });
+    connect(Browser, &QTextBrowser::sourceChanged, this, [this](const QUrl &url) { SelectPage(url); });
 }
 
 bool Tfrm_help::ShowTopic(const QString &folder, const QString &topic)
@@ -75,9 +75,9 @@ void Tfrm_help::LoadContents(const QString &folder)
     }
 }
 
-void Tfrm_help::SelectCurrentPage()
+void Tfrm_help::SelectPage(const QUrl &url)
 {
-    const QString shown = QFileInfo(Browser->source().toLocalFile()).canonicalFilePath();
+    const QString shown = QFileInfo(url.toLocalFile()).canonicalFilePath();
     for (int i = 0; i < lb_contents->count(); ++i) {
         QListWidgetItem *item = lb_contents->item(i);
         if (QFileInfo(item->data(Qt::UserRole).toString()).canonicalFilePath() == shown) {

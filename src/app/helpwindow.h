@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QListWidget;
+class QUrl;
 class QTextBrowser;
 
 class Tfrm_help : public QWidget {
@@ -22,7 +23,8 @@ public:
 
 private:
     void LoadContents(const QString &folder);
-    void SelectCurrentPage();
+    // The contents entry of the page shown.
+    void SelectPage(const QUrl &url);
 
     QString LoadedFolder;
 };

@@ -4,7 +4,9 @@
 #include "app/appicons.h"
 #include "app/helpwindow.h"
 #include "app/startupdialog.h"
+#include "document/alphabitmap.h"
 #include "document/drawlist.h"
+#include "document/globals.h"
 #include "platform/canvas.h"
 #include "platform/colors.h"
 #include "widgets/drawpanel.h"
@@ -24,6 +26,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <QWindow>
 
 namespace {
 
@@ -55,6 +58,21 @@ void ApplyScrollBar(QScrollBar &bar, const TScrollBarState &state)
     bar.setValue(state.Position);
 }
 
+// The image tool's icon on the button face: what an empty picture shows in its middle.
+void DrawEmptyPictureIcon()
+{
+    QImage icon(ToolIconSize, ToolIconSize, QImage::Format_RGB32);
+    icon.fill(ToQColor(clBtnFace));
+    QPainter painter(&icon);
+    painter.drawImage(0, 0,
+                      RenderIconFile(QStringLiteral("tool-newimage.svg"), {ToolIconSize, ToolIconSize}));
+    painter.end();
+    Talphabitmap &scratch = ScratchBitmap();
+    scratch.SetSize(ToolIconSize, ToolIconSize);
+    scratch.Canvas().SetCopyMode(TCopyMode::SrcCopy);
+    scratch.Canvas().Draw(0, 0, icon);
+}
+
 QFont EditorFont(const Tfont &font)
 {
     QImage probe(1, 1, QImage::Format_RGB32);
@@ -82,6 +100,7 @@ Tfrm_labeler::Tfrm_labeler(Tregistryex &store, const TCommandLine &commandLine, 
 {
     setObjectName(QStringLiteral("frm_labeler"));
     setWindowIcon(ProgramIcon());
+    DrawEmptyPictureIcon();
     setMinimumSize(MinWindowSize.X, MinWindowSize.Y);
     resize(DesignClientSize);
     BuildToolBar();
@@ -315,6 +334,12 @@ bool Tfrm_labeler::IsInThisWindow(QObject *object) const
 
 bool Tfrm_labeler::eventFilter(QObject *watched, QEvent *e)
 {
+    if (StartupPending && e->type() == QEvent::Expose && watched == windowHandle() &&
+        windowHandle()->isExposed()) {
+        StartupPending = false;
+        QTimer::singleShot(0, this, [this] { RunStartupDialog(); });
+        return false;
+    }
     if (watched == dpnl_canvas && e->type() == QEvent::Resize) {
         Labeler->View().PanelResized(dpnl_canvas->width(), dpnl_canvas->height());
         return false;
@@ -538,11 +563,15 @@ void Tfrm_labeler::ShowStartupDialog(const QString &recentLabelName)
     if (!StartupDialog)
         return;
     StartupDialog->RecentLabelName = recentLabelName;
-    // Once the window is on screen, so that the dialog sits over it.
-    QTimer::singleShot(0, this, [this] {
-        if (IsEnding())
-            return;
-        StartupDialog->CentreOn(*this);
-        RunModal(*StartupDialog);
-    });
+    // Once the window is on screen where the window manager put it, so that the dialog sits over it.
+    StartupPending = true;
+}
+
+void Tfrm_labeler::RunStartupDialog()
+{
+    StartupPending = false;
+    if (IsEnding() || !StartupDialog)
+        return;
+    StartupDialog->CentreOn(*this);
+    RunModal(*StartupDialog);
 }

@@ -110,6 +110,7 @@ private:
     void BuildCanvas();
     void BuildMenus();
     void WirePanel();
+    void RunStartupDialog();
     void RepaintTimerFired();
     void PaintPanel();
     void SetActionsEnabled(bool enabled);
@@ -127,4 +128,6 @@ private:
     bool Ending = false;
     // The in-place editor's text is being set from the logic, not typed.
     bool SettingEditorText = false;
+    // The start-up dialog waits for the window to be on screen.
+    bool StartupPending = false;
 };

@@ -1,3 +1,4 @@
+#include "app/helpwindow.h"
 #include "app/labelerwindow.h"
 #include "app/program.h"
 #include "app/startupdialog.h"
@@ -7,13 +8,17 @@
 #include "editing/toolbox.h"
 #include "editing/zoom.h"
 #include "platform/messages.h"
+#include "platform/platform.h"
 #include "settings/registry.h"
 #include "widgets/drawpanel.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QListWidget>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
 #include <deque>
 #include <gmock/gmock.h>
@@ -177,4 +182,32 @@ TEST_F(Program, SetRegVersionEndsAsSoonAsTheMessageLoopRuns)
     EXPECT_TRUE(Dialogs.empty());
     // The window's creation writes the version again, blanks and all.
     EXPECT_EQ(Store.ReadString(QString::fromLatin1(CurrentVersionSetting)), "1.2 BETA");
+}
+
+TEST_F(Program, HelpOpensAtTheTopicWithItsContentsBeside)
+{
+    Tfrm_help help;
+    ASSERT_TRUE(help.ShowTopic(QStringLiteral(AMBRELO_HELP_FOLDER), QStringLiteral("introduction.rtf")));
+    EXPECT_THAT(help.Browser->source().toLocalFile().toStdString(), testing::EndsWith("/introduction.html"));
+    ASSERT_NE(help.lb_contents->currentItem(), nullptr);
+    EXPECT_EQ(help.lb_contents->currentItem()->text(), "Getting started");
+    EXPECT_GE(help.lb_contents->count(), 7);
+    // Every page of the contents exists.
+    for (int i = 0; i < help.lb_contents->count(); ++i)
+        EXPECT_TRUE(QFileInfo::exists(help.lb_contents->item(i)->data(Qt::UserRole).toString()))
+            << help.lb_contents->item(i)->text().toStdString();
+
+    // Without the pages the message dialog says where to get them.
+    std::vector<QString> titles;
+    SetFlexDlgHook(
+        [&](const QString &title, const QString &, const QString &, const QString &, int, bool, int) {
+            titles.push_back(title);
+            return int(mrOk);
+        });
+    QTemporaryDir empty;
+    SetProgramFolder(empty.path());
+    ShowHelp(help, QStringLiteral("all"));
+    SetProgramFolder(QString());
+    SetFlexDlgHook({});
+    EXPECT_THAT(titles, testing::ElementsAre("ERROR: help file not found"));
 }
