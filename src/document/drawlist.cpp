@@ -88,7 +88,8 @@ void Tdrawlist::SetLabelHeight(double inches)
 {
     LabelCache.SetSize(0, 0);
     LabelHeight = inches;
-    SetLabelRect({LabelRect.Left, LabelRect.Top, LabelRect.Right, LabelRect.Top + rnd(inches * 1000)});
+    SetLabelRect(
+        {LabelRect.Left, LabelRect.Top, LabelRect.Right, SaturatedAdd(LabelRect.Top, rnd(inches * 1000))});
     const double perInch = UnitsPerInchY();
     for (auto &o : Objects)
         o->UnitsPerInchY = perInch;
@@ -98,7 +99,8 @@ void Tdrawlist::SetLabelWidth(double inches)
 {
     LabelCache.SetSize(0, 0);
     LabelWidth = inches;
-    SetLabelRect({LabelRect.Left, LabelRect.Top, LabelRect.Left + rnd(inches * 1000), LabelRect.Bottom});
+    SetLabelRect(
+        {LabelRect.Left, LabelRect.Top, SaturatedAdd(LabelRect.Left, rnd(inches * 1000)), LabelRect.Bottom});
     const double perInch = UnitsPerInchX();
     for (auto &o : Objects)
         o->UnitsPerInchX = perInch;
@@ -433,23 +435,26 @@ void Tdrawlist::SetPictureCacheLimit(int32_t limit)
             picture->SetCacheLimit(limit);
 }
 
-std::unique_ptr<Tdrawobj> Tdrawlist::ReadObject(QIODevice &stream, bool *damaged)
+std::unique_ptr<Tdrawobj> Tdrawlist::ReadObject(QIODevice &stream, TEntry *entry)
 {
-    if (damaged)
-        *damaged = false;
-    uint8_t code = 0;
-    if (!ReadUInt8(stream, code))
-        return nullptr;
+    TEntry met = TEntry::Broken;
     std::unique_ptr<Tdrawobj> object;
-    try {
-        object = CreateObject(code);
-        if (object)
-            object->ReadRecordBlock(stream, false);
-    } catch (const std::exception &e) {
-        MessageBox(ErrorClassName(e) + QStringLiteral(": ") + ErrorMessage(e), TMsgIcon::Warning);
-        if (damaged)
-            *damaged = object != nullptr;
-        return nullptr;
+    uint8_t code = 0;
+    if (ReadUInt8(stream, code)) {
+        try {
+            object = CreateObject(code);
+            if (object)
+                met = object->ReadRecordBlock(stream, false) ? TEntry::Object : TEntry::Cut;
+            else if (code == EndOfObjectList)
+                met = TEntry::EndOfList;
+        } catch (const std::exception &e) {
+            MessageBox(ErrorClassName(e) + QStringLiteral(": ") + ErrorMessage(e), TMsgIcon::Warning);
+            // Without an object the construction failed, and the list cannot go on.
+            met = object ? TEntry::Failed : TEntry::Broken;
+            object.reset();
+        }
     }
+    if (entry)
+        *entry = met;
     return object;
 }

@@ -87,11 +87,17 @@ public:
     // The cache limit of every picture (0: none).
     void SetPictureCacheLimit(int32_t limit);
 
-    // One object list entry: the type code byte and the framed record. None at the end of
-    // the stream, at the list's end mark 255 and for unknown codes. A record that cannot be
-    // read (a damaged picture) is reported and gives none with damaged set: the frame around
-    // it lets the entries after it still be read.
-    static std::unique_ptr<Tdrawobj> ReadObject(QIODevice &stream, bool *damaged = nullptr);
+    // What reading one object list entry met.
+    enum class TEntry : uint8_t {
+        Object,    // an object with its whole record
+        Cut,       // an object, but its record's length lies (runs past the end of the stream)
+        Failed,    // a record that cannot be read (a damaged picture), reported: no object
+        EndOfList, // the list's end mark 255: no object
+        Broken,    // the end of the stream or a code no object has: no object
+    };
+    // One object list entry: the type code byte and the framed record. A record that cannot
+    // be read gives no object, but the frame around it lets the entries after it be read.
+    static std::unique_ptr<Tdrawobj> ReadObject(QIODevice &stream, TEntry *entry = nullptr);
 
     // Files. A project file is the header and one object list; a template file adds its own
     // sections (tlabeltemplate). Both are read in every version from 0 to 2 and written in 2.
@@ -108,19 +114,24 @@ public:
     // Every object as its type code and framed record, bottom first, then the end mark 255.
     void SaveObjects(QIODevice &stream);
     // Reads an object list into this document (no undo recorded), moving objects stored under
-    // the old coordinate origin onto the current one.
-    void LoadObjects(QIODevice &stream);
+    // the old coordinate origin onto the current one. False when the list is damaged: it ends
+    // before its end mark, or a record in it lies about its length or cannot be read; the
+    // objects read up to there stay.
+    bool LoadObjects(QIODevice &stream);
     // Replaces the stream's content with this document.
     virtual void SaveToStream(QIODevice &stream);
     // Replaces this document with the stream's content, then looks for the template the file
     // names (asking the user where it is when it cannot be found) and loads it into the attached
-    // template. Returns the position after the object list.
+    // template. Returns the position after the object list. A damaged file loads what can be
+    // read, warns the user and leaves the document modified, so nothing silently replaces the
+    // file with the part that loaded.
     virtual int32_t LoadFromStream(QIODevice &stream);
     // False for an empty file, which leaves the document as it was but for its file name.
     // A file that cannot be opened raises EOSError.
     bool LoadFromFile(const QString &path);
     // Writes the whole file beside the old one and replaces it only when complete: a failure
-    // raises EOSError and leaves the old file as it was.
+    // raises EOSError naming the file and the system's cause, and leaves the old file, the
+    // document and its file name as they were.
     void SaveToFile(const QString &path);
     // Title, or the attached template's title when Title is blank.
     QString GetTitle() const;
@@ -130,7 +141,8 @@ public:
     // version in the caption.
     static void PreviewFile(Tfiledialog *dialog, bool &drawn);
     // Draws the thumbnail of the file path names into rect of canvas (when given) with the
-    // caption " (4.00x3.50) v2" under it, and gives the file's title; false, leaving rect
+    // caption " (4.00x3.50) v2" under it, and gives the file's title as the user is shown it
+    // (ShownFileText, as the size in the caption); false, leaving rect
     // filled in button face, when there is no such file or it cannot be read.
     static bool DrawFilePreview(const QString &path, Tcanvas *canvas, QString &title, const TRect &rect);
     // Blends tint's colour (its low three bytes) over rect at the constant alpha of its top byte;
@@ -231,6 +243,8 @@ public:
     int32_t FileVersion = 0;
     QString Title;
     QString SizeText;
+    // The last load met damage and left part of the file out (the user was warned).
+    bool LoadDamaged = false;
 
 protected:
     // Handlers installed in every object added.
@@ -239,12 +253,15 @@ protected:
 
     struct TUndoing;
     void WireEvents(Tdrawobj &object);
-    // The object a level's bytes describe, read from offset 1 (its type code at offset 0).
-    std::unique_ptr<Tdrawobj> ObjectFromLevel(Tundolevel &level, const QByteArray &bytes,
-                                              const QImage &image);
+    // The object a level's bytes describe, read from offset 1 (its type code at offset 0) as a
+    // record of the given change kind.
+    static std::unique_ptr<Tdrawobj> ObjectFromLevel(uint8_t kind, const QByteArray &bytes,
+                                                     const QImage &image);
 
     // Looks for the file TemplateFile names and loads it into the attached template.
     void FindTemplate();
+    // Loading met damage: the user is warned once per load and the document is modified.
+    void ReportDamagedFile();
 
     std::vector<std::unique_ptr<Tdrawobj>> Objects;
     // The last LoadFromStream found a header of this kind of document.

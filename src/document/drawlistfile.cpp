@@ -5,6 +5,7 @@
 
 #include "document/globals.h"
 #include "document/labeltemplate.h"
+#include "document/objectfactory.h"
 #include "platform/canvas.h"
 #include "platform/errors.h"
 #include "platform/filedialog.h"
@@ -20,14 +21,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 #include <algorithm>
 
 namespace {
 
 constexpr int32_t WrittenFileVersion = 2;
-constexpr uint8_t EndOfList = 255;
 // Objects of files written before the label moved to (100000, 100000) lie near 10000.
 constexpr int32_t OldOriginLimit = 20000;
 constexpr int32_t OldOriginShift = 90000;
@@ -215,10 +214,10 @@ void Tdrawlist::SaveObjects(QIODevice &stream)
         WriteUInt8(stream, o.GetTypeCode());
         o.WriteRecordBlock(stream);
     }
-    WriteUInt8(stream, EndOfList);
+    WriteUInt8(stream, EndOfObjectList);
 }
 
-void Tdrawlist::LoadObjects(QIODevice &stream)
+bool Tdrawlist::LoadObjects(QIODevice &stream)
 {
     BeginUpdate();
     struct TUpdateEnd {
@@ -226,15 +225,20 @@ void Tdrawlist::LoadObjects(QIODevice &stream)
         ~TUpdateEnd() { List.EndUpdate(); }
     } end{*this};
     Tprogressreport *progress = ProgressWindow();
-    while (stream.pos() <= stream.size()) {
+    bool whole = true;
+    for (;;) {
         if (progress && stream.size() > 0)
             progress->SetProgressFraction(double(stream.pos()) / double(stream.size()));
-        bool damaged = false;
-        std::unique_ptr<Tdrawobj> object = ReadObject(stream, &damaged);
-        if (damaged)
-            continue;
+        TEntry entry = TEntry::Broken;
+        std::unique_ptr<Tdrawobj> object = ReadObject(stream, &entry);
+        if (entry == TEntry::EndOfList)
+            return whole;
+        if (entry == TEntry::Broken)
+            return false;
+        if (entry != TEntry::Object)
+            whole = false;
         if (!object)
-            break;
+            continue;
         if (object->Left() < OldOriginLimit)
             object->SetLeft(object->Left() + OldOriginShift);
         if (object->Top() < OldOriginLimit)
@@ -249,20 +253,39 @@ int32_t Tdrawlist::LoadFromStream(QIODevice &stream)
     Clear();
     SetFileName(name);
     stream.seek(0);
-    BeginProgressReport(QStringLiteral("Loading... ") + FileNamePart(FileName));
+    BeginProgressReport(QStringLiteral("Loading... ") + ShownFileText(FileNamePart(FileName)));
+    LoadDamaged = false;
     HeaderLoaded = LoadHeader(stream);
+    bool whole = true;
     if (HeaderLoaded)
-        LoadObjects(stream);
+        whole = LoadObjects(stream);
     else
         MessageBox(LoadFailedMessage, TMsgIcon::Error);
     UndoList.Clear();
     EndProgressReport();
     const int32_t result = static_cast<int32_t>(std::min<qint64>(stream.pos(), INT32_MAX));
     stream.seek(0);
+    if (!whole)
+        ReportDamagedFile();
     FindTemplate();
-    SetModified(false);
+    SetModified(LoadDamaged);
     Invalidate(true);
     return result;
+}
+
+void Tdrawlist::ReportDamagedFile()
+{
+    if (!LoadDamaged) {
+        const QString which =
+            FileName.isEmpty() ? QStringLiteral("The file")
+                               : QStringLiteral("The file \"%1\"").arg(ShownFileText(FileNamePart(FileName)));
+        MessageBox(which +
+                       QStringLiteral(" is damaged: some of its contents could not be read. What could be "
+                                      "read is shown; saving keeps only that."),
+                   TMsgIcon::Warning);
+    }
+    LoadDamaged = true;
+    SetModified(true);
 }
 
 void Tdrawlist::FindTemplate()
@@ -283,7 +306,7 @@ void Tdrawlist::FindTemplate()
     if (!FileExists(path)) {
         const QString question = QStringLiteral("The template for this label project could not be found,\r\n"
                                                 "Please locate ") +
-                                 FileNamePart(path) + QStringLiteral(".");
+                                 ShownFileText(FileNamePart(path)) + QStringLiteral(".");
         path.clear();
         if (MessageBox(question, TMsgIcon::Confirmation, TMsgButtons::OkCancel) == mrOk) {
             std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
@@ -309,7 +332,7 @@ void Tdrawlist::SaveToStream(QIODevice &stream)
 {
     Truncate(stream);
     SaveHeader(stream);
-    BeginProgressReport(QStringLiteral("Saving ") + FileNamePart(FileName) +
+    BeginProgressReport(QStringLiteral("Saving ") + ShownFileText(FileNamePart(FileName)) +
                         QStringLiteral("... Please Wait"));
     struct TProgressEnd {
         ~TProgressEnd() { EndProgressReport(); }
@@ -342,17 +365,21 @@ bool Tdrawlist::LoadFromFile(const QString &path)
 
 void Tdrawlist::SaveToFile(const QString &path)
 {
-    // The new file is written beside the old one and takes its place only once it is complete,
-    // so a failure or a crash half-way leaves the old file as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EOSError(QStringLiteral("Cannot create file \"%1\". %2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    // The file is made in memory, then written beside the old one, which it replaces only
+    // once it is complete: a failure or a crash half-way leaves the old file as it was, and a
+    // failed save leaves the document under the name it had.
+    const QString previousName = FileName, previousPath = FullPath;
     SetFileName(path);
-    SaveToStream(file);
-    if (!file.commit())
-        throw EOSError(QStringLiteral("Could not save \"%1\". %2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    try {
+        QBuffer bytes;
+        bytes.open(QIODevice::ReadWrite);
+        SaveToStream(bytes);
+        SaveFileWhole(path, bytes.data());
+    } catch (...) {
+        FileName = previousName;
+        FullPath = previousPath;
+        throw;
+    }
 }
 
 void Tdrawlist::SetupFileDialog(Tfiledialog &dialog)
@@ -416,11 +443,11 @@ bool Tdrawlist::DrawFilePreview(const QString &path, Tcanvas *canvas, QString &t
     // A file that fails the check leaves the preview blank, without a message.
     if (!scratch->LoadHeader(file))
         return true;
-    title = scratch->GetTitle();
+    title = ShownFileText(scratch->GetTitle());
     if (!canvas)
         return true;
     const QImage &bitmap = scratch->GetThumbnail();
-    QString caption = QStringLiteral(" (") + scratch->SizeText + QStringLiteral(") ");
+    QString caption = QStringLiteral(" (") + ShownFileText(scratch->SizeText) + QStringLiteral(") ");
     if (scratch->FileVersion != 0)
         caption += QStringLiteral("v") + QString::number(scratch->FileVersion);
     TRect measure = rect;

@@ -25,12 +25,6 @@ const QString UsageHint = QStringLiteral("Click the buttons at the top of the sc
                                          "images. Use the tool window to edit them.");
 constexpr uint32_t HintFormat = DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX;
 
-int32_t SaturatedAdd(int32_t a, int32_t b)
-{
-    return int32_t(std::clamp<int64_t>(int64_t(a) + b, std::numeric_limits<int32_t>::min(),
-                                       std::numeric_limits<int32_t>::max()));
-}
-
 TRect Offset(const TRect &r, const TPoint &by)
 {
     return {SaturatedAdd(r.Left, by.X), SaturatedAdd(r.Top, by.Y), SaturatedAdd(r.Right, by.X),

@@ -8,6 +8,13 @@
 #include <QBuffer>
 
 namespace {
+// The kind of record redo keeps of a level: an added object comes back whole, as a deleted one
+// does, so its record holds everything (a picture's image too).
+uint8_t RedoKind(uint8_t kind)
+{
+    return kind == ckAdded ? uint8_t(ckDeleted) : kind;
+}
+
 // An object's state as a level holds it: its type code and what SaveToUndo writes, kept in
 // the level's redo fields.
 void KeepForRedo(Tundolevel &level, const Tdrawobj *object, int32_t position)
@@ -18,7 +25,7 @@ void KeepForRedo(Tundolevel &level, const Tdrawobj *object, int32_t position)
     if (!object)
         return;
     Tundolevel scratch;
-    scratch.Kind = level.Kind;
+    scratch.Kind = RedoKind(level.Kind);
     WriteUInt8(scratch.Stream(), object->GetTypeCode());
     object->SaveToUndo(scratch);
     level.RedoRecord = scratch.Stream().data();
@@ -118,14 +125,14 @@ void Tdrawlist::CloseUndoGroup()
     Invalidate(true);
 }
 
-std::unique_ptr<Tdrawobj> Tdrawlist::ObjectFromLevel(Tundolevel &level, const QByteArray &bytes,
+std::unique_ptr<Tdrawobj> Tdrawlist::ObjectFromLevel(uint8_t kind, const QByteArray &bytes,
                                                      const QImage &image)
 {
     if (bytes.isEmpty())
         return nullptr;
     std::unique_ptr<Tdrawobj> object = CreateObject(static_cast<uint8_t>(bytes[0]));
     if (object)
-        LoadRecord(*object, level.Kind, bytes, image);
+        LoadRecord(*object, kind, bytes, image);
     return object;
 }
 
@@ -142,7 +149,7 @@ void Tdrawlist::Undo()
         KeepForRedo(*p, current, current ? IndexOfObject(current) : 0);
         switch (p->Kind) {
         case ckDeleted:
-            if (std::unique_ptr<Tdrawobj> restored = ObjectFromLevel(*p, p->Stream().data(), p->Image)) {
+            if (std::unique_ptr<Tdrawobj> restored = ObjectFromLevel(p->Kind, p->Stream().data(), p->Image)) {
                 Tdrawobj *raw = restored.get();
                 raw->ReportChange();
                 raw->Id = p->ObjectId;
@@ -194,7 +201,8 @@ void Tdrawlist::Redo()
             }
             break;
         case ckAdded:
-            if (std::unique_ptr<Tdrawobj> added = ObjectFromLevel(level, level.RedoRecord, level.RedoImage)) {
+            if (std::unique_ptr<Tdrawobj> added =
+                    ObjectFromLevel(RedoKind(level.Kind), level.RedoRecord, level.RedoImage)) {
                 Tdrawobj *raw = added.get();
                 raw->Id = level.ObjectId;
                 AddObject(std::move(added));
@@ -206,7 +214,7 @@ void Tdrawlist::Redo()
         case ckProperty:
             if (current && !level.RedoRecord.isEmpty()) {
                 current->ReportChange();
-                LoadRecord(*current, level.Kind, level.RedoRecord, level.RedoImage);
+                LoadRecord(*current, RedoKind(level.Kind), level.RedoRecord, level.RedoImage);
                 current->ReportChange();
             }
             break;

@@ -146,20 +146,22 @@ void Tdrawobj::WriteRecordBlock(QIODevice &stream) const
     WriteBytes(stream, record.data());
 }
 
-void Tdrawobj::ReadRecordBlock(QIODevice &stream, bool skip)
+bool Tdrawobj::ReadRecordBlock(QIODevice &stream, bool skip)
 {
     int32_t length = 0;
-    ReadInt32(stream, length);
+    const bool framed = ReadInt32(stream, length);
     const qint64 bounded = std::clamp<qint64>(length, 0, Remaining(stream));
+    const bool whole = framed && bounded == length;
     if (skip) {
         SkipBytes(stream, bounded);
-        return;
+        return whole;
     }
     // The record is read in place when the stream is in memory (a whole file, a copy).
     QBuffer record;
     record.setData(ReadBytesView(stream, bounded));
     record.open(QIODevice::ReadOnly);
     ReadFromStream(record);
+    return whole;
 }
 
 void Tdrawobj::SetDraft(bool value)

@@ -100,7 +100,9 @@ public:
     void WriteRecordBlock(QIODevice &stream) const;
     // Reads one framed record, or skips it. The length is never trusted beyond what the
     // stream holds, so a damaged record cannot consume memory or the records after it.
-    void ReadRecordBlock(QIODevice &stream, bool skip);
+    // False when the length lies: negative, or running past the end of the stream (what
+    // the stream holds of the record is read all the same).
+    bool ReadRecordBlock(QIODevice &stream, bool skip);
 
     // Base
     virtual void SetDraft(bool value);

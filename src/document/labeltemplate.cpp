@@ -66,8 +66,9 @@ int32_t tlabeltemplate::LoadFromStream(QIODevice &stream)
     // After a header of another kind of file the rest is not a template's either: the
     // template stays empty.
     if (HeaderLoaded) {
-        if (FileVersion >= 2)
-            StarterObjects.LoadObjects(stream);
+        // A project read as a template has no starter list to miss.
+        if (FileVersion >= 2 && !StarterObjects.LoadObjects(stream) && !AsProject)
+            ReportDamagedFile();
         Geometry.LoadFromStream(stream);
         if (Geometry.Count() > 0) {
             SetLabelWidth(Geometry.GetSpot(0)->SpotWidth);

@@ -5,5 +5,8 @@
 
 #include <memory>
 
+// The code that ends an object list in a file.
+constexpr uint8_t EndOfObjectList = 255;
+
 // A new object of the class with the type code, or none for 255 and unknown codes.
 std::unique_ptr<Tdrawobj> CreateObject(uint8_t typeCode);

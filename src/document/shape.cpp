@@ -45,6 +45,8 @@ TColor TintTowardsBlue(TColor c)
 Tvnlshape::Tvnlshape()
 {
     Hint = QStringLiteral("Shape Tool:\\nSelect the shape's appearance from the Tool Box");
+    Pen.OnChanging = [this] { PenOrBrushChanging(); };
+    Brush.OnChanging = [this] { PenOrBrushChanging(); };
     Pen.OnChange = [this] { PenOrBrushChanged(); };
     Brush.OnChange = [this] { PenOrBrushChanged(); };
     HandleInflate = 2;
@@ -70,8 +72,8 @@ void Tvnlshape::SetSideCount(int32_t n)
 
 void Tvnlshape::SetAngle(double radians)
 {
-    // Changes below a tenth of a radian are not worth an undo step of their own.
-    if (rnd(Angle * 10) != rnd(radians * 10))
+    // Every turn is recorded, however small: a few degrees on the dial is a change to undo.
+    if (radians != Angle)
         BeginChange(ckProperty, QString::asprintf("angle %.2f", radians));
     Angle = radians;
     VerticesValid = false;
@@ -111,9 +113,13 @@ void Tvnlshape::SetDrawOutline(bool flag)
     ReportChange();
 }
 
-void Tvnlshape::PenOrBrushChanged()
+void Tvnlshape::PenOrBrushChanging()
 {
     BeginChange(ckProperty, QStringLiteral("pen or brush change"));
+}
+
+void Tvnlshape::PenOrBrushChanged()
+{
     VerticesValid = false;
     ReportChange();
 }

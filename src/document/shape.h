@@ -47,6 +47,9 @@ public:
     void SetCurveY(int32_t value);
     void SetDrawFill(bool flag);
     void SetDrawOutline(bool flag);
+    // Pen and Brush announce every change before it (so undo keeps the old values) and
+    // report it after.
+    void PenOrBrushChanging();
     void PenOrBrushChanged();
 
     // Base

@@ -16,12 +16,6 @@ namespace {
 constexpr int LightChannelBase = 128;
 constexpr int LightChannelRange = 128;
 
-int32_t SaturatedAdd(int32_t a, int32_t b)
-{
-    return int32_t(std::clamp<int64_t>(int64_t(a) + b, std::numeric_limits<int32_t>::min(),
-                                       std::numeric_limits<int32_t>::max()));
-}
-
 // Red, green and blue drawn in that order.
 TColor RandomLightColor()
 {

@@ -35,7 +35,7 @@ Tvnltext::Tvnltext()
                        "text in the toolbox");
     HandleInflate = 10;
     Font.SetName(PromptFontName);
-    Font.OnChange = [this] { FontChanged(); };
+    Font.OnChanging = [this] { FontChanging(); };
     MeasureBitmap.SetSize(1, 1);
     AspectLockDefault = false;
     DefaultSize = {2000, 500};
@@ -57,7 +57,7 @@ void Tvnltext::SetPlaceholderText(const QString &s)
         PlaceholderText = QStringLiteral("* ") + s + QStringLiteral(" *");
 }
 
-void Tvnltext::FontChanged()
+void Tvnltext::FontChanging()
 {
     BeginChange(ckProperty, QStringLiteral("fontchanged"));
 }

@@ -32,7 +32,9 @@ public:
     // Stored only: they announce nothing and do not repaint.
     void SetHAlign(uint8_t value) { HAlign = value; }
     void SetVAlign(uint8_t value) { VAlign = value; }
-    void FontChanged();
+    // Font announces every change before it, so undo keeps the old font. It does not repaint:
+    // whoever changes the font repaints the text afterwards.
+    void FontChanging();
 
     bool IsShowingPlaceholder() const;
     uint8_t EffectiveHAlign() const;

@@ -2,10 +2,13 @@
 
 Tundolevel &Tundolist::NewLevel()
 {
+    // Only a level that opens a group can take the history past its limit.
+    const bool opensGroup = Levels.empty() || Levels.back()->Group != GroupCounter;
     Levels.push_back(std::make_unique<Tundolevel>());
     Tundolevel &level = *Levels.back();
     level.Group = GroupCounter;
-    TrimToLimit();
+    if (opensGroup)
+        TrimToLimit();
     return level;
 }
 
@@ -17,9 +20,27 @@ void Tundolist::SetUndoLimit(int32_t n)
 
 void Tundolist::TrimToLimit()
 {
-    // The oldest group goes as a whole, level by level.
-    while (GroupCount() > UndoLimit && !Levels.empty())
-        Levels.erase(Levels.begin());
+    // The oldest groups go as a whole: every level up to the last one of the newest group that
+    // has to go, in one erase (a change of hundreds of objects makes groups of hundreds).
+    const int32_t excess = GroupCount() - UndoLimit;
+    if (excess <= 0)
+        return;
+    int32_t groups = 0;
+    int32_t lastGroup = 0;
+    size_t end = 0;
+    for (size_t i = 0; i < Levels.size(); ++i) {
+        const Tundolevel &level = *Levels[i];
+        if (level.Undone)
+            continue;
+        if (groups == 0 || level.Group != lastGroup) {
+            if (groups == excess)
+                break;
+            ++groups;
+            lastGroup = level.Group;
+        }
+        end = i + 1;
+    }
+    Levels.erase(Levels.begin(), Levels.begin() + std::ptrdiff_t(end));
 }
 
 Tundolevel *Tundolist::LastActiveLevel()

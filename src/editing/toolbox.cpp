@@ -496,8 +496,13 @@ void Ttoolbox::DialPress(const TPoint &p)
     if (Dialing)
         return;
     // The drag is one undo group; a group someone left open is joined, not nested in.
-    if (Document && Document->BeginUndoGroup() > 1)
-        Document->EndUndoGroup();
+    if (Document) {
+        const int32_t depth = Document->BeginUndoGroup();
+        if (depth > 1)
+            Document->EndUndoGroup();
+        else
+            Document->CloseUndoGroup();
+    }
     Dialing = true;
     DialPressPoint = p;
 }

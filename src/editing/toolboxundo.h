@@ -1,6 +1,7 @@
 #pragma once
 // One undo step around a change of several objects: the document's undo group is open while this
-// lives, and closed also when the change fails half-way.
+// lives, and closed also when the change fails half-way. Opened outermost, it first closes what
+// was recorded outside any group, so the step holds this change alone.
 
 #include "document/drawlist.h"
 
@@ -9,8 +10,8 @@ public:
     // None for doc opens nothing.
     explicit TUndoGroup(Tdrawlist *doc) : Doc(doc)
     {
-        if (Doc)
-            Doc->BeginUndoGroup();
+        if (Doc && Doc->BeginUndoGroup() == 1)
+            Doc->CloseUndoGroup();
     }
     ~TUndoGroup()
     {

@@ -23,30 +23,35 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c)
 
 void Tpen::SetColor(TColor c)
 {
+    Changing();
     FColor = c;
     Changed();
 }
 
 void Tpen::SetStyle(TPenStyle s)
 {
+    Changing();
     FStyle = s;
     Changed();
 }
 
 void Tpen::SetMode(TPenMode m)
 {
+    Changing();
     FMode = m;
     Changed();
 }
 
 void Tpen::SetWidth(int32_t w)
 {
+    Changing();
     FWidth = w;
     Changed();
 }
 
 void Tpen::Assign(const Tpen &other)
 {
+    Changing();
     FColor = other.FColor;
     FStyle = other.FStyle;
     FMode = other.FMode;
@@ -56,18 +61,21 @@ void Tpen::Assign(const Tpen &other)
 
 void Tbrush::SetColor(TColor c)
 {
+    Changing();
     FColor = c;
     Changed();
 }
 
 void Tbrush::SetStyle(TBrushStyle s)
 {
+    Changing();
     FStyle = s;
     Changed();
 }
 
 void Tbrush::Assign(const Tbrush &other)
 {
+    Changing();
     FColor = other.FColor;
     FStyle = other.FStyle;
     Changed();
@@ -80,48 +88,56 @@ int32_t Tfont::Size() const
 
 void Tfont::SetName(const QString &name)
 {
+    Changing();
     FName = name;
     Changed();
 }
 
 void Tfont::SetHeight(int32_t h)
 {
+    Changing();
     FHeight = h;
     Changed();
 }
 
 void Tfont::SetColor(TColor c)
 {
+    Changing();
     FColor = c;
     Changed();
 }
 
 void Tfont::SetStyle(uint8_t bits)
 {
+    Changing();
     FStyle = bits;
     Changed();
 }
 
 void Tfont::SetCharset(uint8_t c)
 {
+    Changing();
     FCharset = c;
     Changed();
 }
 
 void Tfont::SetPixelsPerInch(int32_t ppi)
 {
+    Changing();
     FPixelsPerInch = ppi;
     Changed();
 }
 
 void Tfont::SetSize(int32_t points)
 {
+    Changing();
     FHeight = -MulDiv(points, FPixelsPerInch, 72);
     Changed();
 }
 
 void Tfont::Assign(const Tfont &other)
 {
+    Changing();
     FName = other.FName;
     FHeight = other.FHeight;
     FColor = other.FColor;

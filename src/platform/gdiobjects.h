@@ -1,7 +1,7 @@
 #pragma once
 // Pens, brushes and fonts: plain values that the drawing objects own and the canvas draws with.
-// Each has an optional change notification, raised by every property set and by Assign,
-// so that an object owning one hears about every change.
+// Each has two optional notifications, raised by every property set and by Assign: one before
+// the new value is stored, so an owner can keep the old state for undo, and one after.
 
 #include "platform/colors.h"
 
@@ -42,9 +42,15 @@ enum class TPenMode : uint8_t {
 
 class Tgraphicsobject {
 public:
-    std::function<void()> OnChange;
+    std::function<void()> OnChanging; // the old value is still in place
+    std::function<void()> OnChange;   // the new value is stored
 
 protected:
+    void Changing()
+    {
+        if (OnChanging)
+            OnChanging();
+    }
     void Changed()
     {
         if (OnChange)
@@ -64,7 +70,7 @@ public:
     void SetStyle(TPenStyle s);
     void SetMode(TPenMode m);
     void SetWidth(int32_t w);
-    // Copies every property (not the notification) and notifies once.
+    // Copies every property (not the notifications) and notifies once before and once after.
     void Assign(const Tpen &other);
 
 private:

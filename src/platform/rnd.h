@@ -1,5 +1,6 @@
 #pragma once
-// Integer rounding used by every conversion of a double to an integer: nearest, ties to even.
+// Integer rounding used by every conversion of a double to an integer: nearest, ties to even;
+// and the saturating sum of two coordinates.
 
 #include <cmath>
 #include <cstdint>
@@ -18,4 +19,15 @@ inline int32_t rnd(double x)
     if (r >= highest)
         return std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(r);
+}
+
+// a + b, held within the range of int32 instead of overflowing.
+inline int32_t SaturatedAdd(int32_t a, int32_t b)
+{
+    const int64_t sum = int64_t(a) + b;
+    if (sum < std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
+    if (sum > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(sum);
 }

@@ -3,9 +3,15 @@
 #include "platform/errors.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QtEndian>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <system_error>
+#include <unistd.h>
 
 qint64 Remaining(const QIODevice &stream)
 {
@@ -14,10 +20,15 @@ qint64 Remaining(const QIODevice &stream)
 
 void WriteBytes(QIODevice &stream, const char *data, qint64 size)
 {
-    if (size <= 0)
-        return;
-    if (stream.write(data, size) != size)
-        throw EStreamError(QStringLiteral("Stream write error: %1").arg(stream.errorString()));
+    // A device may take part of a write (a disk filling up); the write of the rest is then
+    // refused with the system's reason.
+    while (size > 0) {
+        const qint64 written = stream.write(data, size);
+        if (written <= 0)
+            throw EStreamError(QStringLiteral("Stream write error: %1").arg(stream.errorString()));
+        data += written;
+        size -= written;
+    }
 }
 
 void WriteBytes(QIODevice &stream, const QByteArray &bytes)
@@ -111,4 +122,39 @@ bool ReadDouble(QIODevice &stream, double &value)
 void SkipBytes(QIODevice &stream, qint64 count)
 {
     stream.seek(stream.pos() + std::min(std::max<qint64>(count, 0), Remaining(stream)));
+}
+
+namespace {
+EOSError SaveFailed(const QString &path, const QString &reason)
+{
+    return EOSError(QStringLiteral("Could not save \"%1\": %2.").arg(QDir::toNativeSeparators(path), reason));
+}
+
+// Why a file that exists may not be written, in the system's words ("Read-only file system",
+// "Permission denied"); empty when it may be.
+QString WhyNotWritable(const QString &path)
+{
+    if (!QFileInfo::exists(path) || ::access(QFile::encodeName(path).constData(), W_OK) == 0)
+        return {};
+    return QString::fromStdString(std::generic_category().message(errno));
+}
+} // namespace
+
+void SaveFileWhole(const QString &path, const QByteArray &bytes)
+{
+    // Unbuffered, so a refused write reports the system's reason at once instead of a failed
+    // flush later; the file is replaced only by a complete commit.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        // A file that may not be replaced is refused in the library's own words.
+        const QString why = WhyNotWritable(path);
+        throw SaveFailed(path, why.isEmpty() ? file.errorString() : why);
+    }
+    try {
+        WriteBytes(file, bytes);
+    } catch (const EStreamError &) {
+        throw SaveFailed(path, file.errorString());
+    }
+    if (!file.commit())
+        throw SaveFailed(path, file.errorString());
 }

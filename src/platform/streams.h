@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QIODevice>
+#include <QString>
 #include <cstdint>
 
 // Bytes between the position and the end (0 when past the end).
@@ -26,3 +27,8 @@ bool ReadInt32(QIODevice &stream, int32_t &value);
 bool ReadDouble(QIODevice &stream, double &value);
 // Moves the position by count bytes, stopping at the end.
 void SkipBytes(QIODevice &stream, qint64 count);
+
+// Replaces the file at path with bytes, whole: they are written beside it and take its place
+// only once every one is written. On failure the old file stays as it was, nothing is left
+// behind, and EOSError names the file and the system's reason ("No space left on device").
+void SaveFileWhole(const QString &path, const QByteArray &bytes);

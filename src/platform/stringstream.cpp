@@ -39,6 +39,54 @@ QChar DecodeCp1252(uint8_t byte)
 }
 } // namespace
 
+namespace {
+// What a character the user could not see, or that would rearrange the text around it, is
+// shown as: a control picture for the ASCII controls, the replacement mark for the rest.
+QChar VisibleChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x20)
+        return QChar(char16_t(0x2400 + u)); // the control pictures: NUL, SOH, ... US
+    if (u == 0x7F)
+        return QChar(char16_t(0x2421));
+    const bool reorders = u == 0x061C || u == 0x200E || u == 0x200F || (u >= 0x202A && u <= 0x202E) ||
+                          (u >= 0x2066 && u <= 0x2069);
+    if (reorders || c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+        c.category() == QChar::Separator_Paragraph)
+        return QChar(char16_t(0xFFFD));
+    return c;
+}
+} // namespace
+
+QString ShownFileText(const QString &text)
+{
+    QString shown = text;
+    if (shown.size() > MaxShownFileText) {
+        // Two thirds from the beginning, the rest from the end (a file name's extension),
+        // neither cut through a character made of two code units.
+        qsizetype head = (MaxShownFileText - 1) * 2 / 3;
+        qsizetype tail = MaxShownFileText - 1 - head;
+        if (text[head - 1].isHighSurrogate())
+            --head;
+        if (text[text.size() - tail].isLowSurrogate())
+            --tail;
+        shown = text.left(head) + QChar(char16_t(0x2026)) + text.right(tail);
+    }
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (shown[i].isSurrogate()) {
+            const bool paired =
+                shown[i].isHighSurrogate() && i + 1 < shown.size() && shown[i + 1].isLowSurrogate();
+            if (paired)
+                ++i;
+            else
+                shown[i] = QChar(char16_t(0xFFFD));
+            continue;
+        }
+        shown[i] = VisibleChar(shown[i]);
+    }
+    return shown;
+}
+
 QByteArray EncodeFileText(const QString &s)
 {
     QByteArray bytes;

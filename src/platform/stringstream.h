@@ -15,6 +15,14 @@
 QByteArray EncodeFileText(const QString &s);
 QString DecodeFileText(const QByteArray &bytes);
 
+// The most characters a text from a file is shown with.
+constexpr qsizetype MaxShownFileText = 200;
+
+// A text read from a file (a name, a title) as the user is shown it: control characters, line
+// breaks and the marks that reorder text become visible symbols, and a text longer than
+// MaxShownFileText keeps its beginning and its end around an ellipsis.
+QString ShownFileText(const QString &text);
+
 class tstringwrapstream {
 public:
     // With no inner stream an empty memory stream is created and owned; otherwise the

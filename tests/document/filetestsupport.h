@@ -9,10 +9,15 @@
 #include "platform/progress.h"
 
 #include <QByteArray>
+#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
 #include <gmock/gmock.h>
+#include <memory>
+
+// The warning a damaged file loads with, when it was loaded from a stream without a file name.
+extern const QString DamagedFile;
 
 // The label rectangle, width and height the editor gives every document.
 void SetUpLabel(Tdrawlist &doc, double width = 4.0, double height = 3.5);
@@ -44,6 +49,18 @@ public:
     QStringList Captions;
     std::vector<double> Fractions;
     bool Visible = false;
+};
+
+// A tmpfs of some kilobytes, mounted in the namespace of a helper process (unshare, so no root
+// is needed where users may make namespaces) and reached through its root, /proc/<pid>/root;
+// nothing stays mounted after the test. Root is empty and Why says why when it cannot mount.
+struct TSmallFileSystem {
+    TSmallFileSystem(const QString &folder, int kilobytes);
+    ~TSmallFileSystem();
+    bool MakeReadOnly();
+
+    QProcess Helper;
+    QString Root, Why;
 };
 
 class TFileTest : public testing::Test {

@@ -75,6 +75,11 @@ TEST(DrawList, LabelSizeSetsTheRectangleAndUnits)
     doc.AddObject(std::move(later));
     EXPECT_EQ(laterRaw->UnitsPerInchX, 0.0);
     EXPECT_DOUBLE_EQ(laterRaw->UnitsPerInchY, 1000.0);
+
+    // Absurd sizes hold the rectangle at the edge of the coordinates instead of overflowing.
+    doc.SetLabelWidth(3e6);
+    doc.SetLabelHeight(1e300);
+    EXPECT_EQ(doc.GetLabelRect(), (TRect{100000, 100000, INT32_MAX, INT32_MAX}));
 }
 
 TEST(DrawList, AddingWiresTheObjectAndMarksTheDocument)

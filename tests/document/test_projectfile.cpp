@@ -12,11 +12,15 @@
 #include "platform/canvas.h"
 #include "platform/errors.h"
 #include "platform/streams.h"
+#include "platform/stringstream.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <random>
+#include <unistd.h>
 
 namespace {
 
@@ -52,26 +56,26 @@ QByteArray WithoutId(QByteArray record)
 const QString LoadFailed =
     QStringLiteral("Could not load file. The file may be corrupted or the wrong file type.");
 
-// A device whose writes stop being accepted after a number of bytes.
+// A device that takes a number of bytes, the last write perhaps in part as a filling disk
+// does, and then refuses more with the system's reason, which it gives only for the refusal.
 class TRefusingDevice : public QIODevice {
 public:
-    explicit TRefusingDevice(qint64 accepted) : Accepted(accepted) { open(QIODevice::WriteOnly); }
+    TRefusingDevice(qint64 room, const QString &reason) : Room(room), Reason(reason) { open(WriteOnly); }
 
 protected:
     qint64 readData(char *, qint64) override { return -1; }
     qint64 writeData(const char *, qint64 size) override
     {
-        if (Written + size > Accepted) {
-            setErrorString(QStringLiteral("No space left on device"));
-            return -1;
-        }
-        Written += size;
-        return size;
+        if (Room == 0)
+            setErrorString(Reason);
+        const qint64 taken = std::min(size, Room);
+        Room -= taken;
+        return taken > 0 ? taken : -1;
     }
 
 private:
-    qint64 Accepted;
-    qint64 Written = 0;
+    qint64 Room;
+    QString Reason;
 };
 
 // A document whose saving fails half-way, as a full disk or a crash would stop it.
@@ -266,58 +270,69 @@ TEST_F(ProjectFile, AnEmptyFileLoadsNothing)
     EXPECT_THROW(doc.LoadFromFile(Path(QStringLiteral("missing.wlp"))), EOSError);
 }
 
-TEST_F(ProjectFile, DamagedListsKeepTheObjectsBeforeTheDamage)
+TEST_F(ProjectFile, DamagedListsKeepTheObjectsBeforeTheDamageAndSaySo)
 {
     auto a = Shape({100100, 100100, 100900, 100900});
     auto b = Shape({101100, 100100, 101900, 100900});
-    const QByteArray header = Header(2);
-    {
-        // An unknown type code ends the list.
-        Tdrawlist doc;
-        SetUpLabel(doc);
-        Load(doc, header + Entry(*a) + QByteArray(1, char(9)) + Entry(*b) + QByteArray(1, char(255)));
-        EXPECT_EQ(doc.Count(), 1);
-    }
-    {
-        // A record claiming more than the file holds takes the rest of the file and no more.
-        QByteArray lying = Entry(*a);
-        lying.replace(1, 4, Int32Bytes(1 << 30));
-        Tdrawlist doc;
-        SetUpLabel(doc);
-        Load(doc, header + lying + Entry(*b) + QByteArray(1, char(255)));
-        ASSERT_EQ(doc.Count(), 1);
-        EXPECT_EQ(doc.GetObject(0)->Bounds, a->Bounds);
-    }
-    {
-        // A picture whose image data is damaged is reported and left out; the objects on
-        // either side of it load.
-        auto picture = std::make_unique<Tvnlpic>();
-        QImage image(8, 8, QImage::Format_RGB32);
-        image.fill(Qt::darkRed);
-        picture->SetPicture(image);
-        QByteArray damaged = Entry(*picture);
-        const qsizetype png = damaged.indexOf("\x89PNG");
-        ASSERT_GT(png, 0);
-        damaged[png + 20] = char(damaged[png + 20] ^ 0x55);
-        Tdrawlist doc;
-        SetUpLabel(doc);
-        Load(doc, header + Entry(*a) + damaged + Entry(*b) + QByteArray(1, char(255)));
-        EXPECT_EQ(doc.Count(), 2);
-        ASSERT_EQ(Messages.size(), 1);
-        EXPECT_TRUE(
-            Messages[0].startsWith(QStringLiteral("EStreamError: The picture in the file cannot be read.")));
+    auto picture = std::make_unique<Tvnlpic>();
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::darkRed);
+    picture->SetPicture(image);
+    QByteArray damagedPicture = Entry(*picture);
+    const qsizetype png = damagedPicture.indexOf("\x89PNG");
+    ASSERT_GT(png, 0);
+    damagedPicture[png + 20] = char(damagedPicture[png + 20] ^ 0x55);
+    QByteArray lying = Entry(*a);
+    lying.replace(1, 4, Int32Bytes(0x40000000));
+    const QByteArray end(1, char(255));
+    const QString pictureUnreadable = QStringLiteral("EStreamError: The picture in the file cannot be read.");
+    struct Case {
+        const char *name;
+        QByteArray list;
+        int32_t count; // objects loaded
+        QStringList messages;
+    };
+    const std::vector<Case> cases{
+        {"whole", Entry(*a) + Entry(*b) + end, 2, {}},
+        {"an unknown type code ends the list",
+         Entry(*a) + QByteArray(1, char(9)) + Entry(*b) + end,
+         1,
+         {DamagedFile}},
+        // The record takes the rest of the file and no more.
+        {"a length beyond the file", Entry(*b) + lying + Entry(*b) + end, 2, {DamagedFile}},
+        {"cut before the end mark", Entry(*a) + Entry(*b), 2, {DamagedFile}},
+        {"cut inside a record", Entry(*a) + Entry(*b).chopped(9), 2, {DamagedFile}},
+        // The frame around the damaged picture lets the objects on either side of it load.
+        {"a picture that cannot be read",
+         Entry(*a) + damagedPicture + Entry(*b) + end,
+         2,
+         {pictureUnreadable, DamagedFile}},
+        // The object keeps its defaults and the next entry is read where its record would start.
+        {"a negative length", QByteArray(1, char(1)) + Int32Bytes(-5) + RecordOf(*b), 2, {DamagedFile}},
+    };
+    for (const Case &c : cases) {
         Messages.clear();
-    }
-    {
-        // A negative length reads as an empty record: the object keeps its defaults and the
-        // next entry is read where the record would have started.
-        QByteArray negative = QByteArray(1, char(1)) + Int32Bytes(-5);
         Tdrawlist doc;
         SetUpLabel(doc);
-        Load(doc, header + negative + RecordOf(*b));
-        EXPECT_GE(doc.Count(), 1);
+        Load(doc, Header(2) + c.list);
+        EXPECT_EQ(doc.Count(), c.count) << c.name;
+        ASSERT_EQ(Messages.size(), c.messages.size()) << c.name;
+        for (qsizetype i = 0; i < Messages.size(); ++i)
+            EXPECT_TRUE(Messages[i].startsWith(c.messages[i])) << c.name << ": " << Messages[i].toStdString();
+        // Closing asks before the part that loaded replaces the file.
+        EXPECT_EQ(doc.IsModified(), !c.messages.isEmpty()) << c.name;
+        EXPECT_EQ(doc.LoadDamaged, !c.messages.isEmpty()) << c.name;
     }
-    EXPECT_TRUE(Messages.isEmpty());
+    // From a file the warning names it.
+    Messages.clear();
+    WriteWholeFile(Path(QStringLiteral("Cellar.wlp")), Header(2) + Entry(*a) + lying);
+    Tdrawlist doc;
+    SetUpLabel(doc);
+    doc.LoadFromFile(Path(QStringLiteral("Cellar.wlp")));
+    EXPECT_EQ(Messages, QStringList{QString(DamagedFile)
+                                        .replace(QStringLiteral("The file"),
+                                                 QStringLiteral("The file \"Cellar.wlp\""))});
+    EXPECT_TRUE(doc.IsModified());
 }
 
 TEST_F(ProjectFile, AFileCutAnywhereLoadsWhatItHolds)
@@ -347,21 +362,30 @@ TEST_F(ProjectFile, AFileCutAnywhereLoadsWhatItHolds)
         const int32_t end = Load(loaded, bytes.left(cut));
         EXPECT_LE(end, cut);
         EXPECT_LE(loaded.Count(), 3);
-        // Only a file cut inside the fixed part of its header is refused; a cut through the
-        // picture's data is reported as such.
+        // Only a file cut inside the fixed part of its header is refused; any other cut is
+        // reported as damage (after the picture's own message when it cuts through its data),
+        // and the document is left modified.
         if (cut >= headerEnd) {
-            EXPECT_LE(Messages.size(), 1) << cut;
-            for (const QString &m : Messages)
-                EXPECT_TRUE(
-                    m.startsWith(QStringLiteral("EStreamError: The picture in the file cannot be read.")))
-                    << cut << " " << m.toStdString();
-        } else
+            ASSERT_GE(Messages.size(), 1) << cut;
+            EXPECT_LE(Messages.size(), 2) << cut;
+            EXPECT_EQ(Messages.back(), DamagedFile) << cut;
+            if (Messages.size() == 2) {
+                EXPECT_TRUE(Messages[0].startsWith(
+                    QStringLiteral("EStreamError: The picture in the file cannot be read.")))
+                    << cut << " " << Messages[0].toStdString();
+            }
+            EXPECT_TRUE(loaded.IsModified()) << cut;
+        } else {
             EXPECT_EQ(Messages, QStringList{LoadFailed}) << cut;
+        }
     }
+    Messages.clear();
     Tdrawlist whole;
     SetUpLabel(whole);
     EXPECT_EQ(Load(whole, bytes), bytes.size());
     EXPECT_EQ(whole.Count(), 3);
+    EXPECT_TRUE(Messages.isEmpty());
+    EXPECT_FALSE(whole.IsModified());
 }
 
 TEST_F(ProjectFile, AFailedSaveLeavesTheOldFile)
@@ -380,14 +404,93 @@ TEST_F(ProjectFile, AFailedSaveLeavesTheOldFile)
     EXPECT_EQ(ReadWholeFile(path), before);
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("cellar.wlp")});
 
-    // A stream that stops taking bytes part-way raises instead of reporting success.
-    for (qint64 accepted : {0, 10, 30, 500}) {
-        TRefusingDevice device(accepted);
-        EXPECT_THROW(doc.SaveToStream(device), EStreamError) << accepted;
+    // A stream that stops taking bytes part-way raises with the reason instead of reporting
+    // success.
+    for (qint64 room : {0, 10, 30, 500}) {
+        for (const char *reason : {"No space left on device", "Permission denied", "Read-only file system"}) {
+            TRefusingDevice device(room, QString::fromLatin1(reason));
+            try {
+                doc.SaveToStream(device);
+                ADD_FAILURE() << room << ": saved";
+            } catch (const EStreamError &e) {
+                EXPECT_EQ(e.Message().toStdString(), std::string("Stream write error: ") + reason) << room;
+            }
+        }
     }
 
     // A folder that does not exist cannot hold the file.
     EXPECT_THROW(doc.SaveToFile(Path(QStringLiteral("nowhere/cellar.wlp"))), EOSError);
+}
+
+TEST_F(ProjectFile, AFailedSaveSaysWhichFileAndWhyAndKeepsTheDocument)
+{
+    // A picture of noise makes the file larger than the small file system below.
+    QImage noise(200, 200, QImage::Format_RGB32);
+    std::mt19937 random(5);
+    std::generate_n(reinterpret_cast<uint32_t *>(noise.bits()), 200 * 200, random);
+    auto picture = std::make_unique<Tvnlpic>();
+    picture->SetPicture(noise);
+    Tdrawlist doc;
+    SetUpLabel(doc);
+    doc.AddObject(std::move(picture));
+    const QString name = Path(QStringLiteral("cellar.wlp"));
+    const auto expectRefused = [&](const QString &path, const QString &reason) {
+        const QByteArray before = ReadWholeFile(path);
+        const QStringList files = QDir(QFileInfo(path).path()).entryList(QDir::Files);
+        doc.SetFileName(name);
+        doc.SetModified(true);
+        try {
+            doc.SaveToFile(path);
+            ADD_FAILURE() << reason.toStdString() << ": saved";
+        } catch (const EOSError &e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("Could not save \"%1\": %2.").arg(path, reason));
+        }
+        EXPECT_TRUE(doc.IsModified());
+        EXPECT_EQ(doc.GetFileName(), name);
+        EXPECT_EQ(ReadWholeFile(path), before);
+        EXPECT_EQ(QDir(QFileInfo(path).path()).entryList(QDir::Files), files);
+    };
+    expectRefused(Path(QStringLiteral("nowhere/cellar.wlp")), QStringLiteral("No such file or directory"));
+    if (geteuid() != 0) { // the superuser writes into any folder
+        QDir(Dir.path()).mkdir(QStringLiteral("locked"));
+        QFile::setPermissions(Path(QStringLiteral("locked")), QFile::ReadOwner | QFile::ExeOwner);
+        expectRefused(Path(QStringLiteral("locked/cellar.wlp")), QStringLiteral("Permission denied"));
+    }
+    TSmallFileSystem small(Path(QStringLiteral("small")), 64);
+    if (small.Root.isEmpty())
+        GTEST_SKIP() << "No small file system for a full and a read-only disk: " << small.Why.toStdString();
+    const QString onSmall = small.Root + QStringLiteral("/cellar.wlp");
+    WriteWholeFile(onSmall, "the old file");
+    expectRefused(onSmall, QStringLiteral("No space left on device"));
+    ASSERT_TRUE(small.MakeReadOnly());
+    expectRefused(onSmall, QStringLiteral("Read-only file system"));
+}
+
+TEST_F(ProjectFile, NamesAndTitlesFromAFileAreShownSafely)
+{
+    const QByteArray odd[] = {QByteArray("\x01\x1b[2J\x07\r\nSquare.wlt"), QByteArray(100000, 'a') + ".wlt"};
+    for (const QByteArray &text : odd) {
+        Messages.clear();
+        WriteWholeFile(Path(QStringLiteral("odd.wlp")),
+                       Header(2, "vnlabel_v1", text, "4.00x3.50", text) + QByteArray(1, char(255)));
+        tlabeltemplate t;
+        Tdrawlist doc;
+        SetUpLabel(doc);
+        doc.SetTemplate(&t);
+        Answers.push_back(mrCancel);
+        doc.LoadFromFile(Path(QStringLiteral("odd.wlp")));
+        const QString shown = ShownFileText(QString::fromLatin1(text));
+        EXPECT_LE(shown.size(), MaxShownFileText);
+        EXPECT_EQ(Messages,
+                  QStringList{QStringLiteral("The template for this label project could not be found,"
+                                             "\r\nPlease locate ") +
+                              shown + QStringLiteral(".")});
+        // The document keeps the title as the file holds it; the preview shows it safely.
+        EXPECT_EQ(doc.Title, QString::fromLatin1(text));
+        QString title;
+        EXPECT_TRUE(Tdrawlist::DrawFilePreview(Path(QStringLiteral("odd.wlp")), nullptr, title, {}));
+        EXPECT_EQ(title, shown);
+    }
 }
 
 TEST_F(ProjectFile, TheTemplateReferenceIsRelativeToTheProgramWithBackslashes)

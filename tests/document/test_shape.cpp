@@ -82,16 +82,17 @@ TEST(Shape, SettersAnnounceOnlyRealChanges)
                 ElementsAre("pen or brush change", "pen or brush change", "pen or brush change"));
 }
 
-TEST(Shape, AngleChangesBelowATenthAreNotAnnounced)
+TEST(Shape, EveryTurnIsAnnouncedHoweverSmall)
 {
     AttachedShape a;
     a.shape->SetAngle(1.571);
     a.announced.clear();
-    a.shape->SetAngle(1.551); // both 16 tenths
+    a.shape->SetAngle(1.571);
     EXPECT_TRUE(a.announced.empty());
-    EXPECT_DOUBLE_EQ(a.shape->GetAngle(), 1.551);
+    a.shape->SetAngle(1.551); // a little over one degree, within the same tenth of a radian
     a.shape->SetAngle(1.449);
-    EXPECT_THAT(a.announced, ElementsAre("angle 1.45"));
+    EXPECT_THAT(a.announced, ElementsAre("angle 1.55", "angle 1.45"));
+    EXPECT_DOUBLE_EQ(a.shape->GetAngle(), 1.449);
 }
 
 TEST(Shape, LinesResizeFreelyOtherFiguresKeepTheirAspect)

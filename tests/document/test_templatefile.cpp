@@ -235,12 +235,18 @@ TEST_F(TemplateFile, AFileCutAnywhereLoadsWhatItHolds)
         t.Geometry.Add(Spot(0.5, 0.5 + i * 1.25, 2.0, 1.0));
     t.Title = QStringLiteral("Four");
     const QByteArray bytes = Saved(t);
+    // The geometry (four spots, the orientation, the layout block) and the description follow
+    // the object lists. A cut through the lists is damage; the sections after them are read
+    // as far as they go.
+    const qint64 listsEnd = bytes.size() - (4 + 4 * 32 + 1 + 64) - (4 + 4);
     for (qint64 cut = 19; cut <= bytes.size(); ++cut) {
         Messages.clear();
         tlabeltemplate loaded;
         SetUpLabel(loaded);
         Load(loaded, bytes.left(cut));
-        EXPECT_TRUE(Messages.isEmpty()) << cut;
+        const QStringList expected = cut < listsEnd ? QStringList{DamagedFile} : QStringList{};
+        EXPECT_EQ(Messages, expected) << cut;
+        EXPECT_EQ(loaded.IsModified(), cut < listsEnd) << cut;
         EXPECT_LE(loaded.Count(), 1);
         EXPECT_LE(loaded.StarterObjects.Count(), 1);
         EXPECT_LE(loaded.Geometry.Count(), 4);

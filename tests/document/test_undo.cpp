@@ -1,12 +1,15 @@
 // Undo and redo by what a user does: drags, multi-object moves, deletions, the limit of 40
-// steps, redo chains, and a long random walk whose states must come back byte for byte.
+// steps, redo chains, property changes through pens, brushes and fonts, pictures that arrive
+// with their image, and a long random walk whose states must come back byte for byte.
 
 #include "common/testsupport.h"
 #include "document/drawlist.h"
+#include "document/picture.h"
 #include "document/shape.h"
 #include "document/text.h"
 
 #include <gmock/gmock.h>
+#include <numbers>
 #include <random>
 
 using testing::ElementsAre;
@@ -98,9 +101,11 @@ TEST(Undo, OnlyTheNewestFortyStepsAreKept)
 {
     TestDoc t;
     Tdrawobj *o = t.AddPlain({0, 0, 100, 100});
+    Tdrawobj *p = t.AddPlain({200, 0, 300, 100});
     for (int i = 0; i < 41; ++i)
-        t.Drag({o}, 1, 1);
+        t.Drag({o, p}, 1, 1);
     EXPECT_EQ(t.doc.GetUndoList().GroupCount(), 40);
+    EXPECT_EQ(t.doc.GetUndoList().Count(), 80); // the oldest step went whole, both its levels
     int undone = 0;
     while (t.doc.GetUndoList().GroupCount() > 0) {
         t.doc.Undo();
@@ -225,5 +230,76 @@ TEST(Undo, ARandomWalkReturnsToEveryStateByteForByte)
             ++position;
             ASSERT_EQ(DocumentBytes(t.doc), states[position]) << "redo at step " << step;
         }
+    }
+}
+
+TEST(Undo, PenBrushFontAndTurnChangesComeBackByteForByte)
+{
+    struct Case {
+        const char *name;
+        std::function<void(Tvnlshape &, Tvnltext &)> change;
+    };
+    const std::vector<Case> cases{
+        {"pen colour", [](Tvnlshape &s, Tvnltext &) { s.Pen.SetColor(RGB(200, 0, 0)); }},
+        {"pen width", [](Tvnlshape &s, Tvnltext &) { s.Pen.SetWidth(7); }},
+        {"brush colour", [](Tvnlshape &s, Tvnltext &) { s.Brush.SetColor(RGB(0, 120, 0)); }},
+        {"font name", [](Tvnlshape &, Tvnltext &t) { t.Font.SetName(QStringLiteral("Liberation Serif")); }},
+        {"font height", [](Tvnlshape &, Tvnltext &t) { t.Font.SetHeight(-30); }},
+        {"font colour", [](Tvnlshape &, Tvnltext &t) { t.Font.SetColor(RGB(255, 0, 0)); }},
+        {"font style", [](Tvnlshape &, Tvnltext &t) { t.Font.SetStyle(fsBold | fsItalic); }},
+        {"two degrees",
+         [](Tvnlshape &s, Tvnltext &) { s.SetAngle(s.GetAngle() + 2 * std::numbers::pi / 180); }},
+    };
+    for (const Case &c : cases) {
+        TestDoc t;
+        auto *shape = static_cast<Tvnlshape *>(t.Add(std::make_unique<Tvnlshape>(), {0, 0, 500, 500}));
+        shape->SetShapeStyle(ssPolygon);
+        shape->SetAngle(0.3);
+        auto *text = static_cast<Tvnltext *>(t.Add(std::make_unique<Tvnltext>(), {0, 600, 900, 900}));
+        text->SetText(QStringLiteral("Syrah"));
+        t.doc.CloseUndoGroup();
+        const QByteArray before = DocumentBytes(t.doc);
+        // As the tool window changes it: one property, outside any gesture.
+        c.change(*shape, *text);
+        t.doc.CloseUndoGroup();
+        const QByteArray after = DocumentBytes(t.doc);
+        ASSERT_NE(after, before) << c.name;
+        t.doc.Undo();
+        EXPECT_EQ(DocumentBytes(t.doc), before) << c.name;
+        t.doc.Redo();
+        EXPECT_EQ(DocumentBytes(t.doc), after) << c.name;
+    }
+}
+
+TEST(Undo, RedoBringsAPictureBackWithItsImage)
+{
+    Tdrawlist source;
+    auto picture = std::make_unique<Tvnlpic>();
+    QImage image(24, 16, QImage::Format_RGB32);
+    image.fill(Qt::darkRed);
+    picture->SetPicture(image);
+    picture->Bounds = {100, 100, 340, 260};
+    source.AddObject(std::move(picture));
+    source.SelectIndex(0);
+    // Copied objects (a template's into a new project, Move To or From Template), and a paste.
+    const std::function<void(Tdrawlist &)> adds[] = {
+        [&](Tdrawlist &target) { target.CopyObjects(source, false); },
+        [&](Tdrawlist &target) {
+            source.CopySelected(false);
+            QString kind;
+            target.Paste({200, 200}, false, kind);
+        }};
+    for (const auto &add : adds) {
+        TestDoc t;
+        t.doc.BeginUndoGroup();
+        add(t.doc);
+        t.doc.EndUndoGroup();
+        const QByteArray withPicture = DocumentBytes(t.doc);
+        t.doc.Undo();
+        ASSERT_EQ(t.doc.Count(), 0);
+        t.doc.Redo();
+        EXPECT_EQ(DocumentBytes(t.doc), withPicture);
+        ASSERT_EQ(t.doc.Count(), 1);
+        EXPECT_EQ(static_cast<Tvnlpic *>(t.doc.GetObject(0))->GetPicture().size(), QSize(24, 16));
     }
 }

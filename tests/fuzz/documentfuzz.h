@@ -16,9 +16,10 @@ void AnswerEverythingWithCancel();
 void SetUpFuzzLabel(Tdrawlist &doc);
 
 // Loads the input into doc from a memory stream; the stream's position afterwards and the
-// result must stay within the input.
+// result must stay within the input, and the document is modified only when the load reported
+// damage.
 void LoadInput(Tdrawlist &doc, const uint8_t *data, size_t size);
 
-// Saves doc, which must not raise, and loads the bytes into again, which must give the same
-// number of objects; the saved bytes are returned.
+// Saves doc, which must not raise, and loads the bytes into again, which must load whole and
+// give the same number of objects; the saved bytes are returned.
 QByteArray SaveAndReload(Tdrawlist &doc, Tdrawlist &again);

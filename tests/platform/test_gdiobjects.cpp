@@ -8,13 +8,20 @@
 
 namespace {
 
-// Counts the change notifications of one graphics object.
+// Counts the change notifications of one graphics object: each one after a change, and
+// each must follow exactly one before it.
 template <class T> int Notifications(T &object, const std::function<void(T &)> &change)
 {
-    int count = 0;
-    object.OnChange = [&count] { ++count; };
+    int count = 0, before = 0;
+    object.OnChanging = [&] { ++before; };
+    object.OnChange = [&] {
+        ++count;
+        EXPECT_EQ(before, count);
+    };
     change(object);
+    object.OnChanging = nullptr;
     object.OnChange = nullptr;
+    EXPECT_EQ(before, count);
     return count;
 }
 
@@ -35,7 +42,7 @@ template <class T> void ExpectEverySetNotifies(const std::vector<SetterCase<T>> 
 
 } // namespace
 
-TEST(GdiObjects, EveryPropertySetNotifiesEvenWhenUnchanged)
+TEST(GdiObjects, EveryPropertySetNotifiesBeforeAndAfterEvenWhenUnchanged)
 {
     ExpectEverySetNotifies<Tpen>({{"color", [](Tpen &p) { p.SetColor(clBlack); }},
                                   {"style", [](Tpen &p) { p.SetStyle(TPenStyle::Solid); }},

@@ -7,6 +7,7 @@
 #include <QTemporaryFile>
 #include <gmock/gmock.h>
 #include <limits>
+#include <vector>
 
 namespace {
 QBuffer *OpenBuffer(QBuffer &b, const QByteArray &bytes)
@@ -15,6 +16,7 @@ QBuffer *OpenBuffer(QBuffer &b, const QByteArray &bytes)
     b.open(QIODevice::ReadWrite);
     return &b;
 }
+
 } // namespace
 
 TEST(Rnd, RoundsHalvesToEven)
@@ -85,6 +87,32 @@ TEST(Streams, AFailedWriteRaises)
     QBuffer b;
     b.open(QIODevice::ReadOnly);
     EXPECT_THROW(WriteInt32(b, 1), EStreamError);
+}
+
+TEST(StringStream, FileTextsAreShownWithVisibleControlsAndShortened)
+{
+    const QChar ellipsis(0x2026);
+    struct Case {
+        const char *name;
+        QString text;
+        QString shown;
+    };
+    const std::vector<Case> cases{
+        {"plain", QStringLiteral("Ch\u00e2teau Margaux.wlt"), QStringLiteral("Ch\u00e2teau Margaux.wlt")},
+        {"controls",
+         QString::fromUtf16(u"\u0001\u001b[2J\u0007\r\n\t\u007f\u0085\u202eSq\u2028") + QChar(0xD800),
+         QString::fromUtf16(u"\u2401\u241b[2J\u2407\u240d\u240a\u2409\u2421\ufffd\ufffdSq\ufffd\ufffd")},
+        // Two thirds from the beginning, the rest (with the extension) from the end.
+        {"100,000 characters", QString(100000, u'a') + QStringLiteral(".wlt"),
+         QString(132, u'a') + ellipsis + QString(63, u'a') + QStringLiteral(".wlt")},
+        // A character of two code units where the text is cut is left out, never split.
+        {"cut at a pair", QString(131, u'b') + QString::fromUtf16(u"\U0001F377") + QString(100, u'c'),
+         QString(131, u'b') + ellipsis + QString(67, u'c')},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(ShownFileText(c.text), c.shown) << c.name;
+        EXPECT_LE(ShownFileText(c.text).size(), MaxShownFileText) << c.name;
+    }
 }
 
 TEST(StringStream, LengthPrefixedStrings)

@@ -1,0 +1,97 @@
+// The template editor window's wiring: the modal showing for a template and its project, Enter in
+// a layout field, clicks on the preview, typing into the spot's fields, the question on "OK".
+
+#include "document/labeltemplate.h"
+#include "platform/messages.h"
+#include "templateeditor/templateeditor.h"
+#include "widgets/drawpanel.h"
+#include "widgets/numedit.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gmock/gmock.h>
+
+namespace {
+
+// Answers every message box with answer and counts the questions.
+struct TAnswering {
+    int Asked = 0;
+    explicit TAnswering(int answer)
+    {
+        SetMessageBoxHook([this, answer](const QString &, TMsgIcon, TMsgButtons) {
+            ++Asked;
+            return answer;
+        });
+    }
+    ~TAnswering() { SetMessageBoxHook({}); }
+};
+
+void TypeInto(TnumEdit *field, const char *text)
+{
+    field->setFocus(Qt::MouseFocusReason);
+    field->selectAll();
+    QTest::keyClicks(field, text);
+}
+
+} // namespace
+
+TEST(TemplateEditorWindow, EditsATemplateModallyAndTheProjectTakesItsSize)
+{
+    TAnswering answers(mrCancel);
+    tlabeltemplate t;
+    Tdrawlist project;
+    project.SetTemplate(&t);
+    Tfrm_templateeditor window;
+    QTimer::singleShot(0, &window, [&] {
+        QApplication::setActiveWindow(&window);
+        TypeInto(window.ed_rows, "4");
+        QTest::keyClick(window.ed_rows, Qt::Key_Return);
+        EXPECT_EQ(window.lb_geom->count(), 8);
+
+        // A click on the third spot selects and marks it and shows its values.
+        const Ttemplateeditor &logic = window.Logic();
+        const TPoint origin = logic.GetPreviewOrigin();
+        const double scale = logic.GetPreviewScale();
+        QTest::mouseClick(window.img_preview, Qt::LeftButton, {},
+                          QPoint(origin.X + int(1.0 * scale), origin.Y + int(4.0 * scale)));
+        EXPECT_EQ(window.lb_geom->currentRow(), 2);
+        EXPECT_TRUE(t.Geometry.GetSpot(2)->Marked);
+        EXPECT_EQ(window.ed_top->text(), "3.8000");
+
+        // Typed with the focus, a width goes to every spot; a text that is no number is ignored.
+        TypeInto(window.ed_width, "2.5");
+        TypeInto(window.ed_width, "x");
+        window.btn_ok->click();
+        if (window.isVisible())
+            window.reject(); // never left waiting
+    });
+    EXPECT_EQ(window.EditTemplate(t, &project), QDialog::Accepted);
+    EXPECT_EQ(t.Geometry.Count(), 8);
+    EXPECT_EQ(t.Geometry.GetSpot(7)->SpotWidth, 2.5);
+    EXPECT_EQ(answers.Asked, 0); // the layout was applied: no question
+    EXPECT_DOUBLE_EQ(project.GetLabelWidth(), 2.5);
+}
+
+TEST(TemplateEditorWindow, OkAfterEnteringRowsAsksAndCancelKeepsTheWindowOpen)
+{
+    tlabeltemplate t;
+    Tfrm_templateeditor window;
+    window.SetEditedTemplate(&t);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QTest::mouseClick(window.ed_rows, Qt::LeftButton);
+    {
+        TAnswering cancel(mrCancel);
+        QTest::mouseClick(window.btn_ok, Qt::LeftButton);
+        EXPECT_EQ(cancel.Asked, 1);
+        EXPECT_TRUE(window.isVisible());
+    }
+    TAnswering no(mrNo);
+    QTest::mouseClick(window.btn_ok, Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_EQ(t.Geometry.Count(), 0);
+}
