@@ -334,10 +334,14 @@ bool Tfrm_labeler::IsInThisWindow(QObject *object) const
 
 bool Tfrm_labeler::eventFilter(QObject *watched, QEvent *e)
 {
-    if (StartupPending && e->type() == QEvent::Expose && watched == windowHandle() &&
-        windowHandle()->isExposed()) {
-        StartupPending = false;
-        QTimer::singleShot(0, this, [this] { RunStartupDialog(); });
+    if (e->type() == QEvent::Expose && !Placed && watched == windowHandle() && windowHandle()->isExposed()) {
+        Placed = true;
+        QTimer::singleShot(0, this, [this] {
+            if (OnFirstPlaced)
+                OnFirstPlaced();
+            if (StartupPending)
+                RunStartupDialog();
+        });
         return false;
     }
     if (watched == dpnl_canvas && e->type() == QEvent::Resize) {

@@ -51,6 +51,8 @@ public:
     std::function<void(bool visible)> OnShowToolWindow;
     // The Print button (the print wizard); without one the button does nothing.
     std::function<void()> OnPrint;
+    // The window is on screen for the first time, where the window manager put it.
+    std::function<void()> OnFirstPlaced;
 
     // The commands of the window's action list and their categories ("Template" and the like):
     // activating the window enables every one, deactivating disables every one.
@@ -130,4 +132,5 @@ private:
     bool SettingEditorText = false;
     // The start-up dialog waits for the window to be on screen.
     bool StartupPending = false;
+    bool Placed = false;
 };

@@ -3,18 +3,23 @@
 #include "app/aboutbox.h"
 #include "app/labelerwindow.h"
 #include "app/startupdialog.h"
+#include "document/drawlist.h"
 #include "document/globals.h"
 #include "editing/labeler.h"
-#include "editing/toolbox.h"
 #include "platform/errors.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
 #include "settings/filetypes.h"
+#include "settings/formplacement.h"
 #include "settings/registry.h"
+#include "templateeditor/templateeditor.h"
+#include "tools/toolbox.h"
 #include "widgets/flexdlg.h"
 #include "widgets/messagebox.h"
 #include "widgets/previewdialog.h"
 #include "widgets/progresswindow.h"
+
+#include <QScreen>
 
 namespace {
 
@@ -29,6 +34,36 @@ template <class T, class... Args> std::unique_ptr<T> Created(QStringList &order,
     auto window = std::make_unique<T>(std::forward<Args>(args)...);
     order.append(window->objectName());
     return window;
+}
+
+// The tool window as the editor's close and placement see it.
+class TToolWindowPlacement : public Ttoolwindowplacement {
+public:
+    explicit TToolWindowPlacement(Tfrm_toolbox &window) : Window(window), Target(window) {}
+
+    // Base
+    Tplacementtarget &Placement() override { return Target; }
+    bool IsVisible() const override { return Window.isVisible(); }
+
+private:
+    Tfrm_toolbox &Window;
+    TWidgetPlacement<QWidget> Target;
+};
+
+// Until the tool window has a placement of its own it opens beside the editor window's right
+// edge, or inside it at the right when the screen ends there.
+void PlaceBeside(QWidget &tool, const QWidget &editor, Tregistryex &store)
+{
+    TWidgetPlacement<QWidget> placement(tool);
+    if (store.ValueExists(FormPlacementKey(placement) + QStringLiteral(".bounds")))
+        return;
+    const QRect frame = editor.frameGeometry();
+    const QRect screen = editor.screen() ? editor.screen()->availableGeometry() : frame;
+    const QSize size = tool.frameGeometry().size();
+    int left = frame.right() + 1;
+    if (left + size.width() > screen.right() + 1)
+        left = std::max(screen.left(), frame.right() + 1 - size.width());
+    tool.move(left, std::max(frame.top(), screen.top()));
 }
 
 } // namespace
@@ -87,13 +122,17 @@ TProgramWindows::TProgramWindows() = default;
 
 TProgramWindows::~TProgramWindows()
 {
-    // The other windows are owned by the editor window as Qt sees it, so they go first; the editor
-    // goes before the logic it drives.
+    // The other windows are the editor window's children as Qt sees them, so they go first; the
+    // editor lets go of the tool window's logic before that goes.
     About.reset();
     Startup.reset();
+    if (Labeler)
+        Labeler->ConnectToolbox(nullptr, nullptr);
+    ToolboxPlacement.reset();
+    Toolbox.reset();
+    TemplateEditor.reset();
     Progress.reset();
     Labeler.reset();
-    Toolbox.reset();
 }
 
 std::unique_ptr<TProgramWindows> StartProgram(const TCommandLine &commandLine, Tregistryex &store,
@@ -114,11 +153,19 @@ std::unique_ptr<TProgramWindows> StartProgram(const TCommandLine &commandLine, T
     windows->Progress->setObjectName(QStringLiteral("progresswindow"));
     order.append(windows->Progress->objectName());
     SetProgressWindow(windows->Progress.get());
-    windows->Toolbox = std::make_unique<Ttoolbox>(store);
+    windows->TemplateEditor = std::make_unique<Tfrm_templateeditor>(&labeler);
+    windows->TemplateEditor->setObjectName(QStringLiteral("frm_templateeditor"));
+    order.append(windows->TemplateEditor->objectName());
+    windows->Toolbox = Created<Tfrm_toolbox>(order, store, &labeler);
     windows->Startup = Created<Tfrm_startup>(order, &labeler);
     windows->About = Created<TAboutBox>(order, &labeler);
 
-    labeler.ConnectToolbox(windows->Toolbox.get(), nullptr);
+    windows->TemplateEditor->OnTemplateChanged = [&labeler] { labeler.Logic().Document().Invalidate(true); };
+    windows->ToolboxPlacement = std::make_unique<TToolWindowPlacement>(*windows->Toolbox);
+    labeler.ConnectToolbox(&windows->Toolbox->Logic(), windows->ToolboxPlacement.get());
+    Tfrm_toolbox &toolbox = *windows->Toolbox;
+    labeler.OnShowToolWindow = [&toolbox](bool visible) { toolbox.setVisible(visible); };
+    labeler.OnFirstPlaced = [&labeler, &toolbox, &store] { PlaceBeside(toolbox, labeler, store); };
     labeler.ConnectStartupDialog(windows->Startup.get());
     labeler.ConnectAboutBox(windows->About.get());
     return windows;

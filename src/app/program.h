@@ -11,9 +11,11 @@
 class TAboutBox;
 class Tfrm_labeler;
 class Tfrm_startup;
+class Tfrm_templateeditor;
+class Tfrm_toolbox;
 class Tprogresswindow;
 class Tregistryex;
-class Ttoolbox;
+class Ttoolwindowplacement;
 
 // The application object. An exception that escapes any event handler ends up here and is shown
 // in the standard error report (its class name and message); the program goes on.
@@ -36,15 +38,16 @@ void InitModules();
 // The message boxes, dialogs and file dialogs of the widgets, where a screen can show them.
 void InstallUserInterfaceHooks();
 
-// The windows of the program in the order they are created. The tool window's logic stands in
-// for the tool window until the window itself joins the start.
+// The windows of the program in the order they are created.
 struct TProgramWindows {
     TProgramWindows();
     ~TProgramWindows();
 
     std::unique_ptr<Tfrm_labeler> Labeler;
     std::unique_ptr<Tprogresswindow> Progress;
-    std::unique_ptr<Ttoolbox> Toolbox;
+    std::unique_ptr<Tfrm_templateeditor> TemplateEditor;
+    std::unique_ptr<Tfrm_toolbox> Toolbox;
+    std::unique_ptr<Ttoolwindowplacement> ToolboxPlacement;
     std::unique_ptr<Tfrm_startup> Startup;
     std::unique_ptr<TAboutBox> About;
     // The object names of the windows as they were created.

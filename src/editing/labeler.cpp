@@ -172,6 +172,12 @@ Tlabeler::~Tlabeler()
 
 void Tlabeler::ConnectToolbox(Ttoolbox *toolbox, Ttoolwindowplacement *placement)
 {
+    if (Toolbox && Toolbox != toolbox) {
+        Toolbox->SetDocument(nullptr);
+        Toolbox->OnSelectTool = nullptr;
+        Toolbox->OnZoomChange = nullptr;
+        Toolbox->OnTextStyleChange = nullptr;
+    }
     Toolbox = toolbox;
     ToolPlacement = placement;
     CanvasInput->SetToolbox(toolbox);

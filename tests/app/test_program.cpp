@@ -5,7 +5,7 @@
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "document/shape.h"
-#include "editing/toolbox.h"
+#include "tools/toolbox.h"
 #include "editing/zoom.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
@@ -115,7 +115,8 @@ TEST_F(Program, WindowsAreCreatedOnceInTheirOrder)
 {
     Tfrm_labeler &w = Start({});
     EXPECT_THAT(Windows->CreationOrder,
-                testing::ElementsAre("frm_labeler", "progresswindow", "frm_startup", "AboutBox"));
+                testing::ElementsAre("frm_labeler", "progresswindow", "frm_templateeditor", "frm_toolbox",
+                                     "frm_startup", "AboutBox"));
     EXPECT_EQ(Store.ReadString(QString::fromLatin1(CurrentVersionSetting)), "1.2 BETA");
     // Without a file the start-up dialog opens once the window is on screen.
     QTRY_COMPARE(Dialogs.size(), 1u);
@@ -172,7 +173,7 @@ TEST_F(Program, TheWheelAnywhereInTheWindowZooms)
                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(w.sb_vert, &back);
     EXPECT_EQ(w.Logic().View().GetZoom(), 1.0);
-    EXPECT_EQ(Windows->Toolbox->GetZoomText(), ZoomText(1.0));
+    EXPECT_EQ(Windows->Toolbox->Logic().GetZoomText(), ZoomText(1.0));
 }
 
 TEST_F(Program, SetRegVersionEndsAsSoonAsTheMessageLoopRuns)

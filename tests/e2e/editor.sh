@@ -52,7 +52,7 @@ for corner in "$((x1 + 118)) $y1" "$x1 $((y1 + 118))" "$((x1 + 118)) $((y1 + 118
     # shellcheck disable=SC2086
     (($(corner_dark $corner) > 0)) || fail "no handle at ($corner): the shape is not where it was dragged"
 done
-(($(dark_pixels $((x1 + 150)) $((y1 - 40)) 40 200) == 0)) || fail "something was drawn beside the shape"
+(($(dark_pixels $((x1 - 60)) $((y1 - 40)) 40 200) == 0)) || fail "something was drawn beside the shape"
 
 # Closing asks whether to save; Yes (the default button) saves the project.
 xdotool key --window "$editor" --clearmodifiers alt+F4
