@@ -1,6 +1,7 @@
 // The program's entry: the modules, the command line, the windows, the message loop.
 
 #include "app/program.h"
+#include "printing/pdfexport.h"
 #include "settings/registry.h"
 
 #include <cstdio>
@@ -26,6 +27,10 @@ bool DisplayAvailable()
 
 int main(int argc, char **argv)
 {
+    // PDF export and --help: no window, no display needed.
+    if (IsPdfExportCommand(argc, argv))
+        return RunPdfExportMain(argc, argv);
+
     if (!DisplayAvailable()) {
         // "--quit" runs the start-up actions and shows no window, so it needs no display.
         if (!HasArgument(argc, argv, "--quit")) {

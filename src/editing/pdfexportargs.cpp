@@ -1,0 +1,157 @@
+#include "editing/pdfexportargs.h"
+
+#include "editing/printwizard.h"
+
+namespace {
+const QString SheetsOption = QStringLiteral("--sheets");
+const QString NudgeOption = QStringLiteral("--nudge");
+const QString SpotsOption = QStringLiteral("--spots");
+const QString HighQualityOption = QStringLiteral("--high-quality");
+const QString HelpOption = QStringLiteral("--help");
+
+// A whole decimal number, nothing around it.
+bool ToInt(const QString &text, int32_t &value)
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok, 10);
+    if (ok)
+        value = v;
+    return ok && !text.trimmed().isEmpty();
+}
+
+bool ParseSheets(const QString &text, TPdfExportOptions &options, QString &error)
+{
+    int32_t n = 0;
+    if (!ToInt(text, n) || n < 1 || n > MaxExportSheets) {
+        error = QStringLiteral("--sheets takes a whole number from 1 to %1, not \"%2\"")
+                    .arg(MaxExportSheets)
+                    .arg(text);
+        return false;
+    }
+    options.Sheets = n;
+    return true;
+}
+
+bool ParseNudge(const QString &text, TPdfExportOptions &options, QString &error)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    int32_t x = 0;
+    int32_t y = 0;
+    if (parts.size() != 2 || !ToInt(parts[0], x) || !ToInt(parts[1], y) || x < -MaxNudge || x > MaxNudge ||
+        y < -MaxNudge || y > MaxNudge) {
+        error = QStringLiteral("--nudge takes X,Y in 64ths of an inch, each from -%1 to %1, not \"%2\"")
+                    .arg(MaxNudge)
+                    .arg(text);
+        return false;
+    }
+    options.NudgeX = x;
+    options.NudgeY = y;
+    return true;
+}
+
+bool ParseSpots(const QString &text, TPdfExportOptions &options, QString &error)
+{
+    options.Spots.clear();
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        int32_t n = 0;
+        if (!ToInt(part, n) || n < 1) {
+            error =
+                QStringLiteral("--spots takes spot numbers from 1 separated by commas, not \"%1\"").arg(text);
+            return false;
+        }
+        options.Spots.push_back(n);
+    }
+    return true;
+}
+} // namespace
+
+bool ParsePdfExportArgs(const QStringList &args, TPdfExportOptions &options, QString &error)
+{
+    options = {};
+    if (args.isEmpty() || args[0] != QLatin1String(ExportPdfSwitch)) {
+        error = QStringLiteral("the PDF export starts with %1").arg(QLatin1String(ExportPdfSwitch));
+        return false;
+    }
+    QStringList files;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (arg == HelpOption) {
+            options.Help = true;
+            return true;
+        }
+        if (arg == HighQualityOption) {
+            options.HighQuality = true;
+            continue;
+        }
+        bool (*parse)(const QString &, TPdfExportOptions &, QString &) = nullptr;
+        QString name = arg;
+        QString value;
+        bool inlineValue = false;
+        if (const qsizetype eq = arg.indexOf(QLatin1Char('='));
+            arg.startsWith(QLatin1String("--")) && eq > 0) {
+            name = arg.left(eq);
+            value = arg.mid(eq + 1);
+            inlineValue = true;
+        }
+        if (name == SheetsOption)
+            parse = ParseSheets;
+        else if (name == NudgeOption)
+            parse = ParseNudge;
+        else if (name == SpotsOption)
+            parse = ParseSpots;
+        if (parse) {
+            if (!inlineValue) {
+                if (i + 1 >= args.size()) {
+                    error = QStringLiteral("%1 needs a value").arg(name);
+                    return false;
+                }
+                value = args[++i];
+            }
+            if (!parse(value, options, error))
+                return false;
+            continue;
+        }
+        // A lone "-" is a name like any other; anything else starting with one is an option.
+        if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
+            error = QStringLiteral("unknown option \"%1\" (see --help)").arg(arg);
+            return false;
+        }
+        files.append(arg);
+    }
+    if (files.size() < 2) {
+        error = files.isEmpty()
+                    ? QStringLiteral("%1 needs the PDF file to write and a label project")
+                          .arg(QLatin1String(ExportPdfSwitch))
+                    : QStringLiteral("no label project given after the PDF file \"%1\"").arg(files[0]);
+        return false;
+    }
+    if (files.size() > 3) {
+        error = QStringLiteral("too many files: \"%1\" (one PDF, one project, at most one template)")
+                    .arg(files[3]);
+        return false;
+    }
+    options.Output = files[0];
+    options.Project = files[1];
+    if (files.size() == 3)
+        options.Template = files[2];
+    return true;
+}
+
+QString PdfExportUsage()
+{
+    return QStringLiteral(
+               "  ambrelo --export-pdf OUT.pdf [--sheets N] [--nudge X,Y] [--spots 1,3,5] [--high-quality]\n"
+               "          LABEL.wlp [TEMPLATE.wlt]\n"
+               "      Prints N sheets (default 1, at most %1) of the label project into the PDF file "
+               "OUT.pdf\n"
+               "      (US Letter in the template's orientation, 600 dots per inch), without a window.\n"
+               "      The template is the one given, or the one the project names, looked for as opening\n"
+               "      the project looks for it. --spots lists the label spots to print, counted from 1 in\n"
+               "      the template's order (default: every spot). --nudge shifts the labels by X and Y\n"
+               "      64ths of an inch (each -16 to 16; positive is right and down). Pictures are drawn at\n"
+               "      up to 400 pixels per inch and 1024 on their longer side; --high-quality draws them\n"
+               "      at their full resolution.\n"
+               "      Exit code 0 on success; otherwise a one-line message on standard error, a non-zero\n"
+               "      exit code, and no file written.\n")
+        .arg(MaxExportSheets);
+}

@@ -1,0 +1,250 @@
+#include "editing/printjob.h"
+
+#include "document/alphabitmap.h"
+#include "document/drawlist.h"
+#include "document/labeltemplate.h"
+#include "document/picture.h"
+#include "editing/printer.h"
+#include "platform/canvas.h"
+#include "platform/messages.h"
+#include "platform/progress.h"
+#include "platform/rnd.h"
+#include "platform/scopedvalue.h"
+
+#include <algorithm>
+#include <limits>
+
+const QString NoSpotsMessage =
+    QStringLiteral("No label spots are selected for printing. Please select step 3 "
+                   "\r\nand select one or more label spots to print.");
+const QString PrinterBusyMessage = QStringLiteral("Printer is already printing, please wait");
+const QString NoPrinterMessage =
+    QStringLiteral("There is no printer to print on. Please install a printer, or choose one with Setup.");
+
+namespace {
+constexpr double LetterShort = 8.5;
+constexpr double LetterLong = 11.0;
+// The label is drawn this far beyond its spot on every side, in inches.
+constexpr double Bleed = 0.0625;
+constexpr double NudgeStepsPerInch = 64.0;
+// Pictures in the preview are drawn from caches of at most this many pixels a side.
+constexpr int32_t PreviewPictureLimit = 100;
+const TColor SpotOutline = RGB(128, 128, 128);
+const QString PrintingCaption = QStringLiteral("Printing");
+const QString JobTitlePrefix = QStringLiteral("Fennbrook label - ");
+
+// The page's size in inches and the printable area's offset from the printer, read in this
+// order; what cannot be read keeps its value.
+void ReadPrinterSheet(const Tprinter &printer, TPoint &margin, double &width, double &height)
+{
+    try {
+        margin.X = -printer.GetDeviceCaps(TDeviceCap::PhysicalOffsetX);
+        margin.Y = -printer.GetDeviceCaps(TDeviceCap::PhysicalOffsetY);
+        const int32_t dpiX = printer.GetDeviceCaps(TDeviceCap::LogPixelsX);
+        const int32_t dpiY = printer.GetDeviceCaps(TDeviceCap::LogPixelsY);
+        const int32_t pageWidth = printer.GetDeviceCaps(TDeviceCap::PhysicalWidth);
+        const int32_t pageHeight = printer.GetDeviceCaps(TDeviceCap::PhysicalHeight);
+        if (dpiX > 0 && dpiY > 0 && pageWidth > 0 && pageHeight > 0) {
+            width = double(pageWidth) / dpiX;
+            height = double(pageHeight) / dpiY;
+        }
+    } catch (const EPrinter &) {
+    }
+}
+
+TRect Moved(const TRect &r, const TPoint &by)
+{
+    return {r.Left + by.X, r.Top + by.Y, r.Right + by.X, r.Bottom + by.Y};
+}
+} // namespace
+
+TSheetFit FitSheet(int32_t width, int32_t height, double ratio)
+{
+    TSheetFit fit{{0, 0}, {width, height}};
+    if (width <= 0 || height <= 0 || !(ratio > 0))
+        return fit;
+    if (double(width) / height > ratio)
+        fit.Size.X = rnd(height * ratio);
+    else
+        fit.Size.Y = rnd(width / ratio);
+    fit.Origin = {(width - fit.Size.X) / 2, (height - fit.Size.Y) / 2};
+    return fit;
+}
+
+Tlabelgeometrylist *Tprintjob::Spots() const
+{
+    if (!Document)
+        return nullptr;
+    tlabeltemplate *own = Document->AsTemplate();
+    tlabeltemplate *source = own ? own : Document->GetTemplate();
+    return source ? &source->Geometry : nullptr;
+}
+
+void Tprintjob::DrawSheet(const TPoint &sheetSize, const TPoint &origin, Tcanvas &canvas, bool onScreen)
+{
+    Tlabelgeometrylist *spots = Spots();
+    if (!spots || sheetSize.X <= 0 || sheetSize.Y <= 0)
+        return;
+    const bool wide = sheetSize.X > sheetSize.Y;
+    double sheetWidth = wide ? LetterLong : LetterShort;
+    double sheetHeight = wide ? LetterShort : LetterLong;
+    TPoint margin{};
+    if (!onScreen && Printer)
+        ReadPrinterSheet(*Printer, margin, sheetWidth, sheetHeight);
+    // Inches per pixel.
+    const double sx = sheetWidth / sheetSize.X;
+    const double sy = sheetHeight / sheetSize.Y;
+    const TPoint nudge{rnd(NudgeX / NudgeStepsPerInch / sx), rnd(NudgeY / NudgeStepsPerInch / sy)};
+    // On screen the margin stays 0: the preview shows the nudge, not the printer's margin.
+    const TPoint shift{origin.X + nudge.X + margin.X, origin.Y + nudge.Y + margin.Y};
+    const int32_t bleed = rnd(Bleed / sx);
+    Tprogressreport *progress = onScreen ? nullptr : ProgressWindow();
+
+    for (int32_t i = 0; i < spots->Count(); ++i) {
+        const Tlabelgeometry &spot = *spots->GetSpot(i);
+        if (!spot.Marked)
+            continue;
+        const TRect r =
+            Moved({rnd(spot.SpotLeft / sx), rnd(spot.SpotTop / sy),
+                   rnd((spot.SpotLeft + spot.SpotWidth) / sx), rnd((spot.SpotTop + spot.SpotHeight) / sy)},
+                  shift);
+        const TRect bounds{r.Left - bleed, r.Top - bleed, r.Right + bleed, r.Bottom + bleed};
+        if (onScreen) {
+            canvas.Brush().SetColor(clWhite);
+            canvas.Brush().SetStyle(TBrushStyle::Solid);
+            canvas.Pen().SetColor(SpotOutline);
+            canvas.Pen().SetWidth(1);
+            canvas.Pen().SetStyle(TPenStyle::Solid);
+            canvas.Rectangle(r);
+        }
+        bool painted = false;
+        {
+            // The cache limit goes back to none on every way out, also when drawing fails.
+            struct TLimitEnd {
+                Tdrawlist &Doc;
+                ~TLimitEnd() { Doc.SetPictureCacheLimit(0); }
+            } limitEnd{*Document};
+            const TScopedValue<bool> output(Document->OutputMode, true);
+            if (!HighQuality)
+                Document->SetPictureCacheLimit(onScreen ? PreviewPictureLimit : AutomaticCacheLimit);
+            canvas.SetStretchMode(TStretchMode::Halftone);
+            // The label's width fills the spot's; its height follows from its proportions.
+            painted =
+                Document->PaintRect(canvas, bounds, {0, 0}, {-r.Left, -r.Top, r.Width(), r.Height()}, -1);
+        }
+        if (!painted && onScreen && InvalidatePreview)
+            InvalidatePreview();
+        // Window events are handled between the spots of a job only: never inside a paint.
+        if (!onScreen && ProcessMessages)
+            ProcessMessages();
+        if (progress)
+            progress->StepProgress();
+    }
+    canvas.Pen().SetColor(clBlack);
+    canvas.Pen().SetWidth(1);
+}
+
+bool Tprintjob::PrintSheets(int32_t copies)
+{
+    Tlabelgeometrylist *spots = Spots();
+    if (!spots || spots->MarkedCount() == 0) {
+        MessageBox(NoSpotsMessage, TMsgIcon::Error);
+        return false;
+    }
+    if (!Printer || !Printer->Available()) {
+        MessageBox(NoPrinterMessage, TMsgIcon::Error);
+        return false;
+    }
+    if (copies < 1)
+        return false;
+    if (!Printer->Printing())
+        Printer->SetOrientation(spots->Orientation);
+    const TPoint sheet{Printer->GetDeviceCaps(TDeviceCap::PhysicalWidth),
+                       Printer->GetDeviceCaps(TDeviceCap::PhysicalHeight)};
+    if (Printer->Printing()) {
+        MessageBox(PrinterBusyMessage, TMsgIcon::Information);
+        return false;
+    }
+    Tprogressreport *progress = ProgressWindow();
+    if (progress)
+        progress->BeginProgress(PrintingCaption,
+                                int32_t(std::min<int64_t>(int64_t(copies) * spots->MarkedCount(),
+                                                          std::numeric_limits<int32_t>::max())));
+    const auto hideProgress = [progress] {
+        if (progress)
+            progress->HideProgress();
+    };
+    Printer->SetTitle(JobTitlePrefix + Document->GetTitle() + QStringLiteral(" - ") +
+                      Document->GetFileName());
+    try {
+        Printer->BeginDoc();
+    } catch (...) {
+        hideProgress();
+        throw;
+    }
+    try {
+        for (int32_t copy = 1; copy <= copies; ++copy) {
+            if (copy > 1)
+                Printer->NewPage();
+            DrawSheet(sheet, {0, 0}, Printer->Canvas(), false);
+        }
+    } catch (...) {
+        Printer->EndDoc();
+        hideProgress();
+        throw;
+    }
+    Printer->EndDoc();
+    if (PrintingSeen && InvalidatePreview)
+        InvalidatePreview();
+    hideProgress();
+    return true;
+}
+
+double Tprintjob::PageRatio()
+{
+    const Tlabelgeometrylist *spots = Spots();
+    const bool landscape = spots && spots->Orientation == 1;
+    const double letter = landscape ? LetterLong / LetterShort : LetterShort / LetterLong;
+    if (!Printer || !Printer->Available())
+        return letter;
+    try {
+        if (!Printer->Printing() && !Printer->IsFirstPrinter())
+            Printer->SetOrientation(landscape ? 1 : 0);
+        const int32_t width = Printer->GetDeviceCaps(TDeviceCap::HorzRes);
+        const int32_t height = Printer->GetDeviceCaps(TDeviceCap::VertRes);
+        if (width <= 0 || height <= 0)
+            return letter;
+        // A printer left in the other orientation still shows the sheet the template prints on.
+        const double ratio = double(width) / height;
+        return (ratio > 1) == landscape ? ratio : 1 / ratio;
+    } catch (const EPrinter &) {
+        return letter;
+    }
+}
+
+void Tprintjob::PaintPreview(Talphabitmap &bitmap, int32_t width, int32_t height)
+{
+    PrintingSeen = Printer && Printer->Printing();
+    if (bitmap.Width() != width || bitmap.Height() != height)
+        bitmap.SetSize(width, height);
+    if (bitmap.Width() <= 0 || bitmap.Height() <= 0)
+        return;
+    bitmap.Fill(0xFF000000u);
+    const TSheetFit fit = FitSheet(width, height, PageRatio());
+    const TRect sheet{fit.Origin.X, fit.Origin.Y, fit.Origin.X + fit.Size.X, fit.Origin.Y + fit.Size.Y};
+    Tcanvas &canvas = bitmap.Canvas();
+    canvas.Pen().SetColor(clBlack);
+    canvas.Pen().SetWidth(1);
+    canvas.Pen().SetStyle(TPenStyle::Solid);
+    canvas.Brush().SetColor(clWhite);
+    canvas.Brush().SetStyle(TBrushStyle::Solid);
+    canvas.Rectangle(sheet);
+    // Hatched wherever no marked spot covers the paper.
+    canvas.Brush().SetColor(clBlack);
+    canvas.Brush().SetStyle(TBrushStyle::FDiagonal);
+    canvas.Rectangle(sheet);
+    canvas.Brush().SetStyle(TBrushStyle::Solid);
+    DrawSheet(fit.Size, fit.Origin, canvas, true);
+    // Ended, so the window may share the pixels while it shows them.
+    canvas.Unbind();
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The sheet composition that the print preview shows and the print job prints: the label
+// document drawn into every marked spot of its template's sheet, shifted by the printer offset
+// (the nudge, in 1/64 inch), on the screen scaled to fit the preview, on paper at the printer's
+// resolution, one sheet per copy.
+
+#include "platform/types.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class Talphabitmap;
+class Tcanvas;
+class Tdrawlist;
+class Tlabelgeometrylist;
+class Tprinter;
+
+// The messages the job shows.
+extern const QString NoSpotsMessage;
+extern const QString PrinterBusyMessage;
+extern const QString NoPrinterMessage;
+
+// Where the sheet sits in the preview panel and how large it is.
+struct TSheetFit {
+    TPoint Origin;
+    TPoint Size;
+};
+// The largest sheet of width / height ratio that fits a panel width by height, centred.
+TSheetFit FitSheet(int32_t width, int32_t height, double ratio);
+
+class Tprintjob {
+public:
+    // The job prints on printer (which outlives it); nullptr is a system without printers.
+    explicit Tprintjob(Tprinter *printer = nullptr) : Printer(printer) {}
+
+    void SetDocument(Tdrawlist *document) { Document = document; }
+    Tdrawlist *GetDocument() const { return Document; }
+    Tprinter *GetPrinter() const { return Printer; }
+    // The spots of the document's template (of the document itself when it is a template);
+    // nullptr without either.
+    Tlabelgeometrylist *Spots() const;
+
+    // Draws the marked spots of one sheet sheetSize pixels large at origin on canvas. On screen
+    // each spot is first filled white inside a grey outline and the printable margin is left out;
+    // on paper the page's size, resolution and margin come from the printer.
+    void DrawSheet(const TPoint &sheetSize, const TPoint &origin, Tcanvas &canvas, bool onScreen);
+
+    // Prints copies sheets. Shows why and prints nothing when no spot is marked, there is no
+    // printer, or the printer is busy. A failure while printing ends the job (what was drawn is
+    // printed), hides the progress window and goes on to the caller. True when it printed.
+    bool PrintSheets(int32_t copies);
+
+    // The preview: the sheet fitted into a panel of width by height pixels on bitmap (sized to
+    // the panel, black around the sheet), the paper hatched where no marked spot covers it.
+    void PaintPreview(Talphabitmap &bitmap, int32_t width, int32_t height);
+    // The page's width / height as the preview shows it.
+    double PageRatio();
+
+    int32_t NudgeX = 0;
+    int32_t NudgeY = 0;
+    bool HighQuality = false;
+    // The printer was busy printing at the last preview paint.
+    bool PrintingSeen = false;
+    // Lets the application handle pending window events while a job prints.
+    std::function<void()> ProcessMessages;
+    // Asks the preview panel for a paint later (a paint was refused, or the job it saw ended).
+    std::function<void()> InvalidatePreview;
+
+private:
+    Tdrawlist *Document = nullptr;
+    Tprinter *Printer = nullptr;
+};

@@ -1,0 +1,188 @@
+#include "editing/printwizard.h"
+
+#include "document/alphabitmap.h"
+#include "document/drawlist.h"
+#include "document/labeltemplate.h"
+#include "editing/printjob.h"
+#include "platform/canvas.h"
+#include "platform/rnd.h"
+#include "settings/registry.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+const QString NudgeXSetting = QStringLiteral("nudge.x");
+const QString NudgeYSetting = QStringLiteral("nudge.y");
+const QString HighQualitySetting = QStringLiteral("highquality_printing");
+constexpr int32_t NudgeDenominator = 64;
+// The page fills this share of the sheet picture's shorter fit.
+constexpr double SheetPictureFill = 0.95;
+
+bool ValidNudge(int32_t value)
+{
+    return value >= -MaxNudge && value <= MaxNudge;
+}
+
+// The spots the document prints on, or nullptr.
+Tlabelgeometrylist *SpotsOf(Tdrawlist *document)
+{
+    if (!document)
+        return nullptr;
+    tlabeltemplate *own = document->AsTemplate();
+    tlabeltemplate *source = own ? own : document->GetTemplate();
+    return source ? &source->Geometry : nullptr;
+}
+} // namespace
+
+QString NudgeText(int32_t value, bool vertical)
+{
+    if (value == 0)
+        return vertical ? QStringLiteral("No Vertical Nudge") : QStringLiteral("No Horizontal Nudge");
+    int32_t numerator = std::abs(value);
+    int32_t denominator = NudgeDenominator;
+    if (numerator >= 2 && NudgeDenominator % numerator == 0) {
+        denominator = NudgeDenominator / numerator;
+        numerator = 1;
+    }
+    const QString direction = vertical ? (value > 0 ? QStringLiteral("Down") : QStringLiteral("Up"))
+                                       : (value > 0 ? QStringLiteral("Right") : QStringLiteral("Left"));
+    return QStringLiteral("Nudge %1 %2/%3\"").arg(direction).arg(numerator).arg(denominator);
+}
+
+Tprintwizard::Tprintwizard(Tprintjob &job)
+    : Job(job), NudgeXCaption(NudgeText(0, false)), NudgeYCaption(NudgeText(0, true))
+{
+}
+
+void Tprintwizard::SetDocument(Tdrawlist *document)
+{
+    Document = document;
+    Job.SetDocument(document);
+}
+
+void Tprintwizard::SetNudgeX(int32_t value)
+{
+    if (!ValidNudge(value))
+        return;
+    NudgeX = value;
+    NudgeXCaption = NudgeText(value, false);
+    Job.NudgeX = NudgeX;
+    Job.NudgeY = NudgeY;
+}
+
+void Tprintwizard::SetNudgeY(int32_t value)
+{
+    if (!ValidNudge(value))
+        return;
+    NudgeY = value;
+    NudgeYCaption = NudgeText(value, true);
+    Job.NudgeX = NudgeX;
+    Job.NudgeY = NudgeY;
+}
+
+void Tprintwizard::SelectPage(int32_t page)
+{
+    if (page >= 0 && page < WizardPageCount)
+        Page = page;
+}
+
+void Tprintwizard::NextPage()
+{
+    SelectPage(Page + 1);
+}
+
+void Tprintwizard::PreviousPage()
+{
+    SelectPage(Page - 1);
+}
+
+void Tprintwizard::CyclePage(bool forward)
+{
+    Page = (Page + (forward ? 1 : WizardPageCount - 1)) % WizardPageCount;
+}
+
+void Tprintwizard::LoadSettings(Tregistryex &store)
+{
+    SelectPage(wpIntroduction);
+    if (store.ValueExists(NudgeXSetting))
+        SetNudgeX(store.ReadInteger(NudgeXSetting, NudgeX));
+    if (store.ValueExists(NudgeYSetting))
+        SetNudgeY(store.ReadInteger(NudgeYSetting, NudgeY));
+    if (store.ValueExists(HighQualitySetting))
+        HighQuality = store.ReadBool(HighQualitySetting, HighQuality);
+}
+
+void Tprintwizard::StoreSettings(Tregistryex &store) const
+{
+    store.WriteBool(HighQualitySetting, HighQuality);
+    store.WriteInteger(NudgeXSetting, NudgeX);
+    store.WriteInteger(NudgeYSetting, NudgeY);
+}
+
+void Tprintwizard::Showing()
+{
+    Tlabelgeometrylist *spots = SpotsOf(Document);
+    if (!spots || spots->MarkedCount() > 0)
+        return;
+    for (int32_t i = 0; i < spots->Count(); ++i)
+        spots->GetSpot(i)->Marked = true;
+}
+
+void Tprintwizard::DrawSheetPicture(Talphabitmap &picture, int32_t width, int32_t height, TColor windowColor)
+{
+    if (picture.Width() != width || picture.Height() != height)
+        picture.SetSize(width, height);
+    if (picture.Width() <= 0 || picture.Height() <= 0)
+        return;
+    picture.Fill(0xFF000000u);
+    TPointPair page = PointPair(8.5, 11.0);
+    if (const Tlabelgeometrylist *spots = SpotsOf(Document))
+        spots->GetPageSize(page.X, page.Y);
+    SheetScale = std::min(height / page.Y, width / page.X) * SheetPictureFill;
+    SheetOrigin = {rnd((width - page.X * SheetScale) / 2), rnd((height - page.Y * SheetScale) / 2)};
+
+    Tcanvas &canvas = picture.Canvas();
+    canvas.Pen().SetColor(clBlack);
+    canvas.Pen().SetWidth(1);
+    canvas.Pen().SetStyle(TPenStyle::Solid);
+    canvas.Brush().SetStyle(TBrushStyle::Solid);
+    canvas.Brush().SetColor(windowColor);
+    canvas.Rectangle({0, 0, width, height});
+    canvas.Brush().SetColor(clWhite);
+    canvas.Rectangle({SheetOrigin.X, SheetOrigin.Y, width - SheetOrigin.X, height - SheetOrigin.Y});
+    if (Document)
+        PaintSheet(*Document, SheetOrigin, false, ChosenSpotTint, canvas, SheetScale);
+    canvas.Unbind();
+}
+
+int32_t Tprintwizard::ClickSheetPicture(const TPoint &point)
+{
+    Tlabelgeometrylist *spots = SpotsOf(Document);
+    if (SheetScale == 0 || !spots)
+        return 0;
+    const double x = (point.X - SheetOrigin.X) / SheetScale;
+    const double y = (point.Y - SheetOrigin.Y) / SheetScale;
+    int32_t toggled = 0;
+    for (int32_t i = 0; i < spots->Count(); ++i) {
+        Tlabelgeometry &spot = *spots->GetSpot(i);
+        if (spot.SpotLeft < x && x < spot.SpotLeft + spot.SpotWidth && spot.SpotTop < y &&
+            y < spot.SpotTop + spot.SpotHeight) {
+            spot.Marked = !spot.Marked;
+            ++toggled;
+        }
+    }
+    return toggled;
+}
+
+bool Tprintwizard::PrintTest()
+{
+    return Print(1);
+}
+
+bool Tprintwizard::Print(int32_t pages)
+{
+    // The quality the user sees ticked here is the one printed with.
+    Job.HighQuality = HighQuality;
+    return Job.PrintSheets(pages);
+}

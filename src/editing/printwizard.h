@@ -1,0 +1,90 @@
+#pragma once
+// The print wizard's logic: the printer offset (nudge) in 1/64-inch steps with its texts, the
+// five pages and their order, the settings it opens with and leaves behind, and the picture of
+// the sheet on which a click chooses the spots to print. The job itself is the preview's.
+
+#include "platform/colors.h"
+#include "platform/types.h"
+
+#include <QString>
+#include <cstdint>
+
+class Talphabitmap;
+class Tdrawlist;
+class Tprintjob;
+class Tregistryex;
+
+// The largest offset either way, in 1/64 inch: a quarter of an inch.
+constexpr int32_t MaxNudge = 16;
+
+// The pages in order.
+enum TWizardPage : int32_t { wpIntroduction, wpStep1, wpStep2, wpStep3, wpPrint };
+constexpr int32_t WizardPageCount = 5;
+
+// The sheet picture's tint of a spot chosen to print: blue at alpha 136.
+constexpr uint32_t ChosenSpotTint = 0x88FF0000u;
+
+// "No Horizontal Nudge", "Nudge Right 1/8\"", "Nudge Up 3/64\"" and so on: the offset as a
+// fraction of an inch, reduced only when it divides 64.
+QString NudgeText(int32_t value, bool vertical);
+
+class Tprintwizard {
+public:
+    explicit Tprintwizard(Tprintjob &job);
+
+    // The document to print, in the wizard and in the job.
+    void SetDocument(Tdrawlist *document);
+    Tdrawlist *GetDocument() const { return Document; }
+
+    // An offset beyond MaxNudge either way is ignored. Both offsets go to the job.
+    void SetNudgeX(int32_t value);
+    void SetNudgeY(int32_t value);
+    int32_t GetNudgeX() const { return NudgeX; }
+    int32_t GetNudgeY() const { return NudgeY; }
+    const QString &NudgeXText() const { return NudgeXCaption; }
+    const QString &NudgeYText() const { return NudgeYCaption; }
+
+    int32_t GetPage() const { return Page; }
+    // A page outside the five is ignored.
+    void SelectPage(int32_t page);
+    // The buttons stop at the first and the last page; the keys go round.
+    void NextPage();
+    void PreviousPage();
+    void CyclePage(bool forward);
+    bool PreviousEnabled() const { return Page != wpIntroduction; }
+    bool NextEnabled() const { return Page != wpPrint; }
+
+    // Opening: the first page, and the offsets and quality the settings hold (offsets beyond
+    // MaxNudge are ignored). Closing: the offsets and quality back into the settings.
+    void LoadSettings(Tregistryex &store);
+    void StoreSettings(Tregistryex &store) const;
+    // On showing: when no spot is chosen, every spot is.
+    void Showing();
+
+    // The sheet picture of width by height pixels: the window colour with a black frame, the
+    // page in white, and every spot with the label in it, the chosen ones tinted blue.
+    void DrawSheetPicture(Talphabitmap &picture, int32_t width, int32_t height, TColor windowColor);
+    // Toggles every spot strictly inside which the click lies (none before the picture was
+    // first drawn). Returns how many it toggled; the picture is drawn again either way.
+    int32_t ClickSheetPicture(const TPoint &point);
+    double GetSheetScale() const { return SheetScale; }
+    const TPoint &GetSheetOrigin() const { return SheetOrigin; }
+
+    // "Print Test ": one sheet, whatever the pages counter says; "Print  ": pages sheets.
+    bool PrintTest();
+    bool Print(int32_t pages);
+
+    // The "High Quality (SLOWER)" check box.
+    bool HighQuality = false;
+
+private:
+    Tprintjob &Job;
+    Tdrawlist *Document = nullptr;
+    int32_t NudgeX = 0;
+    int32_t NudgeY = 0;
+    QString NudgeXCaption;
+    QString NudgeYCaption;
+    int32_t Page = wpIntroduction;
+    TPoint SheetOrigin;
+    double SheetScale = 0.0;
+};

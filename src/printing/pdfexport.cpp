@@ -1,0 +1,255 @@
+#include "printing/pdfexport.h"
+
+#include "document/drawlist.h"
+#include "document/globals.h"
+#include "document/labeltemplate.h"
+#include "editing/pdfexportargs.h"
+#include "editing/printjob.h"
+#include "platform/errors.h"
+#include "platform/messages.h"
+#include "platform/platform.h"
+#include "printing/qtprinter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTemporaryFile>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+constexpr int ExitBadArguments = 2;
+// Where the editor puts the label's top-left, in document units; files store objects around it.
+constexpr TPoint LabelTopLeft{100000, 100000};
+constexpr int ExitFailed = 1;
+const QString HelpSwitch = QStringLiteral("--help");
+
+// The export's failure: its one-line message.
+class EExport : public std::runtime_error {
+public:
+    explicit EExport(const QString &message) : std::runtime_error(message.toStdString()) {}
+};
+
+QString OneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return text.simplified();
+}
+
+int Fail(const QString &message, int code)
+{
+    std::fprintf(stderr, "ambrelo: %s\n", OneLine(message).toLocal8Bit().constData());
+    return code;
+}
+
+// What the loaders would have told a user: kept, and every question answered Cancel, since
+// nobody is there to answer. The first error or warning ends the export.
+class TMessageCollector {
+public:
+    TMessageCollector()
+    {
+        SetMessageBoxHook([this](const QString &text, TMsgIcon icon, TMsgButtons buttons) {
+            if ((icon == TMsgIcon::Error || icon == TMsgIcon::Warning) && Problem.isEmpty())
+                Problem = text;
+            return buttons == TMsgButtons::Ok ? int(mrOk) : int(mrCancel);
+        });
+    }
+    ~TMessageCollector() { SetMessageBoxHook({}); }
+    TMessageCollector(const TMessageCollector &) = delete;
+    TMessageCollector &operator=(const TMessageCollector &) = delete;
+
+    // Raises the first problem reported, with what was being done.
+    void Check(const QString &doing)
+    {
+        if (!Problem.isEmpty())
+            throw EExport(doing + QStringLiteral(": ") + Problem);
+    }
+
+    QString Problem;
+};
+
+void RequireFile(const QString &path, const QString &what)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw EExport(QStringLiteral("%1 \"%2\" does not exist").arg(what, path));
+    if (!info.isFile())
+        throw EExport(QStringLiteral("%1 \"%2\" is not a file").arg(what, path));
+}
+
+void LoadInto(Tdrawlist &document, const QString &path, const QString &what, TMessageCollector &messages)
+{
+    RequireFile(path, what);
+    const QString doing = QStringLiteral("cannot load %1 \"%2\"").arg(what, path);
+    try {
+        if (!document.LoadFromFile(path))
+            throw EExport(doing + QStringLiteral(": the file is empty"));
+    } catch (const EExport &) {
+        throw;
+    } catch (const std::exception &e) {
+        throw EExport(doing + QStringLiteral(": ") + ErrorMessage(e));
+    }
+    messages.Check(doing);
+}
+
+// Marks the spots to print: those listed (counted from 1), or every one.
+void MarkSpots(Tlabelgeometrylist &spots, const std::vector<int32_t> &chosen, const QString &templateName)
+{
+    if (spots.Count() == 0)
+        throw EExport(QStringLiteral("the template \"%1\" has no label spots").arg(templateName));
+    for (int32_t i = 0; i < spots.Count(); ++i)
+        spots.GetSpot(i)->Marked = chosen.empty();
+    for (const int32_t n : chosen) {
+        if (n > spots.Count())
+            throw EExport(QStringLiteral("spot %1 is out of range: the template \"%2\" has %3 spots")
+                              .arg(n)
+                              .arg(templateName)
+                              .arg(spots.Count()));
+        spots.GetSpot(n - 1)->Marked = true;
+    }
+}
+
+// The PDF is written beside its final name and takes it only once it is complete.
+class TOutputFile {
+public:
+    explicit TOutputFile(const QString &path) : Path(QFileInfo(path).absoluteFilePath())
+    {
+        const QFileInfo info(Path);
+        if (info.isDir())
+            throw EExport(QStringLiteral("cannot write \"%1\": it is a folder").arg(path));
+        if (!info.dir().exists())
+            throw EExport(QStringLiteral("cannot write \"%1\": the folder \"%2\" does not exist")
+                              .arg(path, QDir::toNativeSeparators(info.dir().path())));
+        Temporary.setFileTemplate(
+            info.dir().filePath(QStringLiteral(".%1.XXXXXX.part").arg(info.fileName())));
+        if (!Temporary.open())
+            throw EExport(QStringLiteral("cannot write \"%1\": %2").arg(path, Temporary.errorString()));
+        Temporary.close();
+    }
+
+    QString WorkingPath() const { return Temporary.fileName(); }
+
+    void Commit(const QString &shownPath)
+    {
+        const QFileInfo written(Temporary.fileName());
+        if (written.size() <= 0)
+            throw EExport(QStringLiteral("cannot write \"%1\": nothing was written").arg(shownPath));
+        if (std::rename(QFile::encodeName(Temporary.fileName()).constData(),
+                        QFile::encodeName(Path).constData()) != 0)
+            throw EExport(QStringLiteral("cannot write \"%1\": %2")
+                              .arg(shownPath, QString::fromLocal8Bit(std::strerror(errno))));
+        Temporary.setAutoRemove(false);
+        // A temporary file is private; the PDF gets the permissions of any new file.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::chmod(QFile::encodeName(Path).constData(), 0666 & ~mask);
+    }
+
+private:
+    QString Path;
+    QTemporaryFile Temporary;
+};
+
+void Export(const TPdfExportOptions &options)
+{
+    TMessageCollector messages;
+    tlabeltemplate labelTemplate;
+    Tdrawlist project;
+    for (Tdrawlist *document : {static_cast<Tdrawlist *>(&labelTemplate), &project})
+        document->SetLabelRect({LabelTopLeft.X, LabelTopLeft.Y, LabelTopLeft.X, LabelTopLeft.Y});
+    project.SetTemplate(&labelTemplate);
+    LoadInto(project, options.Project, QStringLiteral("the label project"), messages);
+    if (!options.Template.isEmpty()) {
+        LoadInto(labelTemplate, options.Template, QStringLiteral("the template"), messages);
+    } else if (labelTemplate.GetFileName().isEmpty()) {
+        if (project.TemplateFile.isEmpty())
+            throw EExport(QStringLiteral("the label project \"%1\" names no template; give one after it")
+                              .arg(options.Project));
+        throw EExport(
+            QStringLiteral("the template \"%1\" of \"%2\" could not be found; give it after the project")
+                .arg(QString(project.TemplateFile).replace(QLatin1Char('\\'), QLatin1Char('/')),
+                     options.Project));
+    }
+    MarkSpots(labelTemplate.Geometry, options.Spots, labelTemplate.GetFileName());
+
+    TOutputFile output(options.Output);
+    {
+        Tqtprinter printer(output.WorkingPath());
+        Tprintjob job(&printer);
+        job.SetDocument(&project);
+        job.NudgeX = options.NudgeX;
+        job.NudgeY = options.NudgeY;
+        job.HighQuality = options.HighQuality;
+        try {
+            job.PrintSheets(options.Sheets);
+        } catch (const std::exception &e) {
+            throw EExport(QStringLiteral("cannot write \"%1\": %2").arg(options.Output, ErrorMessage(e)));
+        }
+        messages.Check(QStringLiteral("cannot write \"%1\"").arg(options.Output));
+    }
+    output.Commit(options.Output);
+}
+} // namespace
+
+int RunPdfExport(const QStringList &args)
+{
+    TPdfExportOptions options;
+    QString error;
+    if (!ParsePdfExportArgs(args, options, error))
+        return Fail(error, ExitBadArguments);
+    if (options.Help) {
+        std::fputs(CommandLineHelp().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    try {
+        Export(options);
+    } catch (const EExport &e) {
+        return Fail(QString::fromStdString(e.what()), ExitFailed);
+    } catch (const std::exception &e) {
+        return Fail(ErrorMessage(e), ExitFailed);
+    }
+    return 0;
+}
+
+QString CommandLineHelp()
+{
+    return QStringLiteral(
+               "Usage:\n"
+               "  ambrelo [--registerfiletypes] [--setregversion] [--quit] [LABEL.wlp] [TEMPLATE.wlt]\n"
+               "      Opens the editor with the label project and template given, or asks which\n"
+               "      to start from.\n") +
+           PdfExportUsage() +
+           QStringLiteral("  ambrelo --help\n"
+                          "      Shows this text.\n");
+}
+
+bool IsPdfExportCommand(int argc, char **argv)
+{
+    return argc >= 2 && (std::strcmp(argv[1], ExportPdfSwitch) == 0 || std::strcmp(argv[1], "--help") == 0);
+}
+
+int RunPdfExportMain(int argc, char **argv)
+{
+    // No window is shown: the offscreen platform serves with or without a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Standard error carries the export's one line; Qt's own notes are not for its reader.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    });
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Ambrelo"));
+    QGuiApplication::setOrganizationName(QStringLiteral("fennbrook"));
+    QStringList args = QGuiApplication::arguments();
+    args.removeFirst();
+    if (!args.isEmpty() && args.first() == HelpSwitch) {
+        std::fputs(CommandLineHelp().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    InitPlatform();
+    InitDocumentModule();
+    return RunPdfExport(args);
+}

@@ -1,0 +1,406 @@
+#include "printing/printdialog.h"
+
+#include "platform/colors.h"
+#include "platform/messages.h"
+#include "printing/showpreview.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int ClientWidth = 496;
+constexpr int ClientHeight = 366;
+constexpr int MaxPageCount = 9999;
+const QSize LabelDemoSize(225, 185);
+const QSize LabelNudgeSize(138, 168);
+const QSize SheetPictureSize(201, 276);
+
+const QString IntroductionText = QStringLiteral("Use this wizard to set up your printer properly. Your wine "
+                                                "labels may be printed up to a  laser or ink jet "
+                                                "printer. You may need to offset your printing to align "
+                                                "properly to your labels. Follow the steps outlined "
+                                                "here. You will need to:");
+const QStringList IntroductionList = {
+    QStringLiteral("* Print a test page"),
+    QStringLiteral("* Line up the test page with a blank label page"),
+    QStringLiteral("* Repeat until  the test page lines up with your label stock"),
+    QStringLiteral("* Choose which labels to print"),
+    QStringLiteral("* Print your wine labels"),
+};
+const QString Step1Text = QStringLiteral(
+    "Print a test page and compare it to the labels you are printing on. Hold the test page on top "
+    "and make sure the lines line up with the edge of the printed label.");
+const QString VerticalNudgeText =
+    QStringLiteral("Adjust Vertical Nudge to print the labels higher or  lower on the page. ");
+const QString HorizontalNudgeText = QStringLiteral("Adjust Horizontal Nudge to print the labels slightly to "
+                                                   "the left or right to match the pre-printed graphic");
+const QString AgainText = QStringLiteral("Print another test page and check the alignment again.");
+const QString Step3Text = QStringLiteral("Select which labels to print. Click on the layout on the left to "
+                                         "select which labels will be printed. To "
+                                         "print more than one sheet, change the pages counter below");
+const QString PrintText =
+    QStringLiteral("Now you can print your labels. Click the print button below or click "
+                   "Preview to see what the labels will look like. ");
+const QString PrintTestCaption = QStringLiteral("Print Test ");
+
+QLabel *TextLabel(const QString &text, QWidget *parent, const QRect &where)
+{
+    auto *label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(where);
+    return label;
+}
+
+QLabel *Picture(const QString &name, QWidget *parent, const QRect &where)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(where);
+    label->setFixedSize(where.size());
+    return label;
+}
+
+QToolButton *ArrowButton(const QString &name, Qt::ArrowType arrow, QWidget *parent, const QPoint &at)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setArrowType(arrow);
+    button->setGeometry(at.x(), at.y(), 24, 24);
+    button->setAutoRepeat(false);
+    return button;
+}
+
+TPoint PointOf(const QSize &size)
+{
+    return {size.width(), size.height()};
+}
+} // namespace
+
+Tfrm_printdialog::Tfrm_printdialog(Tfrm_showpreview &preview, QWidget *parent)
+    : QDialog(parent, Qt::Tool), Preview(preview), Wizard(preview.Job())
+{
+    setObjectName(QStringLiteral("frm_printdialog"));
+    setWindowTitle(QStringLiteral("Printing Your Labels"));
+    QFont font(QStringLiteral("Microsoft Sans Serif"));
+    font.setPointSize(8);
+    setFont(font);
+    setFixedSize(ClientWidth, ClientHeight);
+
+    tmr_labeldemo = new QTimer(this);
+    tmr_labelnudge = new QTimer(this);
+    tmr_imgprint = new QTimer(this);
+    for (QTimer *t : {tmr_labeldemo, tmr_labelnudge, tmr_imgprint})
+        t->setSingleShot(true);
+    connect(tmr_labeldemo, &QTimer::timeout, this, [this] {
+        tmr_labeldemo->start(FAnimations.LabelDemoFrame());
+        img_labeldemo->setPixmap(QPixmap::fromImage(FAnimations.Frame()));
+    });
+    connect(tmr_labelnudge, &QTimer::timeout, this, [this] {
+        tmr_labelnudge->start(FAnimations.LabelNudgeFrame());
+        img_labelnudge->setPixmap(QPixmap::fromImage(FAnimations.Frame()));
+    });
+    connect(tmr_imgprint, &QTimer::timeout, this, [this] {
+        tmr_imgprint->start(FAnimations.PrintFrame());
+        img_print->setPixmap(QPixmap::fromImage(FAnimations.Frame()));
+    });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    ps_steps = new QTabWidget(this);
+    ps_steps->setObjectName(QStringLiteral("ps_steps"));
+    layout->addWidget(ps_steps, 1);
+    BuildPages();
+    BuildBottomBar();
+    connect(ps_steps, &QTabWidget::currentChanged, this, &Tfrm_printdialog::PageChanged);
+
+    const auto cycle = [this](bool forward) {
+        Wizard.CyclePage(forward);
+        ps_steps->setCurrentIndex(Wizard.GetPage());
+    };
+    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_Tab)}) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [cycle] { cycle(true); });
+    }
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::Key_Backtab)}) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [cycle] { cycle(false); });
+    }
+    UpdateNudgeLabels();
+    PageChanged(ps_steps->currentIndex());
+}
+
+Tfrm_printdialog::~Tfrm_printdialog() = default;
+
+void Tfrm_printdialog::BuildPages()
+{
+    const int textLeft = 240;
+    const int textWidth = 236;
+
+    ts_step1 = new QWidget;
+    ts_step1->setObjectName(QStringLiteral("ts_step1"));
+    TextLabel(IntroductionText, ts_step1, {12, 10, 460, 64});
+    for (int i = 0; i < IntroductionList.size(); ++i)
+        TextLabel(IntroductionList[i], ts_step1, {28, 84 + i * 22, 440, 20});
+    ps_steps->addTab(ts_step1, QStringLiteral("Introduction"));
+
+    ts_step2 = new QWidget;
+    ts_step2->setObjectName(QStringLiteral("ts_step2"));
+    img_labeldemo = Picture(QStringLiteral("img_labeldemo"), ts_step2, {QPoint(6, 8), LabelDemoSize});
+    TextLabel(Step1Text, ts_step2, {textLeft, 10, textWidth, 100});
+    btn_printtest1 = new QPushButton(PrintTestCaption, ts_step2);
+    btn_printtest1->setGeometry(textLeft, 130, 100, 26);
+    ps_steps->addTab(ts_step2, QStringLiteral("Step 1"));
+
+    ts_step3 = new QWidget;
+    ts_step3->setObjectName(QStringLiteral("ts_step3"));
+    img_labelnudge = Picture(QStringLiteral("img_labelnudge"), ts_step3, {QPoint(6, 8), LabelNudgeSize});
+    const int nudgeLeft = 156;
+    btn_nudgeup = ArrowButton(QStringLiteral("btn_nudgeup"), Qt::UpArrow, ts_step3, {nudgeLeft + 24, 8});
+    btn_nudgedown =
+        ArrowButton(QStringLiteral("btn_nudgedown"), Qt::DownArrow, ts_step3, {nudgeLeft + 24, 56});
+    lbl_nudgey = TextLabel(QString(), ts_step3, {nudgeLeft + 56, 36, 120, 16});
+    lbl_nudgey->setObjectName(QStringLiteral("lbl_nudgey"));
+    TextLabel(VerticalNudgeText, ts_step3, {nudgeLeft + 180, 8, 140, 80});
+    btn_nudgeleft = ArrowButton(QStringLiteral("btn_nudgeleft"), Qt::LeftArrow, ts_step3, {nudgeLeft, 120});
+    btn_nudgeright =
+        ArrowButton(QStringLiteral("btn_nudgeright"), Qt::RightArrow, ts_step3, {nudgeLeft + 48, 120});
+    lbl_nudgex = TextLabel(QString(), ts_step3, {nudgeLeft, 148, 150, 16});
+    lbl_nudgex->setObjectName(QStringLiteral("lbl_nudgex"));
+    TextLabel(HorizontalNudgeText, ts_step3, {nudgeLeft + 180, 100, 140, 96});
+    TextLabel(AgainText, ts_step3, {nudgeLeft, 204, 200, 34});
+    btn_printtest2 = new QPushButton(PrintTestCaption, ts_step3);
+    btn_printtest2->setGeometry(nudgeLeft + 216, 206, 100, 26);
+    ps_steps->addTab(ts_step3, QStringLiteral("Step 2"));
+
+    ts_step4 = new QWidget;
+    ts_step4->setObjectName(QStringLiteral("ts_step4"));
+    img_selectprint = Picture(QStringLiteral("img_selectprint"), ts_step4, {QPoint(0, 0), SheetPictureSize});
+    img_selectprint->setCursor(Qt::PointingHandCursor);
+    img_selectprint->installEventFilter(this);
+    TextLabel(Step3Text, ts_step4, {216, 10, 256, 120});
+    ps_steps->addTab(ts_step4, QStringLiteral("Step 3"));
+
+    ts_printdone = new QWidget;
+    ts_printdone->setObjectName(QStringLiteral("ts_printdone"));
+    TextLabel(PrintText, ts_printdone, {12, 10, 256, 120});
+    img_print = Picture(QStringLiteral("img_print"), ts_printdone,
+                        {QPoint(ClientWidth - 14 - SheetPictureSize.width(), 0), SheetPictureSize});
+    ps_steps->addTab(ts_printdone, QStringLiteral("Print"));
+
+    connect(btn_printtest1, &QPushButton::clicked, this, &Tfrm_printdialog::PrintTest);
+    connect(btn_printtest2, &QPushButton::clicked, this, &Tfrm_printdialog::PrintTest);
+    connect(btn_nudgeup, &QToolButton::clicked, this, [this] { SetNudgeY(Wizard.GetNudgeY() - 1); });
+    connect(btn_nudgedown, &QToolButton::clicked, this, [this] { SetNudgeY(Wizard.GetNudgeY() + 1); });
+    connect(btn_nudgeleft, &QToolButton::clicked, this, [this] { SetNudgeX(Wizard.GetNudgeX() - 1); });
+    connect(btn_nudgeright, &QToolButton::clicked, this, [this] { SetNudgeX(Wizard.GetNudgeX() + 1); });
+}
+
+void Tfrm_printdialog::BuildBottomBar()
+{
+    auto *options = new QHBoxLayout;
+    options->addWidget(new QLabel(QStringLiteral("Pages :"), this));
+    ed_pagecount = new QSpinBox(this);
+    ed_pagecount->setObjectName(QStringLiteral("ed_pagecount"));
+    ed_pagecount->setRange(1, MaxPageCount);
+    ed_pagecount->setValue(1);
+    options->addWidget(ed_pagecount);
+    options->addSpacing(16);
+    chk_highquality = new QCheckBox(QStringLiteral("High Quality (SLOWER)"), this);
+    chk_highquality->setObjectName(QStringLiteral("chk_highquality"));
+    options->addWidget(chk_highquality);
+    options->addStretch(1);
+
+    auto *buttons = new QHBoxLayout;
+    btn_previous = new QPushButton(QStringLiteral("Previous Step"), this);
+    btn_next = new QPushButton(QStringLiteral("Next Step"), this);
+    btn_setup = new QPushButton(QStringLiteral("Setup"), this);
+    btn_preview = new QPushButton(QStringLiteral("Preview "), this);
+    btn_print = new QPushButton(QStringLiteral("Print  "), this);
+    btn_done = new QPushButton(QStringLiteral("Done"), this);
+    for (QPushButton *b : {btn_previous, btn_next, btn_setup, btn_preview, btn_print, btn_done}) {
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    }
+    auto *layout = static_cast<QVBoxLayout *>(this->layout());
+    layout->addLayout(options);
+    layout->addLayout(buttons);
+
+    connect(btn_next, &QPushButton::clicked, this, [this] {
+        Wizard.NextPage();
+        ps_steps->setCurrentIndex(Wizard.GetPage());
+    });
+    connect(btn_previous, &QPushButton::clicked, this, [this] {
+        Wizard.PreviousPage();
+        ps_steps->setCurrentIndex(Wizard.GetPage());
+    });
+    connect(btn_setup, &QPushButton::clicked, &Preview, &Tfrm_showpreview::Setup);
+    connect(btn_preview, &QPushButton::clicked, this, &Tfrm_printdialog::PreviewClicked);
+    connect(btn_print, &QPushButton::clicked, this, &Tfrm_printdialog::PrintClicked);
+    connect(btn_done, &QPushButton::clicked, this, &Tfrm_printdialog::reject);
+    connect(chk_highquality, &QCheckBox::toggled, this, [this](bool on) { Wizard.HighQuality = on; });
+}
+
+int Tfrm_printdialog::Execute(Tdrawlist &document, Tregistryex &store)
+{
+    SetDocument(&document);
+    Wizard.LoadSettings(store);
+    ps_steps->setCurrentIndex(Wizard.GetPage());
+    chk_highquality->setChecked(Wizard.HighQuality);
+    UpdateNudgeLabels();
+    const int result = exec();
+    Wizard.HighQuality = chk_highquality->isChecked();
+    Wizard.StoreSettings(store);
+    return result;
+}
+
+void Tfrm_printdialog::SetDocument(Tdrawlist *document)
+{
+    Wizard.SetDocument(document);
+}
+
+void Tfrm_printdialog::SetNudgeX(int32_t value)
+{
+    Wizard.SetNudgeX(value);
+    UpdateNudgeLabels();
+}
+
+void Tfrm_printdialog::SetNudgeY(int32_t value)
+{
+    Wizard.SetNudgeY(value);
+    UpdateNudgeLabels();
+}
+
+void Tfrm_printdialog::UpdateNudgeLabels()
+{
+    lbl_nudgex->setText(Wizard.NudgeXText());
+    lbl_nudgey->setText(Wizard.NudgeYText());
+}
+
+void Tfrm_printdialog::PageChanged(int index)
+{
+    Wizard.SelectPage(index);
+    btn_previous->setEnabled(Wizard.PreviousEnabled());
+    btn_next->setEnabled(Wizard.NextEnabled());
+    StopAnimations();
+    if (!isVisible())
+        return;
+    const TColor window = FromQColor(palette().color(QPalette::Window));
+    switch (index) {
+    case wpStep1:
+        FAnimations.StartLabelDemo(PointOf(LabelDemoSize), window);
+        tmr_labeldemo->start(FAnimations.LabelDemoFrame());
+        img_labeldemo->setPixmap(QPixmap::fromImage(FAnimations.Frame()));
+        break;
+    case wpStep2:
+        FAnimations.StartLabelNudge(PointOf(LabelNudgeSize), window);
+        tmr_labelnudge->start(Twizardanimations::NudgeFirstInterval);
+        break;
+    case wpStep3:
+        DrawSheetPicture();
+        break;
+    case wpPrint:
+        FAnimations.StartPrint(PointOf(SheetPictureSize), window);
+        tmr_imgprint->start(FAnimations.PrintFrame());
+        img_print->setPixmap(QPixmap::fromImage(FAnimations.Frame()));
+        break;
+    default:
+        break;
+    }
+}
+
+void Tfrm_printdialog::StopAnimations()
+{
+    tmr_labeldemo->stop();
+    tmr_labelnudge->stop();
+    tmr_imgprint->stop();
+}
+
+void Tfrm_printdialog::DrawSheetPicture()
+{
+    try {
+        Wizard.DrawSheetPicture(SheetPicture, SheetPictureSize.width(), SheetPictureSize.height(),
+                                FromQColor(palette().color(QPalette::Window)));
+        img_selectprint->setPixmap(QPixmap::fromImage(SheetPicture.GetImage()));
+    } catch (const std::exception &e) {
+        ShowPrintError(e);
+    }
+}
+
+bool Tfrm_printdialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == img_selectprint && event->type() == QEvent::MouseButtonPress) {
+        const QPoint p = static_cast<QMouseEvent *>(event)->position().toPoint();
+        Wizard.ClickSheetPicture({p.x(), p.y()});
+        DrawSheetPicture();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Tfrm_printdialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    Wizard.Showing();
+    PageChanged(ps_steps->currentIndex());
+}
+
+void Tfrm_printdialog::hideEvent(QHideEvent *event)
+{
+    StopAnimations();
+    QDialog::hideEvent(event);
+}
+
+void Tfrm_printdialog::reject()
+{
+    done(mrCancel);
+}
+
+void Tfrm_printdialog::PrintTest()
+{
+    Wizard.HighQuality = chk_highquality->isChecked();
+    try {
+        Wizard.PrintTest();
+    } catch (const std::exception &e) {
+        ShowPrintError(e);
+    }
+}
+
+void Tfrm_printdialog::PreviewClicked()
+{
+    Preview.chk_highquality->setChecked(chk_highquality->isChecked());
+    int result = mrCancel;
+    try {
+        result = Preview.exec();
+    } catch (const std::exception &e) {
+        ShowPrintError(e);
+    }
+    chk_highquality->setChecked(Preview.chk_highquality->isChecked());
+    if (result == mrOk)
+        done(mrOk);
+}
+
+void Tfrm_printdialog::PrintClicked()
+{
+    Wizard.HighQuality = chk_highquality->isChecked();
+    try {
+        Wizard.Print(ed_pagecount->value());
+    } catch (const std::exception &e) {
+        ShowPrintError(e);
+    }
+    done(mrOk);
+}

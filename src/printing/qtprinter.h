@@ -1,0 +1,48 @@
+#pragma once
+// The printer over the desktop's printing system (Qt's print support, which talks to CUPS), or
+// a PDF file written at 600 dots per inch. Reports the page in device pixels from the page
+// layout, the queue's state, and runs the job on a canvas bound to the printer.
+
+#include "editing/printer.h"
+#include "platform/canvas.h"
+
+#include <QString>
+#include <memory>
+
+class QPrinter;
+class QWidget;
+
+class Tqtprinter : public Tprinter {
+public:
+    // The system's default printer (the first of its list when none is the default).
+    Tqtprinter();
+    // A PDF file at path: US Letter, 600 dots per inch, the whole page printable.
+    explicit Tqtprinter(const QString &pdfPath);
+    ~Tqtprinter() override;
+
+    // Chooses the queue by name; false, keeping the one chosen, when there is no such queue.
+    bool SelectPrinter(const QString &name);
+    QString PrinterName() const;
+    QPrinter &GetQPrinter() { return *Printer; }
+    // The desktop's print dialog for choosing the queue and its options; false when cancelled.
+    bool Setup(QWidget *parent);
+
+    // Tprinter
+    bool Available() const override;
+    int32_t GetDeviceCaps(TDeviceCap cap) const override;
+    bool Printing() const override;
+    bool IsFirstPrinter() const override;
+    void SetOrientation(uint8_t orientation) override;
+    uint8_t GetOrientation() const override;
+    void SetTitle(const QString &title) override;
+    void BeginDoc() override;
+    void NewPage() override;
+    void EndDoc() override;
+    Tcanvas &Canvas() override { return FCanvas; }
+
+private:
+    std::unique_ptr<QPrinter> Printer;
+    Tcanvas FCanvas;
+    bool PdfOutput = false;
+    bool InJob = false;
+};

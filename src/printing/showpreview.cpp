@@ -1,0 +1,123 @@
+#include "printing/showpreview.h"
+
+#include "platform/canvas.h"
+#include "platform/errors.h"
+#include "platform/messages.h"
+#include "widgets/drawpanel.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int MinimumWidth = 390;
+constexpr int MinimumHeight = 200;
+constexpr int MaxPageCount = 9999;
+} // namespace
+
+void ShowPrintError(const std::exception &e)
+{
+    MessageBox(ErrorMessage(e), TMsgIcon::Error);
+}
+
+Tfrm_showpreview::Tfrm_showpreview(QWidget *parent) : QDialog(parent, Qt::Tool)
+{
+    setObjectName(QStringLiteral("frm_showpreview"));
+    setWindowTitle(QStringLiteral("Preview"));
+    setMinimumSize(MinimumWidth, MinimumHeight);
+    setSizeGripEnabled(true);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    setFont(font);
+
+    auto *bar = new QHBoxLayout;
+    lbl_pages = new QLabel(QStringLiteral("Pages:"), this);
+    ed_pagecount = new QSpinBox(this);
+    ed_pagecount->setObjectName(QStringLiteral("ed_pagecount"));
+    ed_pagecount->setRange(1, MaxPageCount);
+    ed_pagecount->setValue(1);
+    chk_highquality = new QCheckBox(QStringLiteral("High Quality"), this);
+    btn_setup = new QPushButton(QStringLiteral("Setup"), this);
+    btn_print = new QPushButton(QStringLiteral("Print"), this);
+    btn_close = new QPushButton(QStringLiteral("Close Preview"), this);
+    for (QPushButton *b : {btn_setup, btn_print, btn_close})
+        b->setAutoDefault(false);
+    bar->addWidget(lbl_pages);
+    bar->addWidget(ed_pagecount);
+    bar->addWidget(chk_highquality);
+    bar->addStretch(1);
+    bar->addWidget(btn_setup);
+    bar->addWidget(btn_print);
+    bar->addWidget(btn_close);
+
+    dpnl_canvas = new Tvnldrawpanel(this);
+    dpnl_canvas->setObjectName(QStringLiteral("dpnl_canvas"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 2, 0, 0);
+    layout->setSpacing(2);
+    layout->addLayout(bar);
+    layout->addWidget(dpnl_canvas, 1);
+    resize(600, 700);
+
+    dpnl_canvas->onpaint = [this](Tvnldrawpanel *) { PaintCanvas(); };
+    FJob.InvalidatePreview = [this] { dpnl_canvas->update(); };
+    FJob.ProcessMessages = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    connect(chk_highquality, &QCheckBox::toggled, this, [this](bool on) {
+        FJob.HighQuality = on;
+        dpnl_canvas->update();
+    });
+    connect(btn_setup, &QPushButton::clicked, this, &Tfrm_showpreview::Setup);
+    connect(btn_print, &QPushButton::clicked, this, &Tfrm_showpreview::PrintClicked);
+    connect(btn_close, &QPushButton::clicked, this, &Tfrm_showpreview::reject);
+}
+
+Tfrm_showpreview::~Tfrm_showpreview() = default;
+
+void Tfrm_showpreview::Setup()
+{
+    FPrinter.Setup(this);
+    dpnl_canvas->update();
+}
+
+void Tfrm_showpreview::PrintClicked()
+{
+    try {
+        if (FJob.PrintSheets(ed_pagecount->value()))
+            done(mrOk);
+    } catch (const std::exception &e) {
+        ShowPrintError(e);
+    }
+}
+
+void Tfrm_showpreview::PaintCanvas()
+{
+    try {
+        FJob.PaintPreview(Bitmap, dpnl_canvas->width(), dpnl_canvas->height());
+    } catch (const std::exception &) {
+        // A paint that fails shows black; the message would come back with every paint.
+        Bitmap.Fill(0xFF000000u);
+    }
+    QPainter painter(dpnl_canvas);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (Bitmap.Width() > 0)
+        painter.drawImage(0, 0, Bitmap.GetImage());
+    else
+        painter.fillRect(dpnl_canvas->rect(), Qt::black);
+}
+
+void Tfrm_showpreview::hideEvent(QHideEvent *event)
+{
+    // Hidden, the preview gives its memory back.
+    Bitmap.SetSize(0, 0);
+    QDialog::hideEvent(event);
+}
+
+void Tfrm_showpreview::reject()
+{
+    done(mrCancel);
+}

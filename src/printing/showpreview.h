@@ -1,0 +1,57 @@
+#pragma once
+// The print preview: the sheet as it will print, fitted into the window, with the pages
+// counter, the quality switch, the printer setup and the Print button. It owns the printer and
+// the print job, which the wizard drives.
+
+#include "document/alphabitmap.h"
+#include "editing/printjob.h"
+#include "printing/qtprinter.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class Tvnldrawpanel;
+
+class Tfrm_showpreview : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit Tfrm_showpreview(QWidget *parent = nullptr);
+    ~Tfrm_showpreview() override;
+
+    Tprintjob &Job() { return FJob; }
+    Tqtprinter &Printer() { return FPrinter; }
+    // The printer setup dialog ("Setup" here and in the wizard, and the editor's Printer Setup).
+    void Setup();
+    // Prints the pages counter's sheets; closes with result mrOk when it printed. Failures are
+    // shown, never raised.
+    void PrintClicked();
+    const Talphabitmap &SheetBitmap() const { return Bitmap; }
+
+    QLabel *lbl_pages = nullptr;
+    // The number box with its up-down control.
+    QSpinBox *ed_pagecount = nullptr;
+    QCheckBox *chk_highquality = nullptr;
+    QPushButton *btn_setup = nullptr;
+    QPushButton *btn_print = nullptr;
+    QPushButton *btn_close = nullptr;
+    Tvnldrawpanel *dpnl_canvas = nullptr;
+
+protected:
+    // Base
+    void hideEvent(QHideEvent *event) override;
+    void reject() override;
+
+private:
+    void PaintCanvas();
+
+    Tqtprinter FPrinter;
+    Tprintjob FJob{&FPrinter};
+    Talphabitmap Bitmap;
+};
+
+// Shows what failed in a job started from a window.
+void ShowPrintError(const std::exception &e);

@@ -1,0 +1,204 @@
+// The PDF export from the command line, through the program itself without a display: the
+// pages, their size, where the labels land, the text, and every bad input.
+
+#include "printingtestsupport.h"
+#include "printtestsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gmock/gmock.h>
+
+namespace {
+constexpr int RenderDpi = 100;
+
+// The program's environment without any display.
+QProcessEnvironment NoDisplay()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    return environment;
+}
+
+TRun Export(const QString &folder, const QStringList &args)
+{
+    return RunProgram(ProgramPath(), QStringList{QStringLiteral("--export-pdf")} + args, folder, 120000,
+                      NoDisplay());
+}
+
+class PdfExport : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Folder.isValid());
+        Files = WriteSheetFiles(Folder.path());
+        Output = Folder.filePath(QStringLiteral("out.pdf"));
+    }
+    // The folder's files other than the inputs: what an export left behind.
+    QStringList LeftBehind() const
+    {
+        QStringList names = QDir(Folder.path()).entryList(QDir::Files | QDir::Hidden);
+        names.removeAll(QStringLiteral("sheet.wlt"));
+        names.removeAll(QStringLiteral("label.wlp"));
+        names.removeAll(QStringLiteral("bad.wlp"));
+        names.removeAll(QStringLiteral("bad.wlt"));
+        names.removeAll(QStringLiteral("empty.wlp"));
+        return names;
+    }
+
+    QTemporaryDir Folder;
+    TSheetFiles Files;
+    QString Output;
+};
+
+// The box's top-left near where (x, y) inches put it, in pixels at RenderDpi.
+TPoint BoxCorner(const QImage &page, double x, double y)
+{
+    const int px = int(x * RenderDpi);
+    const int py = int(y * RenderDpi);
+    return {FirstDark(page, px - 20, py + 25, 1, 0), FirstDark(page, px + 100, py - 20, 0, 1)};
+}
+} // namespace
+
+TEST_F(PdfExport, WritesTheChosenSpotsOfEverySheetNudged)
+{
+    const TRun run = Export(Folder.path(), {Output, QStringLiteral("--sheets"), QStringLiteral("2"),
+                                            QStringLiteral("--nudge"), QStringLiteral("16,-8"),
+                                            QStringLiteral("--spots"), QStringLiteral("1,3"), Files.Project});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_TRUE(run.Err.isEmpty()) << run.Err.toStdString();
+    EXPECT_EQ(PdfInfo(Output, QStringLiteral("Pages")), "2");
+    EXPECT_THAT(PdfInfo(Output, QStringLiteral("Page size")).toStdString(),
+                testing::StartsWith("612 x 792 pts"));
+    for (int page = 1; page <= 2; ++page) {
+        SCOPED_TRACE(page);
+        const QImage image = RenderPage(Output, page, RenderDpi);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.size(), QSize(850, 1100));
+        // A quarter inch right and an eighth up: spot 1 from (0.75, 0.875) inch, spot 3 from
+        // (0.75, 3.875); spot 2 is not printed.
+        const TPoint first = BoxCorner(image, 0.75, 0.875);
+        EXPECT_NEAR(first.X, 75, 1);
+        EXPECT_NEAR(first.Y, 88, 1);
+        const TPoint third = BoxCorner(image, 0.75, 3.875);
+        EXPECT_NEAR(third.X, 75, 1);
+        EXPECT_NEAR(third.Y, 388, 1);
+        EXPECT_FALSE(IsDark(image, 500, 110));
+    }
+    const TRun text = RunProgram(QStringLiteral("pdftotext"), {Output, QStringLiteral("-")});
+    ASSERT_EQ(text.Code, 0) << text.Err.toStdString();
+    EXPECT_EQ(text.Out.count(LabelWords), 4);
+    EXPECT_TRUE(LeftBehind() == QStringList{QStringLiteral("out.pdf")})
+        << LeftBehind().join(' ').toStdString();
+}
+
+TEST_F(PdfExport, TakesTheTemplateGivenAndItsOrientation)
+{
+    QTemporaryDir other;
+    const TSheetFiles landscape = WriteSheetFiles(other.path(), 1);
+    const TRun run = Export(Folder.path(), {Output, Files.Project, landscape.Template});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_EQ(PdfInfo(Output, QStringLiteral("Pages")), "1");
+    EXPECT_THAT(PdfInfo(Output, QStringLiteral("Page size")).toStdString(),
+                testing::StartsWith("792 x 612 pts"));
+    const QImage image = RenderPage(Output, 1, RenderDpi);
+    ASSERT_EQ(image.size(), QSize(1100, 850));
+    // Every spot prints when none is listed.
+    for (const TPoint &spot : {TPoint{50, 100}, TPoint{400, 100}, TPoint{50, 400}})
+        EXPECT_TRUE(IsDark(image, spot.X + 100, spot.Y + 25)) << spot.X << "," << spot.Y;
+}
+
+TEST_F(PdfExport, BadInputSaysWhatIsWrongOnOneLineAndWritesNothing)
+{
+    QFile::copy(Files.Project, Folder.filePath(QStringLiteral("bad.wlp")));
+    {
+        QFile bad(Folder.filePath(QStringLiteral("bad.wlp")));
+        ASSERT_TRUE(bad.open(QIODevice::ReadWrite));
+        bad.seek(2);
+        bad.write("garbage!");
+    }
+    {
+        QFile bad(Folder.filePath(QStringLiteral("bad.wlt")));
+        ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+        bad.write("this is no template at all");
+        QFile empty(Folder.filePath(QStringLiteral("empty.wlp")));
+        ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    }
+    QTemporaryDir moved;
+    const TSheetFiles orphan = WriteSheetFiles(moved.path());
+    QFile::remove(orphan.Template);
+
+    struct Case {
+        const char *Name;
+        QStringList Args;
+        const char *Says;
+        int Code;
+    };
+    const QString missingFolder = Folder.filePath(QStringLiteral("no/such/folder/out.pdf"));
+    const Case cases[] = {
+        {"missing project", {Output, QStringLiteral("nothere.wlp")}, "does not exist", 1},
+        {"damaged project", {Output, QStringLiteral("bad.wlp"), Files.Template}, "bad.wlp", 1},
+        {"empty project", {Output, QStringLiteral("empty.wlp"), Files.Template}, "empty", 1},
+        {"damaged template", {Output, Files.Project, QStringLiteral("bad.wlt")}, "bad.wlt", 1},
+        {"template not found", {Output, orphan.Project}, "could not be found", 1},
+        {"spot out of range",
+         {Output, QStringLiteral("--spots"), QStringLiteral("2,4"), Files.Project},
+         "spot 4",
+         1},
+        {"no sheets",
+         {Output, QStringLiteral("--sheets"), QStringLiteral("0"), Files.Project},
+         "--sheets",
+         2},
+        {"absurd sheets",
+         {Output, QStringLiteral("--sheets"), QStringLiteral("1000000"), Files.Project},
+         "--sheets",
+         2},
+        {"nudge too far",
+         {Output, QStringLiteral("--nudge"), QStringLiteral("0,20"), Files.Project},
+         "--nudge",
+         2},
+        {"nudge of one", {Output, QStringLiteral("--nudge=3"), Files.Project}, "\"3\"", 2},
+        {"spots not numbers",
+         {Output, QStringLiteral("--spots"), QStringLiteral("1,,x"), Files.Project},
+         "--spots",
+         2},
+        {"unknown option", {Output, QStringLiteral("--colour"), Files.Project}, "--colour", 2},
+        {"no project", {Output}, "no label project", 2},
+        {"too many files", {Output, Files.Project, Files.Template, QStringLiteral("x.wlt")}, "too many", 2},
+        {"output folder missing", {missingFolder, Files.Project}, "does not exist", 1},
+        {"output is a folder", {Folder.path(), Files.Project}, "is a folder", 1},
+        {"a project is a folder", {Output, Folder.path()}, "is not a file", 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TRun run = Export(Folder.path(), c.Args);
+        EXPECT_FALSE(run.Failed) << run.Err.toStdString();
+        EXPECT_EQ(run.Code, c.Code) << run.Err.toStdString();
+        EXPECT_THAT(run.Err.toStdString(), testing::HasSubstr(c.Says));
+        EXPECT_EQ(run.Err.count(QLatin1Char('\n')), 1) << run.Err.toStdString();
+        EXPECT_TRUE(LeftBehind().isEmpty()) << LeftBehind().join(' ').toStdString();
+    }
+}
+
+TEST_F(PdfExport, AFailedExportLeavesAnEarlierFileAsItWas)
+{
+    {
+        QFile old(Output);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the PDF of yesterday");
+    }
+    const TRun run =
+        Export(Folder.path(), {Output, QStringLiteral("--spots"), QStringLiteral("9"), Files.Project});
+    EXPECT_EQ(run.Code, 1);
+    QFile old(Output);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "the PDF of yesterday");
+}
+
+TEST(CommandLineHelp, DescribesTheExport)
+{
+    const TRun run = RunProgram(ProgramPath(), {QStringLiteral("--help")});
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_THAT(run.Out.toStdString(), testing::HasSubstr("--export-pdf OUT.pdf [--sheets N]"));
+}
