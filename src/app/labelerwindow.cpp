@@ -427,14 +427,22 @@ void Tfrm_labeler::RepaintTimerFired()
 
 void Tfrm_labeler::PaintPanel()
 {
+    // Qt lets a paint reach only the region it asks for. What the buffer holds already (painted
+    // earlier, waiting in PendingCopy) is only copied; what else this paint brings up to date is
+    // copied by the next one.
     const QRegion region = dpnl_canvas->PaintRegion();
-    const QRect bounds = region.boundingRect();
-    Labeler->PaintCanvas(
-        {bounds.left(), bounds.top(), bounds.left() + bounds.width(), bounds.top() + bounds.height()});
+    const QRect exposed = (region - PendingCopy).boundingRect();
+    const Trectlist painted = Labeler->PaintCanvas(
+        {exposed.left(), exposed.top(), exposed.left() + exposed.width(), exposed.top() + exposed.height()});
     const QImage &buffer = Labeler->BackBuffer().Image();
     QPainter painter(dpnl_canvas);
     for (const QRect &r : region)
         painter.drawImage(r.topLeft(), buffer, r);
+    for (int32_t i = 0; i < painted.Count(); ++i)
+        PendingCopy += ToQRect(painted.GetRect(i));
+    PendingCopy -= region;
+    if (!PendingCopy.isEmpty())
+        dpnl_canvas->update(PendingCopy);
 }
 
 // ---- Tlabelerhost
@@ -500,7 +508,8 @@ void Tfrm_labeler::TextEditorChanged(const TTextEditorState &editor)
     QPalette palette = mem_edittext->palette();
     palette.setColor(QPalette::Base, ToQColor(editor.Background));
     palette.setColor(QPalette::Text, ToQColor(editor.Font.Color()));
-    mem_edittext->setPalette(palette);
+    if (palette != mem_edittext->palette())
+        mem_edittext->setPalette(palette);
     if (mem_edittext->toPlainText() != editor.Text) {
         SettingEditorText = true;
         mem_edittext->setPlainText(editor.Text);

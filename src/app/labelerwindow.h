@@ -8,6 +8,7 @@
 #include "settings/formplacement.h"
 
 #include <QMainWindow>
+#include <QRegion>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -133,4 +134,6 @@ private:
     // The start-up dialog waits for the window to be on screen.
     bool StartupPending = false;
     bool Placed = false;
+    // Painted into the back buffer but not yet copied to the panel.
+    QRegion PendingCopy;
 };

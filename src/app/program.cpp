@@ -164,6 +164,9 @@ std::unique_ptr<TProgramWindows> StartProgram(const TCommandLine &commandLine, T
     windows->ToolboxPlacement = std::make_unique<TToolWindowPlacement>(*windows->Toolbox);
     labeler.ConnectToolbox(&windows->Toolbox->Logic(), windows->ToolboxPlacement.get());
     Tfrm_toolbox &toolbox = *windows->Toolbox;
+    // The tool window comes and goes with the tool and the selection; the keyboard stays with the
+    // editor (typing into a text box goes on while the tool window appears).
+    toolbox.setAttribute(Qt::WA_ShowWithoutActivating);
     labeler.OnShowToolWindow = [&toolbox](bool visible) { toolbox.setVisible(visible); };
     labeler.OnFirstPlaced = [&labeler, &toolbox, &store] { PlaceBeside(toolbox, labeler, store); };
     labeler.ConnectStartupDialog(windows->Startup.get());

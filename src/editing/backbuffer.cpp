@@ -57,12 +57,14 @@ Trectlist Tbackbuffer::Paint(const TRect &clip, const TRect &viewport, double sc
 {
     const TRect panel = PanelRect(viewport);
     Trectlist local;
-    if (Buffer.width() != panel.Right || Buffer.height() != panel.Bottom) {
+    const int32_t width = std::max(panel.Right, 1);
+    const int32_t height = std::max(panel.Bottom, 1);
+    if (Buffer.width() != width || Buffer.height() != height) {
         // A new buffer holds nothing yet: all of it is painted.
-        Buffer = QImage(std::max(panel.Right, 1), std::max(panel.Bottom, 1), QImage::Format_RGB32);
+        Buffer = QImage(width, height, QImage::Format_RGB32);
         local.AddRect(panel);
     }
-    const TRect clipped = HasArea(clip) ? ClipToRect(panel, clip) : panel;
+    const TRect clipped = ClipToRect(panel, clip);
 
     local.AddList(DirtyOnPanel(Document, panel), false);
     ClearDirty(Document);

@@ -20,9 +20,9 @@ public:
     // the documents for the next Paint. When none does, the dirty lists are emptied.
     Trectlist PendingPanelRects(const TRect &viewport);
 
-    // Paints the dirty rectangles, or clip when nothing is dirty (an expose), under the view;
-    // returns the rectangles painted, each within the panel. When a document is already
-    // painting, the rectangles go back to the project's dirty list for the next repaint.
+    // Paints the dirty rectangles, or clip when nothing is dirty (an expose; an empty clip paints
+    // nothing then), under the view; returns the rectangles painted, each within the panel. When a document
+    // is already painting, the rectangles go back to the project's dirty list for the next repaint.
     Trectlist Paint(const TRect &clip, const TRect &viewport, double scale);
 
 private:

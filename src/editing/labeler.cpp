@@ -406,10 +406,11 @@ Trectlist Tlabeler::PendingPanelRects()
     return Buffer->PendingPanelRects(LabelView->GetViewport());
 }
 
-void Tlabeler::PaintCanvas(const TRect &clip)
+Trectlist Tlabeler::PaintCanvas(const TRect &clip)
 {
-    Buffer->Paint(clip, LabelView->GetViewport(), LabelView->GetScale());
+    Trectlist painted = Buffer->Paint(clip, LabelView->GetViewport(), LabelView->GetScale());
     CanvasInput->PlaceTextEditor();
+    return painted;
 }
 
 void Tlabeler::ReportError(const std::exception &e)

@@ -123,9 +123,10 @@ public:
 
     // The repaint timer fired: the panel rectangles to repaint now (none: nothing to do).
     Trectlist PendingPanelRects();
-    // The drawing panel paints: the back buffer is brought up to date under clip; the window then
-    // copies what Qt asked for from BackBuffer().Image().
-    void PaintCanvas(const TRect &clip);
+    // The drawing panel paints: the back buffer is brought up to date under clip (the part Qt
+    // exposed that the buffer may not hold); the window then copies what Qt asked for from
+    // BackBuffer().Image(), and what else was painted (returned) at the next paint.
+    Trectlist PaintCanvas(const TRect &clip);
 
     // The project changed, or its primary selection did; the other windows hear of it here.
     std::function<void()> OnDocumentChange;

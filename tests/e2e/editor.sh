@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The editor window on a real X server: the program opens a project, "New Shape" is chosen and a
-# shape dragged on the canvas with the mouse, the screenshot shows it where it was dragged, and
-# closing the window with the save prompt answered Yes saves it into the project.
+# shape dragged on the canvas with the mouse, the screenshot shows it where it was dragged; a text
+# box is made and typed into in place; closing the window with the save prompt answered Yes saves
+# both into the project.
 #   editor.sh <ambrelo program> <projecttool>
 set -euo pipefail
 program=$1
@@ -27,13 +28,17 @@ eval "$(xdotool getwindowgeometry --shell "$editor")"
 wait_for 10 test "$(dark_pixels $((X + WIDTH / 2 - 80)) $((Y + HEIGHT / 2 - 80)) 160 160)" -eq 0 ||
     fail "the canvas is not empty where the shape goes"
 
-# "New Shape": its icon is the only one with a translucent wine circle over a cream square, which
-# gives the colour (113, 58, 72). Its centre is where the button is.
-read -r count bx by < <(region_pixels "$X" "$Y" "$WIDTH" 160 |
-    awk '$3 >= 111 && $3 <= 115 && $4 >= 56 && $4 <= 60 && $5 >= 70 && $5 <= 74 { n++; sx += $1; sy += $2 }
-         END { if (n) printf "%d %d %d\n", n, sx / n, sy / n; else print "0 0 0" }')
-((count >= 40)) || fail "the New Shape button is not on the tool bar"
-xdotool mousemove --sync $((X + bx)) $((Y + by)) click 1
+# The tool bar's buttons by their icons, left to right: Select, New Text, New Image, New Shape, ...
+click_tool() {
+    local centre
+    centre=$(icon_centre "$1" "$X" "$Y" "$WIDTH" 160) || fail "the tool bar has no button $1"
+    # shellcheck disable=SC2086
+    set -- $centre
+    xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1
+}
+new_text=1
+new_shape=3
+click_tool $new_shape
 
 # A square drag from the left, above the middle, 120 pixels down and right, in steps.
 x1=$((X + WIDTH / 2 - 60))
@@ -54,6 +59,33 @@ for corner in "$((x1 + 118)) $y1" "$x1 $((y1 + 118))" "$((x1 + 118)) $((y1 + 118
 done
 (($(dark_pixels $((x1 - 60)) $((y1 - 40)) 40 200) == 0)) || fail "something was drawn beside the shape"
 
+# A click beside it selects nothing: the handles go and the tool window hides, the shape stays.
+# (The shape is an ellipse: the corners of its bounds are white without the handles.)
+xdotool mousemove --sync $((x1 - 40)) $((y1 + 60)) click 1
+wait_for 10 test "$(corner_dark $((x1 + 118)) $((y1 + 118)))" -eq 0 || fail "the handles stayed after deselecting"
+(($(corner_dark "$x1" "$y1") == 0)) || fail "a handle stayed at the top-left after deselecting"
+(($(dark_pixels "$x1" $((y1 + 50)) 6 18) > 0)) || fail "the shape went with its selection"
+
+# A text box dragged below it (on the label, which clips what lies outside it on screen), clicked
+# again to open the editor over it, and typed into; a click beside it closes the editor and
+# selects nothing.
+click_tool $new_text
+tx=$((X + WIDTH / 2 - 180))
+ty=$((y1 + 130))
+xdotool mousemove --sync "$tx" "$ty" mousedown 1
+for step in $(seq 20 20 200); do
+    xdotool mousemove --sync $((tx + step)) $((ty + step / 3))
+done
+xdotool mouseup 1
+xdotool mousemove --sync $((tx + 100)) $((ty + 25)) click 1
+xdotool type --delay 40 "Merlot"
+xdotool key --clearmodifiers Return
+xdotool type --delay 40 "2024"
+xdotool mousemove --sync $((x1 - 40)) $((y1 + 60)) click 1
+# The handle at the box's bottom-right lies on the corner of the drag.
+wait_for 10 test "$(corner_dark $((tx + 200)) $((ty + 66)))" -eq 0 || fail "the text box kept its handles"
+(($(dark_pixels $((tx + 10)) $((ty + 2)) 180 60) > 40)) || fail "the typed text is not on the label"
+
 # Closing asks whether to save; Yes (the default button) saves the project.
 xdotool key --window "$editor" --clearmodifiers alt+F4
 prompt=$(window_named '^Confirm$' 30) || fail "closing did not ask to save"
@@ -63,12 +95,16 @@ wait_for 60 bash -c "! kill -0 $program_pid" || fail "the program did not end af
 wait "$program_pid" || fail "the program ended with code $?: $(cat "$work/program.log")"
 
 objects=$("$projecttool" list "$work/label.wlp") || fail "the saved project cannot be read"
-echo "saved: $objects"
-read -r type left top right bottom <<<"$objects"
-[[ $(wc -l <<<"$objects") -eq 1 && $type -eq 1 ]] || fail "the project does not hold one shape: $objects"
+echo "saved:"
+echo "$objects"
+[[ $(wc -l <<<"$objects") -eq 2 ]] || fail "the project does not hold two objects"
+read -r type left top right bottom <<<"$(sed -n 1p <<<"$objects")"
+((type == 1)) || fail "the first object is not a shape"
 width=$((right - left))
 height=$((bottom - top))
 # 118 pixels at 100 pixels per inch.
 ((width >= 1160 && width <= 1200 && height >= 1160 && height <= 1200)) ||
     fail "the shape is $width x $height units, not the 118 pixels dragged"
-echo "PASS: a shape dragged on the canvas shows and is saved"
+read -r type _ _ _ _ text <<<"$(sed -n 2p <<<"$objects")"
+((type == 2)) && [[ $text == "Merlot|2024" ]] || fail "the text box does not hold what was typed: $text"
+echo "PASS: a shape and a text box made with the mouse and the keyboard show and are saved"

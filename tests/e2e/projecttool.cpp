@@ -1,9 +1,11 @@
 // The end-to-end tests' view of project files, through the project's own loader:
 //   projecttool new <file.wlp>    writes an empty 4 x 3.5 inch label
-//   projecttool list <file.wlp>   prints one line per object: type code, left, top, right, bottom
+//   projecttool list <file.wlp>   prints one line per object: type code, left, top, right, bottom,
+//                                 and a text box's text (its line breaks as "|")
 
 #include "document/drawlist.h"
 #include "document/globals.h"
+#include "document/text.h"
 #include "platform/platform.h"
 
 #include <QGuiApplication>
@@ -33,9 +35,14 @@ int main(int argc, char **argv)
         if (!project.LoadFromFile(args[2]))
             return 1;
         for (int32_t i = 0; i < project.Count(); ++i) {
-            const TRect b = project.GetObject(i)->GetBounds();
-            std::printf("%d %d %d %d %d\n", project.GetObject(i)->GetTypeCode(), b.Left, b.Top, b.Right,
-                        b.Bottom);
+            const Tdrawobj *o = project.GetObject(i);
+            const TRect b = o->GetBounds();
+            QString text;
+            if (const auto *box = dynamic_cast<const Tvnltext *>(o))
+                text = QLatin1Char(' ') +
+                       QString(box->GetText()).replace(QStringLiteral("\r\n"), QStringLiteral("|"));
+            std::printf("%d %d %d %d %d%s\n", o->GetTypeCode(), b.Left, b.Top, b.Right, b.Bottom,
+                        qPrintable(text));
         }
     } catch (const std::exception &e) {
         std::fprintf(stderr, "projecttool: %s\n", e.what());

@@ -65,3 +65,25 @@ region_pixels() {
 dark_pixels() {
     region_pixels "$@" | awk '$3 < 80 && $4 < 80 && $5 < 80 { n++ } END { print n + 0 }'
 }
+
+# The centre of the index-th visible button (from 0) of a tool bar of coloured icons, as "x y",
+# within the region: icons are the saturated pixels, and the gaps between them part the buttons.
+icon_centre() {
+    local index=$1
+    shift
+    region_pixels "$@" | awk -v want="$index" '
+        { d1 = $3 - $4; d2 = $4 - $5; if (d1 < 0) d1 = -d1; if (d2 < 0) d2 = -d2 }
+        d1 + d2 > 60 { used[$1] = 1; if (!($1 in top) || $2 < top[$1]) top[$1] = $2
+                       if ($2 > bottom[$1]) bottom[$1] = $2 }
+        END {
+            n = -1; last = -10
+            for (x = 0; x <= 4000; x++) {
+                if (!(x in used)) continue
+                if (x - last > 3) { n++; first[n] = x; t[n] = top[x]; b[n] = bottom[x] }
+                final[n] = x; last = x
+                if (top[x] < t[n]) t[n] = top[x]; if (bottom[x] > b[n]) b[n] = bottom[x]
+            }
+            if (want > n) exit 1
+            printf "%d %d\n", (first[want] + final[want]) / 2, (t[want] + b[want]) / 2
+        }'
+}
