@@ -46,16 +46,6 @@ QString Setting(TEditor &e, const char *name)
 
 } // namespace
 
-TEST(Labeler, ANewWindowShowsTheVersionAndAnEmptyLabelOverItsTemplate)
-{
-    TEditor e;
-    EXPECT_EQ(e.Host.Caption, "Ambrelo Wine Label Software-  1.2");
-    EXPECT_EQ(Setting(e, CurrentVersionSetting), "1.2");
-    EXPECT_EQ(e.Doc().GetLabelRect(), (TRect{100000, 100000, 104000, 103500}));
-    EXPECT_EQ(e.Doc().GetTemplate(), &e.Labeler.Template());
-    EXPECT_TRUE(e.Doc().ShowOverhang && e.Doc().ShowLabelSize);
-}
-
 TEST(Labeler, FileArgumentsLoadTheProjectAndTheTemplate)
 {
     QTemporaryDir dir;
