@@ -1,21 +1,14 @@
-// The program's entry: module initialisation in its fixed order, then the editor window.
+// The program's entry: the modules, the command line, the windows, the message loop.
 
-#include "document/globals.h"
-#include "platform/messages.h"
-#include "platform/platform.h"
+#include "app/program.h"
 #include "printing/pdfexport.h"
-#include "settings/filetypes.h"
 #include "settings/registry.h"
-#include "widgets/flexdlg.h"
-#include "widgets/messagebox.h"
-#include "widgets/previewdialog.h"
-#include "widgets/progresswindow.h"
 
-#include <QApplication>
 #include <cstdio>
 #include <cstring>
 
 namespace {
+
 bool HasArgument(int argc, char **argv, const char *wanted)
 {
     for (int i = 1; i < argc; ++i)
@@ -29,6 +22,7 @@ bool DisplayAvailable()
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -47,28 +41,15 @@ int main(int argc, char **argv)
         }
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Ambrelo"));
-    QApplication::setOrganizationName(QStringLiteral("fennbrook"));
-    // Without a screen nobody could answer a dialog, so messages then go to standard error.
-    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-        SetMessageBoxHook(ShowMessageBox);
-        SetFlexDlgHook(&Tvnlflexdlg::ShowFlexDlg);
-    }
-    InitPlatform();
-    InitSettingsModule();
-    InitDocumentModule();
-    // Without a screen nobody could choose a file, so every file dialog is then cancelled.
-    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
-        InstallPreviewFileDialogs();
-    // The progress window lives until the end; it uninstalls itself when it goes.
-    Tprogresswindow progressWindow;
-    SetProgressWindow(&progressWindow);
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--registerfiletypes") == 0)
-            RegisterFileTypes();
-    if (!HasArgument(argc, argv, "--quit"))
-        std::fputs("ambrelo: the editor window is not part of this build yet.\n", stderr);
+    TAmbreloApplication app(argc, argv);
+    InstallUserInterfaceHooks();
+    InitModules();
+
+    const TCommandLine commandLine = ParseCommandLine(QApplication::arguments().mid(1));
+    std::unique_ptr<TProgramWindows> windows = StartProgram(commandLine, *SettingsStore, ProgramVersion());
+    const int exitCode = windows ? RunMessageLoop(*windows) : 0;
+
+    windows.reset();
     DoneSettingsModule();
-    return 0;
+    return exitCode;
 }

@@ -3,6 +3,7 @@
 #include "platform/rnd.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QResizeEvent>
 #include <QWheelEvent>
 #include <algorithm>
@@ -63,8 +64,14 @@ void Tvnldrawpanel::Paint()
         onpaint(this);
 }
 
-void Tvnldrawpanel::paintEvent(QPaintEvent *)
+void Tvnldrawpanel::paintEvent(QPaintEvent *event)
 {
+    CurrentPaintRegion = event->region();
+    InPaint = true;
+    struct TRegionEnd {
+        bool &Flag;
+        ~TRegionEnd() { Flag = false; }
+    } regionEnd{InPaint};
     Paint();
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/types.h"
 
+#include <QRegion>
 #include <QWidget>
 #include <functional>
 
@@ -22,6 +23,9 @@ public:
     // Raises onpaint. The panel's paint event calls it; anyone else asks for a paint with
     // update() or repaint().
     void Paint();
+    // The part of the panel the current paint covers (the whole panel outside a paint event), for
+    // an owner that copies only what Qt asks for.
+    QRegion PaintRegion() const { return InPaint ? CurrentPaintRegion : QRegion(rect()); }
 
     // Paints the panel; the panel itself draws nothing, not even a background, so the handler
     // paints the whole visible view every time, whatever part of it Qt asked for. The handler
@@ -50,4 +54,6 @@ protected:
 
 private:
     TRect Viewport;
+    QRegion CurrentPaintRegion;
+    bool InPaint = false;
 };

@@ -1,0 +1,193 @@
+// The editor window: its start-up under a real X server (Xvfb), a drag frame through the logic
+// and a wheel zoom step, both painted into the back buffer of a 1280 x 900 panel.
+
+#include "benchsupport.h"
+
+#include "document/drawlist.h"
+#include "document/picture.h"
+#include "document/shape.h"
+#include "document/text.h"
+#include "editing/labeler.h"
+#include "settings/formplacement.h"
+#include "settings/registry.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int32_t PanelWidth = 1280;
+constexpr int32_t PanelHeight = 900;
+
+class TNoWindow : public Tplacementtarget {
+public:
+    QString Name() const override { return QStringLiteral("frm_labeler"); }
+    QString OwnerName() const override { return QString(); }
+    bool IsForm() const override { return true; }
+    TWindowState GetWindowState() const override { return wsNormal; }
+    void SetWindowState(TWindowState) override {}
+    TRect GetBounds() const override { return {0, 0, 1300, 1000}; }
+    void SetBounds(const TRect &) override {}
+};
+
+// The window's part done by nobody: what the logic measures is the logic and the painting.
+class TNoHost : public Tlabelerhost {
+public:
+    void ViewportChanged(const TRect &) override {}
+    void ScrollBarsChanged(const TScrollBarState &, const TScrollBarState &) override {}
+    void RequestRepaint() override {}
+    void SetCanvasCursor(TCanvasCursor) override {}
+    void TextEditorChanged(const TTextEditorState &) override {}
+    void FocusTextEditor() override {}
+    void FocusCanvas() override {}
+    void ShowContextMenu(const TPoint &) override {}
+    void ToolButtonsChanged(int32_t) override {}
+    void SetCaption(const QString &) override {}
+    void SetTemplateActionsVisible(bool) override {}
+    void SetButtonCaptions(bool) override {}
+    Tplacementtarget &MainPlacement() override { return Window; }
+    bool IsEnding() const override { return false; }
+    void ShowStartupDialog(const QString &) override {}
+
+    TNoWindow Window;
+};
+
+// An editor over a label of 30 objects: the 12-megapixel photograph across the label, shapes and
+// texts over it; the view at zoom 1 shows all of the label on a 1280 x 900 panel.
+struct TBenchEditor {
+    TBenchEditor()
+    {
+        SetRootBackend(HKEY_CURRENT_USER, Backend);
+        Store.OpenKey(QString::fromLatin1(SettingsKeyPath), true);
+        Labeler = std::make_unique<Tlabeler>(Host, Store, TCommandLine{}, QStringLiteral("1.0"));
+        Tdrawlist &doc = Labeler->Document();
+        auto photo = std::make_unique<Tvnlpic>();
+        photo->SetPicture(Photo());
+        photo->SetBounds({100000, 100000, 104000, 103000});
+        doc.AddObject(std::move(photo));
+        for (int i = 0; i < 29; ++i) {
+            const int32_t x = 100100 + (i % 6) * 620, y = 100100 + (i / 6) * 620;
+            if (i % 3 == 2) {
+                auto text = std::make_unique<Tvnltext>();
+                text->SetText(QStringLiteral("Reserve %1").arg(i));
+                text->SetBounds({x, y, x + 600, y + 300});
+                doc.AddObject(std::move(text));
+            } else {
+                auto shape = std::make_unique<Tvnlshape>();
+                shape->SetShapeStyle(i % 4);
+                shape->SetDrawFill(true);
+                shape->SetDrawOutline(true);
+                shape->SetBounds({x, y, x + 500, y + 500});
+                doc.AddObject(std::move(shape));
+            }
+        }
+        Tlabelview &view = Labeler->View();
+        view.PanelResized(PanelWidth, PanelHeight);
+        view.SetZoom(1.0);
+        view.CenterScreen();
+        PaintAll();
+    }
+    ~TBenchEditor()
+    {
+        Labeler.reset();
+        SetRootBackend(HKEY_CURRENT_USER, nullptr);
+    }
+
+    TPoint At(int32_t x, int32_t y)
+    {
+        const TRect &v = Labeler->View().GetViewport();
+        return {DocToPixel(x, v.Left, 0.1), DocToPixel(y, v.Top, 0.1)};
+    }
+    void PaintAll() { Labeler->PaintCanvas({0, 0, PanelWidth, PanelHeight}); }
+
+    std::shared_ptr<Tmemorybackend> Backend = std::make_shared<Tmemorybackend>();
+    Tregistryex Store;
+    TNoHost Host;
+    std::unique_ptr<Tlabeler> Labeler;
+};
+
+// One mouse move of a selected shape in the middle of a drag, and the repaint of what it dirtied
+// (the repaint timer's work): the shape over the photograph goes back and forth by 6 pixels.
+void DragFrame(benchmark::State &state)
+{
+    TBenchEditor e;
+    Tcanvasinput &input = e.Labeler->Input();
+    Tdrawlist &doc = e.Labeler->Document();
+    Tdrawobj *shape = doc.GetObject(8);
+    doc.SelectObject(shape);
+    const TPoint p = e.At(shape->Left() + 250, shape->Top() + 250);
+    input.MouseDown(TMouseButton::Left, p, false, false);
+    for (int i = 0; i < 4; ++i)
+        input.MouseMove({p.X + i, p.Y}, false, false);
+    e.Labeler->PaintCanvas({});
+    int step = 0;
+    for (auto _ : state) {
+        step = step == 0 ? 6 : 0;
+        input.MouseMove({p.X + step, p.Y + step}, false, false);
+        e.Labeler->PendingPanelRects();
+        e.Labeler->PaintCanvas({});
+    }
+    input.MouseUp(TMouseButton::Left, p, false, false);
+}
+BENCHMARK(DragFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// One notch of the wheel (alternately in and out) with its repaint of the whole panel, slow
+// objects drawn in draft as while the user zooms.
+void WheelZoomStep(benchmark::State &state)
+{
+    TBenchEditor e;
+    int32_t delta = 120;
+    for (auto _ : state) {
+        e.Labeler->Wheel(delta);
+        e.Labeler->PaintCanvas({});
+        delta = -delta;
+    }
+}
+BENCHMARK(WheelZoomStep)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// "ambrelo --setregversion" under Xvfb: the program starts, creates its windows, shows the
+// editor and ends as soon as its message loop runs. Wall time of the whole process.
+void Startup(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    QProcess xvfb;
+    xvfb.start(QStringLiteral("Xvfb"),
+               {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                QStringLiteral("tcp")});
+    QString display;
+    if (xvfb.waitForStarted(5000) && xvfb.waitForReadyRead(15000))
+        display = QString::fromLatin1(xvfb.readLine()).trimmed();
+    if (display.isEmpty()) {
+        state.SkipWithError("Xvfb did not start (install the xvfb package)");
+        return;
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + display);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+    for (auto _ : state) {
+        QProcess program;
+        program.setProcessEnvironment(env);
+        QElapsedTimer clock;
+        clock.start();
+        program.start(QStringLiteral(AMBRELO_PROGRAM), {QStringLiteral("--setregversion")});
+        if (!program.waitForFinished(30000) || program.exitCode() != 0) {
+            state.SkipWithError("the program did not end by itself");
+            break;
+        }
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+    }
+    xvfb.terminate();
+    xvfb.waitForFinished(5000);
+}
+BENCHMARK(Startup)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return RunDocumentBenchmarks(argc, argv);
+}

@@ -1,0 +1,590 @@
+#include "app/labelerwindow.h"
+
+#include "app/aboutbox.h"
+#include "app/appicons.h"
+#include "app/helpwindow.h"
+#include "app/startupdialog.h"
+#include "document/alphabitmap.h"
+#include "document/drawlist.h"
+#include "document/globals.h"
+#include "platform/canvas.h"
+#include "platform/colors.h"
+#include "widgets/drawpanel.h"
+#include "widgets/dropmsg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWheelEvent>
+#include <QWindow>
+
+namespace {
+
+TModalRunner &ModalRunner()
+{
+    static TModalRunner runner;
+    return runner;
+}
+
+// Repaint requests within this many milliseconds are painted together.
+constexpr int RepaintDelay = 30;
+// The vertical scroll bar's width, and the height of the strip under the canvas.
+constexpr int ScrollBarSize = 16;
+// The client area at design size.
+constexpr QSize DesignClientSize{856, 599};
+
+QRect ToQRect(const TRect &r)
+{
+    return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+}
+
+void ApplyScrollBar(QScrollBar &bar, const TScrollBarState &state)
+{
+    const QSignalBlocker block(&bar);
+    // Qt's range is that of the thumb's position; its page step serves clicks in the trough.
+    bar.setRange(state.Min, state.MaxPosition());
+    bar.setPageStep(state.LargeChange);
+    bar.setSingleStep(state.SmallChange);
+    bar.setValue(state.Position);
+}
+
+// The image tool's icon on the button face: what an empty picture shows in its middle.
+void DrawEmptyPictureIcon()
+{
+    QImage icon(ToolIconSize, ToolIconSize, QImage::Format_RGB32);
+    icon.fill(ToQColor(clBtnFace));
+    QPainter painter(&icon);
+    painter.drawImage(0, 0,
+                      RenderIconFile(QStringLiteral("tool-newimage.svg"), {ToolIconSize, ToolIconSize}));
+    painter.end();
+    Talphabitmap &scratch = ScratchBitmap();
+    scratch.SetSize(ToolIconSize, ToolIconSize);
+    scratch.Canvas().SetCopyMode(TCopyMode::SrcCopy);
+    scratch.Canvas().Draw(0, 0, icon);
+}
+
+QFont EditorFont(const Tfont &font)
+{
+    QImage probe(1, 1, QImage::Format_RGB32);
+    Tcanvas canvas(&probe);
+    canvas.SetFont(font);
+    return canvas.ResolvedFont();
+}
+
+} // namespace
+
+void SetModalRunner(TModalRunner runner)
+{
+    ModalRunner() = std::move(runner);
+}
+
+int RunModal(QDialog &dialog)
+{
+    if (ModalRunner())
+        return ModalRunner()(dialog);
+    return dialog.exec();
+}
+
+Tfrm_labeler::Tfrm_labeler(Tregistryex &store, const TCommandLine &commandLine, const QString &version)
+    : ZoomInCursor(ZoomCursor(true)), ZoomOutCursor(ZoomCursor(false))
+{
+    setObjectName(QStringLiteral("frm_labeler"));
+    setWindowIcon(ProgramIcon());
+    DrawEmptyPictureIcon();
+    setMinimumSize(MinWindowSize.X, MinWindowSize.Y);
+    resize(DesignClientSize);
+    BuildToolBar();
+    BuildCanvas();
+    BuildMenus();
+    statusBar();
+    tmr_invalid.setInterval(RepaintDelay);
+    tmr_invalid.setSingleShot(true);
+    connect(&tmr_invalid, &QTimer::timeout, this, [this] { RepaintTimerFired(); });
+
+    Labeler = std::make_unique<Tlabeler>(static_cast<Tlabelerhost &>(*this), store, commandLine, version);
+    Labeler->Input().OnShowToolWindow = [this](bool visible) {
+        if (OnShowToolWindow)
+            OnShowToolWindow(visible);
+    };
+    WirePanel();
+    // The window sees the keys and the wheel of all of its parts first.
+    qApp->installEventFilter(this);
+    if (Labeler->EndsAtOnce()) {
+        Ending = true;
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+}
+
+Tfrm_labeler::~Tfrm_labeler()
+{
+    qApp->removeEventFilter(this);
+    tmr_invalid.stop();
+    Labeler.reset();
+}
+
+void Tfrm_labeler::BuildToolBar()
+{
+    tbr_buttons = new QToolBar(this);
+    tbr_buttons->setObjectName(QStringLiteral("tbr_buttons"));
+    tbr_buttons->setMovable(false);
+    tbr_buttons->setIconSize({ToolIconSize, ToolIconSize});
+    tbr_buttons->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    tbr_buttons->setFocusPolicy(Qt::StrongFocus);
+    addToolBar(Qt::TopToolBarArea, tbr_buttons);
+    for (const TToolButton &b : ToolButtons) {
+        auto *button = new QToolButton(tbr_buttons);
+        button->setObjectName(QStringLiteral("tb_") + QString::fromLatin1(b.Name));
+        button->setIcon(ToolIcon(QString::fromLatin1(b.Name)));
+        button->setText(QString::fromLatin1(b.Caption));
+        button->setToolTip(ToolButtonHint(b.Hint));
+        button->setCheckable(b.IsTool);
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        QAction *slot = tbr_buttons->addWidget(button);
+        slot->setVisible(b.Visible);
+        ToolBarButtons.push_back(button);
+        const int32_t image = b.Image;
+        const QString hint = ToolButtonHint(b.Hint);
+        if (b.IsTool)
+            connect(button, &QToolButton::clicked, this,
+                    [this, image, hint] { Labeler->Input().ToolButtonClicked(image, hint); });
+        else if (image == CenterScreenImage)
+            connect(button, &QToolButton::clicked, this, [this] { Labeler->View().CenterScreen(); });
+        else
+            connect(button, &QToolButton::clicked, this, [this] {
+                if (OnPrint)
+                    OnPrint();
+            });
+    }
+}
+
+void Tfrm_labeler::BuildCanvas()
+{
+    pnl_messages = new Tpnl_dropmsg(this);
+    pnl_messages->setObjectName(QStringLiteral("pnl_messages"));
+    pnl_messages->SetCaption(QStringLiteral(" Messages"));
+    pnl_messages->hide();
+
+    pnl_canvas_contnr = new QWidget(this);
+    pnl_canvas_contnr->setObjectName(QStringLiteral("pnl_canvas_contnr"));
+    pnl_canvas_contnr->setFocusPolicy(Qt::StrongFocus);
+    dpnl_canvas = new Tvnldrawpanel(pnl_canvas_contnr);
+    dpnl_canvas->setObjectName(QStringLiteral("dpnl_canvas"));
+    sb_vert = new QScrollBar(Qt::Vertical, pnl_canvas_contnr);
+    sb_vert->setObjectName(QStringLiteral("sb_vert"));
+    sb_vert->setFixedWidth(ScrollBarSize);
+    pnl_bottomscroll = new QWidget(pnl_canvas_contnr);
+    pnl_bottomscroll->setObjectName(QStringLiteral("pnl_bottomscroll"));
+    pnl_bottomscroll->setFixedHeight(ScrollBarSize);
+    sb_horiz = new QScrollBar(Qt::Horizontal, pnl_bottomscroll);
+    sb_horiz->setObjectName(QStringLiteral("sb_horiz"));
+    pnl_spacer = new QWidget(pnl_bottomscroll);
+    pnl_spacer->setObjectName(QStringLiteral("pnl_spacer"));
+    pnl_spacer->setFixedWidth(ScrollBarSize);
+    // The scroll bars never keep the focus.
+    sb_vert->setFocusPolicy(Qt::NoFocus);
+    sb_horiz->setFocusPolicy(Qt::NoFocus);
+    auto *bottom = new QHBoxLayout(pnl_bottomscroll);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->setSpacing(0);
+    bottom->addWidget(sb_horiz, 1);
+    bottom->addWidget(pnl_spacer);
+    auto *grid = new QGridLayout(pnl_canvas_contnr);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    grid->addWidget(dpnl_canvas, 0, 0);
+    grid->addWidget(sb_vert, 0, 1);
+    grid->addWidget(pnl_bottomscroll, 1, 0, 1, 2);
+    setCentralWidget(pnl_canvas_contnr);
+
+    mem_edittext = new QPlainTextEdit(dpnl_canvas);
+    mem_edittext->setObjectName(QStringLiteral("mem_edittext"));
+    mem_edittext->setFrameShape(QFrame::NoFrame);
+    mem_edittext->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mem_edittext->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mem_edittext->document()->setDocumentMargin(0);
+    mem_edittext->hide();
+    mem_edittext->viewport()->installEventFilter(this);
+    connect(mem_edittext, &QPlainTextEdit::textChanged, this, [this] {
+        if (!SettingEditorText)
+            Labeler->Input().TextEdited(mem_edittext->toPlainText());
+    });
+
+    connect(sb_horiz, &QScrollBar::valueChanged, this,
+            [this](int value) { Labeler->View().SetScrollPosition(false, value); });
+    connect(sb_vert, &QScrollBar::valueChanged, this,
+            [this](int value) { Labeler->View().SetScrollPosition(true, value); });
+}
+
+void Tfrm_labeler::BuildMenus()
+{
+    mnu_help = menuBar()->addMenu(QStringLiteral("&Help"));
+    act_about = AddAction(mnu_help->addAction(QStringLiteral("&About")));
+    act_help = AddAction(mnu_help->addAction(QStringLiteral("&Help")));
+    act_helpcontents = AddAction(mnu_help->addAction(QStringLiteral("Help &Contents")));
+    connect(act_about, &QAction::triggered, this, [this] { ShowAboutBox(); });
+    connect(act_help, &QAction::triggered, this,
+            [this] { ShowHelpTopic(QStringLiteral("introduction.rtf")); });
+    connect(act_helpcontents, &QAction::triggered, this, [this] { ShowHelpTopic(QStringLiteral("all")); });
+}
+
+void Tfrm_labeler::WirePanel()
+{
+    Tcanvasinput &input = Labeler->Input();
+    dpnl_canvas->onpaint = [this](Tvnldrawpanel *) { PaintPanel(); };
+    dpnl_canvas->onmousedown = [&input](Tvnldrawpanel *, TMouseButton b, TPoint p, bool ctrl, bool shift) {
+        input.MouseDown(b, p, ctrl, shift);
+    };
+    dpnl_canvas->onmousemove = [&input](Tvnldrawpanel *, TPoint p, bool ctrl, bool shift) {
+        input.MouseMove(p, ctrl, shift);
+    };
+    dpnl_canvas->onmouseup = [&input](Tvnldrawpanel *, TMouseButton b, TPoint p, bool ctrl, bool shift) {
+        input.MouseUp(b, p, ctrl, shift);
+    };
+    dpnl_canvas->installEventFilter(this);
+}
+
+QAction *Tfrm_labeler::AddAction(QAction *action, const QString &category)
+{
+    action->setProperty("category", category);
+    ActionList.push_back(action);
+    return action;
+}
+
+void Tfrm_labeler::SetCategoryVisible(const QString &category, bool visible)
+{
+    for (QAction *a : ActionList)
+        if (a->property("category").toString() == category)
+            a->setVisible(visible);
+}
+
+void Tfrm_labeler::SetActionsEnabled(bool enabled)
+{
+    for (QAction *a : ActionList)
+        a->setEnabled(enabled);
+}
+
+void Tfrm_labeler::ConnectToolbox(Ttoolbox *toolbox, Ttoolwindowplacement *placement)
+{
+    Labeler->ConnectToolbox(toolbox, placement);
+}
+
+void Tfrm_labeler::ConnectStartupDialog(Tfrm_startup *dialog)
+{
+    StartupDialog = dialog;
+    if (!dialog)
+        return;
+    dialog->OnNewLabel = [this](Tfrm_startup *) { Labeler->NewLabel(); };
+    dialog->OnOpenLabel = [this](Tfrm_startup *) { Labeler->OpenLabel(); };
+    dialog->OnOpenRecentLabel = [this](Tfrm_startup *) { Labeler->OpenLastFile(); };
+}
+
+void Tfrm_labeler::ConnectAboutBox(TAboutBox *about)
+{
+    AboutBox = about;
+}
+
+void Tfrm_labeler::ShowHelpTopic(const QString &topic)
+{
+    if (!HelpWindow)
+        HelpWindow = std::make_unique<Tfrm_help>();
+    ShowHelp(*HelpWindow, topic);
+}
+
+void Tfrm_labeler::ShowAboutBox()
+{
+    if (!AboutBox)
+        return;
+    AboutBox->SetVersion(Labeler->Version());
+    RunModal(*AboutBox);
+}
+
+bool Tfrm_labeler::event(QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::WindowActivate:
+        SetActionsEnabled(true);
+        break;
+    case QEvent::WindowDeactivate:
+        // The shortcuts work only while this window is active; a press cut short ends here.
+        SetActionsEnabled(false);
+        Labeler->Input().CancelPress();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::event(e);
+}
+
+bool Tfrm_labeler::IsInThisWindow(QObject *object) const
+{
+    auto *widget = qobject_cast<QWidget *>(object);
+    return widget && widget->window() == this;
+}
+
+bool Tfrm_labeler::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() == QEvent::Expose && !Placed && watched == windowHandle() && windowHandle()->isExposed()) {
+        Placed = true;
+        QTimer::singleShot(0, this, [this] {
+            if (OnFirstPlaced)
+                OnFirstPlaced();
+            if (StartupPending)
+                RunStartupDialog();
+        });
+        return false;
+    }
+    if (watched == dpnl_canvas && e->type() == QEvent::Resize) {
+        Labeler->View().PanelResized(dpnl_canvas->width(), dpnl_canvas->height());
+        return false;
+    }
+    if (watched == mem_edittext->viewport()) {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+            Labeler->Input().EditorMouseDown();
+            break;
+        case QEvent::MouseMove:
+            Labeler->Input().EditorMouseMove();
+            break;
+        case QEvent::MouseButtonRelease:
+            Labeler->Input().EditorMouseUp();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+    if (e->type() == QEvent::Wheel && IsInThisWindow(watched)) {
+        // The wheel zooms anywhere in the window; each widget gets it once (not again from its parent).
+        auto *wheel = static_cast<QWheelEvent *>(e);
+        if (watched->isWidgetType() && wheel->angleDelta().y() != 0) {
+            Labeler->Wheel(wheel->angleDelta().y());
+            return true;
+        }
+    }
+    if (e->type() == QEvent::KeyRelease && IsInThisWindow(watched) &&
+        watched == QApplication::focusWidget()) {
+        auto *key = static_cast<QKeyEvent *>(e);
+        if (!key->isAutoRepeat())
+            Labeler->Input().KeyUp(key->key());
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void Tfrm_labeler::showEvent(QShowEvent *e)
+{
+    QMainWindow::showEvent(e);
+    if (FirstShown)
+        return;
+    FirstShown = true;
+    setCursor(Qt::ArrowCursor);
+    Labeler->View().PanelResized(dpnl_canvas->width(), dpnl_canvas->height());
+    Labeler->FirstShow();
+}
+
+void Tfrm_labeler::hideEvent(QHideEvent *e)
+{
+    QMainWindow::hideEvent(e);
+    if (!e->spontaneous())
+        Labeler->WindowHidden();
+}
+
+void Tfrm_labeler::resizeEvent(QResizeEvent *e)
+{
+    QMainWindow::resizeEvent(e);
+    Labeler->WindowResized();
+}
+
+void Tfrm_labeler::closeEvent(QCloseEvent *e)
+{
+    // Whatever goes wrong in the prompt keeps the window and the label.
+    e->ignore();
+    if (!Labeler->CloseQuery())
+        return;
+    Labeler->Closed();
+    e->accept();
+}
+
+void Tfrm_labeler::RepaintTimerFired()
+{
+    const Trectlist rects = Labeler->PendingPanelRects();
+    QRegion region;
+    for (int32_t i = 0; i < rects.Count(); ++i)
+        region += ToQRect(rects.GetRect(i));
+    if (!region.isEmpty())
+        dpnl_canvas->repaint(region);
+}
+
+void Tfrm_labeler::PaintPanel()
+{
+    // Qt lets a paint reach only the region it asks for. What the buffer holds already (painted
+    // earlier, waiting in PendingCopy) is only copied; what else this paint brings up to date is
+    // copied by the next one.
+    const QRegion region = dpnl_canvas->PaintRegion();
+    const QRect exposed = (region - PendingCopy).boundingRect();
+    const Trectlist painted = Labeler->PaintCanvas(
+        {exposed.left(), exposed.top(), exposed.left() + exposed.width(), exposed.top() + exposed.height()});
+    const QImage &buffer = Labeler->BackBuffer().Image();
+    QPainter painter(dpnl_canvas);
+    for (const QRect &r : region)
+        painter.drawImage(r.topLeft(), buffer, r);
+    for (int32_t i = 0; i < painted.Count(); ++i)
+        PendingCopy += ToQRect(painted.GetRect(i));
+    PendingCopy -= region;
+    if (!PendingCopy.isEmpty())
+        dpnl_canvas->update(PendingCopy);
+}
+
+// ---- Tlabelerhost
+
+void Tfrm_labeler::ViewportChanged(const TRect &viewport)
+{
+    dpnl_canvas->SetViewport(viewport, false);
+}
+
+void Tfrm_labeler::ScrollBarsChanged(const TScrollBarState &horizontal, const TScrollBarState &vertical)
+{
+    ApplyScrollBar(*sb_horiz, horizontal);
+    ApplyScrollBar(*sb_vert, vertical);
+}
+
+void Tfrm_labeler::RequestRepaint()
+{
+    if (!tmr_invalid.isActive())
+        tmr_invalid.start();
+}
+
+void Tfrm_labeler::SetCanvasCursor(TCanvasCursor cursor)
+{
+    switch (cursor) {
+    case TCanvasCursor::ZoomIn:
+        dpnl_canvas->setCursor(ZoomInCursor);
+        break;
+    case TCanvasCursor::ZoomOut:
+        dpnl_canvas->setCursor(ZoomOutCursor);
+        break;
+    case TCanvasCursor::SizeNWSE:
+        dpnl_canvas->setCursor(Qt::SizeFDiagCursor);
+        break;
+    case TCanvasCursor::SizeNESW:
+        dpnl_canvas->setCursor(Qt::SizeBDiagCursor);
+        break;
+    case TCanvasCursor::SizeWE:
+        dpnl_canvas->setCursor(Qt::SizeHorCursor);
+        break;
+    case TCanvasCursor::SizeNS:
+        dpnl_canvas->setCursor(Qt::SizeVerCursor);
+        break;
+    case TCanvasCursor::IBeam:
+        dpnl_canvas->setCursor(Qt::IBeamCursor);
+        break;
+    case TCanvasCursor::SizeAll:
+        dpnl_canvas->setCursor(Qt::SizeAllCursor);
+        break;
+    case TCanvasCursor::Arrow:
+        dpnl_canvas->setCursor(Qt::ArrowCursor);
+        break;
+    }
+}
+
+void Tfrm_labeler::TextEditorChanged(const TTextEditorState &editor)
+{
+    const QRect rect = ToQRect(editor.Rect);
+    if (mem_edittext->geometry() != rect)
+        mem_edittext->setGeometry(rect);
+    const QFont font = EditorFont(editor.Font);
+    if (mem_edittext->font() != font)
+        mem_edittext->setFont(font);
+    QPalette palette = mem_edittext->palette();
+    palette.setColor(QPalette::Base, ToQColor(editor.Background));
+    palette.setColor(QPalette::Text, ToQColor(editor.Font.Color()));
+    if (palette != mem_edittext->palette())
+        mem_edittext->setPalette(palette);
+    if (mem_edittext->toPlainText() != editor.Text) {
+        SettingEditorText = true;
+        mem_edittext->setPlainText(editor.Text);
+        SettingEditorText = false;
+    }
+    const Qt::Alignment align = editor.Alignment == 1   ? Qt::AlignRight
+                                : editor.Alignment == 2 ? Qt::AlignHCenter
+                                                        : Qt::AlignLeft;
+    QTextOption option = mem_edittext->document()->defaultTextOption();
+    if (option.alignment() != align) {
+        option.setAlignment(align);
+        mem_edittext->document()->setDefaultTextOption(option);
+    }
+    if (mem_edittext->isVisible() != editor.Visible)
+        mem_edittext->setVisible(editor.Visible);
+}
+
+void Tfrm_labeler::FocusTextEditor()
+{
+    mem_edittext->setFocus();
+}
+
+void Tfrm_labeler::FocusCanvas()
+{
+    pnl_canvas_contnr->setFocus();
+}
+
+void Tfrm_labeler::ShowContextMenu(const TPoint &)
+{
+    // The context menu's commands come with the menus; until then a right press opens nothing.
+}
+
+void Tfrm_labeler::ToolButtonsChanged(int32_t tool)
+{
+    for (size_t i = 0; i < ToolBarButtons.size(); ++i)
+        if (ToolButtons[i].IsTool)
+            ToolBarButtons[i]->setChecked(ToolButtons[i].Image == tool);
+}
+
+void Tfrm_labeler::SetCaption(const QString &caption)
+{
+    setWindowTitle(caption);
+}
+
+void Tfrm_labeler::SetTemplateActionsVisible(bool visible)
+{
+    SetCategoryVisible(QStringLiteral("Template"), visible);
+}
+
+void Tfrm_labeler::SetButtonCaptions(bool visible)
+{
+    tbr_buttons->setToolButtonStyle(visible ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    for (QToolButton *b : ToolBarButtons)
+        b->setToolButtonStyle(tbr_buttons->toolButtonStyle());
+}
+
+bool Tfrm_labeler::IsEnding() const
+{
+    return Ending || QCoreApplication::closingDown();
+}
+
+void Tfrm_labeler::ShowStartupDialog(const QString &recentLabelName)
+{
+    if (!StartupDialog)
+        return;
+    StartupDialog->RecentLabelName = recentLabelName;
+    // Once the window is on screen where the window manager put it, so that the dialog sits over it.
+    StartupPending = true;
+}
+
+void Tfrm_labeler::RunStartupDialog()
+{
+    StartupPending = false;
+    if (IsEnding() || !StartupDialog)
+        return;
+    StartupDialog->CentreOn(*this);
+    RunModal(*StartupDialog);
+}

@@ -1,0 +1,419 @@
+#include "editing/labeler.h"
+
+#include "document/drawlist.h"
+#include "document/drawobj.h"
+#include "document/labeltemplate.h"
+#include "editing/toolbox.h"
+#include "platform/errors.h"
+#include "platform/filedialog.h"
+#include "platform/messages.h"
+#include "settings/formplacement.h"
+#include "settings/registry.h"
+
+#include <QFileInfo>
+
+const char *const CurrentVersionSetting = "currentversion";
+const char *const ToolboxVisibleSetting = "toolboxvisible";
+const char *const ShowButtonCaptionsSetting = "showbuttoncaptions";
+const char *const LastOpenedFileSetting = "lastopenedfile";
+const char *const LastFilePathSetting = "lastfilepath";
+const char *const LastTemplatePathSetting = "lastfiletemplatepath";
+const char *const SavePromptText = "Would you like to save before exiting?";
+
+const TToolButton ToolButtons[10] = {
+    {tlSelect, "select", "Select",
+     "Select Tool:\\nSelect objects with the left mouse button. \\nHold CTRL to select multiple "
+     "objects.\\nHold "
+     "SHIFT to force selecting on text boxes. \\nOnce you have an object you can use the property tool box "
+     "\\nto "
+     "change it's appearance",
+     true, true},
+    {tlText, "newtext", "New Text",
+     "Text Tool:\\nClick and Drag to create a text  box.\\nClick on the text box to edit the text", true,
+     true},
+    {tlImage, "newimage", "New Image",
+     "Image Tool:\\nClick on 'Change Image' to load an image\\nClick and drag on the label or click 'Add to "
+     "Label'",
+     true, true},
+    {tlShape, "newshape", "New Shape",
+     "Shape Tool:\\nClick and drag to create a shape.\\nSelect it's appearance from the Tool Box", true,
+     true},
+    {tlSymbol, "newsymbol", "New Symbol", "", false, true},
+    {tlZoom, "zoom", "Zoom",
+     "Zoom Tool:\\nUse the mouse wheel or \\nleft click to zoom in, \\nright click to zoom out.", true, true},
+    {tlZoomOut, "zoomout", "Zoom Out", "", false, true},
+    {tlAlignment, "alignment", "Alignment",
+     "Alignment Tool:\\nSelect Alignment type\\nAlign Sides: Align object sides to each other.\\nEdge Align: "
+     "Align "
+     "object sides to the edge of the label.\\nMatch Sizes: Shrink or grow length and width to match other "
+     "objects.\\nChange Order: Move objects forward and backwards on the label",
+     true, true},
+    {CenterScreenImage, "centerscreen", "Center Screen",
+     "Center Screen:\\nClick to center the label on the screen", true, false},
+    {PrintImage, "print", "Print", "Print:\\nClick here to print the label", true, false},
+};
+
+QString ToolButtonHint(const char *hint)
+{
+    return QString::fromLatin1(hint).replace(QStringLiteral("\\n"), QStringLiteral("\r\n"));
+}
+
+std::optional<TRect> FitToScreen(const TRect &bounds, const std::vector<TRect> &workAreas)
+{
+    const int64_t width = int64_t(bounds.Right) - bounds.Left;
+    const int64_t height = int64_t(bounds.Bottom) - bounds.Top;
+    if (width < MinWindowSize.X || height < MinWindowSize.Y)
+        return std::nullopt;
+    // The work area the window meets most is the one it belongs on.
+    const TRect *best = nullptr;
+    int64_t bestArea = 0;
+    for (const TRect &a : workAreas) {
+        const int64_t w = std::min<int64_t>(bounds.Right, a.Right) - std::max<int64_t>(bounds.Left, a.Left);
+        const int64_t h = std::min<int64_t>(bounds.Bottom, a.Bottom) - std::max<int64_t>(bounds.Top, a.Top);
+        if (w > 0 && h > 0 && w * h > bestArea) {
+            bestArea = w * h;
+            best = &a;
+        }
+    }
+    if (!best || width > best->Width() || height > best->Height())
+        return std::nullopt;
+    const int32_t left = int32_t(std::clamp<int64_t>(bounds.Left, best->Left, best->Right - width));
+    const int32_t top = int32_t(std::clamp<int64_t>(bounds.Top, best->Top, best->Bottom - height));
+    return TRect{left, top, int32_t(left + width), int32_t(top + height)};
+}
+
+namespace {
+
+// A window placement whose stored bounds are used only when they fit on a monitor.
+class TOnScreenPlacement : public Tplacementtarget {
+public:
+    explicit TOnScreenPlacement(Tplacementtarget &inner) : Inner(inner) {}
+
+    // Base
+    QString Name() const override { return Inner.Name(); }
+    QString OwnerName() const override { return Inner.OwnerName(); }
+    bool IsForm() const override { return Inner.IsForm(); }
+    TWindowState GetWindowState() const override { return Inner.GetWindowState(); }
+    void SetWindowState(TWindowState state) override { Inner.SetWindowState(state); }
+    TRect GetBounds() const override { return Inner.GetBounds(); }
+    void SetBounds(const TRect &r) override
+    {
+        if (const std::optional<TRect> fitted = FitToScreen(r, MonitorWorkAreas()))
+            Inner.SetBounds(*fitted);
+    }
+
+private:
+    Tplacementtarget &Inner;
+};
+
+void ApplyNewLabelSize(Tdrawlist &d)
+{
+    d.SetLabelRect({LabelCorner, LabelCorner, LabelCorner + 1, LabelCorner + 1});
+    d.SetLabelWidth(NewLabelWidth);
+    d.SetLabelHeight(NewLabelHeight);
+}
+
+// The folder of a file with its trailing separator, as the dialogs' settings keep it.
+QString FolderOf(const QString &file)
+{
+    return QFileInfo(file).absolutePath() + QLatin1Char('/');
+}
+
+bool ReadFlag(Tregistryex &store, const char *name)
+{
+    return !store.ValueExists(QString::fromLatin1(name)) || store.ReadBool(QString::fromLatin1(name), true);
+}
+
+} // namespace
+
+Tlabeler::Tlabeler(Tlabelerhost &host, Tregistryex &store, const TCommandLine &commandLine,
+                   const QString &version)
+    : Host(host), Store(store), Arguments(commandLine), VersionText(version)
+{
+    Store.WriteString(QString::fromLatin1(CurrentVersionSetting), VersionText);
+    LabelTemplate = std::make_unique<tlabeltemplate>();
+    Project = std::make_unique<Tdrawlist>();
+    ApplyNewLabelSize(*LabelTemplate);
+    ApplyNewLabelSize(*Project);
+    Project->SetLabelWidth(LabelTemplate->GetLabelWidth());
+    Project->SetLabelHeight(LabelTemplate->GetLabelHeight());
+    Project->SetTemplate(LabelTemplate.get());
+    Project->ShowOverhang = true;
+    Project->ShowLabelSize = true;
+    LabelView = std::make_unique<Tlabelview>(*Project, Host);
+    CanvasInput = std::make_unique<Tcanvasinput>(*Project, *LabelView, Host);
+    Buffer = std::make_unique<Tbackbuffer>(*Project);
+    // The editor is the only subscriber of the project's events; it hands them on.
+    Project->OnSelect = [this](Tdrawobj *o) {
+        CanvasInput->SelectionChanged(o);
+        if (OnSelectionChange)
+            OnSelectionChange(o);
+    };
+    Project->OnChange = [this](Tdrawlist *) {
+        Host.RequestRepaint();
+        if (OnDocumentChange)
+            OnDocumentChange();
+    };
+    Host.SetCaption(WindowCaption(VersionText));
+}
+
+Tlabeler::~Tlabeler()
+{
+    // The documents go without telling anyone.
+    Project->OnSelect = nullptr;
+    Project->OnChange = nullptr;
+    if (Toolbox) {
+        Toolbox->SetDocument(nullptr);
+        Toolbox->OnSelectTool = nullptr;
+        Toolbox->OnZoomChange = nullptr;
+        Toolbox->OnTextStyleChange = nullptr;
+    }
+}
+
+void Tlabeler::ConnectToolbox(Ttoolbox *toolbox, Ttoolwindowplacement *placement)
+{
+    if (Toolbox && Toolbox != toolbox) {
+        Toolbox->SetDocument(nullptr);
+        Toolbox->OnSelectTool = nullptr;
+        Toolbox->OnZoomChange = nullptr;
+        Toolbox->OnTextStyleChange = nullptr;
+    }
+    Toolbox = toolbox;
+    ToolPlacement = placement;
+    CanvasInput->SetToolbox(toolbox);
+    if (!toolbox) {
+        LabelView->OnZoomShown = nullptr;
+        return;
+    }
+    toolbox->SetDocument(Project.get());
+    toolbox->OnSelectTool = [this](int32_t tool) { CanvasInput->SelectTool(tool); };
+    toolbox->OnZoomChange = [this](double zoom) { LabelView->ZoomAtCentre(zoom); };
+    toolbox->OnTextStyleChange = [this] { CanvasInput->TextAlignChanged(); };
+    toolbox->SetSelectLayout(true);
+    LabelView->OnZoomShown = [toolbox](double zoom, int32_t) { toolbox->SetZoomDisplay(zoom); };
+}
+
+void Tlabeler::FirstShow()
+{
+    if (ToolPlacement) {
+        TOnScreenPlacement tool(ToolPlacement->Placement());
+        RestoreFormPlacement(tool, Store);
+    }
+    CanvasInput->SetToolWindowWanted(ReadFlag(Store, ToolboxVisibleSetting));
+    Host.SetTemplateActionsVisible(Arguments.TemplateMode);
+    {
+        TOnScreenPlacement main(Host.MainPlacement());
+        RestoreFormPlacement(main, Store);
+    }
+    PlacementRestored = true;
+    ButtonCaptions = ReadFlag(Store, ShowButtonCaptionsSetting);
+    Host.SetButtonCaptions(ButtonCaptions);
+    CanvasInput->ToolButtonClicked(tlSelect, ToolButtonHint(ToolButtons[0].Hint));
+    LabelView->SetZoom(1.0);
+    LabelView->CentreScrollBars();
+    OpenFileArguments();
+    if (Arguments.Files.isEmpty() && !Host.IsEnding())
+        Host.ShowStartupDialog(RecentLabelName());
+    if (!Project->GetFileName().isEmpty())
+        SetDocumentTitle(Project->GetFileName());
+    if (ToolWindowExists() && Host.MainPlacement().GetWindowState() == wsNormal && !Host.IsEnding())
+        SaveFormPlacement(Host.MainPlacement(), Store);
+}
+
+void Tlabeler::OpenFileArguments()
+{
+    for (const QString &file : Arguments.Files) {
+        try {
+            OpenFileArgument(file);
+        } catch (const std::exception &e) {
+            // The file's error is shown; the other files still open, and a project that could
+            // not be read leaves the empty label.
+            ReportError(e);
+            if (FileArgumentKind(file) == TFileArgumentKind::Project) {
+                Project->Clear();
+                Project->SetTemplate(LabelTemplate.get());
+            }
+        }
+    }
+}
+
+void Tlabeler::OpenFileArgument(const QString &file)
+{
+    switch (FileArgumentKind(file)) {
+    case TFileArgumentKind::Project:
+        Project->SetTemplate(LabelTemplate.get());
+        Project->LoadFromFile(file);
+        Store.WriteString(QString::fromLatin1(LastOpenedFileSetting), file);
+        break;
+    case TFileArgumentKind::Template:
+        LabelTemplate->LoadFromFile(file);
+        break;
+    case TFileArgumentKind::Ignored:
+        break;
+    }
+}
+
+void Tlabeler::SetDocumentTitle(const QString &fileName)
+{
+    Host.SetCaption(DocumentCaption(VersionText, fileName));
+    Store.WriteString(QString::fromLatin1(LastOpenedFileSetting), fileName);
+}
+
+bool Tlabeler::AskSaveChanges(bool defaultResult)
+{
+    if (!Project->IsModified())
+        return defaultResult;
+    switch (
+        MessageBox(QString::fromLatin1(SavePromptText), TMsgIcon::Confirmation, TMsgButtons::YesNoCancel)) {
+    case mrYes:
+        try {
+            return SaveDocumentAs(Project->GetFileName());
+        } catch (const std::exception &e) {
+            // The label stays open with its changes.
+            ReportError(e);
+            return false;
+        }
+    case mrNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Tlabeler::SaveDocumentAs(const QString &name)
+{
+    QString file = name;
+    if (file.isEmpty()) {
+        std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Save);
+        Tdrawlist::SetupFileDialog(*dialog);
+        dialog->SetInitialDir(Store.ReadString(QString::fromLatin1(LastFilePathSetting)));
+        if (Host.IsEnding() || !dialog->Execute())
+            return false;
+        file = dialog->GetFileName();
+    }
+    Project->Invalidate(true);
+    Project->SetTemplate(LabelTemplate.get());
+    Project->SaveToFile(file);
+    Project->SetFileName(file);
+    Project->SetModified(false);
+    Store.WriteString(QString::fromLatin1(LastFilePathSetting), FolderOf(file));
+    SetDocumentTitle(file);
+    return true;
+}
+
+void Tlabeler::NewLabel()
+{
+    if (!AskSaveChanges(true))
+        return;
+    CanvasInput->HideTextEditor();
+    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
+    tlabeltemplate::SetupFileDialog(*dialog);
+    if (Store.ValueExists(QString::fromLatin1(LastTemplatePathSetting)))
+        dialog->SetInitialDir(Store.ReadString(QString::fromLatin1(LastTemplatePathSetting)));
+    if (!Host.IsEnding() && dialog->Execute()) {
+        const QString file = dialog->GetFileName();
+        Project->Clear();
+        Project->SetTemplate(LabelTemplate.get());
+        LabelTemplate->LoadFromFile(file);
+        Project->CopyObjects(LabelTemplate->StarterObjects, false);
+        Project->MakePlaceholders();
+        Project->SelectAll();
+        Store.WriteString(QString::fromLatin1(LastTemplatePathSetting), FolderOf(file));
+        SetDocumentTitle(QString::fromLatin1(NewFileName));
+    }
+    LabelView->CenterScreen();
+    Project->Invalidate(true);
+}
+
+void Tlabeler::OpenLabel()
+{
+    if (!AskSaveChanges(true))
+        return;
+    CanvasInput->HideTextEditor();
+    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
+    Tdrawlist::SetupFileDialog(*dialog);
+    dialog->SetInitialDir(Store.ReadString(QString::fromLatin1(LastFilePathSetting)));
+    if (!Host.IsEnding() && dialog->Execute()) {
+        const QString file = dialog->GetFileName();
+        Project->SetTemplate(LabelTemplate.get());
+        Project->LoadFromFile(file);
+        SetDocumentTitle(file);
+        Store.WriteString(QString::fromLatin1(LastFilePathSetting), FolderOf(file));
+    }
+    LabelView->CenterScreen();
+    Project->Invalidate(true);
+}
+
+void Tlabeler::OpenLastFile()
+{
+    const QString file = Store.ReadString(QString::fromLatin1(LastOpenedFileSetting));
+    if (file.isEmpty() || !QFileInfo(file).isFile())
+        return;
+    Project->SetTemplate(LabelTemplate.get());
+    Project->LoadFromFile(file);
+    SetDocumentTitle(file);
+    LabelView->CenterScreen();
+}
+
+QString Tlabeler::RecentLabelName() const
+{
+    const QString file = Store.ReadString(QString::fromLatin1(LastOpenedFileSetting));
+    if (file.isEmpty() || !QFileInfo(file).isFile())
+        return QString();
+    return BareFileName(file);
+}
+
+bool Tlabeler::CloseQuery()
+{
+    return AskSaveChanges(true);
+}
+
+void Tlabeler::Closed()
+{
+    if (!Project->GetFileName().isEmpty())
+        Store.WriteString(QString::fromLatin1(LastOpenedFileSetting), Project->GetFileName());
+    SaveFormPlacement(Host.MainPlacement(), Store);
+    if (ToolPlacement && ToolPlacement->IsVisible())
+        SaveFormPlacement(ToolPlacement->Placement(), Store);
+}
+
+void Tlabeler::WindowResized()
+{
+    if (ToolWindowExists() && Host.MainPlacement().GetWindowState() == wsNormal && !Host.IsEnding() &&
+        PlacementRestored)
+        SaveFormPlacement(Host.MainPlacement(), Store);
+}
+
+void Tlabeler::WindowHidden()
+{
+    if (PlacementRestored)
+        SaveFormPlacement(Host.MainPlacement(), Store);
+}
+
+void Tlabeler::Wheel(int32_t delta)
+{
+    const int32_t notches = LabelView->WheelNotches(delta);
+    if (notches == 0)
+        return;
+    if (Toolbox)
+        Toolbox->StepTrackBar(notches);
+    else
+        LabelView->StepTrack(notches);
+}
+
+Trectlist Tlabeler::PendingPanelRects()
+{
+    return Buffer->PendingPanelRects(LabelView->GetViewport());
+}
+
+Trectlist Tlabeler::PaintCanvas(const TRect &clip)
+{
+    Trectlist painted = Buffer->Paint(clip, LabelView->GetViewport(), LabelView->GetScale());
+    CanvasInput->PlaceTextEditor();
+    return painted;
+}
+
+void Tlabeler::ReportError(const std::exception &e)
+{
+    MessageBox(ErrorClassName(e) + QStringLiteral(": ") + ErrorMessage(e), TMsgIcon::Error);
+}

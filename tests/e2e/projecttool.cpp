@@ -1,0 +1,52 @@
+// The end-to-end tests' view of project files, through the project's own loader:
+//   projecttool new <file.wlp>    writes an empty 4 x 3.5 inch label
+//   projecttool list <file.wlp>   prints one line per object: type code, left, top, right, bottom,
+//                                 and a text box's text (its line breaks as "|")
+
+#include "document/drawlist.h"
+#include "document/globals.h"
+#include "document/text.h"
+#include "platform/platform.h"
+
+#include <QGuiApplication>
+#include <cstdio>
+#include <exception>
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    InitPlatform();
+    InitDocumentModule();
+    const QStringList args = QGuiApplication::arguments();
+    if (args.size() != 3 || (args[1] != QLatin1String("new") && args[1] != QLatin1String("list"))) {
+        std::fputs("usage: projecttool new|list <file.wlp>\n", stderr);
+        return 2;
+    }
+    try {
+        Tdrawlist project;
+        if (args[1] == QLatin1String("new")) {
+            project.SetLabelRect({100000, 100000, 100001, 100001});
+            project.SetLabelWidth(4.0);
+            project.SetLabelHeight(3.5);
+            project.SaveToFile(args[2]);
+            return 0;
+        }
+        if (!project.LoadFromFile(args[2]))
+            return 1;
+        for (int32_t i = 0; i < project.Count(); ++i) {
+            const Tdrawobj *o = project.GetObject(i);
+            const TRect b = o->GetBounds();
+            QString text;
+            if (const auto *box = dynamic_cast<const Tvnltext *>(o))
+                text = QLatin1Char(' ') +
+                       QString(box->GetText()).replace(QStringLiteral("\r\n"), QStringLiteral("|"));
+            std::printf("%d %d %d %d %d%s\n", o->GetTypeCode(), b.Left, b.Top, b.Right, b.Bottom,
+                        qPrintable(text));
+        }
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "projecttool: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
