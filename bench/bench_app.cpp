@@ -8,10 +8,14 @@
 #include "document/shape.h"
 #include "document/text.h"
 #include "editing/labeler.h"
+#include "platform/streams.h"
+#include "platform/stringstream.h"
 #include "settings/formplacement.h"
 #include "settings/registry.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -146,6 +150,76 @@ void WheelZoomStep(benchmark::State &state)
     }
 }
 BENCHMARK(WheelZoomStep)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Project files of version 1, as the program wrote them before thumbnails were kept: the header,
+// no thumbnail, and 20 objects (shapes, texts and a 320 x 240 photograph in each).
+QByteArray VersionOneProject(int index)
+{
+    Tdrawlist doc;
+    doc.SetLabelRect({100000, 100000, 104000, 103500});
+    auto photo = std::make_unique<Tvnlpic>();
+    photo->SetPicture(Photo().scaled(320, 240));
+    photo->SetBounds({100200, 100200, 103400, 102600});
+    doc.AddObject(std::move(photo));
+    for (int i = 0; i < 19; ++i) {
+        const int32_t x = 100100 + (i % 5) * 750, y = 100100 + (i / 5) * 800;
+        if (i % 2 == 0) {
+            auto text = std::make_unique<Tvnltext>();
+            text->SetText(QStringLiteral("Cuvée %1\r\nEstate bottled").arg(index * 20 + i));
+            text->SetBounds({x, y, x + 700, y + 400});
+            doc.AddObject(std::move(text));
+        } else {
+            auto shape = std::make_unique<Tvnlshape>();
+            shape->SetShapeStyle(i % 4);
+            shape->SetDrawFill(true);
+            shape->SetBounds({x, y, x + 600, y + 600});
+            doc.AddObject(std::move(shape));
+        }
+    }
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    WriteInt32(bytes, 1);
+    WriteBytes(bytes, QByteArrayLiteral("vnlabel_v1"));
+    WriteUInt8(bytes, 0);
+    WriteInt32(bytes, 0);
+    tstringwrapstream strings(&bytes);
+    strings.WriteLString(QStringLiteral("Label %1").arg(index));
+    strings.WriteLString(QStringLiteral("4.00x3.50"));
+    strings.WriteLString(QString());
+    doc.SaveObjects(bytes);
+    return bytes.data();
+}
+
+// Convert To New Version of 100 version-1 projects of 20 objects each, without backups: each is
+// loaded into the editor, painted whole into its back buffer and saved with a new thumbnail.
+// Target: under 3 s. The files are written back in version 1 before each run, untimed.
+void ConvertHundredProjects(benchmark::State &state)
+{
+    TBenchEditor e;
+    QTemporaryDir dir;
+    QStringList files;
+    std::vector<QByteArray> contents;
+    for (int i = 0; i < 100; ++i) {
+        files << dir.filePath(QStringLiteral("label%1.wlp").arg(i));
+        contents.push_back(VersionOneProject(i));
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int i = 0; i < files.size(); ++i) {
+            QFile f(files[i]);
+            if (!f.open(QIODevice::WriteOnly) || f.write(contents[size_t(i)]) != contents[size_t(i)].size()) {
+                state.SkipWithError("cannot write the projects");
+                return;
+            }
+        }
+        state.ResumeTiming();
+        if (e.Labeler->ConvertFiles(files, false) != files.size()) {
+            state.SkipWithError("not every project was converted");
+            return;
+        }
+    }
+}
+BENCHMARK(ConvertHundredProjects)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // "ambrelo --setregversion" under Xvfb: the program starts, creates its windows, shows the
 // editor and ends as soon as its message loop runs. Wall time of the whole process.

@@ -3,21 +3,27 @@
 #include "app/aboutbox.h"
 #include "app/appicons.h"
 #include "app/helpwindow.h"
+#include "app/program.h"
 #include "app/startupdialog.h"
 #include "document/alphabitmap.h"
 #include "document/drawlist.h"
 #include "document/globals.h"
 #include "platform/canvas.h"
 #include "platform/colors.h"
+#include "settings/filetypes.h"
 #include "widgets/drawpanel.h"
 #include "widgets/dropmsg.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -105,13 +111,14 @@ Tfrm_labeler::Tfrm_labeler(Tregistryex &store, const TCommandLine &commandLine, 
     resize(DesignClientSize);
     BuildToolBar();
     BuildCanvas();
-    BuildMenus();
     statusBar();
     tmr_invalid.setInterval(RepaintDelay);
     tmr_invalid.setSingleShot(true);
     connect(&tmr_invalid, &QTimer::timeout, this, [this] { RepaintTimerFired(); });
 
     Labeler = std::make_unique<Tlabeler>(static_cast<Tlabelerhost &>(*this), store, commandLine, version);
+    BuildMenus();
+    setAcceptDrops(true);
     Labeler->Input().OnShowToolWindow = [this](bool visible) {
         if (OnShowToolWindow)
             OnShowToolWindow(visible);
@@ -161,10 +168,7 @@ void Tfrm_labeler::BuildToolBar()
         else if (image == CenterScreenImage)
             connect(button, &QToolButton::clicked, this, [this] { Labeler->View().CenterScreen(); });
         else
-            connect(button, &QToolButton::clicked, this, [this] {
-                if (OnPrint)
-                    OnPrint();
-            });
+            connect(button, &QToolButton::clicked, this, [this] { Labeler->ShowPrintWizard(); });
     }
 }
 
@@ -214,6 +218,8 @@ void Tfrm_labeler::BuildCanvas()
     mem_edittext->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     mem_edittext->document()->setDocumentMargin(0);
     mem_edittext->hide();
+    // Files dropped on the editor go to the window, as on the rest of the canvas.
+    mem_edittext->setAcceptDrops(false);
     mem_edittext->viewport()->installEventFilter(this);
     connect(mem_edittext, &QPlainTextEdit::textChanged, this, [this] {
         if (!SettingEditorText)
@@ -226,16 +232,184 @@ void Tfrm_labeler::BuildCanvas()
             [this](int value) { Labeler->View().SetScrollPosition(true, value); });
 }
 
+QAction *Tfrm_labeler::Command(const QString &caption, const QString &category,
+                               const std::function<void()> &command, const QKeySequence &shortcut)
+{
+    auto *action = new QAction(caption, this);
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, [command] {
+        // A command's failure is reported and the window goes on.
+        try {
+            command();
+        } catch (const std::exception &e) {
+            ShowErrorReport(e);
+        }
+    });
+    return AddAction(action, category);
+}
+
+void Tfrm_labeler::BuildActions()
+{
+    Tlabeler &l = *Labeler;
+    const QString none;
+    const QString zorder = QStringLiteral("zorder");
+    const QString templ = QStringLiteral("Template");
+    act_cut = Command(
+        QStringLiteral("C&ut"), none, [&l] { l.Cut(); }, QKeySequence(Qt::CTRL | Qt::Key_X));
+    act_copy = Command(
+        QStringLiteral("&Copy"), none, [&l] { l.Copy(); }, QKeySequence(Qt::CTRL | Qt::Key_C));
+    act_paste = Command(
+        QStringLiteral("&Paste"), none, [&l] { l.Paste(); }, QKeySequence(Qt::CTRL | Qt::Key_V));
+    // Delete is the canvas's key (on release), not a shortcut.
+    act_delete = Command(QStringLiteral("&Delete"), none, [&l] { l.Delete(); });
+    act_undo = Command(
+        QStringLiteral("&Undo"), none, [&l] { l.Undo(); }, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    act_redo = Command(
+        QStringLiteral("&Redo"), none, [&l] { l.Redo(); }, QKeySequence(Qt::CTRL | Qt::Key_Y));
+    // Redo stays hidden, and with it its shortcut.
+    act_redo->setVisible(false);
+    act_zforward = Command(QStringLiteral("&Bring Forward"), zorder, [&l] { l.ChangeOrder(ocBringForward); });
+    act_zbackward =
+        Command(QStringLiteral("&Send Backward"), zorder, [&l] { l.ChangeOrder(ocSendBackward); });
+    act_zfront = Command(QStringLiteral("Bring to &Front"), zorder, [&l] { l.ChangeOrder(ocBringToFront); });
+    act_zback = Command(QStringLiteral("Send to &Back"), zorder, [&l] { l.ChangeOrder(ocSendToBack); });
+    act_movetotemplate = Command(QStringLiteral("&Move To Template"), templ, [&l] { l.MoveToTemplate(); });
+    act_movealltotemplate =
+        Command(QStringLiteral("Move &All To Template"), templ, [&l] { l.MoveAllToTemplate(); });
+    act_movefromtemplate =
+        Command(QStringLiteral("Move &From Template"), templ, [&l] { l.MoveFromTemplate(); });
+    act_cleartemplate = Command(QStringLiteral("C&lear Template"), templ, [&l] { l.ClearTemplate(); });
+    act_edittemplate = Command(QStringLiteral("&Edit Template"), templ, [&l] { l.EditTemplate(); });
+    act_savetemplate = Command(QStringLiteral("Save &Template"), templ, [&l] { l.SaveTemplate(); });
+    act_saveastemplate = Command(QStringLiteral("Save As T&emplate"), templ, [&l] { l.SaveAsTemplate(); });
+    act_regfiletype = Command(QStringLiteral("Register File Types"), templ, [] { RegisterFileTypes(); });
+    act_newversionconv =
+        Command(QStringLiteral("&Convert To New Version"), templ, [&l] { l.ConvertToNewVersion(); });
+    // Until the first show decides, the template commands show as they do at design.
+    for (QAction *a : {act_movetotemplate, act_movealltotemplate, act_cleartemplate, act_edittemplate})
+        a->setVisible(false);
+    act_about = Command(QStringLiteral("&About"), none, [this] { ShowAboutBox(); });
+    act_help =
+        Command(QStringLiteral("&Help"), none, [this] { ShowHelpTopic(QStringLiteral("introduction.rtf")); });
+    act_helpcontents =
+        Command(QStringLiteral("Help &Contents"), none, [this] { ShowHelpTopic(QStringLiteral("all")); });
+}
+
 void Tfrm_labeler::BuildMenus()
 {
+    BuildActions();
+    Tlabeler &l = *Labeler;
+    // A menu item that is no action of the action list: enabled whether or not the window is active.
+    const auto item = [this](QMenu *menu, const QString &caption, const std::function<void()> &command,
+                             const QKeySequence &shortcut = {}) {
+        QAction *action = menu->addAction(caption);
+        action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, this, [command] {
+            try {
+                command();
+            } catch (const std::exception &e) {
+                ShowErrorReport(e);
+            }
+        });
+        return action;
+    };
+
+    mnu_file = menuBar()->addMenu(QStringLiteral("&File"));
+    mnu_new = item(
+        mnu_file, QStringLiteral("&New"), [&l] { l.NewLabel(); }, QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnu_open = item(
+        mnu_file, QStringLiteral("&Open"), [&l] { l.OpenLabel(); }, QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnu_save = item(
+        mnu_file, QStringLiteral("&Save"), [&l] { l.SaveLabel(); }, QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnu_saveas = item(mnu_file, QStringLiteral("Save &As"), [&l] { l.SaveLabelAs(); });
+    mnu_file->addAction(act_savetemplate);
+    mnu_file->addAction(act_newversionconv);
+    mnu_file->addSeparator();
+    mnu_print = item(
+        mnu_file, QStringLiteral("&Print and Preview"), [&l] { l.ShowPrintWizard(); },
+        QKeySequence(Qt::CTRL | Qt::Key_P));
+    mnu_printersetup = item(mnu_file, QStringLiteral("P&rinter Setup"), [this] {
+        if (OnPrinterSetup)
+            OnPrinterSetup();
+    });
+
+    mnu_edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnu_edit->addActions({act_cut, act_copy, act_paste, act_delete});
+    mnu_edit->addSeparator();
+    mnu_edit->addActions({act_movealltotemplate, act_movetotemplate, act_movefromtemplate});
+    mnu_edit->addSeparator();
+    mnu_edit->addActions({act_undo, act_redo});
+    mnu_edit->addSeparator();
+    mnu_edit->addActions({act_edittemplate, act_cleartemplate});
+    WireEditMenu(mnu_edit);
+
+    mnu_select = menuBar()->addMenu(QStringLiteral("Select"));
+    mnu_selectall = item(mnu_select, QStringLiteral("Select &All"), [&l] { l.SelectAll(); });
+    mnu_invertselection =
+        item(mnu_select, QStringLiteral("&Invert Selection"), [&l] { l.InvertSelection(); });
+    mnu_selectnone = item(mnu_select, QStringLiteral("Select &None"), [&l] { l.SelectNone(); });
+
+    mnu_view = menuBar()->addMenu(QStringLiteral("&View"));
+    mnu_toolwindow = item(mnu_view, QStringLiteral("Tool Window"),
+                          [this, &l] { mnu_toolwindow->setChecked(l.ToggleToolWindow()); });
+    mnu_toolwindow->setCheckable(true);
+    mnu_buttontext = item(mnu_view, QStringLiteral("Button Text"),
+                          [this, &l] { mnu_buttontext->setChecked(l.ToggleButtonCaptions()); });
+    mnu_buttontext->setCheckable(true);
+    connect(mnu_view, &QMenu::aboutToShow, this, [this, &l] {
+        mnu_toolwindow->setChecked(l.IsToolWindowChecked());
+        mnu_buttontext->setChecked(tbr_buttons->toolButtonStyle() != Qt::ToolButtonIconOnly);
+    });
+
     mnu_help = menuBar()->addMenu(QStringLiteral("&Help"));
-    act_about = AddAction(mnu_help->addAction(QStringLiteral("&About")));
-    act_help = AddAction(mnu_help->addAction(QStringLiteral("&Help")));
-    act_helpcontents = AddAction(mnu_help->addAction(QStringLiteral("Help &Contents")));
-    connect(act_about, &QAction::triggered, this, [this] { ShowAboutBox(); });
-    connect(act_help, &QAction::triggered, this,
-            [this] { ShowHelpTopic(QStringLiteral("introduction.rtf")); });
-    connect(act_helpcontents, &QAction::triggered, this, [this] { ShowHelpTopic(QStringLiteral("all")); });
+    mnu_help->addActions({act_about, act_help, act_helpcontents, act_regfiletype});
+    BuildContextMenu();
+}
+
+void Tfrm_labeler::BuildContextMenu()
+{
+    pm_canvas = new QMenu(this);
+    pm_canvas->setObjectName(QStringLiteral("pm_canvas"));
+    pm_canvas->addActions({act_cut, act_copy, act_paste, act_delete});
+    pm_canvas->addSeparator();
+    mnu_changeorder = pm_canvas->addMenu(QStringLiteral("Change &Order"));
+    mnu_changeorder->addActions({act_zforward, act_zbackward, act_zfront, act_zback});
+    pm_canvas->addSeparator();
+    pm_canvas->addActions({act_movetotemplate, act_movealltotemplate, act_movefromtemplate});
+    pm_canvas->addSeparator();
+    pm_canvas->addActions({act_undo, act_redo});
+    pm_canvas->addSeparator();
+    pm_canvas->addActions({act_cleartemplate, act_edittemplate});
+    WireEditMenu(pm_canvas);
+}
+
+void Tfrm_labeler::WireEditMenu(QMenu *menu)
+{
+    connect(menu, &QMenu::aboutToShow, this, [this] { UpdateEditActions(); });
+    // The narrowing holds while the menu shows. Afterwards the window is still the active one,
+    // whose actions are all enabled, so a shortcut never stays dead because a menu once opened
+    // (each command does nothing when there is nothing to do).
+    connect(menu, &QMenu::aboutToHide, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            // Some platforms leave the closed menu as the active window instead of this one.
+            const QWidget *active = QApplication::activeWindow();
+            if ((active == this || active == pm_canvas || active == mnu_edit) && !pm_canvas->isVisible() &&
+                !mnu_edit->isVisible())
+                SetActionsEnabled(true);
+        });
+    });
+}
+
+void Tfrm_labeler::UpdateEditActions()
+{
+    const TEditActions actions = Labeler->UpdateEditActions();
+    act_paste->setText(actions.PasteCaption);
+    act_paste->setEnabled(actions.Paste);
+    act_copy->setEnabled(actions.Copy);
+    act_cut->setEnabled(actions.Cut);
+    act_undo->setEnabled(actions.Undo);
+    act_redo->setEnabled(actions.Redo);
+    act_delete->setEnabled(actions.Delete);
 }
 
 void Tfrm_labeler::WirePanel()
@@ -415,6 +589,56 @@ void Tfrm_labeler::closeEvent(QCloseEvent *e)
     e->accept();
 }
 
+QStringList Tfrm_labeler::DraggedFiles(const QMimeData *data)
+{
+    QStringList files;
+    if (data && data->hasUrls())
+        for (const QUrl &url : data->urls())
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+    return files;
+}
+
+std::optional<TPoint> Tfrm_labeler::CanvasPoint(const QPointF &windowPoint) const
+{
+    const QPoint p = dpnl_canvas->mapFrom(this, windowPoint.toPoint());
+    if (!dpnl_canvas->rect().contains(p))
+        return std::nullopt;
+    return TPoint{p.x(), p.y()};
+}
+
+void Tfrm_labeler::dragEnterEvent(QDragEnterEvent *e)
+{
+    // Whether it may drop depends on where: the moves decide.
+    if (Tlabeler::AcceptsDrop(DraggedFiles(e->mimeData()), true))
+        e->acceptProposedAction();
+}
+
+void Tfrm_labeler::dragMoveEvent(QDragMoveEvent *e)
+{
+    if (Tlabeler::AcceptsDrop(DraggedFiles(e->mimeData()), CanvasPoint(e->position()).has_value()))
+        e->acceptProposedAction();
+    else
+        e->ignore();
+}
+
+void Tfrm_labeler::dropEvent(QDropEvent *e)
+{
+    const QStringList files = DraggedFiles(e->mimeData());
+    if (files.isEmpty())
+        return;
+    e->acceptProposedAction();
+    // The drop's source waits until the drop returns; the files are taken once it has.
+    const std::optional<TPoint> at = CanvasPoint(e->position());
+    QTimer::singleShot(0, this, [this, files, at] {
+        try {
+            Labeler->DropFiles(files, at);
+        } catch (const std::exception &ex) {
+            ShowErrorReport(ex);
+        }
+    });
+}
+
 void Tfrm_labeler::RepaintTimerFired()
 {
     const Trectlist rects = Labeler->PendingPanelRects();
@@ -537,9 +761,9 @@ void Tfrm_labeler::FocusCanvas()
     pnl_canvas_contnr->setFocus();
 }
 
-void Tfrm_labeler::ShowContextMenu(const TPoint &)
+void Tfrm_labeler::ShowContextMenu(const TPoint &panelPoint)
 {
-    // The context menu's commands come with the menus; until then a right press opens nothing.
+    pm_canvas->popup(dpnl_canvas->mapToGlobal(QPoint(panelPoint.X, panelPoint.Y)));
 }
 
 void Tfrm_labeler::ToolButtonsChanged(int32_t tool)

@@ -7,15 +7,21 @@
 #include "editing/labelerhost.h"
 #include "settings/formplacement.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QRegion>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QMenu;
+class QMimeData;
 class QPlainTextEdit;
 class QScrollBar;
 class QToolBar;
@@ -50,8 +56,8 @@ public:
     void ConnectAboutBox(TAboutBox *about);
     // Shows or hides the tool window.
     std::function<void(bool visible)> OnShowToolWindow;
-    // The Print button (the print wizard); without one the button does nothing.
-    std::function<void()> OnPrint;
+    // File > Printer Setup: the print back end's printer dialog.
+    std::function<void()> OnPrinterSetup;
     // The window is on screen for the first time, where the window manager put it.
     std::function<void()> OnFirstPlaced;
 
@@ -64,6 +70,8 @@ public:
     // Help: the introduction, the contents, the about box.
     void ShowHelpTopic(const QString &topic);
     void ShowAboutBox();
+    // The Edit menu or the context menu opens: the edit actions show what they can do now.
+    void UpdateEditActions();
 
     // Controls, named as the window's parts are.
     QToolBar *tbr_buttons;
@@ -76,7 +84,23 @@ public:
     QScrollBar *sb_horiz;
     QWidget *pnl_spacer;
     QPlainTextEdit *mem_edittext;
+    // The main menu and its items that are no actions of the action list.
+    QMenu *mnu_file;
+    QAction *mnu_new, *mnu_open, *mnu_save, *mnu_saveas, *mnu_print, *mnu_printersetup;
+    QMenu *mnu_edit;
+    QMenu *mnu_select;
+    QAction *mnu_selectall, *mnu_invertselection, *mnu_selectnone;
+    QMenu *mnu_view;
+    QAction *mnu_toolwindow, *mnu_buttontext;
     QMenu *mnu_help;
+    // The context menu of the drawing panel and its submenu.
+    QMenu *pm_canvas;
+    QMenu *mnu_changeorder;
+    // The action list.
+    QAction *act_cut, *act_copy, *act_paste, *act_delete, *act_undo, *act_redo;
+    QAction *act_zforward, *act_zbackward, *act_zfront, *act_zback;
+    QAction *act_movetotemplate, *act_movealltotemplate, *act_movefromtemplate, *act_cleartemplate,
+        *act_edittemplate, *act_savetemplate, *act_saveastemplate, *act_regfiletype, *act_newversionconv;
     QAction *act_about;
     QAction *act_help;
     QAction *act_helpcontents;
@@ -90,6 +114,9 @@ protected:
     void hideEvent(QHideEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // Tlabelerhost
@@ -112,6 +139,16 @@ private:
     void BuildToolBar();
     void BuildCanvas();
     void BuildMenus();
+    void BuildActions();
+    void BuildContextMenu();
+    // An action of the action list in its category, running command when triggered.
+    QAction *Command(const QString &caption, const QString &category, const std::function<void()> &command,
+                     const QKeySequence &shortcut = {});
+    // A menu's opening narrows the actions; once it has closed they are all enabled again.
+    void WireEditMenu(QMenu *menu);
+    // The local files of a drag, and where on the drawing panel it is (nothing off the panel).
+    static QStringList DraggedFiles(const QMimeData *data);
+    std::optional<TPoint> CanvasPoint(const QPointF &windowPoint) const;
     void WirePanel();
     void RunStartupDialog();
     void RepaintTimerFired();

@@ -9,6 +9,8 @@
 #include "platform/errors.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
+#include "printing/printdialog.h"
+#include "printing/showpreview.h"
 #include "settings/filetypes.h"
 #include "settings/formplacement.h"
 #include "settings/registry.h"
@@ -126,11 +128,20 @@ TProgramWindows::~TProgramWindows()
     // editor lets go of the tool window's logic before that goes.
     About.reset();
     Startup.reset();
-    if (Labeler)
+    if (Labeler) {
         Labeler->ConnectToolbox(nullptr, nullptr);
+        Labeler->Logic().OnPrintWizard = nullptr;
+        Labeler->Logic().OnEditTemplate = nullptr;
+        Labeler->OnPrinterSetup = nullptr;
+    }
+    // The wizard prints through the preview's job: it goes first.
+    PrintWizard.reset();
+    Preview.reset();
     ToolboxPlacement.reset();
     Toolbox.reset();
     TemplateEditor.reset();
+    if (Progress && ProgressWindow() == Progress.get())
+        SetProgressWindow(nullptr);
     Progress.reset();
     Labeler.reset();
 }
@@ -149,6 +160,8 @@ std::unique_ptr<TProgramWindows> StartProgram(const TCommandLine &commandLine, T
     QStringList &order = windows->CreationOrder;
     windows->Labeler = Created<Tfrm_labeler>(order, store, commandLine, version);
     Tfrm_labeler &labeler = *windows->Labeler;
+    // The wizard comes before the preview whose job it prints through; they are joined below.
+    windows->PrintWizard = Created<Tfrm_printdialog>(order, &labeler);
     windows->Progress = std::make_unique<Tprogresswindow>(&labeler);
     windows->Progress->setObjectName(QStringLiteral("progresswindow"));
     order.append(windows->Progress->objectName());
@@ -157,10 +170,22 @@ std::unique_ptr<TProgramWindows> StartProgram(const TCommandLine &commandLine, T
     windows->TemplateEditor->setObjectName(QStringLiteral("frm_templateeditor"));
     order.append(windows->TemplateEditor->objectName());
     windows->Toolbox = Created<Tfrm_toolbox>(order, store, &labeler);
+    windows->Preview = Created<Tfrm_showpreview>(order, &labeler);
     windows->Startup = Created<Tfrm_startup>(order, &labeler);
     windows->About = Created<TAboutBox>(order, &labeler);
 
     windows->TemplateEditor->OnTemplateChanged = [&labeler] { labeler.Logic().Document().Invalidate(true); };
+    Tfrm_printdialog &wizard = *windows->PrintWizard;
+    Tfrm_showpreview &preview = *windows->Preview;
+    Tfrm_templateeditor &templateEditor = *windows->TemplateEditor;
+    wizard.ConnectPreview(preview);
+    labeler.Logic().OnPrintWizard = [&wizard](Tdrawlist &project, Tregistryex &settings) {
+        wizard.Execute(project, settings);
+    };
+    labeler.OnPrinterSetup = [&preview] { preview.Setup(); };
+    labeler.Logic().OnEditTemplate = [&templateEditor](tlabeltemplate &t, Tdrawlist *project) {
+        templateEditor.EditTemplate(t, project);
+    };
     windows->ToolboxPlacement = std::make_unique<TToolWindowPlacement>(*windows->Toolbox);
     labeler.ConnectToolbox(&windows->Toolbox->Logic(), windows->ToolboxPlacement.get());
     Tfrm_toolbox &toolbox = *windows->Toolbox;

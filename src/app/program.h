@@ -10,6 +10,8 @@
 
 class TAboutBox;
 class Tfrm_labeler;
+class Tfrm_printdialog;
+class Tfrm_showpreview;
 class Tfrm_startup;
 class Tfrm_templateeditor;
 class Tfrm_toolbox;
@@ -44,10 +46,12 @@ struct TProgramWindows {
     ~TProgramWindows();
 
     std::unique_ptr<Tfrm_labeler> Labeler;
+    std::unique_ptr<Tfrm_printdialog> PrintWizard;
     std::unique_ptr<Tprogresswindow> Progress;
     std::unique_ptr<Tfrm_templateeditor> TemplateEditor;
     std::unique_ptr<Tfrm_toolbox> Toolbox;
     std::unique_ptr<Ttoolwindowplacement> ToolboxPlacement;
+    std::unique_ptr<Tfrm_showpreview> Preview;
     std::unique_ptr<Tfrm_startup> Startup;
     std::unique_ptr<TAboutBox> About;
     // The object names of the windows as they were created.

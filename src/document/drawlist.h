@@ -25,6 +25,9 @@ class tlabeltemplate;
 int32_t DocToPixel(int32_t value, int32_t offset, double scale);
 int32_t PixelToDoc(int32_t pixel, int32_t offset, double scale);
 
+// What loading a file that is not this kind of document shows.
+extern const QString LoadFailedMessage;
+
 // The step of MoveInOrder that brings to the front.
 constexpr int32_t ToFront = 2147483647;
 // The dirty rectangle that stands for the whole area.
@@ -126,6 +129,10 @@ public:
     // read, warns the user and leaves the document modified, so nothing silently replaces the
     // file with the part that loaded.
     virtual int32_t LoadFromStream(QIODevice &stream);
+    // Whether the file begins with the header of this kind of document in a version this
+    // program reads, so that loading it can replace this document; nothing here changes. A file
+    // that cannot be opened raises EOSError, as loading it would.
+    bool IsOwnFile(const QString &path) const;
     // False for an empty file, which leaves the document as it was but for its file name.
     // A file that cannot be opened raises EOSError.
     bool LoadFromFile(const QString &path);

@@ -24,15 +24,15 @@
 #include <QtEndian>
 #include <algorithm>
 
+const QString LoadFailedMessage =
+    QStringLiteral("Could not load file. The file may be corrupted or the wrong file type.");
+
 namespace {
 
 constexpr int32_t WrittenFileVersion = 2;
 // Objects of files written before the label moved to (100000, 100000) lie near 10000.
 constexpr int32_t OldOriginLimit = 20000;
 constexpr int32_t OldOriginShift = 90000;
-
-const QString LoadFailedMessage =
-    QStringLiteral("Could not load file. The file may be corrupted or the wrong file type.");
 
 QString FileNamePart(const QString &path)
 {
@@ -355,12 +355,31 @@ void Tdrawlist::SaveToStream(QIODevice &stream)
     SaveObjects(stream);
 }
 
-bool Tdrawlist::LoadFromFile(const QString &path)
+namespace {
+void OpenForReading(QFile &file, const QString &path)
 {
-    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EOSError(QStringLiteral("Cannot open file \"%1\". %2")
                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+} // namespace
+
+bool Tdrawlist::IsOwnFile(const QString &path) const
+{
+    QFile file(path);
+    OpenForReading(file, path);
+    int32_t version = -1;
+    if (!ReadInt32(file, version) || version < 0 || version > WrittenFileVersion)
+        return false;
+    // The signature and what follows it up to where every version's header goes on differently.
+    const QByteArray head = ReadBytes(file, 11);
+    return head.size() == 11 && head.left(8) == GetSignature().left(8);
+}
+
+bool Tdrawlist::LoadFromFile(const QString &path)
+{
+    QFile file(path);
+    OpenForReading(file, path);
     SetFileName(path);
     if (file.pos() >= file.size())
         return false;

@@ -91,3 +91,21 @@ Trectlist Tbackbuffer::Paint(const TRect &clip, const TRect &viewport, double sc
     }
     return local;
 }
+
+void Tbackbuffer::PaintWhole(const TRect &viewport, double scale, bool withDocument)
+{
+    const int32_t width = std::max(viewport.Right, 1);
+    const int32_t height = std::max(viewport.Bottom, 1);
+    if (Buffer.width() != width || Buffer.height() != height)
+        Buffer = QImage(width, height, QImage::Format_RGB32);
+    Tcanvas canvas(&Buffer);
+    canvas.Brush().SetColor(clWhite);
+    canvas.Brush().SetStyle(TBrushStyle::Solid);
+    canvas.FillRect({0, 0, width, height});
+    if (tlabeltemplate *t = Document.GetTemplate())
+        t->PaintRect(canvas, WholeArea, {0, 0}, viewport, scale);
+    if (withDocument)
+        Document.PaintRect(canvas, WholeArea, {0, 0}, viewport, scale);
+    // The buffer no longer holds what the panel shows.
+    Document.Invalidate(true);
+}

@@ -24,6 +24,10 @@ public:
     // nothing then), under the view; returns the rectangles painted, each within the panel. When a document
     // is already painting, the rectangles go back to the project's dirty list for the next repaint.
     Trectlist Paint(const TRect &clip, const TRect &viewport, double scale);
+    // Paints the template and, with withDocument, the document once for the whole plane under
+    // the view (every object drawn in full, as the batch conversion does before it saves a file).
+    // What the window shows is painted again at its next paint.
+    void PaintWhole(const TRect &viewport, double scale, bool withDocument);
 
 private:
     Tdrawlist &Document;

@@ -5,7 +5,6 @@
 #include "document/labeltemplate.h"
 #include "editing/toolbox.h"
 #include "platform/errors.h"
-#include "platform/filedialog.h"
 #include "platform/messages.h"
 #include "settings/formplacement.h"
 #include "settings/registry.h"
@@ -111,12 +110,6 @@ void ApplyNewLabelSize(Tdrawlist &d)
     d.SetLabelRect({LabelCorner, LabelCorner, LabelCorner + 1, LabelCorner + 1});
     d.SetLabelWidth(NewLabelWidth);
     d.SetLabelHeight(NewLabelHeight);
-}
-
-// The folder of a file with its trailing separator, as the dialogs' settings keep it.
-QString FolderOf(const QString &file)
-{
-    return QFileInfo(file).absolutePath() + QLatin1Char('/');
 }
 
 bool ReadFlag(Tregistryex &store, const char *name)
@@ -278,81 +271,6 @@ bool Tlabeler::AskSaveChanges(bool defaultResult)
     default:
         return false;
     }
-}
-
-bool Tlabeler::SaveDocumentAs(const QString &name)
-{
-    QString file = name;
-    if (file.isEmpty()) {
-        std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Save);
-        Tdrawlist::SetupFileDialog(*dialog);
-        dialog->SetInitialDir(Store.ReadString(QString::fromLatin1(LastFilePathSetting)));
-        if (Host.IsEnding() || !dialog->Execute())
-            return false;
-        file = dialog->GetFileName();
-    }
-    Project->Invalidate(true);
-    Project->SetTemplate(LabelTemplate.get());
-    Project->SaveToFile(file);
-    Project->SetFileName(file);
-    Project->SetModified(false);
-    Store.WriteString(QString::fromLatin1(LastFilePathSetting), FolderOf(file));
-    SetDocumentTitle(file);
-    return true;
-}
-
-void Tlabeler::NewLabel()
-{
-    if (!AskSaveChanges(true))
-        return;
-    CanvasInput->HideTextEditor();
-    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
-    tlabeltemplate::SetupFileDialog(*dialog);
-    if (Store.ValueExists(QString::fromLatin1(LastTemplatePathSetting)))
-        dialog->SetInitialDir(Store.ReadString(QString::fromLatin1(LastTemplatePathSetting)));
-    if (!Host.IsEnding() && dialog->Execute()) {
-        const QString file = dialog->GetFileName();
-        Project->Clear();
-        Project->SetTemplate(LabelTemplate.get());
-        LabelTemplate->LoadFromFile(file);
-        Project->CopyObjects(LabelTemplate->StarterObjects, false);
-        Project->MakePlaceholders();
-        Project->SelectAll();
-        Store.WriteString(QString::fromLatin1(LastTemplatePathSetting), FolderOf(file));
-        SetDocumentTitle(QString::fromLatin1(NewFileName));
-    }
-    LabelView->CenterScreen();
-    Project->Invalidate(true);
-}
-
-void Tlabeler::OpenLabel()
-{
-    if (!AskSaveChanges(true))
-        return;
-    CanvasInput->HideTextEditor();
-    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
-    Tdrawlist::SetupFileDialog(*dialog);
-    dialog->SetInitialDir(Store.ReadString(QString::fromLatin1(LastFilePathSetting)));
-    if (!Host.IsEnding() && dialog->Execute()) {
-        const QString file = dialog->GetFileName();
-        Project->SetTemplate(LabelTemplate.get());
-        Project->LoadFromFile(file);
-        SetDocumentTitle(file);
-        Store.WriteString(QString::fromLatin1(LastFilePathSetting), FolderOf(file));
-    }
-    LabelView->CenterScreen();
-    Project->Invalidate(true);
-}
-
-void Tlabeler::OpenLastFile()
-{
-    const QString file = Store.ReadString(QString::fromLatin1(LastOpenedFileSetting));
-    if (file.isEmpty() || !QFileInfo(file).isFile())
-        return;
-    Project->SetTemplate(LabelTemplate.get());
-    Project->LoadFromFile(file);
-    SetDocumentTitle(file);
-    LabelView->CenterScreen();
 }
 
 QString Tlabeler::RecentLabelName() const

@@ -4,6 +4,7 @@
 // (settings, the view, the files of the command line or the start-up dialog), the title, the
 // save prompt and the close. The window is a thin shell that implements Tlabelerhost.
 
+#include "editing/align.h"
 #include "editing/backbuffer.h"
 #include "editing/canvasinput.h"
 #include "editing/labelview.h"
@@ -30,6 +31,14 @@ extern const char *const LastFilePathSetting;       // "lastfilepath"
 extern const char *const LastTemplatePathSetting;   // "lastfiletemplatepath"
 // The save prompt's question.
 extern const char *const SavePromptText;
+// Convert To New Version: the filter of its open dialog (before the project's and the template's
+// own), its two questions and the folder the backups go into beside each file.
+extern const char *const ConvertFilterAll;
+extern const char *const BackupTitle;
+extern const char *const BackupQuestion;
+extern const char *const ConvertDoneTitle;
+QString ConvertDoneMessage(int32_t count);
+extern const char *const BackupFolderName;
 // A new label: 4 by 3.5 inches, its top-left at (100000, 100000).
 constexpr double NewLabelWidth = 4.0;
 constexpr double NewLabelHeight = 3.5;
@@ -55,6 +64,19 @@ QString ToolButtonHint(const char *hint);
 // on the monitors; a window that lies partly off its monitor's work area is moved onto it.
 constexpr TPoint MinWindowSize{128, 32};
 std::optional<TRect> FitToScreen(const TRect &bounds, const std::vector<TRect> &workAreas);
+
+// What the Edit menu and the context menu offer when they open.
+struct TEditActions {
+    QString PasteCaption; // "&Paste " and what the clipboard holds ("Text", "Image", ...)
+    bool Paste = false;
+    bool Copy = false;
+    bool Cut = false;
+    bool Undo = false;
+    bool Redo = false;
+    bool Delete = false;
+
+    friend bool operator==(const TEditActions &, const TEditActions &) = default;
+};
 
 // The part of the tool window the editor window's close and placement look at.
 class Ttoolwindowplacement {
@@ -99,14 +121,83 @@ public:
     // save is reported and counts as Cancel, so nothing is lost).
     bool AskSaveChanges(bool defaultResult);
     // Saves under name, or under a name the save dialog asks for when name is empty (false when
-    // it is cancelled). A failure to write raises the file's error.
+    // it is cancelled). A failure to write raises the file's error and leaves the old file, the
+    // document's name and its modified state as they were, and no setting written.
     bool SaveDocumentAs(const QString &name);
+
+    // ---- File commands. A file that cannot be read or written shows its error; the document
+    // then stays as it was, and settings are written only after a step succeeded.
     // File > New: a new label from a template the open dialog picks.
     void NewLabel();
     // File > Open: a project the open dialog picks.
     void OpenLabel();
+    // File > Save: under the document's name, or as Save As when it has none.
+    void SaveLabel();
+    // File > Save As.
+    void SaveLabelAs();
     // The start-up dialog's "Last Saved Label".
     void OpenLastFile();
+
+    // ---- Template-mode commands.
+    // Save Template: the document's objects become the template's starter objects, and the
+    // template is saved under a name the save dialog asks for.
+    void SaveTemplate();
+    // Save As Template: the document's objects become the template's own (also when the dialog
+    // is then cancelled), and the template is saved under a name the dialog asks for.
+    void SaveAsTemplate();
+    void MoveAllToTemplate();
+    void MoveToTemplate();
+    void MoveFromTemplate();
+    // The template editor on the template (OnEditTemplate), then the label takes its size.
+    void EditTemplate();
+    void ClearTemplate();
+    // Convert To New Version: the open dialog picks project and template files, a question
+    // decides about backups, and each file is rewritten in the current format. Asks to save
+    // the label first, since the conversion loads each file into the editor. The number of
+    // files converted.
+    int32_t ConvertToNewVersion();
+    // The conversion of the files chosen, in order, with backup copies in a folder "backup"
+    // beside each file when backups is set. A file that cannot be read whole, whose template
+    // cannot be found, or that cannot be backed up or written is left as it was and not counted.
+    int32_t ConvertFiles(const QStringList &files, bool backups);
+
+    // ---- Edit commands.
+    // What the Edit menu and the context menu show when they open.
+    TEditActions UpdateEditActions();
+    // Copies the first selected object, then deletes every selected one (one undo step).
+    void Cut();
+    void Copy();
+    // Pastes what the clipboard holds at the label's centre.
+    void Paste();
+    void Delete();
+    // Undo; the in-place editor then shows the current text's text again.
+    void Undo();
+    void Redo();
+    // The tool window's order buttons.
+    void ChangeOrder(TOrderChange how);
+    void SelectAll();
+    void InvertSelection();
+    void SelectNone();
+
+    // ---- View commands.
+    // View > Tool Window: the check mark turns over, the tool window follows, and the setting
+    // is written. The new state.
+    bool ToggleToolWindow();
+    bool IsToolWindowChecked() const;
+    // View > Button Text: the tool bar's captions turn over and the setting is written.
+    bool ToggleButtonCaptions();
+
+    // File > Print and Preview and the tool bar's "Print": the print wizard (OnPrintWizard).
+    void ShowPrintWizard();
+
+    // ---- Drag and drop. Files dropped on the window: a project opens as File > Open opens
+    // one, a template starts a new label as File > New does with it (both after the save
+    // prompt); a picture file dropped on the canvas becomes a picture there, at its default
+    // size, one undo step each. A file that cannot be read shows why and changes nothing.
+    // onCanvas is the drop's point on the drawing panel, or nothing when it fell elsewhere.
+    void DropFiles(const QStringList &files, const std::optional<TPoint> &onCanvas);
+    // Whether a drop of these files there would do anything (the window shows it may drop).
+    static bool AcceptsDrop(const QStringList &files, bool onCanvas);
     // The name the start-up dialog offers as the last saved label: empty when there is none.
     QString RecentLabelName() const;
 
@@ -131,8 +222,20 @@ public:
     // The project changed, or its primary selection did; the other windows hear of it here.
     std::function<void()> OnDocumentChange;
     std::function<void(Tdrawobj *)> OnSelectionChange;
+    // The windows the commands open, wired by the program: the print wizard shown modally on
+    // the project with the settings store, and the template editor shown modally on the
+    // template (with the project that takes its size).
+    std::function<void(Tdrawlist &project, Tregistryex &store)> OnPrintWizard;
+    std::function<void(tlabeltemplate &t, Tdrawlist *project)> OnEditTemplate;
 
 private:
+    // New and Open once their file is chosen (also by a drop).
+    void NewLabelFrom(const QString &templateFile);
+    void OpenProject(const QString &file);
+    bool ConvertFile(const QString &file, bool backups);
+    // The document's objects are replaced wholesale: what could be undone belongs to another label.
+    void DocumentReplaced();
+    void AddDroppedPicture(const QString &file, const TPoint &panelPoint);
     void OpenFileArguments();
     void OpenFileArgument(const QString &file);
     bool ToolWindowExists() const { return ToolPlacement != nullptr; }
@@ -151,4 +254,6 @@ private:
     Ttoolwindowplacement *ToolPlacement = nullptr;
     bool PlacementRestored = false;
     bool ButtonCaptions = true;
+    // Pictures placed by the current drop: each next one lies further right and down.
+    int32_t DropCount = 0;
 };

@@ -50,15 +50,34 @@ QString NudgeText(int32_t value, bool vertical)
     return QStringLiteral("Nudge %1 %2/%3\"").arg(direction).arg(numerator).arg(denominator);
 }
 
-Tprintwizard::Tprintwizard(Tprintjob &job)
-    : Job(job), NudgeXCaption(NudgeText(0, false)), NudgeYCaption(NudgeText(0, true))
+Tprintwizard::Tprintwizard() : NudgeXCaption(NudgeText(0, false)), NudgeYCaption(NudgeText(0, true)) {}
+
+Tprintwizard::Tprintwizard(Tprintjob &job) : Tprintwizard()
 {
+    Job = &job;
+}
+
+void Tprintwizard::SetJob(Tprintjob *job)
+{
+    Job = job;
+    if (Job)
+        Job->SetDocument(Document);
+    GiveJobTheSettings();
+}
+
+void Tprintwizard::GiveJobTheSettings()
+{
+    if (!Job)
+        return;
+    Job->NudgeX = NudgeX;
+    Job->NudgeY = NudgeY;
 }
 
 void Tprintwizard::SetDocument(Tdrawlist *document)
 {
     Document = document;
-    Job.SetDocument(document);
+    if (Job)
+        Job->SetDocument(document);
 }
 
 void Tprintwizard::SetNudgeX(int32_t value)
@@ -67,8 +86,7 @@ void Tprintwizard::SetNudgeX(int32_t value)
         return;
     NudgeX = value;
     NudgeXCaption = NudgeText(value, false);
-    Job.NudgeX = NudgeX;
-    Job.NudgeY = NudgeY;
+    GiveJobTheSettings();
 }
 
 void Tprintwizard::SetNudgeY(int32_t value)
@@ -77,8 +95,7 @@ void Tprintwizard::SetNudgeY(int32_t value)
         return;
     NudgeY = value;
     NudgeYCaption = NudgeText(value, true);
-    Job.NudgeX = NudgeX;
-    Job.NudgeY = NudgeY;
+    GiveJobTheSettings();
 }
 
 void Tprintwizard::SelectPage(int32_t page)
@@ -182,7 +199,9 @@ bool Tprintwizard::PrintTest()
 
 bool Tprintwizard::Print(int32_t pages)
 {
+    if (!Job)
+        return false;
     // The quality the user sees ticked here is the one printed with.
-    Job.HighQuality = HighQuality;
-    return Job.PrintSheets(pages);
+    Job->HighQuality = HighQuality;
+    return Job->PrintSheets(pages);
 }

@@ -31,7 +31,12 @@ QString NudgeText(int32_t value, bool vertical);
 class Tprintwizard {
 public:
     explicit Tprintwizard(Tprintjob &job);
+    // A wizard whose job (the preview's) comes later, through SetJob.
+    Tprintwizard();
 
+    // The job that prints and previews: it gets the wizard's document and offsets now and
+    // whenever they change. Without one nothing prints.
+    void SetJob(Tprintjob *job);
     // The document to print, in the wizard and in the job.
     void SetDocument(Tdrawlist *document);
     Tdrawlist *GetDocument() const { return Document; }
@@ -78,7 +83,9 @@ public:
     bool HighQuality = false;
 
 private:
-    Tprintjob &Job;
+    void GiveJobTheSettings();
+
+    Tprintjob *Job = nullptr;
     Tdrawlist *Document = nullptr;
     int32_t NudgeX = 0;
     int32_t NudgeY = 0;

@@ -88,8 +88,12 @@ TPoint PointOf(const QSize &size)
 }
 } // namespace
 
-Tfrm_printdialog::Tfrm_printdialog(Tfrm_showpreview &preview, QWidget *parent)
-    : QDialog(parent, Qt::Tool), Preview(preview), Wizard(preview.Job())
+Tfrm_printdialog::Tfrm_printdialog(Tfrm_showpreview &preview, QWidget *parent) : Tfrm_printdialog(parent)
+{
+    ConnectPreview(preview);
+}
+
+Tfrm_printdialog::Tfrm_printdialog(QWidget *parent) : QDialog(parent, Qt::Tool)
 {
     setObjectName(QStringLiteral("frm_printdialog"));
     setWindowTitle(QStringLiteral("Printing Your Labels"));
@@ -145,6 +149,12 @@ Tfrm_printdialog::Tfrm_printdialog(Tfrm_showpreview &preview, QWidget *parent)
 }
 
 Tfrm_printdialog::~Tfrm_printdialog() = default;
+
+void Tfrm_printdialog::ConnectPreview(Tfrm_showpreview &preview)
+{
+    Preview = &preview;
+    Wizard.SetJob(&preview.Job());
+}
 
 void Tfrm_printdialog::BuildPages()
 {
@@ -248,7 +258,10 @@ void Tfrm_printdialog::BuildBottomBar()
         Wizard.PreviousPage();
         ps_steps->setCurrentIndex(Wizard.GetPage());
     });
-    connect(btn_setup, &QPushButton::clicked, &Preview, &Tfrm_showpreview::Setup);
+    connect(btn_setup, &QPushButton::clicked, this, [this] {
+        if (Preview)
+            Preview->Setup();
+    });
     connect(btn_preview, &QPushButton::clicked, this, &Tfrm_printdialog::PreviewClicked);
     connect(btn_print, &QPushButton::clicked, this, &Tfrm_printdialog::PrintClicked);
     connect(btn_done, &QPushButton::clicked, this, &Tfrm_printdialog::reject);
@@ -382,14 +395,16 @@ void Tfrm_printdialog::PrintTest()
 
 void Tfrm_printdialog::PreviewClicked()
 {
-    Preview.chk_highquality->setChecked(chk_highquality->isChecked());
+    if (!Preview)
+        return;
+    Preview->chk_highquality->setChecked(chk_highquality->isChecked());
     int result = mrCancel;
     try {
-        result = Preview.exec();
+        result = Preview->exec();
     } catch (const std::exception &e) {
         ShowPrintError(e);
     }
-    chk_highquality->setChecked(Preview.chk_highquality->isChecked());
+    chk_highquality->setChecked(Preview->chk_highquality->isChecked());
     if (result == mrOk)
         done(mrOk);
 }

@@ -25,7 +25,13 @@ class Tfrm_printdialog : public QDialog {
 
 public:
     Tfrm_printdialog(Tfrm_showpreview &preview, QWidget *parent = nullptr);
+    // The program makes the wizard before the preview: ConnectPreview then joins them.
+    explicit Tfrm_printdialog(QWidget *parent);
     ~Tfrm_printdialog() override;
+
+    // The preview whose job the wizard prints through, whose printer "Setup" sets up and which
+    // "Preview " shows.
+    void ConnectPreview(Tfrm_showpreview &preview);
 
     // The print command: the document, the first page, the offsets and quality from the
     // settings; shown modally; then the quality and offsets back into the settings, whatever
@@ -88,7 +94,7 @@ private:
     void PreviewClicked();
     void PrintClicked();
 
-    Tfrm_showpreview &Preview;
+    Tfrm_showpreview *Preview = nullptr;
     Tprintwizard Wizard;
     Twizardanimations FAnimations;
     Talphabitmap SheetPicture;

@@ -5,20 +5,28 @@
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "document/shape.h"
-#include "tools/toolbox.h"
 #include "editing/zoom.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
 #include "settings/registry.h"
+#include "tools/toolbox.h"
 #include "widgets/drawpanel.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <deque>
 #include <gmock/gmock.h>
@@ -115,11 +123,11 @@ TEST_F(Program, WindowsAreCreatedOnceInTheirOrder)
 {
     Tfrm_labeler &w = Start({});
     EXPECT_THAT(Windows->CreationOrder,
-                testing::ElementsAre("frm_labeler", "progresswindow", "frm_templateeditor", "frm_toolbox",
-                                     "frm_startup", "AboutBox"));
+                testing::ElementsAre("frm_labeler", "frm_printdialog", "progresswindow", "frm_templateeditor",
+                                     "frm_toolbox", "frm_showpreview", "frm_startup", "AboutBox"));
     EXPECT_EQ(Store.ReadString(QString::fromLatin1(CurrentVersionSetting)), "1.2 BETA");
     // Without a file the start-up dialog opens once the window is on screen.
-    QTRY_COMPARE(Dialogs.size(), 1u);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Dialogs.size() == 1u; }));
     EXPECT_EQ(Dialogs[0], "frm_startup");
     EXPECT_EQ(w.windowTitle(), "Ambrelo Wine Label Software-  1.2 BETA");
 }
@@ -211,4 +219,185 @@ TEST_F(Program, HelpOpensAtTheTopicWithItsContentsBeside)
     SetProgramFolder(QString());
     SetFlexDlgHook({});
     EXPECT_THAT(titles, testing::ElementsAre("ERROR: help file not found"));
+}
+
+namespace {
+
+// A menu as the user sees it: each shown item's caption with its access key, "Caption >" for a
+// submenu, "-" for a separator (the separators of hidden sections collapse, as on screen).
+QStringList Shown(const QMenu *menu)
+{
+    QStringList items;
+    for (QAction *a : menu->actions()) {
+        if (!a->isVisible())
+            continue;
+        if (!a->isSeparator())
+            items << a->text() + (a->menu() ? QStringLiteral(" >") : QString());
+        else if (!items.isEmpty() && items.last() != QLatin1String("-"))
+            items << QStringLiteral("-");
+    }
+    if (!items.isEmpty() && items.last() == QLatin1String("-"))
+        items.removeLast();
+    return items;
+}
+
+QStringList MenuBar(Tfrm_labeler &w)
+{
+    QStringList menus;
+    for (QAction *a : w.menuBar()->actions())
+        menus << a->text() + QStringLiteral(": ") + Shown(a->menu()).join(QLatin1Char(','));
+    return menus;
+}
+
+// Answers the modal dialog the next command opens by closing it, and notes its name.
+void CloseNextModal(QStringList &opened)
+{
+    QTimer::singleShot(0, qApp, [&opened] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *dialog = qobject_cast<QDialog *>(modal)) {
+            opened << dialog->objectName();
+            dialog->reject();
+        } else {
+            CloseNextModal(opened);
+        }
+    });
+}
+
+} // namespace
+
+TEST_F(Program, TheMenusListTheirCommandsAndTemplateModeAddsItsOwn)
+{
+    struct Case {
+        QStringList Arguments;
+        QStringList Menus;
+        QStringList Context;
+    };
+    const Case cases[] = {
+        {{},
+         {"&File: &New,&Open,&Save,Save &As,-,&Print and Preview,P&rinter Setup",
+          "&Edit: C&ut,&Copy,&Paste,&Delete,-,&Undo", "Select: Select &All,&Invert Selection,Select &None",
+          "&View: Tool Window,Button Text", "&Help: &About,&Help,Help &Contents"},
+         {"C&ut", "&Copy", "&Paste", "&Delete", "-", "Change &Order >", "-", "&Undo"}},
+        {{"-edittemplate", "trelko"},
+         {"&File: &New,&Open,&Save,Save &As,Save &Template,&Convert To New Version,-,&Print and "
+          "Preview,P&rinter Setup",
+          "&Edit: C&ut,&Copy,&Paste,&Delete,-,Move &All To Template,&Move To Template,Move &From Template,-,"
+          "&Undo,-,&Edit Template,C&lear Template",
+          "Select: Select &All,&Invert Selection,Select &None", "&View: Tool Window,Button Text",
+          "&Help: &About,&Help,Help &Contents,Register File Types"},
+         {"C&ut", "&Copy", "&Paste", "&Delete", "-", "Change &Order >", "-", "&Move To Template",
+          "Move &All To Template", "Move &From Template", "-", "&Undo", "-", "C&lear Template",
+          "&Edit Template"}},
+    };
+    for (const Case &c : cases) {
+        Tfrm_labeler &w = Start(c.Arguments);
+        EXPECT_EQ(MenuBar(w), c.Menus) << c.Arguments.join(' ').toStdString();
+        EXPECT_EQ(Shown(w.pm_canvas), c.Context) << c.Arguments.join(' ').toStdString();
+        EXPECT_EQ(Shown(w.mnu_changeorder),
+                  QStringList({"&Bring Forward", "&Send Backward", "Bring to &Front", "Send to &Back"}));
+        Windows.reset();
+    }
+}
+
+TEST_F(Program, ShortcutsBelongToTheirCommandsAndRedoStaysHidden)
+{
+    Tfrm_labeler &w = Start({});
+    const std::pair<QAction *, QKeySequence> shortcuts[] = {
+        {w.act_cut, QKeySequence(Qt::CTRL | Qt::Key_X)},   {w.act_copy, QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {w.act_paste, QKeySequence(Qt::CTRL | Qt::Key_V)}, {w.act_undo, QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {w.act_redo, QKeySequence(Qt::CTRL | Qt::Key_Y)},  {w.act_delete, QKeySequence()},
+        {w.mnu_save, QKeySequence(Qt::CTRL | Qt::Key_S)},
+    };
+    for (const auto &[action, keys] : shortcuts)
+        EXPECT_EQ(action->shortcut(), keys) << action->text().toStdString();
+    EXPECT_FALSE(w.act_redo->isVisible());
+    EXPECT_EQ(w.act_zforward->property("category").toString(), "zorder");
+}
+
+TEST_F(Program, TheContextMenuOpensOnARightPressAndShowsWhatCanBeDone)
+{
+    QTemporaryDir dir;
+    Tfrm_labeler &w = Start({SaveProject(dir.filePath("label.wlp"))});
+    QApplication::clipboard()->clear();
+    QTest::mousePress(w.dpnl_canvas, Qt::RightButton, {}, {50, 50});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.pm_canvas->isVisible(); }));
+    EXPECT_EQ(w.act_paste->text(), "&Paste ");
+    EXPECT_FALSE(w.act_paste->isEnabled());
+    EXPECT_FALSE(w.act_copy->isEnabled());
+    EXPECT_TRUE(w.act_undo->isVisible());
+    w.pm_canvas->close();
+    QTest::mouseRelease(w.dpnl_canvas, Qt::RightButton, {}, {50, 50});
+    // With the Zoom tool a right press zooms out instead.
+    for (size_t i = 0; i < w.ToolBarButtons.size(); ++i)
+        if (ToolButtons[i].Image == tlZoom)
+            w.ToolBarButtons[i]->click();
+    ASSERT_EQ(w.Logic().Input().CurrentTool(), tlZoom);
+    QTest::mousePress(w.dpnl_canvas, Qt::RightButton, {}, {50, 50});
+    QTest::mouseRelease(w.dpnl_canvas, Qt::RightButton, {}, {50, 50});
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.pm_canvas->isVisible());
+}
+
+TEST_F(Program, PrintAndEditTemplateOpenTheirWindowsModallyOnTheLabel)
+{
+    QTemporaryDir dir;
+    Tfrm_labeler &w = Start({"-edittemplate", "trelko", SaveProject(dir.filePath("label.wlp"))});
+    QStringList opened;
+    CloseNextModal(opened);
+    w.mnu_print->trigger();
+    CloseNextModal(opened);
+    w.ToolBarButtons[PrintImage - 1]->click();
+    // The wizard's offsets and quality are written whatever it ended with.
+    EXPECT_TRUE(Store.ValueExists(QStringLiteral("nudge.x")));
+    EXPECT_TRUE(Store.ValueExists(QStringLiteral("highquality_printing")));
+    // The editor is active again once the wizard has gone (the offscreen platform leaves that to
+    // the program), and with it its actions.
+    w.activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.act_edittemplate->isEnabled(); }));
+    CloseNextModal(opened);
+    w.act_edittemplate->trigger();
+    EXPECT_THAT(opened, testing::ElementsAre("frm_printdialog", "frm_printdialog", "frm_templateeditor"));
+}
+
+TEST_F(Program, FilesDroppedOnTheWindowBecomePicturesOrOpen)
+{
+    QTemporaryDir dir;
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::darkRed);
+    ASSERT_TRUE(image.save(dir.filePath("grapes.png")));
+    QFile damaged(dir.filePath("damaged.jpg"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("\xFF\xD8\xFF\xE0 not much of a photograph");
+    damaged.close();
+    const QString other = SaveProject(dir.filePath("other.wlp"));
+    Tfrm_labeler &w = Start({SaveProject(dir.filePath("label.wlp"))});
+    Tdrawlist &doc = w.Logic().Document();
+    // A drag of one file to a point of a widget of the window: whether it may drop there, then the drop.
+    const auto drop = [&w](QWidget *over, const QString &file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        const QPoint at = over->mapTo(&w, over->rect().center());
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &move);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &dropped);
+        QCoreApplication::processEvents();
+        return move.isAccepted();
+    };
+    EXPECT_TRUE(drop(w.dpnl_canvas, dir.filePath("grapes.png")));
+    ASSERT_EQ(doc.Count(), 2);
+    EXPECT_EQ(doc.GetObject(1)->GetTypeCode(), 3);
+    EXPECT_EQ(doc.GetObject(1)->GetBounds().Width(), 400);
+    EXPECT_TRUE(drop(w.dpnl_canvas, dir.filePath("damaged.jpg")));
+    EXPECT_EQ(doc.Count(), 2);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_THAT(Messages[0].toStdString(), testing::HasSubstr("damaged.jpg"));
+    // Off the canvas only projects and templates drop; a project opens after the save prompt.
+    EXPECT_FALSE(drop(w.tbr_buttons, dir.filePath("grapes.png")));
+    Answers = {mrNo};
+    EXPECT_TRUE(drop(w.tbr_buttons, other));
+    EXPECT_EQ(doc.Count(), 1);
+    EXPECT_EQ(doc.GetFileName(), other);
 }

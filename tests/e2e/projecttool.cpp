@@ -1,10 +1,13 @@
 // The end-to-end tests' view of project files, through the project's own loader:
 //   projecttool new <file.wlp>    writes an empty 4 x 3.5 inch label
+//   projecttool sample <file.wlp> writes the label with a red 1-inch square at (0.5, 0.5) inch and
+//                                 a text box "Chardonnay" at (2, 0.5) inch, 1.5 by 0.5 inch
 //   projecttool list <file.wlp>   prints one line per object: type code, left, top, right, bottom,
 //                                 and a text box's text (its line breaks as "|")
 
 #include "document/drawlist.h"
 #include "document/globals.h"
+#include "document/shape.h"
 #include "document/text.h"
 #include "platform/platform.h"
 
@@ -19,16 +22,30 @@ int main(int argc, char **argv)
     InitPlatform();
     InitDocumentModule();
     const QStringList args = QGuiApplication::arguments();
-    if (args.size() != 3 || (args[1] != QLatin1String("new") && args[1] != QLatin1String("list"))) {
-        std::fputs("usage: projecttool new|list <file.wlp>\n", stderr);
+    const QString command = args.value(1);
+    if (args.size() != 3 || (command != QLatin1String("new") && command != QLatin1String("sample") &&
+                             command != QLatin1String("list"))) {
+        std::fputs("usage: projecttool new|sample|list <file.wlp>\n", stderr);
         return 2;
     }
     try {
         Tdrawlist project;
-        if (args[1] == QLatin1String("new")) {
+        if (command != QLatin1String("list")) {
             project.SetLabelRect({100000, 100000, 100001, 100001});
             project.SetLabelWidth(4.0);
             project.SetLabelHeight(3.5);
+            if (command == QLatin1String("sample")) {
+                auto square = std::make_unique<Tvnlshape>();
+                square->SetShapeStyle(ssRectangle);
+                square->SetDrawFill(true);
+                square->Brush.SetColor(0x0000FF);
+                square->SetBounds({100500, 100500, 101500, 101500});
+                project.AddObject(std::move(square));
+                auto text = std::make_unique<Tvnltext>();
+                text->SetText(QStringLiteral("Chardonnay"));
+                text->SetBounds({102000, 100500, 103500, 101000});
+                project.AddObject(std::move(text));
+            }
             project.SaveToFile(args[2]);
             return 0;
         }

@@ -22,6 +22,57 @@ TScriptedAnswers::~TScriptedAnswers()
     SetMessageBoxHook({});
 }
 
+namespace {
+class TScriptedDialog : public Tfiledialog {
+public:
+    TScriptedDialog(TFileDialogKind kind, TScriptedFiles &script) : Tfiledialog(kind), Script(script) {}
+    bool Execute() override
+    {
+        Script.Shown.push_back({GetKind(), GetFilter(), GetInitialDir(), GetOptions()});
+        if (Script.Answers.empty())
+            return false;
+        const QStringList files = Script.Answers.front();
+        Script.Answers.pop_front();
+        SetFileName(files.value(0));
+        SetFiles(files);
+        return true;
+    }
+
+private:
+    TScriptedFiles &Script;
+};
+} // namespace
+
+TScriptedFiles::TScriptedFiles(std::deque<QStringList> answers) : Answers(std::move(answers))
+{
+    SetFileDialogFactory([this](TFileDialogKind kind) -> std::unique_ptr<Tfiledialog> {
+        return std::make_unique<TScriptedDialog>(kind, *this);
+    });
+}
+
+TScriptedFiles::~TScriptedFiles()
+{
+    SetFileDialogFactory(nullptr);
+}
+
+TScriptedFlex::TScriptedFlex(std::deque<int> answers) : Answers(std::move(answers))
+{
+    SetFlexDlgHook([this](const QString &title, const QString &message, const QString &, const QString &, int,
+                          bool, int) {
+        Shown.push_back(title + QStringLiteral(": ") + message);
+        if (Answers.empty())
+            return int(mrOk);
+        const int answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    });
+}
+
+TScriptedFlex::~TScriptedFlex()
+{
+    SetFlexDlgHook({});
+}
+
 TMemorySettings::TMemorySettings()
 {
     SetRootBackend(HKEY_CURRENT_USER, Backend);

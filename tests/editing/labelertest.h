@@ -5,6 +5,7 @@
 #include "editing/labeler.h"
 #include "editing/labelerhost.h"
 #include "editing/toolbox.h"
+#include "platform/filedialog.h"
 #include "platform/messages.h"
 #include "settings/formplacement.h"
 #include "settings/registry.h"
@@ -76,6 +77,38 @@ public:
     TScriptedAnswers &operator=(const TScriptedAnswers &) = delete;
 
     std::vector<QString> Texts;
+
+private:
+    std::deque<int> Answers;
+};
+
+// Answers the open and save dialogs from a script (each answer the files chosen; cancelled when
+// none is left) and records how each dialog was set up.
+class TScriptedFiles {
+public:
+    explicit TScriptedFiles(std::deque<QStringList> answers = {});
+    ~TScriptedFiles();
+    TScriptedFiles(const TScriptedFiles &) = delete;
+    TScriptedFiles &operator=(const TScriptedFiles &) = delete;
+
+    struct TShown {
+        TFileDialogKind Kind;
+        QString Filter, InitialDir;
+        TOpenOptions Options;
+    };
+    std::vector<TShown> Shown;
+    std::deque<QStringList> Answers;
+};
+
+// Answers the message dialog from a script (then mrOk) and records title and message.
+class TScriptedFlex {
+public:
+    explicit TScriptedFlex(std::deque<int> answers = {});
+    ~TScriptedFlex();
+    TScriptedFlex(const TScriptedFlex &) = delete;
+    TScriptedFlex &operator=(const TScriptedFlex &) = delete;
+
+    std::vector<QString> Shown; // "title: message"
 
 private:
     std::deque<int> Answers;

@@ -1,0 +1,408 @@
+// The editor's file commands: new labels from templates, opening and saving projects, saving
+// templates, the batch conversion of old files, and files dropped on the window.
+
+#include "editing/labeler.h"
+
+#include "codecs/imagecodecs.h"
+#include "document/drawlist.h"
+#include "document/labeltemplate.h"
+#include "document/picture.h"
+#include "editing/toolboxundo.h"
+#include "platform/filedialog.h"
+#include "platform/messages.h"
+#include "settings/registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+const char *const ConvertFilterAll = "Wine Label Files (*.wlp, *.wlt)|*.wlp;*.wlt";
+const char *const BackupTitle = "Make Backup Copies?";
+const char *const BackupQuestion = "Do you want to make backups of the files?";
+const char *const ConvertDoneTitle = "Done";
+const char *const BackupFolderName = "backup";
+
+QString ConvertDoneMessage(int32_t count)
+{
+    return QStringLiteral("Done converting files, %1 files converted").arg(count);
+}
+
+namespace {
+
+// Pictures dropped together lie this far apart, right and down, in document units.
+constexpr int32_t DropStep = 100;
+
+// The folder of a file with its trailing separator, as the dialogs' settings keep it.
+QString FolderOf(const QString &file)
+{
+    return QFileInfo(file).absolutePath() + QLatin1Char('/');
+}
+
+QString Name(const char *name)
+{
+    return QString::fromLatin1(name);
+}
+
+// Whether loading the file can replace a document of this kind. A file of another kind, or one
+// too short to be any, shows the loader's message; one that cannot be opened raises its error.
+bool CanLoad(const QString &file, const Tdrawlist &kind)
+{
+    if (kind.IsOwnFile(file))
+        return true;
+    MessageBox(LoadFailedMessage, TMsgIcon::Error);
+    return false;
+}
+
+// Copies file to target, replacing an older copy only once the new one is complete.
+bool CopyOver(const QString &file, const QString &target)
+{
+    const QString partial = target + QStringLiteral(".partial");
+    QFile::remove(partial);
+    if (!QFile::copy(file, partial))
+        return false;
+    QFile::remove(target);
+    if (QFile::rename(partial, target))
+        return true;
+    QFile::remove(partial);
+    return false;
+}
+
+enum class TDroppedKind { Project, Template, Other };
+
+// Dropped files are told by their extension in any case: files from other systems often carry
+// capitals.
+TDroppedKind DroppedKind(const QString &file)
+{
+    const QString ext = ExtractFileExt(file).mid(1).toLower();
+    if (ext == Tdrawlist::GetDefaultExt())
+        return TDroppedKind::Project;
+    if (ext == tlabeltemplate::GetDefaultExt())
+        return TDroppedKind::Template;
+    return TDroppedKind::Other;
+}
+
+} // namespace
+
+bool Tlabeler::SaveDocumentAs(const QString &name)
+{
+    QString file = name;
+    if (file.isEmpty()) {
+        std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Save);
+        Tdrawlist::SetupFileDialog(*dialog);
+        dialog->SetInitialDir(Store.ReadString(Name(LastFilePathSetting)));
+        if (Host.IsEnding() || !dialog->Execute())
+            return false;
+        file = dialog->GetFileName();
+    }
+    Project->Invalidate(true);
+    Project->SetTemplate(LabelTemplate.get());
+    Project->SaveToFile(file);
+    Project->SetFileName(file);
+    Project->SetModified(false);
+    Store.WriteString(Name(LastFilePathSetting), FolderOf(file));
+    SetDocumentTitle(file);
+    return true;
+}
+
+void Tlabeler::NewLabel()
+{
+    if (!AskSaveChanges(true))
+        return;
+    CanvasInput->HideTextEditor();
+    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
+    tlabeltemplate::SetupFileDialog(*dialog);
+    if (Store.ValueExists(Name(LastTemplatePathSetting)))
+        dialog->SetInitialDir(Store.ReadString(Name(LastTemplatePathSetting)));
+    if (!Host.IsEnding() && dialog->Execute())
+        NewLabelFrom(dialog->GetFileName());
+    LabelView->CenterScreen();
+    Project->Invalidate(true);
+}
+
+void Tlabeler::NewLabelFrom(const QString &templateFile)
+{
+    try {
+        if (!CanLoad(templateFile, *LabelTemplate))
+            return;
+        Project->Clear();
+        Project->SetTemplate(LabelTemplate.get());
+        Project->Invalidate(true);
+        LabelTemplate->LoadFromFile(templateFile);
+        Project->CopyObjects(LabelTemplate->StarterObjects, false);
+        Project->MakePlaceholders();
+        Project->SelectAll();
+        DocumentReplaced();
+        Store.WriteString(Name(LastTemplatePathSetting), FolderOf(templateFile));
+        SetDocumentTitle(Name(NewFileName));
+    } catch (const std::exception &e) {
+        ReportError(e);
+    }
+}
+
+void Tlabeler::OpenLabel()
+{
+    if (!AskSaveChanges(true))
+        return;
+    CanvasInput->HideTextEditor();
+    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
+    Tdrawlist::SetupFileDialog(*dialog);
+    dialog->SetInitialDir(Store.ReadString(Name(LastFilePathSetting)));
+    if (!Host.IsEnding() && dialog->Execute())
+        OpenProject(dialog->GetFileName());
+    LabelView->CenterScreen();
+    Project->Invalidate(true);
+}
+
+void Tlabeler::OpenProject(const QString &file)
+{
+    try {
+        if (!CanLoad(file, *Project))
+            return;
+        Project->SetTemplate(LabelTemplate.get());
+        Project->LoadFromFile(file);
+        DocumentReplaced();
+        SetDocumentTitle(file);
+        Store.WriteString(Name(LastFilePathSetting), FolderOf(file));
+    } catch (const std::exception &e) {
+        ReportError(e);
+    }
+}
+
+void Tlabeler::OpenLastFile()
+{
+    const QString file = Store.ReadString(Name(LastOpenedFileSetting));
+    if (file.isEmpty() || !QFileInfo(file).isFile())
+        return;
+    try {
+        if (!CanLoad(file, *Project))
+            return;
+        Project->SetTemplate(LabelTemplate.get());
+        Project->LoadFromFile(file);
+        SetDocumentTitle(file);
+    } catch (const std::exception &e) {
+        ReportError(e);
+    }
+    LabelView->CenterScreen();
+}
+
+void Tlabeler::SaveLabel()
+{
+    try {
+        const QString file = Project->GetFileName();
+        if (file.isEmpty()) {
+            SaveDocumentAs(QString());
+            return;
+        }
+        Project->SetTemplate(LabelTemplate.get());
+        Project->SaveToFile(file);
+        Project->SetModified(false);
+        SetDocumentTitle(file);
+    } catch (const std::exception &e) {
+        ReportError(e);
+    }
+}
+
+void Tlabeler::SaveLabelAs()
+{
+    try {
+        SaveDocumentAs(QString());
+    } catch (const std::exception &e) {
+        ReportError(e);
+    }
+}
+
+void Tlabeler::SaveTemplate()
+{
+    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Save);
+    tlabeltemplate::SetupFileDialog(*dialog);
+    if (Store.ValueExists(Name(LastTemplatePathSetting)))
+        dialog->SetInitialDir(Store.ReadString(Name(LastTemplatePathSetting)));
+    if (Host.IsEnding() || !dialog->Execute())
+        return;
+    const QString file = dialog->GetFileName();
+    try {
+        LabelTemplate->StarterObjects.ClearObjects();
+        LabelTemplate->StarterObjects.CopyObjects(*Project, false);
+        LabelTemplate->SaveToFile(file);
+        Store.WriteString(Name(LastTemplatePathSetting), FolderOf(file));
+    } catch (const std::exception &e) {
+        ReportError(e);
+    }
+}
+
+void Tlabeler::SaveAsTemplate()
+{
+    // The objects go into the template first and stay there when the dialog is cancelled.
+    LabelTemplate->ClearObjects();
+    LabelTemplate->CopyObjects(*Project, false);
+    LabelView->GiveDocumentsTheView();
+    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Save);
+    tlabeltemplate::SetupFileDialog(*dialog);
+    if (Store.ValueExists(Name(LastTemplatePathSetting)))
+        dialog->SetInitialDir(Store.ReadString(Name(LastTemplatePathSetting)));
+    if (Host.IsEnding() || !dialog->Execute())
+        return;
+    const QString file = dialog->GetFileName();
+    try {
+        LabelTemplate->SaveToFile(file);
+        Store.WriteString(Name(LastTemplatePathSetting), FolderOf(file));
+    } catch (const std::exception &e) {
+        ReportError(e);
+    }
+}
+
+int32_t Tlabeler::ConvertToNewVersion()
+{
+    // Each file is loaded into the editor: unsaved changes are offered a save first.
+    if (!AskSaveChanges(true))
+        return 0;
+    CanvasInput->HideTextEditor();
+    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
+    tlabeltemplate::SetupFileDialog(*dialog);
+    dialog->SetOptions(dialog->GetOptions() | ofAllowMultiSelect);
+    dialog->SetFilter(Name(ConvertFilterAll) + QLatin1Char('|') + Tdrawlist::GetFileFilter() +
+                      QLatin1Char('|') + tlabeltemplate::GetFileFilter());
+    if (Store.ValueExists(Name(LastTemplatePathSetting)))
+        dialog->SetInitialDir(Store.ReadString(Name(LastTemplatePathSetting)));
+    if (Host.IsEnding() || !dialog->Execute())
+        return 0;
+    const QStringList files = dialog->GetFiles();
+    const bool backups =
+        ShowFlexDlg(Name(BackupTitle), Name(BackupQuestion), QStringLiteral("Yes=mryes,No=mrno"), QString(),
+                    fiQuestion, true, -1) == mrYes;
+    const int32_t count = ConvertFiles(files, backups);
+    if (count > 0)
+        ShowFlexDlg(Name(ConvertDoneTitle), ConvertDoneMessage(count), QStringLiteral("Ok"), QString(),
+                    fiWarning, true, -1);
+    return count;
+}
+
+int32_t Tlabeler::ConvertFiles(const QStringList &files, bool backups)
+{
+    int32_t count = 0;
+    for (const QString &file : files)
+        if (ConvertFile(file, backups))
+            ++count;
+    // The editor now holds the last file converted.
+    DocumentReplaced();
+    if (Project->GetFileName().isEmpty())
+        Host.SetCaption(WindowCaption(VersionText));
+    else
+        SetDocumentTitle(Project->GetFileName());
+    LabelView->CenterScreen();
+    Project->Invalidate(true);
+    return count;
+}
+
+bool Tlabeler::ConvertFile(const QString &file, bool backups)
+{
+    // Only the two extensions exactly as the program writes them.
+    const QString ext = ExtractFileExt(file).mid(1);
+    const bool isProject = ext == Tdrawlist::GetDefaultExt();
+    if (!isProject && ext != tlabeltemplate::GetDefaultExt())
+        return false;
+    const QFileInfo info(file);
+    if (backups)
+        QDir(info.absolutePath()).mkdir(Name(BackupFolderName));
+    const QString backup =
+        QDir(info.absolutePath()).filePath(Name(BackupFolderName) + QLatin1Char('/') + info.fileName());
+    Tdrawlist &target = isProject ? *Project : static_cast<Tdrawlist &>(*LabelTemplate);
+    try {
+        // A file of another kind would load as nothing and be saved so: it is left alone.
+        if (!target.IsOwnFile(file))
+            return false;
+        if (backups && !CopyOver(file, backup))
+            return false;
+        Project->Clear();
+        LabelTemplate->Clear();
+        Project->SetTemplate(LabelTemplate.get());
+        target.LoadFromFile(file);
+        // Saving what part of a damaged file loaded would lose the rest, and saving a project
+        // whose template was not found would lose its reference to it.
+        if (target.LoadDamaged)
+            return false;
+        if (isProject && !Project->TemplateFile.isEmpty() && LabelTemplate->GetFileName().isEmpty())
+            return false;
+        Buffer->PaintWhole(LabelView->GetViewport(), LabelView->GetScale(), isProject);
+        target.SaveToFile(file);
+        return true;
+    } catch (const std::exception &) {
+        // The file stays as it was (a file is only ever replaced whole) and is not counted.
+        return false;
+    }
+}
+
+void Tlabeler::DocumentReplaced()
+{
+    Project->GetUndoList().Clear();
+    Project->CloseUndoGroup();
+    CanvasInput->HideTextEditor();
+    LabelView->GiveDocumentsTheView();
+    if (Project->OnSelect)
+        Project->OnSelect(Project->GetSelectedObject());
+}
+
+bool Tlabeler::AcceptsDrop(const QStringList &files, bool onCanvas)
+{
+    for (const QString &file : files)
+        if (onCanvas || DroppedKind(file) != TDroppedKind::Other)
+            return true;
+    return false;
+}
+
+void Tlabeler::DropFiles(const QStringList &files, const std::optional<TPoint> &onCanvas)
+{
+    DropCount = 0;
+    for (const QString &file : files) {
+        switch (DroppedKind(file)) {
+        case TDroppedKind::Project:
+        case TDroppedKind::Template:
+            if (!AskSaveChanges(true))
+                return;
+            CanvasInput->HideTextEditor();
+            if (DroppedKind(file) == TDroppedKind::Project)
+                OpenProject(file);
+            else
+                NewLabelFrom(file);
+            LabelView->CenterScreen();
+            Project->Invalidate(true);
+            DropCount = 0;
+            break;
+        case TDroppedKind::Other:
+            if (onCanvas)
+                AddDroppedPicture(file, *onCanvas);
+            break;
+        }
+    }
+}
+
+void Tlabeler::AddDroppedPicture(const QString &file, const TPoint &panelPoint)
+{
+    QString error;
+    const QImage image = LoadImageFile(file, &error);
+    if (image.isNull()) {
+        MessageBox(error, TMsgIcon::Error);
+        return;
+    }
+    // As a picture made with the image tool by a click there: its top-left at the point, its
+    // default size.
+    auto owned = std::make_unique<Tvnlpic>();
+    Tvnlpic *picture = owned.get();
+    picture->SetPicture(image);
+    picture->SetView(LabelView->GetViewport(), LabelView->GetScale());
+    picture->Changed();
+    picture->SetScreenRect({panelPoint.X, panelPoint.Y, panelPoint.X + 1, panelPoint.Y + 1});
+    const TPoint size = picture->GetDefaultSize();
+    picture->SetWidth(size.X);
+    picture->SetHeight(size.Y);
+    picture->SetLeft(picture->Left() + DropCount * DropStep);
+    picture->SetTop(picture->Top() + DropCount * DropStep);
+    {
+        TUndoGroup group(Project.get());
+        Project->AddObject(std::move(owned));
+    }
+    ++DropCount;
+    CanvasInput->SelectTool(tlSelect);
+    Project->SelectObject(picture);
+    LabelView->GiveDocumentsTheView();
+}
