@@ -176,7 +176,6 @@ void SetUpLabel(Tdrawlist &document, const TStockSheet &sheet)
 // The spots as the automatic layout places them, with its values kept in the layout block.
 void LayOut(Tlabelgeometrylist &geometry, const TStockSheet &sheet)
 {
-    geometry.Clear();
     geometry.Orientation = sheet.Orientation;
     geometry.LayoutLeftMargin = sheet.LeftMargin;
     geometry.LayoutTopMargin = sheet.TopMargin;
@@ -186,17 +185,7 @@ void LayOut(Tlabelgeometrylist &geometry, const TStockSheet &sheet)
     geometry.LayoutVGutter = sheet.VGutter;
     geometry.LayoutLabelWidth = sheet.LabelWidth;
     geometry.LayoutLabelHeight = sheet.LabelHeight;
-    geometry.LayoutValid = 1;
-    for (int32_t r = 0; r < sheet.Rows; ++r) {
-        for (int32_t c = 0; c < sheet.Columns; ++c) {
-            auto spot = std::make_unique<Tlabelgeometry>();
-            spot->SpotLeft = sheet.LeftMargin + c * (sheet.LabelWidth + sheet.HGutter);
-            spot->SpotTop = sheet.TopMargin + r * (sheet.LabelHeight + sheet.VGutter);
-            spot->SpotWidth = sheet.LabelWidth;
-            spot->SpotHeight = sheet.LabelHeight;
-            geometry.Add(std::move(spot));
-        }
-    }
+    geometry.LayOutGrid();
 }
 
 void WriteTemplate(const TStockSheet &sheet, const QString &path)

@@ -231,3 +231,19 @@ void Tlabelgeometrylist::SaveToStream(QIODevice &stream) const
     const TLayoutBlock block = EncodeLayout(*this);
     WriteBytes(stream, reinterpret_cast<const char *>(block.data()), LayoutBlockSize);
 }
+
+void Tlabelgeometrylist::LayOutGrid()
+{
+    Clear();
+    for (int32_t r = 0; r < LayoutRows; ++r) {
+        for (int32_t c = 0; c < LayoutColumns; ++c) {
+            auto spot = std::make_unique<Tlabelgeometry>();
+            spot->SpotLeft = LayoutLeftMargin + c * (LayoutLabelWidth + LayoutHGutter);
+            spot->SpotTop = LayoutTopMargin + r * (LayoutLabelHeight + LayoutVGutter);
+            spot->SpotWidth = LayoutLabelWidth;
+            spot->SpotHeight = LayoutLabelHeight;
+            Add(std::move(spot));
+        }
+    }
+    LayoutValid = 1;
+}

@@ -63,6 +63,10 @@ public:
     void Assign(const Tlabelgeometrylist &source);
     // Frees every spot; orientation and layout block stay.
     void Clear();
+    // The automatic layout: the spots replaced by the grid the layout block describes, row by
+    // row, each the layout's label size; the block is then valid. Counts of 0 or less give no
+    // spots.
+    void LayOutGrid();
     // The geometry section of a template file: the spot count, the spots, the orientation byte
     // and the layout block, each read only while bytes remain; what a file lacks at its end
     // keeps its value. A count above MaxSpots (or below 0) reads as no spots.

@@ -216,18 +216,7 @@ bool Ttemplateeditor::Go()
     g.LayoutLabelWidth = Layout.LabelWidth;
     g.LayoutLabelHeight = Layout.LabelHeight;
     SetTemplateSize(g.LayoutLabelWidth, g.LayoutLabelHeight);
-    g.Clear();
-    for (int32_t r = 0; r < g.LayoutRows; ++r) {
-        for (int32_t c = 0; c < g.LayoutColumns; ++c) {
-            auto spot = std::make_unique<Tlabelgeometry>();
-            spot->SpotLeft = g.LayoutLeftMargin + c * (g.LayoutLabelWidth + g.LayoutHGutter);
-            spot->SpotTop = g.LayoutTopMargin + r * (g.LayoutLabelHeight + g.LayoutVGutter);
-            spot->SpotWidth = g.LayoutLabelWidth;
-            spot->SpotHeight = g.LayoutLabelHeight;
-            g.Add(std::move(spot));
-        }
-    }
-    g.LayoutValid = 1;
+    g.LayOutGrid();
     Refresh();
     return true;
 }

@@ -1,8 +1,8 @@
 #include "codecs/codectestsupport.h"
 
 #include "codecs/imagecodecs.h"
+#include "common/testsupport.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImageWriter>
 #include <QTemporaryDir>
@@ -167,13 +167,11 @@ QImage UprightOf(const QImage &stored, int orientation)
 
 QByteArray SavedAs(const QImage &image, const char *format, int quality)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    writer.setQuality(quality);
-    EXPECT_TRUE(writer.write(image)) << format << ": " << Text(writer.errorString());
-    return bytes;
+    return WrittenBytes([&](QIODevice &buffer) {
+        QImageWriter writer(&buffer, format);
+        writer.setQuality(quality);
+        EXPECT_TRUE(writer.write(image)) << format << ": " << Text(writer.errorString());
+    });
 }
 
 testing::AssertionResult NearPixels(const QImage &actual, const QImage &expected, int tolerance)

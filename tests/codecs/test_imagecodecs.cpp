@@ -4,8 +4,8 @@
 
 #include "codecs/codectestsupport.h"
 #include "codecs/imagecodecs.h"
+#include "common/testsupport.h"
 
-#include <QBuffer>
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <cmath>
@@ -368,14 +368,11 @@ TEST(PluginFormats, ReadWhatTheirChecksLetThrough)
     plain.setPixel(0, 0, qRgb(255, 0, 0)), plain.setPixel(1, 0, qRgb(0, 0, 255)),
         plain.setPixel(2, 0, qRgb(0, 0, 0));
     QImage stored = Photo;
-    QByteArray turnedTiff;
-    {
-        QBuffer buffer(&turnedTiff);
-        buffer.open(QIODevice::WriteOnly);
+    const QByteArray turnedTiff = WrittenBytes([&](QIODevice &buffer) {
         QImageWriter writer(&buffer, "TIFF");
         writer.setTransformation(QImageIOHandler::TransformationRotate90);
         writer.write(stored);
-    }
+    });
     const struct {
         const char *Name;
         QByteArray Bytes;

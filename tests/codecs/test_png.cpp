@@ -4,7 +4,6 @@
 #include "codecs/png.h"
 #include "codectestsupport.h"
 
-#include <QBuffer>
 #include <gmock/gmock.h>
 #include <zlib.h>
 
@@ -240,15 +239,6 @@ testing::AssertionResult SamePixels(const QImage &actual, const QImage &expected
                        << "pixel (" << x << ", " << y << ") is " << Hex(actual.pixel(x, y)).toStdString()
                        << " instead of " << Hex(want.pixel(x, y)).toStdString();
     return testing::AssertionSuccess();
-}
-
-QByteArray SavedByQt(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, "PNG"));
-    return bytes;
 }
 
 // ---- Hand-made files
@@ -577,7 +567,7 @@ TEST(PngDecode, ReadsTheVariantsQtWrites)
         } else {
             image = pattern.convertToFormat(c.Format);
         }
-        const QByteArray png = SavedByQt(image);
+        const QByteArray png = SavedAs(image, "PNG");
         ASSERT_GT(png.size(), 26);
         ASSERT_EQ(int(png[24]), c.Depth);
         ASSERT_EQ(int(png[25]), c.ColorType);

@@ -1,9 +1,86 @@
 #include "common/testsupport.h"
 
-#include "document/drawobj.h"
+#include "document/drawlist.h"
+#include "document/labelgeometry.h"
+#include "document/labeltemplate.h"
 #include "platform/streams.h"
 
 #include <QBuffer>
+#include <cstdio>
+
+QByteArray WrittenBytes(const std::function<void(QIODevice &)> &write)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    write(buffer);
+    return buffer.data();
+}
+
+qint64 ReadBack(const QByteArray &bytes, const std::function<void(QIODevice &)> &read)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    read(buffer);
+    return buffer.pos();
+}
+
+int32_t Load(Tdrawlist &doc, const QByteArray &bytes)
+{
+    int32_t result = 0;
+    ReadBack(bytes, [&](QIODevice &stream) { result = doc.LoadFromStream(stream); });
+    return result;
+}
+
+QByteArray RecordOf(const Tdrawobj &o)
+{
+    return WrittenBytes([&](QIODevice &stream) { o.WriteToStream(stream); });
+}
+
+void ReadRecordInto(Tdrawobj &o, const QByteArray &bytes)
+{
+    ReadBack(bytes, [&](QIODevice &stream) { o.ReadFromStream(stream); });
+}
+
+QByteArray Int32Bytes(int32_t v)
+{
+    return WrittenBytes([&](QIODevice &stream) { WriteInt32(stream, v); });
+}
+
+QByteArray Doubles(std::initializer_list<double> values)
+{
+    return WrittenBytes([&](QIODevice &stream) {
+        for (double v : values)
+            WriteDouble(stream, v);
+    });
+}
+
+QByteArray LString(const QByteArray &text)
+{
+    return Int32Bytes(static_cast<int32_t>(text.size())) + text;
+}
+
+void SetUpLabel(Tdrawlist &doc, double width, double height)
+{
+    doc.SetLabelRect({100000, 100000, 100001, 100001});
+    doc.SetLabelWidth(width);
+    doc.SetLabelHeight(height);
+}
+
+std::unique_ptr<Tlabelgeometry> Spot(double left, double top, double width, double height)
+{
+    auto spot = std::make_unique<Tlabelgeometry>();
+    spot->SpotLeft = left;
+    spot->SpotTop = top;
+    spot->SpotWidth = width;
+    spot->SpotHeight = height;
+    return spot;
+}
+
+Tlabelgeometry *AddSpot(tlabeltemplate &t, double left, double top, double width, double height)
+{
+    return t.Geometry.GetSpot(t.Geometry.Add(Spot(left, top, width, height)));
+}
 
 TColor PixelAt(const QImage &image, int x, int y)
 {
@@ -17,26 +94,17 @@ QImage WhiteImage(int width, int height)
     return image;
 }
 
-QByteArray RecordOf(const Tdrawobj &o)
+std::string WrongPixels(const QImage &image, std::initializer_list<TPixel> expected)
 {
-    QBuffer b;
-    b.open(QIODevice::WriteOnly);
-    o.WriteToStream(b);
-    return b.data();
-}
-
-void ReadRecordInto(Tdrawobj &o, const QByteArray &bytes)
-{
-    QBuffer b;
-    b.setData(bytes);
-    b.open(QIODevice::ReadOnly);
-    o.ReadFromStream(b);
-}
-
-QByteArray Int32Bytes(int32_t v)
-{
-    QBuffer b;
-    b.open(QIODevice::WriteOnly);
-    WriteInt32(b, v);
-    return b.data();
+    std::string wrong;
+    for (const TPixel &p : expected) {
+        const TColor actual = PixelAt(image, p.X, p.Y);
+        if (actual == p.Colour)
+            continue;
+        char line[80];
+        std::snprintf(line, sizeof line, "%s(%d, %d) is 0x%08X, not 0x%08X", wrong.empty() ? "" : "; ", p.X,
+                      p.Y, unsigned(actual), unsigned(p.Colour));
+        wrong += line;
+    }
+    return wrong;
 }

@@ -1,67 +1,17 @@
 #include "filetestsupport.h"
 
-#include "common/testsupport.h"
 #include "platform/platform.h"
-#include "platform/streams.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 
 const QString DamagedFile = QStringLiteral("The file is damaged: some of its contents could not be read. "
                                            "What could be read is shown; saving keeps only that.");
 
-void SetUpLabel(Tdrawlist &doc, double width, double height)
-{
-    doc.SetLabelRect({100000, 100000, 100001, 100001});
-    doc.SetLabelWidth(width);
-    doc.SetLabelHeight(height);
-}
-
-QByteArray LString(const QByteArray &text)
-{
-    return Int32Bytes(static_cast<int32_t>(text.size())) + text;
-}
-
-QByteArray Doubles(std::initializer_list<double> values)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    for (double v : values)
-        WriteDouble(buffer, v);
-    return buffer.data();
-}
-
 QByteArray Entry(const Tdrawobj &o)
 {
     const QByteArray record = RecordOf(o);
     return QByteArray(1, char(o.GetTypeCode())) + Int32Bytes(static_cast<int32_t>(record.size())) + record;
-}
-
-QByteArray Saved(Tdrawlist &doc)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadWrite);
-    doc.SaveToStream(buffer);
-    return buffer.data();
-}
-
-int32_t Load(Tdrawlist &doc, const QByteArray &bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return doc.LoadFromStream(buffer);
-}
-
-std::unique_ptr<Tlabelgeometry> Spot(double left, double top, double width, double height)
-{
-    auto spot = std::make_unique<Tlabelgeometry>();
-    spot->SpotLeft = left;
-    spot->SpotTop = top;
-    spot->SpotWidth = width;
-    spot->SpotHeight = height;
-    return spot;
 }
 
 QByteArray ReadWholeFile(const QString &path)

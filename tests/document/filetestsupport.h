@@ -1,7 +1,8 @@
 #pragma once
-// What the file tests share: documents set up as the editor sets them up, a temporary folder
-// standing in for the program's folder, and scripted answers for every question a load asks.
+// What the file tests share: a temporary folder standing in for the program's folder, scripted
+// answers for every question a load asks, framed object entries and whole files.
 
+#include "common/testsupport.h"
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "platform/filedialog.h"
@@ -19,20 +20,9 @@
 // The warning a damaged file loads with, when it was loaded from a stream without a file name.
 extern const QString DamagedFile;
 
-// The label rectangle, width and height the editor gives every document.
-void SetUpLabel(Tdrawlist &doc, double width = 4.0, double height = 3.5);
-
-// The bytes of a length-prefixed string.
-QByteArray LString(const QByteArray &text);
-QByteArray Doubles(std::initializer_list<double> values);
 // A framed object list entry: type code, record length, record.
 QByteArray Entry(const Tdrawobj &o);
 QByteArray ReadWholeFile(const QString &path);
-// The bytes SaveToStream gives, and LoadFromStream of bytes (its result).
-QByteArray Saved(Tdrawlist &doc);
-int32_t Load(Tdrawlist &doc, const QByteArray &bytes);
-// A spot at (left, top), width by height inches.
-std::unique_ptr<Tlabelgeometry> Spot(double left, double top, double width, double height);
 void WriteWholeFile(const QString &path, const QByteArray &bytes);
 
 // Records the progress window's reports.

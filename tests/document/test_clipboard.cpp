@@ -1,6 +1,7 @@
 // Copy and paste through the clipboard: the format order, where pastes land, and objects
 // travelling as the desktop's text and images.
 
+#include "common/testsupport.h"
 #include "document/drawlist.h"
 #include "document/globals.h"
 #include "document/picture.h"
@@ -16,9 +17,7 @@
 namespace {
 Tdrawlist &Document(Tdrawlist &doc)
 {
-    doc.SetLabelRect({100000, 100000, 100001, 100001});
-    doc.SetLabelWidth(4.0);
-    doc.SetLabelHeight(3.5);
+    SetUpLabel(doc);
     return doc;
 }
 } // namespace

@@ -6,7 +6,6 @@
 #include "document/text.h"
 #include "platform/streams.h"
 
-#include <QBuffer>
 #include <gmock/gmock.h>
 
 using testing::ElementsAre;
@@ -333,15 +332,11 @@ TEST(DrawList, CopyingOnlyTheSelection)
 TEST(DrawList, ReadObjectStopsAtTheEndMarkAndUnknownCodes)
 {
     for (const QByteArray &bytes : {QByteArray("\xFF\x05\0\0\0", 5), QByteArray("\x09\x05\0\0\0", 5)}) {
-        QBuffer stream;
-        stream.setData(bytes);
-        stream.open(QIODevice::ReadOnly);
-        EXPECT_EQ(Tdrawlist::ReadObject(stream), nullptr);
-        EXPECT_EQ(stream.pos(), 1); // no length field consumed
+        const qint64 end =
+            ReadBack(bytes, [](QIODevice &stream) { EXPECT_EQ(Tdrawlist::ReadObject(stream), nullptr); });
+        EXPECT_EQ(end, 1); // no length field consumed
     }
-    QBuffer empty;
-    empty.open(QIODevice::ReadOnly);
-    EXPECT_EQ(Tdrawlist::ReadObject(empty), nullptr);
+    ReadBack({}, [](QIODevice &empty) { EXPECT_EQ(Tdrawlist::ReadObject(empty), nullptr); });
 }
 
 TEST(DrawList, TemplateSizeIsCopiedUntilDetached)

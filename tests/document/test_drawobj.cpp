@@ -45,12 +45,6 @@ TEST(DrawObj, MovingKeepsTheSize)
 TEST(DrawObj, ScreenConversionSubtractsTheOutputOrigin)
 {
     Tdrawobj o;
-    o.SetView({0, 0, 400, 350}, 0.1);
-    OutputOrigin = {100000, 100000};
-    EXPECT_EQ(o.DocToScreen(100000 + 500, false), 50);
-    EXPECT_EQ(o.DocToScreen(100000, true), 0);
-    EXPECT_EQ(o.ScreenToDoc(50, false), 100500);
-    OutputOrigin = {};
     o.SetView({30, 40, 400, 350}, 0.1);
     EXPECT_EQ(o.DocToScreen(1000, true), 70);
     EXPECT_EQ(o.DocToScreen(1000, false), 60);
@@ -58,6 +52,11 @@ TEST(DrawObj, ScreenConversionSubtractsTheOutputOrigin)
     o.SetView({0, 0, 400, 350}, 0.5);
     EXPECT_EQ(o.DocToScreen(25, true), 12);
     EXPECT_EQ(o.DocToScreen(75, true), 38);
+    o.SetView({0, 0, 400, 350}, 0.1);
+    OutputOrigin = {100000, 100000};
+    EXPECT_EQ(o.DocToScreen(100000 + 500, false), 50);
+    EXPECT_EQ(o.DocToScreen(100000, true), 0);
+    EXPECT_EQ(o.ScreenToDoc(50, false), 100500);
 }
 
 TEST(DrawObj, HandlesAreOnlyOnSelectedObjects)
@@ -305,12 +304,10 @@ TEST(DrawObjRecord, DamagedLengthsAreLimitedToTheStream)
     };
     for (const Case &c : cases) {
         for (bool skip : {false, true}) {
-            QBuffer stream;
-            stream.setData(Int32Bytes(c.length) + record);
-            stream.open(QIODevice::ReadOnly);
             Tdrawobj o;
-            o.ReadRecordBlock(stream, skip);
-            EXPECT_EQ(stream.pos(), c.endPos) << c.length << " skip " << skip;
+            const qint64 end = ReadBack(Int32Bytes(c.length) + record,
+                                        [&](QIODevice &stream) { o.ReadRecordBlock(stream, skip); });
+            EXPECT_EQ(end, c.endPos) << c.length << " skip " << skip;
             if (!skip) {
                 EXPECT_EQ(o.Bounds, c.expected) << c.length;
             }
@@ -322,12 +319,11 @@ TEST(DrawObjRecord, ATruncatedBlockDoesNotReachTheNextRecord)
 {
     // The first block claims 20 bytes; the second, intact block is read in full after it.
     const QByteArray record = RecordOf(*ObjectAt({10, 20, 30, 40}));
-    QBuffer stream;
-    stream.setData(Int32Bytes(20) + record.left(20) + Int32Bytes(record.size()) + record);
-    stream.open(QIODevice::ReadOnly);
     Tdrawobj first, second;
-    first.ReadRecordBlock(stream, false);
-    second.ReadRecordBlock(stream, false);
+    ReadBack(Int32Bytes(20) + record.left(20) + Int32Bytes(record.size()) + record, [&](QIODevice &stream) {
+        first.ReadRecordBlock(stream, false);
+        second.ReadRecordBlock(stream, false);
+    });
     EXPECT_EQ(first.Bounds, (TRect{10, 0, 0, 0}));
     EXPECT_EQ(second.Bounds, (TRect{10, 20, 30, 40}));
 }

@@ -33,12 +33,9 @@ TEST(DrawObjPaint, PlaceholderIsABlackBoxWithADiagonal)
         Tcanvas canvas(&s.image);
         s.object.Draw(canvas, View, false, View, 1.0);
     }
-    EXPECT_EQ(PixelAt(s.image, 10, 10), clWhite); // the diagonal starts at the top-left
-    EXPECT_EQ(PixelAt(s.image, 29, 29), clWhite);
-    EXPECT_EQ(PixelAt(s.image, 15, 20), clBlack);
-    EXPECT_EQ(PixelAt(s.image, 29, 10), clBlack);
-    EXPECT_EQ(PixelAt(s.image, 30, 30), clWhite); // outside
-    EXPECT_EQ(PixelAt(s.image, 9, 15), clWhite);
+    // The diagonal from the top-left corner, the box beside it, and outside.
+    EXPECT_PIXELS(s.image, {10, 10, clWhite}, {29, 29, clWhite}, {15, 20, clBlack}, {29, 10, clBlack},
+                  {30, 30, clWhite}, {9, 15, clWhite});
     EXPECT_EQ(s.object.OverhangBuffer.Width(), 20);
     EXPECT_EQ(s.object.OverhangBuffer.Height(), 20);
 }
@@ -85,14 +82,11 @@ TEST(DrawObjPaint, SelectionFrameAndInvertingHandles)
         EXPECT_EQ(canvas.CopyMode(), TCopyMode::SrcCopy);
     }
     // The frame runs along the object's edge between the handles.
-    EXPECT_EQ(PixelAt(s.image, 15, 10), clWhite);
-    EXPECT_EQ(PixelAt(s.image, 15, 11), clBlack);
-    // A handle is a 9 by 9 square around the corner: white border, inverted inside.
-    EXPECT_EQ(PixelAt(s.image, 6, 6), clWhite);
-    EXPECT_EQ(PixelAt(s.image, 14, 14), clWhite);
-    EXPECT_EQ(PixelAt(s.image, 7, 7), clBlack);   // white paper inverted
-    EXPECT_EQ(PixelAt(s.image, 12, 11), clWhite); // the black box inverted
-    EXPECT_EQ(PixelAt(s.image, 5, 5), clWhite);
+    EXPECT_PIXELS(s.image, {15, 10, clWhite}, {15, 11, clBlack});
+    // A handle is a 9 by 9 square around the corner: white border, inverted inside (the white
+    // paper at (7, 7), the black box at (12, 11)).
+    EXPECT_PIXELS(s.image, {6, 6, clWhite}, {14, 14, clWhite}, {7, 7, clBlack}, {12, 11, clWhite},
+                  {5, 5, clWhite});
 }
 
 TEST(DrawObjPaint, NoHandlesForToolsThatDoNotShowThem)

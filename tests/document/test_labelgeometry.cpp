@@ -3,9 +3,7 @@
 
 #include "common/testsupport.h"
 #include "document/labelgeometry.h"
-#include "platform/streams.h"
 
-#include <QBuffer>
 #include <cmath>
 #include <gmock/gmock.h>
 #include <limits>
@@ -14,47 +12,17 @@ namespace {
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double Inf = std::numeric_limits<double>::infinity();
 
-std::unique_ptr<Tlabelgeometry> MakeSpot(double left, double top, double width, double height)
-{
-    auto s = std::make_unique<Tlabelgeometry>();
-    s->SpotLeft = left;
-    s->SpotTop = top;
-    s->SpotWidth = width;
-    s->SpotHeight = height;
-    return s;
-}
-
-QByteArray BytesOf(const Tlabelgeometrylist &list)
-{
-    QBuffer b;
-    b.open(QIODevice::WriteOnly);
-    list.SaveToStream(b);
-    return b.data();
-}
-
 // Loads the bytes and gives the position the list stopped at.
 qint64 LoadBytes(Tlabelgeometrylist &list, const QByteArray &bytes)
 {
-    QBuffer b;
-    b.setData(bytes);
-    b.open(QIODevice::ReadOnly);
-    list.LoadFromStream(b);
-    return b.pos();
-}
-
-QByteArray DoubleBytes(double v)
-{
-    QBuffer b;
-    b.open(QIODevice::WriteOnly);
-    WriteDouble(b, v);
-    return b.data();
+    return ReadBack(bytes, [&](QIODevice &stream) { list.LoadFromStream(stream); });
 }
 
 // Two spots of a 2-column layout, landscape, with reserved bytes 1 .. 7.
 void FillSmallList(Tlabelgeometrylist &list)
 {
-    list.Add(MakeSpot(0.25, 0.5, 2.625, 1.0));
-    list.Add(MakeSpot(3.0, 0.5, 2.625, 1.0));
+    list.Add(Spot(0.25, 0.5, 2.625, 1.0));
+    list.Add(Spot(3.0, 0.5, 2.625, 1.0));
     list.Orientation = 1;
     list.LayoutLeftMargin = 0.25;
     list.LayoutTopMargin = 0.5;
@@ -85,7 +53,7 @@ const QByteArray SmallListBytes = QByteArray::fromHex("02000000"                
 // A list whose every field differs from the small list's, to see what a read leaves alone.
 void FillOtherList(Tlabelgeometrylist &list)
 {
-    list.Add(MakeSpot(5, 5, 5, 5));
+    list.Add(Spot(5, 5, 5, 5));
     list.Orientation = 0;
     list.LayoutLeftMargin = 9;
     list.LayoutTopMargin = 9;
@@ -130,14 +98,14 @@ TEST(Geometry, ClampSizeKeepsOnlyValuesFromAThousandthTo100)
 TEST(Geometry, SpotValuesOutsideTheRangeReadBackAsAThousandth)
 {
     Tlabelgeometrylist list;
-    list.Add(MakeSpot(0.0, 0.5, 3.4, 3.0));   // left 0
-    list.Add(MakeSpot(1.0, 0.5, 250.0, 3.0)); // width 250
-    list.Add(MakeSpot(1.0, NaN, 3.4, -Inf));  // not numbers
+    list.Add(Spot(0.0, 0.5, 3.4, 3.0));   // left 0
+    list.Add(Spot(1.0, 0.5, 250.0, 3.0)); // width 250
+    list.Add(Spot(1.0, NaN, 3.4, -Inf));  // not numbers
     list.GetSpot(0)->SpotColor = RGB(200, 200, 200);
     list.GetSpot(1)->Marked = true;
 
     Tlabelgeometrylist read;
-    LoadBytes(read, BytesOf(list));
+    LoadBytes(read, Saved(list));
     ASSERT_EQ(read.Count(), 3);
     ExpectSpot(*read.GetSpot(0), {0.001, 0.5, 3.4, 3.0});
     ExpectSpot(*read.GetSpot(1), {1.0, 0.5, 0.001, 3.0});
@@ -238,14 +206,14 @@ TEST(Geometry, SectionBytesAreCountSpotsOrientationAndLayoutBlock)
 {
     Tlabelgeometrylist list;
     FillSmallList(list);
-    const QByteArray bytes = BytesOf(list);
+    const QByteArray bytes = Saved(list);
     EXPECT_EQ(bytes.size(), 4 + 2 * 32 + 1 + LayoutBlockSize);
     EXPECT_EQ(bytes.toHex(), SmallListBytes.toHex());
 
     Tlabelgeometrylist empty;
-    EXPECT_EQ(BytesOf(empty).toHex(), QByteArray("00000000"
-                                                 "00") +
-                                          QByteArray(LayoutBlockSize * 2, '0'));
+    EXPECT_EQ(Saved(empty).toHex(), QByteArray("00000000"
+                                               "00") +
+                                        QByteArray(LayoutBlockSize * 2, '0'));
 }
 
 TEST(Geometry, SectionRoundTripsWithItsReservedBytes)
@@ -268,7 +236,7 @@ TEST(Geometry, SectionRoundTripsWithItsReservedBytes)
     EXPECT_EQ(read.LayoutLabelHeight, 1.0);
     EXPECT_EQ(read.LayoutValid, 1);
     EXPECT_THAT(read.Reserved, testing::ElementsAre(1, 2, 3, 4, 5, 6, 7));
-    EXPECT_EQ(BytesOf(read).toHex(), SmallListBytes.toHex());
+    EXPECT_EQ(Saved(read).toHex(), SmallListBytes.toHex());
 }
 
 TEST(Geometry, CountsAbove100OrBelow0ReadNoSpots)
@@ -289,7 +257,7 @@ TEST(Geometry, CountsAbove100OrBelow0ReadNoSpots)
     Tlabelgeometrylist hundred;
     QByteArray spots;
     for (int i = 0; i < 100; ++i)
-        spots += DoubleBytes(0.5 + i * 0.01) + DoubleBytes(1) + DoubleBytes(2) + DoubleBytes(3);
+        spots += Doubles({0.5 + i * 0.01, 1, 2, 3});
     LoadBytes(hundred, Int32Bytes(100) + spots + rest);
     ASSERT_EQ(hundred.Count(), 100);
     EXPECT_EQ(hundred.GetSpot(99)->SpotLeft, 0.5 + 99 * 0.01);
@@ -299,7 +267,7 @@ TEST(Geometry, CountsAbove100OrBelow0ReadNoSpots)
 TEST(Geometry, ACountTheStreamCannotHoldGivesSpotsOfAThousandth)
 {
     Tlabelgeometrylist read;
-    LoadBytes(read, Int32Bytes(100) + DoubleBytes(2.0));
+    LoadBytes(read, Int32Bytes(100) + Doubles({2.0}));
     ASSERT_EQ(read.Count(), 100);
     ExpectSpot(*read.GetSpot(0), {2.0, 0.001, 0.001, 0.001});
     ExpectSpot(*read.GetSpot(99), Tiny);

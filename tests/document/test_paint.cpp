@@ -45,13 +45,6 @@ public:
     }
 };
 
-void SetUpLabel(Tdrawlist &doc)
-{
-    doc.SetLabelRect({100000, 100000, 100001, 100001});
-    doc.SetLabelWidth(4.0);
-    doc.SetLabelHeight(3.5);
-}
-
 Tprobe *AddProbe(Tdrawlist &doc, const TRect &bounds)
 {
     auto o = std::make_unique<Tprobe>();
@@ -105,10 +98,7 @@ TEST(Paint, OutputPlacesTheLabelTopLeftAtPixelZero)
     AddProbe(doc, {100000, 100000, 100500, 100500});
     doc.OutputMode = true;
     QImage image = PaintAll(doc, OutputView, 400, 700);
-    EXPECT_EQ(PixelAt(image, 5, 0), clBlack);
-    EXPECT_EQ(PixelAt(image, 0, 5), clBlack);
-    EXPECT_EQ(PixelAt(image, 49, 5), clBlack);
-    EXPECT_EQ(PixelAt(image, 50, 5), clWhite);
+    EXPECT_PIXELS(image, {5, 0, clBlack}, {0, 5, clBlack}, {49, 5, clBlack}, {50, 5, clWhite});
     // No hint under the label in output mode.
     EXPECT_EQ(DarkPixels(image, {0, 351, 400, 700}), 0);
     EXPECT_EQ(OutputOrigin, TPoint{}); // restored after the paint
@@ -148,10 +138,8 @@ TEST(Paint, ProjectObjectsShowOnlyOnTheLabelOnScreen)
     // From 1 inch left of the label to half an inch inside it: pixels 0 .. 150 across.
     AddProbe(e.project, {99000, 100500, 100500, 101000});
     QImage image = PaintAll(e.project);
-    EXPECT_EQ(PixelAt(image, 50, 160), clWhite); // outside the label grown by 1/16 inch
-    EXPECT_EQ(PixelAt(image, 93, 160), clWhite);
-    EXPECT_EQ(PixelAt(image, 94, 160), clBlack); // the grown label starts at 94
-    EXPECT_EQ(PixelAt(image, 120, 160), clBlack);
+    // White outside the label grown by 1/16 inch, which starts at 94.
+    EXPECT_PIXELS(image, {50, 160, clWhite}, {93, 160, clWhite}, {94, 160, clBlack}, {120, 160, clBlack});
 }
 
 TEST(Paint, OverhangIsTintedWithANamedTemplate)
@@ -214,11 +202,8 @@ TEST(Paint, LabelSizeAndCropMarksNeedTheOptionAndANamedTemplate)
     e.project.ShowLabelSize = true;
     image = PaintAll(e.project);
     // Marks continue the label's edges outward, and those of the label grown by 1/16 inch.
-    EXPECT_EQ(PixelAt(image, 80, 100), clBlack);
-    EXPECT_EQ(PixelAt(image, 100, 80), clBlack);
-    EXPECT_EQ(PixelAt(image, 520, 450), clBlack);
-    EXPECT_EQ(PixelAt(image, 80, 94), clBlack);
-    EXPECT_EQ(PixelAt(image, 101, 101), clWhite);
+    EXPECT_PIXELS(image, {80, 100, clBlack}, {100, 80, clBlack}, {520, 450, clBlack}, {80, 94, clBlack},
+                  {101, 101, clWhite});
     EXPECT_GT(DarkPixels(image, sizeText), 20);
 
     // The same size text drawn alone, for comparison: "4.00in,3.50in" at the same place.

@@ -11,7 +11,6 @@
 #include "platform/errors.h"
 #include "platform/streams.h"
 
-#include <QBuffer>
 #include <gmock/gmock.h>
 
 namespace {
@@ -233,18 +232,8 @@ TEST(PictureRecord, NoImageIsKindZero)
 TEST(PictureRecord, OtherKindsAndOlderBitmapRecords)
 {
     const QImage image = Halves(12, 6);
-    QByteArray bmp;
-    {
-        QBuffer b(&bmp);
-        b.open(QIODevice::WriteOnly);
-        image.save(&b, "BMP");
-    }
-    QByteArray jpeg;
-    {
-        QBuffer b(&jpeg);
-        b.open(QIODevice::WriteOnly);
-        image.save(&b, "JPG", 100);
-    }
+    const QByteArray bmp = WrittenBytes([&](QIODevice &b) { image.save(&b, "BMP"); });
+    const QByteArray jpeg = WrittenBytes([&](QIODevice &b) { image.save(&b, "JPG", 100); });
     const QByteArray header = RecordOf(Tvnlpic()).left(31);
     Tvnlpic fromBmp;
     ReadRecordInto(fromBmp, header + Int32Bytes(pkBitmap) + bmp);

@@ -14,7 +14,6 @@
 #include "platform/streams.h"
 #include "platform/stringstream.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

@@ -304,14 +304,8 @@ TEST(ShapePaint, OutlineLiesInsideTheBounds)
         Tcanvas canvas(&image);
         s.Draw(canvas, View, true, View, 0.1);
     }
-    EXPECT_EQ(PixelAt(image, 9, 50), clWhite);
-    EXPECT_EQ(PixelAt(image, 10, 50), clBlack);
-    EXPECT_EQ(PixelAt(image, 13, 50), clBlack);
-    EXPECT_EQ(PixelAt(image, 14, 50), clWhite);
-    EXPECT_EQ(PixelAt(image, 108, 50), clBlack);
-    EXPECT_EQ(PixelAt(image, 110, 50), clWhite);
-    EXPECT_EQ(PixelAt(image, 50, 9), clWhite);
-    EXPECT_EQ(PixelAt(image, 50, 10), clBlack);
+    EXPECT_PIXELS(image, {9, 50, clWhite}, {10, 50, clBlack}, {13, 50, clBlack}, {14, 50, clWhite},
+                  {108, 50, clBlack}, {110, 50, clWhite}, {50, 9, clWhite}, {50, 10, clBlack});
 }
 
 TEST(ShapePaint, NeitherOutlineNorFillShowsOnScreenOnly)

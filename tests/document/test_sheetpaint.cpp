@@ -21,13 +21,6 @@ constexpr uint32_t EditorTint = 0x44000000u | clBlue;
 const TColor Background = RGB(90, 90, 90);
 const TPoint Origin{10, 20};
 
-void SetUpLabel(Tdrawlist &doc)
-{
-    doc.SetLabelRect({100000, 100000, 100001, 100001});
-    doc.SetLabelWidth(4.0);
-    doc.SetLabelHeight(3.5);
-}
-
 // A filled rectangle without outline well beyond the label on every side: the whole label
 // shows its colour.
 void AddFill(Tdrawlist &doc, TColor color)
@@ -39,18 +32,6 @@ void AddFill(Tdrawlist &doc, TColor color)
     s->SetDrawOutline(false);
     s->Brush.SetColor(color);
     doc.AddObject(std::move(s));
-}
-
-Tlabelgeometry *AddSpot(tlabeltemplate &t, double left, double top, double width, double height)
-{
-    auto s = std::make_unique<Tlabelgeometry>();
-    s->SpotLeft = left;
-    s->SpotTop = top;
-    s->SpotWidth = width;
-    s->SpotHeight = height;
-    Tlabelgeometry *raw = s.get();
-    t.Geometry.Add(std::move(s));
-    return raw;
 }
 
 QImage Page(int width = 600, int height = 600)
@@ -129,16 +110,11 @@ TEST(PaintSheet, TheSpotIsFilledWithTheLabelExactlyAtItsPlace)
         QImage image = Page();
         EXPECT_TRUE(Paint(s.templ, image, outlines));
         // Just inside each corner: the label, also where a one-pixel outline would lie.
-        EXPECT_EQ(PixelAt(image, 60, 45), clRed);
-        EXPECT_EQ(PixelAt(image, 229, 45), clRed);
-        EXPECT_EQ(PixelAt(image, 60, 194), clRed);
-        EXPECT_EQ(PixelAt(image, 229, 194), clRed);
-        EXPECT_EQ(PixelAt(image, 145, 120), clRed);
+        EXPECT_PIXELS(image, {60, 45, clRed}, {229, 45, clRed}, {60, 194, clRed}, {229, 194, clRed},
+                      {145, 120, clRed});
         // Just outside.
-        EXPECT_EQ(PixelAt(image, 59, 45), Background);
-        EXPECT_EQ(PixelAt(image, 60, 44), Background);
-        EXPECT_EQ(PixelAt(image, 230, 194), Background);
-        EXPECT_EQ(PixelAt(image, 229, 195), Background);
+        EXPECT_PIXELS(image, {59, 45, Background}, {60, 44, Background}, {230, 194, Background},
+                      {229, 195, Background});
     }
 }
 
@@ -171,14 +147,10 @@ TEST(PaintSheet, AWideOutlineShowsAroundTheSpotOnlyWithOutlines)
         QImage image = Page();
         EXPECT_TRUE(Paint(s.templ, image, outlines, EditorTint, PixelsPerInch, widePen));
         const TColor around = outlines ? clBlack : Background;
-        EXPECT_EQ(PixelAt(image, 59, 120), around);
-        EXPECT_EQ(PixelAt(image, 230, 120), around);
-        EXPECT_EQ(PixelAt(image, 145, 44), around);
-        EXPECT_EQ(PixelAt(image, 145, 195), around);
-        EXPECT_EQ(PixelAt(image, 58, 120), Background);
+        EXPECT_PIXELS(image, {59, 120, around}, {230, 120, around}, {145, 44, around}, {145, 195, around},
+                      {58, 120, Background});
         // Inside, the label covers the outline.
-        EXPECT_EQ(PixelAt(image, 60, 120), clRed);
-        EXPECT_EQ(PixelAt(image, 229, 120), clRed);
+        EXPECT_PIXELS(image, {60, 120, clRed}, {229, 120, clRed});
     }
 }
 
@@ -192,11 +164,8 @@ TEST(PaintSheet, SpotEdgesRoundHalfToEven)
     s.spot->SpotHeight = 1.0;
     QImage image = Page(40, 40);
     EXPECT_TRUE(Paint(s.templ, image, false, 0, 5.0));
-    EXPECT_EQ(PixelAt(image, 11, 22), Background);
-    EXPECT_EQ(PixelAt(image, 12, 22), clRed);
-    EXPECT_EQ(PixelAt(image, 17, 27), clRed);
-    EXPECT_EQ(PixelAt(image, 18, 27), Background);
-    EXPECT_EQ(PixelAt(image, 17, 28), Background);
+    EXPECT_PIXELS(image, {11, 22, Background}, {12, 22, clRed}, {17, 27, clRed}, {18, 27, Background},
+                  {17, 28, Background});
 }
 
 TEST(PaintSheet, MarkedSpotsShowTheTintAndUnmarkedOnesDoNot)
@@ -243,11 +212,9 @@ TEST(PaintSheet, ALabelOfNoSizeLeavesEachOutlinedSpotInItsColour)
     s.spot->SpotColor = RGB(200, 220, 240);
     QImage image = Page();
     EXPECT_TRUE(Paint(s.templ, image, true));
-    EXPECT_EQ(PixelAt(image, 60, 45), clBlack); // the outline in the canvas pen
-    EXPECT_EQ(PixelAt(image, 61, 46), RGB(200, 220, 240));
-    EXPECT_EQ(PixelAt(image, 228, 193), RGB(200, 220, 240));
-    EXPECT_EQ(PixelAt(image, 229, 194), clBlack);
-    EXPECT_EQ(PixelAt(image, 59, 45), Background);
+    // The outline in the canvas pen, the spot's colour inside it, the background outside.
+    EXPECT_PIXELS(image, {60, 45, clBlack}, {61, 46, RGB(200, 220, 240)}, {228, 193, RGB(200, 220, 240)},
+                  {229, 194, clBlack}, {59, 45, Background});
 
     image = Page();
     EXPECT_TRUE(Paint(s.templ, image, false));
@@ -357,10 +324,7 @@ TEST(TintRect, BlendsTheColourAtTheAlphaOfTheTopByte)
     const TColor inside = PixelAt(image, 5, 5);
     EXPECT_TRUE(Near(GetRValue(inside), 127) && Near(GetGValue(inside), 127) && GetBValue(inside) == 255)
         << std::hex << inside;
-    EXPECT_EQ(PixelAt(image, 14, 14), inside);
-    EXPECT_EQ(PixelAt(image, 4, 5), clWhite);
-    EXPECT_EQ(PixelAt(image, 15, 14), clWhite);
-    EXPECT_EQ(PixelAt(image, 14, 15), clWhite);
+    EXPECT_PIXELS(image, {14, 14, inside}, {4, 5, clWhite}, {15, 14, clWhite}, {14, 15, clWhite});
 
     image = WhiteImage(20, 20);
     {

@@ -10,8 +10,6 @@
 #include "platform/errors.h"
 #include "platform/stringstream.h"
 
-#include <QBuffer>
-
 namespace {
 
 std::unique_ptr<Tvnlshape> Shape(const TRect &bounds)
@@ -143,18 +141,16 @@ TEST_F(TemplateFile, EverySectionSurvivesARoundTrip)
 
     // Header, own objects, starter objects, geometry, description: nothing else.
     const QByteArray thumbnail = t.ThumbnailStream.data();
-    QBuffer tail;
-    tail.open(QIODevice::WriteOnly);
-    t.Geometry.SaveToStream(tail);
+    const QByteArray geometry = Saved(t.Geometry);
     const QByteArray description = EncodeFileText(t.Title);
     const QByteArray expected = Int32Bytes(2) + "vntempl_v1" + QByteArray(1, '\0') +
                                 Int32Bytes(static_cast<int32_t>(thumbnail.size())) + thumbnail +
                                 LString(EncodeFileText(t.Title)) + LString("2.63x1.00") + LString("") +
                                 Entry(*t.GetObject(0)) + EndOfList + Entry(*t.StarterObjects.GetObject(0)) +
-                                Entry(*t.StarterObjects.GetObject(1)) + EndOfList + tail.data() +
+                                Entry(*t.StarterObjects.GetObject(1)) + EndOfList + geometry +
                                 Description(description);
     EXPECT_EQ(bytes, expected);
-    EXPECT_EQ(tail.data().size(), 4 + 6 * 32 + 1 + 64);
+    EXPECT_EQ(geometry.size(), 4 + 6 * 32 + 1 + 64);
     // The thumbnail shows a new label from the template: the starter shape (0.1 to 0.5 inch)
     // over the background strip (the top 0.2 inch), at 152 pixels for 2.625 inches.
     const QImage image = t.GetThumbnail();
@@ -185,7 +181,7 @@ TEST_F(TemplateFile, EverySectionSurvivesARoundTrip)
     loaded.SaveToFile(Path(QStringLiteral("Again.wlt")));
     const QByteArray again = ReadWholeFile(Path(QStringLiteral("Again.wlt")));
     EXPECT_EQ(again.size(), bytes.size());
-    const qsizetype sections = tail.data().size() + 4 + description.size();
+    const qsizetype sections = geometry.size() + 4 + description.size();
     EXPECT_EQ(again.right(sections), bytes.right(sections));
 }
 

@@ -8,7 +8,6 @@
 #include "platform/streams.h"
 #include "platform/textlayout.h"
 
-#include <QBuffer>
 #include <gmock/gmock.h>
 
 using testing::ElementsAre;

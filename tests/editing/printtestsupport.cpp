@@ -30,18 +30,6 @@ void BuildTestLabel(Tdrawlist &document)
     document.AddObject(std::move(text));
 }
 
-Tlabelgeometry *AddSpot(tlabeltemplate &t, double left, double top, double width, double height)
-{
-    auto s = std::make_unique<Tlabelgeometry>();
-    s->SpotLeft = left;
-    s->SpotTop = top;
-    s->SpotWidth = width;
-    s->SpotHeight = height;
-    Tlabelgeometry *raw = s.get();
-    t.Geometry.Add(std::move(s));
-    return raw;
-}
-
 TTestSheet::TTestSheet()
 {
     for (Tdrawlist *d : {static_cast<Tdrawlist *>(&Template), &Project})

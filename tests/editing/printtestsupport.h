@@ -2,6 +2,7 @@
 // What the printing tests share: a test label and its sheet, a printer that records the pages
 // it is given as images, a progress window that counts, and scripted message boxes.
 
+#include "common/testsupport.h"
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "editing/printer.h"
@@ -21,7 +22,6 @@ constexpr double TestLabelWidth = 2.0;
 constexpr double TestLabelHeight = 1.0;
 extern const QString LabelWords;
 void BuildTestLabel(Tdrawlist &document);
-Tlabelgeometry *AddSpot(tlabeltemplate &t, double left, double top, double width, double height);
 
 // A template with spots at (0.5, 1), (4, 1) and (0.5, 4) inches, 2 x 1 inch each, and a project
 // on it with the test label.

@@ -4,22 +4,19 @@
 
 #include "document/drawlist.h"
 
-#include <QByteArray>
 #include <cstddef>
 #include <cstdint>
 
-// Every message box is answered with Cancel and every file dialog is cancelled, so a load never
-// waits and never reads a file an input names.
-void AnswerEverythingWithCancel();
+// The application, with every message box answered with Cancel and every file dialog
+// cancelled, so a load never waits and never reads a file an input names. For
+// LLVMFuzzerInitialize; gives 0.
+int StartDocumentFuzzing();
 
-// The editor's label: the rectangle from (100000, 100000), 4 by 3.5 inches.
-void SetUpFuzzLabel(Tdrawlist &doc);
-
-// Loads the input into doc from a memory stream; the stream's position afterwards and the
-// result must stay within the input, and the document is modified only when the load reported
-// damage.
+// Gives doc the editor's label and loads the input into it from a memory stream; the stream's
+// position afterwards and the result must stay within the input, and the document is modified
+// only when the load reported damage.
 void LoadInput(Tdrawlist &doc, const uint8_t *data, size_t size);
 
-// Saves doc, which must not raise, and loads the bytes into again, which must load whole and
-// give the same number of objects; the saved bytes are returned.
-QByteArray SaveAndReload(Tdrawlist &doc, Tdrawlist &again);
+// Saves doc, which must not raise, and loads the bytes into again as LoadInput does, which must
+// load whole and give objects of the same kinds.
+void SaveAndReload(Tdrawlist &doc, Tdrawlist &again);

@@ -9,20 +9,16 @@
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    StartFuzzApplication();
-    AnswerEverythingWithCancel();
-    return 0;
+    return StartDocumentFuzzing();
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Tdrawlist doc;
-    SetUpFuzzLabel(doc);
     LoadInput(doc, data, size);
     FUZZ_CHECK(doc.GetUndoList().Count() == 0);
     FUZZ_CHECK((doc.FileVersion >= 0 && doc.FileVersion <= 2) || doc.Count() == 0);
     Tdrawlist again;
-    SetUpFuzzLabel(again);
     SaveAndReload(doc, again);
     return 0;
 }

@@ -25,19 +25,15 @@ void CheckSheet(const tlabeltemplate &t)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    StartFuzzApplication();
-    AnswerEverythingWithCancel();
-    return 0;
+    return StartDocumentFuzzing();
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     tlabeltemplate t;
-    SetUpFuzzLabel(t);
     LoadInput(t, data, size);
     CheckSheet(t);
     tlabeltemplate again;
-    SetUpFuzzLabel(again);
     SaveAndReload(t, again);
     CheckSheet(again);
     FUZZ_CHECK(again.Geometry.Count() == t.Geometry.Count());

@@ -3,29 +3,21 @@
 // older versions were (0 and 1).
 //   fuzz_makecorpus <corpus folder>   writes <folder>/project/* and <folder>/template/*
 
+#include "common/testsupport.h"
 #include "document/globals.h"
 #include "document/labeltemplate.h"
 #include "document/picture.h"
 #include "document/shape.h"
 #include "document/text.h"
 #include "platform/platform.h"
-#include "platform/streams.h"
 #include "platform/stringstream.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <cstdio>
 
 namespace {
-
-void SetUpLabel(Tdrawlist &doc, double width, double height)
-{
-    doc.SetLabelRect({100000, 100000, 100001, 100001});
-    doc.SetLabelWidth(width);
-    doc.SetLabelHeight(height);
-}
 
 // One object of every kind the files hold, small.
 void AddEveryKind(Tdrawlist &doc, int32_t origin)
@@ -59,43 +51,7 @@ void AddEveryKind(Tdrawlist &doc, int32_t origin)
 
 QByteArray ObjectList(Tdrawlist &doc)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    doc.SaveObjects(buffer);
-    return buffer.data();
-}
-
-QByteArray LString(const QByteArray &text)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    WriteInt32(buffer, int32_t(text.size()));
-    WriteBytes(buffer, text);
-    return buffer.data();
-}
-
-QByteArray Int32(int32_t v)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    WriteInt32(buffer, v);
-    return buffer.data();
-}
-
-QByteArray Saved(Tdrawlist &doc)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadWrite);
-    doc.SaveToStream(buffer);
-    return buffer.data();
-}
-
-QByteArray Geometry(tlabeltemplate &t)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    t.Geometry.SaveToStream(buffer);
-    return buffer.data();
+    return WrittenBytes([&](QIODevice &stream) { doc.SaveObjects(stream); });
 }
 
 bool Write(const QString &path, const QByteArray &bytes)
@@ -110,14 +66,8 @@ bool Write(const QString &path, const QByteArray &bytes)
 
 void AddSpots(tlabeltemplate &t, int count)
 {
-    for (int i = 0; i < count; ++i) {
-        auto spot = std::make_unique<Tlabelgeometry>();
-        spot->SpotLeft = 0.5 + (i % 2) * 4.25;
-        spot->SpotTop = 0.5 + (i / 2) * 3.5;
-        spot->SpotWidth = 4.0;
-        spot->SpotHeight = 3.25;
-        t.Geometry.Add(std::move(spot));
-    }
+    for (int i = 0; i < count; ++i)
+        t.Geometry.Add(Spot(0.5 + (i % 2) * 4.25, 0.5 + (i / 2) * 3.5, 4.0, 3.25));
     t.Geometry.LayoutColumns = 2;
     t.Geometry.LayoutRows = (count + 1) / 2;
     t.Geometry.LayoutLabelWidth = 4.0;
@@ -146,21 +96,22 @@ int main(int argc, char **argv)
 
     // Projects.
     Tdrawlist empty;
-    SetUpLabel(empty, 4.0, 3.5);
+    SetUpLabel(empty);
     ok &= Write(folder.filePath(QStringLiteral("project/empty-v2.wlp")), Saved(empty));
     Tdrawlist every;
-    SetUpLabel(every, 4.0, 3.5);
+    SetUpLabel(every);
     AddEveryKind(every, 100000);
     every.Title = QStringLiteral("Every kind");
     ok &= Write(folder.filePath(QStringLiteral("project/every-kind-v2.wlp")), Saved(every));
-    const QByteArray v1 = Int32(1) + "vnlabel_v1" + QByteArray(1, '\0') + Int32(0) + LString("Version one") +
-                          LString("4.00x3.50") + LString("templates\\Standard.wlt") + ObjectList(every);
+    const QByteArray v1 = Int32Bytes(1) + "vnlabel_v1" + QByteArray(1, '\0') + Int32Bytes(0) +
+                          LString("Version one") + LString("4.00x3.50") + LString("templates\\Standard.wlt") +
+                          ObjectList(every);
     ok &= Write(folder.filePath(QStringLiteral("project/every-kind-v1.wlp")), v1);
     Tdrawlist old;
-    SetUpLabel(old, 4.0, 3.5);
+    SetUpLabel(old);
     AddEveryKind(old, 10000);
     const QByteArray v0 =
-        Int32(0) + "vnlabel_v1" + QByteArray(1, '\0') + LString("Standard.wlt") + ObjectList(old);
+        Int32Bytes(0) + "vnlabel_v1" + QByteArray(1, '\0') + LString("Standard.wlt") + ObjectList(old);
     ok &= Write(folder.filePath(QStringLiteral("project/old-origin-v0.wlp")), v0);
 
     // Templates.
@@ -172,18 +123,19 @@ int main(int argc, char **argv)
     t.Title = QStringLiteral("Six labels, 4 by 3¼");
     ok &= Write(folder.filePath(QStringLiteral("template/six-v2.wlt")), Saved(t));
     const QByteArray description = EncodeFileText(t.Title);
-    const QByteArray header1 = Int32(1) + "vntempl_v1" + QByteArray(1, '\0') + Int32(0) + LString("") +
-                               LString("4.00x3.25") + LString("");
+    const QByteArray header1 = Int32Bytes(1) + "vntempl_v1" + QByteArray(1, '\0') + Int32Bytes(0) +
+                               LString("") + LString("4.00x3.25") + LString("");
     ok &= Write(folder.filePath(QStringLiteral("template/six-v1.wlt")),
-                header1 + ObjectList(t) + Geometry(t) + Int32(int32_t(description.size())) + description);
+                header1 + ObjectList(t) + Saved(t.Geometry) + LString(description));
     t.MakeThumbnail();
     const QByteArray thumbnail = t.ThumbnailStream.data();
     tlabeltemplate oldTemplate;
     SetUpLabel(oldTemplate, 4.0, 3.25);
     AddEveryKind(oldTemplate, 10000);
     AddSpots(oldTemplate, 2);
-    const QByteArray header0 = Int32(0) + "vntempl_v1" + QByteArray(1, '\0') + LString("");
+    const QByteArray header0 = Int32Bytes(0) + "vntempl_v1" + QByteArray(1, '\0') + LString("");
     ok &= Write(folder.filePath(QStringLiteral("template/two-v0.wlt")),
-                header0 + ObjectList(oldTemplate) + Geometry(oldTemplate) + Int32(3) + "Two" + thumbnail);
+                header0 + ObjectList(oldTemplate) + Saved(oldTemplate.Geometry) + Int32Bytes(3) + "Two" +
+                    thumbnail);
     return ok ? 0 : 1;
 }

@@ -439,12 +439,8 @@ TEST(CanvasPixels, WideLineIsCentredWithRoundEnds)
         canvas.MoveTo(10, 10);
         canvas.LineTo(30, 10);
     }
-    EXPECT_EQ(PixelAt(image, 20, 8), clBlack);
-    EXPECT_EQ(PixelAt(image, 20, 12), clBlack);
-    EXPECT_EQ(PixelAt(image, 20, 7), clWhite);
-    EXPECT_EQ(PixelAt(image, 20, 13), clWhite);
-    EXPECT_EQ(PixelAt(image, 31, 10), clBlack);
-    EXPECT_EQ(PixelAt(image, 32, 8), clWhite);
+    EXPECT_PIXELS(image, {20, 8, clBlack}, {20, 12, clBlack}, {20, 7, clWhite}, {20, 13, clWhite},
+                  {31, 10, clBlack}, {32, 8, clWhite});
 }
 
 TEST(CanvasMixModes, EveryModeCombinesPenAndDestinationOpaquely)
@@ -557,10 +553,7 @@ TEST(CanvasNonRaster, EveryMixModeDrawsAsCopy)
         QPainter painter(&image);
         picture.play(&painter);
     }
-    EXPECT_EQ(PixelAt(image, 5, 2), clRed);
-    EXPECT_EQ(PixelAt(image, 5, 5), clLime);
-    EXPECT_EQ(PixelAt(image, 5, 15), clRed);
-    EXPECT_EQ(PixelAt(image, 5, 18), clBlue);
+    EXPECT_PIXELS(image, {5, 2, clRed}, {5, 5, clLime}, {5, 15, clRed}, {5, 18, clBlue});
 }
 
 TEST(CanvasNonRaster, StyledLinesScaleAndFillGapsWithTheBrush)
@@ -721,10 +714,7 @@ TEST(CanvasBlits, CopyRectStretchesByNearestPixelOrSmoothly)
             canvas.SetStretchMode(mode);
             canvas.CopyRect({1, 0, 9, 1}, source, {1, 0, 3, 1});
         }
-        EXPECT_EQ(PixelAt(image, 0, 0), clWhite);
-        EXPECT_EQ(PixelAt(image, 1, 0), clRed);
-        EXPECT_EQ(PixelAt(image, 8, 0), clBlue);
-        EXPECT_EQ(PixelAt(image, 9, 0), clWhite);
+        EXPECT_PIXELS(image, {0, 0, clWhite}, {1, 0, clRed}, {8, 0, clBlue}, {9, 0, clWhite});
         int blends = 0;
         for (int x = 1; x < 9; ++x) {
             const TColor c = PixelAt(image, x, 0);

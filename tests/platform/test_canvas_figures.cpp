@@ -27,15 +27,10 @@ const std::array<TPoint, 5> Star{TPoint{40, 5}, TPoint{60, 70}, TPoint{8, 28}, T
 TEST(CanvasFigures, EllipseStaysInsideItsBounds)
 {
     const QImage image = Draw([](Tcanvas &c) { c.Ellipse(Box); });
-    EXPECT_EQ(PixelAt(image, 10, 40), clBlack);
-    EXPECT_EQ(PixelAt(image, 9, 40), clWhite);
-    EXPECT_EQ(PixelAt(image, 69, 40), clBlack);
-    EXPECT_EQ(PixelAt(image, 70, 40), clWhite);
-    EXPECT_EQ(PixelAt(image, 40, 20), clBlack);
-    EXPECT_EQ(PixelAt(image, 40, 59), clBlack);
-    EXPECT_EQ(PixelAt(image, 40, 60), clWhite);
-    EXPECT_EQ(PixelAt(image, 40, 40), clRed);
-    EXPECT_EQ(PixelAt(image, 11, 21), clWhite); // the corner lies outside the curve
+    // The corner (11, 21) lies outside the curve.
+    EXPECT_PIXELS(image, {10, 40, clBlack}, {9, 40, clWhite}, {69, 40, clBlack}, {70, 40, clWhite},
+                  {40, 20, clBlack}, {40, 59, clBlack}, {40, 60, clWhite}, {40, 40, clRed},
+                  {11, 21, clWhite});
 }
 
 TEST(CanvasFigures, AClearPenFillsOnePixelLess)
@@ -44,10 +39,7 @@ TEST(CanvasFigures, AClearPenFillsOnePixelLess)
         c.Pen().SetStyle(TPenStyle::Clear);
         c.Ellipse(Box);
     });
-    EXPECT_EQ(PixelAt(image, 10, 40), clRed);
-    EXPECT_EQ(PixelAt(image, 68, 40), clRed);
-    EXPECT_EQ(PixelAt(image, 69, 40), clWhite);
-    EXPECT_EQ(PixelAt(image, 40, 59), clWhite);
+    EXPECT_PIXELS(image, {10, 40, clRed}, {68, 40, clRed}, {69, 40, clWhite}, {40, 59, clWhite});
 }
 
 TEST(CanvasFigures, XorTwiceRestoresEveryFigure)
@@ -91,10 +83,7 @@ TEST(CanvasFigures, PolygonsFillAlternately)
 TEST(CanvasFigures, RoundRectCutsItsCorners)
 {
     const QImage image = Draw([](Tcanvas &c) { c.RoundRect(Box, 30, 30); });
-    EXPECT_EQ(PixelAt(image, 10, 20), clWhite);
-    EXPECT_EQ(PixelAt(image, 40, 20), clBlack);
-    EXPECT_EQ(PixelAt(image, 10, 40), clBlack);
-    EXPECT_EQ(PixelAt(image, 40, 40), clRed);
+    EXPECT_PIXELS(image, {10, 20, clWhite}, {40, 20, clBlack}, {10, 40, clBlack}, {40, 40, clRed});
     // Corners of 0 give a plain rectangle.
     const QImage square = Draw([](Tcanvas &c) { c.RoundRect(Box, 0, 0); });
     EXPECT_EQ(PixelAt(square, 10, 20), clBlack);

@@ -7,7 +7,6 @@
 #include "document/shape.h"
 #include "settings/filetypes.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -41,19 +40,14 @@ int RunAsFileManager(const QStringList &fields)
 // A label of the given size filled with one colour, as a project or a template saves it.
 QByteArray Saved(Tdrawlist &&document, double width, double height, TColor colour)
 {
-    document.SetLabelRect({100000, 100000, 100001, 100001});
-    document.SetLabelWidth(width);
-    document.SetLabelHeight(height);
+    SetUpLabel(document, width, height);
     auto shape = std::make_unique<Tvnlshape>();
     shape->SetBounds({100000, 100000, 100000 + int32_t(width * 1000), 100000 + int32_t(height * 1000)});
     shape->SetShapeStyle(ssRectangle);
     shape->SetDrawFill(true);
     shape->Brush.SetColor(colour);
     document.AddObject(std::move(shape));
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadWrite);
-    document.SaveToStream(buffer);
-    return buffer.data();
+    return Saved(document);
 }
 
 // A version 2 project header around the given thumbnail bytes and length.
