@@ -141,24 +141,56 @@ tools=$(window_named '^Tools$' 30) || fail "selecting the picture did not show t
 place_window "$tools" 860 120
 shoot "$tools" tools.png
 
-# ---- The print wizard, from the Print button
+# ---- The print wizard on the page that chooses the spots, two of the four left out
 
 xdotool mousemove --sync 1279 1023 click 1
 click_tool $print_button
 wizard=$(window_named '^Printing Your Labels$' 30) || fail "the Print button did not open the print wizard"
+xdotool windowactivate --sync "$wizard" || true
+# Introduction, Step 1, Step 2, Step 3.
+for _ in 1 2 3; do
+    xdotool key --clearmodifiers ctrl+Tab
+    sleep 0.5
+done
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$wizard")"
+# Every spot is chosen when the wizard opens, tinted blue; the four lie two by two.
+read -r sheet_left sheet_top sheet_right sheet_bottom <<<"$(region_pixels "$X" "$Y" "$WIDTH" "$HEIGHT" |
+    awk -v x0="$X" -v y0="$Y" '
+        $5 > 200 && $3 < 170 && $4 < 170 {
+            if (n++ == 0) { l = r = $1; t = b = $2 }
+            if ($1 < l) l = $1; if ($1 > r) r = $1; if ($2 < t) t = $2; if ($2 > b) b = $2
+        }
+        END { if (n < 1000) exit 1; printf "%d %d %d %d\n", x0 + l, y0 + t, x0 + r, y0 + b }')" ||
+    fail "the print wizard shows no chosen spots"
+for spot in "3 1" "1 3"; do
+    # shellcheck disable=SC2086
+    set -- $spot
+    xdotool mousemove --sync $((sheet_left + (sheet_right - sheet_left) * $1 / 4)) \
+        $((sheet_top + (sheet_bottom - sheet_top) * $2 / 4)) click 1
+    sleep 0.5
+done
 shoot "$wizard" printwizard.png
 stop_program
 
-# ---- The template editor, from Edit > Edit Template in template mode
+# ---- The template editor in template mode: the label moved into its template (Edit > Move All To
+# Template), then Edit > Edit Template
 
 start_program -edittemplate trelko "$label"
 editor=$(window_named '^Ambrelo Wine Label Software-.* - Larkspur Hill Pinot Noir$' 60) ||
     fail "the editor window did not appear in template mode: $(cat "$work/program.log")"
-xdotool windowactivate --sync "$editor" || true
-xdotool key --window "$editor" --clearmodifiers alt+e
-sleep 0.5
-xdotool key --clearmodifiers Up Return
+edit_menu() {
+    xdotool windowactivate --sync "$editor" || true
+    xdotool key --clearmodifiers alt+e
+    sleep 0.7
+    xdotool key --clearmodifiers "$1"
+    sleep 1
+}
+edit_menu a
+edit_menu e
 templates=$(window_named '^Template editor$' 30) || fail "Edit > Edit Template did not open the template editor"
+place_window "$templates" 40 40 760 600
+sleep 1
 shoot "$templates" templateeditor.png
 stop_program
 echo "The pictures are in $out"
