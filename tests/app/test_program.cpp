@@ -2,6 +2,7 @@
 #include "app/labelerwindow.h"
 #include "app/program.h"
 #include "app/startupdialog.h"
+#include "common/testsupport.h"
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "document/shape.h"
@@ -32,16 +33,6 @@
 #include <gmock/gmock.h>
 
 namespace {
-
-class TCountingBackend : public Tmemorybackend {
-public:
-    int WriteValue(const QString &path, const QString &name, const TRegValue &value) override
-    {
-        ++Writes;
-        return Tmemorybackend::WriteValue(path, name, value);
-    }
-    int Writes = 0;
-};
 
 // The program's start over a store in memory, with modal dialogs and message boxes answered from
 // a script.

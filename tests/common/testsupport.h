@@ -4,6 +4,7 @@
 // and pixels read as colour values.
 
 #include "platform/colors.h"
+#include "settings/regbackend.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -65,3 +66,15 @@ std::string WrongPixels(const QImage &image, std::initializer_list<TPixel> expec
 // In a test: EXPECT_PIXELS(image, {x, y, colour}, ...) expects every pixel listed, and a
 // failure names each one that differs.
 #define EXPECT_PIXELS(image, ...) EXPECT_EQ(WrongPixels(image, {__VA_ARGS__}), "")
+
+// A settings tree in memory that counts the values written.
+class TCountingBackend : public Tmemorybackend {
+public:
+    int WriteValue(const QString &path, const QString &name, const TRegValue &value) override
+    {
+        ++Writes;
+        return Tmemorybackend::WriteValue(path, name, value);
+    }
+
+    int Writes = 0;
+};

@@ -2,6 +2,7 @@
 // The editor window's logic without a window: a host that records what the logic asks it to show,
 // a store over memory, and a labeler with the real tool-window logic over an 800 x 600 panel.
 
+#include "common/testsupport.h"
 #include "editing/labeler.h"
 #include "editing/labelerhost.h"
 #include "editing/toolbox.h"
@@ -112,18 +113,6 @@ public:
 
 private:
     std::deque<int> Answers;
-};
-
-// A tree in memory that counts the values written.
-class TCountingBackend : public Tmemorybackend {
-public:
-    int WriteValue(const QString &path, const QString &name, const TRegValue &value) override
-    {
-        ++Writes;
-        return Tmemorybackend::WriteValue(path, name, value);
-    }
-
-    int Writes = 0;
 };
 
 // The settings key on an in-memory tree.
