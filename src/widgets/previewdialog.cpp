@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QShowEvent>
+#include <QTextLayout>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -26,6 +27,40 @@ constexpr int MinPictureHeight = 100;
 QColor ButtonFace()
 {
     return ToQColor(clBtnFace);
+}
+
+// The text as far as it fits the box when wrapped at word breaks; the last line that fits ends
+// in an ellipsis when more would follow.
+QString FittedCaption(const QString &text, const QFont &font, int width, int height)
+{
+    const QFontMetrics metrics(font);
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QString fitted;
+    int top = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        const int bottom = top + metrics.lineSpacing();
+        const bool lastThatFits = bottom + metrics.lineSpacing() > height;
+        const int end = lastThatFits ? int(text.size()) : line.textStart() + line.textLength();
+        QString part = text.mid(line.textStart(), end - line.textStart());
+        if (lastThatFits) {
+            part = metrics.elidedText(part, Qt::ElideRight, width);
+            fitted += part;
+            break;
+        }
+        while (!part.isEmpty() && part.back().isSpace())
+            part.chop(1);
+        fitted += part + QLatin1Char('\n');
+        top = bottom;
+    }
+    layout.endLayout();
+    while (fitted.endsWith(QLatin1Char('\n')))
+        fitted.chop(1);
+    return fitted;
 }
 
 } // namespace
@@ -124,6 +159,7 @@ void Topenpreviewdialog::CreatePreviewPane()
     PictureLabel->setObjectName(QStringLiteral("PictureLabel"));
     PictureLabel->setFixedHeight(CaptionHeight);
     PictureLabel->setWordWrap(true);
+    PictureLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     PaintPanel = new TSilentPaintPanel(pnl_preview);
     PaintPanel->setObjectName(QStringLiteral("PaintPanel"));
     PaintPanel->setMinimumHeight(MinPictureHeight);
@@ -315,7 +351,11 @@ void Topenpreviewdialog::SelectionChanged(const QString &fileName)
 void Topenpreviewdialog::ShowPicture(bool drawn)
 {
     img_preview.SetPicture(PreviewImage());
-    PictureLabel->setText(GetPreviewCaption());
+    // A long description shows as far as the caption holds it, and whole in the tool tip.
+    const QString &caption = GetPreviewCaption();
+    PictureLabel->setText(
+        FittedCaption(caption, PictureLabel->font(), PaneWidth - 2 * PaneBorder, CaptionHeight));
+    PictureLabel->setToolTip(PictureLabel->text() == caption ? QString() : caption);
     lbl_blankmsg->setVisible(!drawn);
     PaintPanel->update();
 }

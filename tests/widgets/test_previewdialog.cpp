@@ -102,6 +102,24 @@ TEST(PreviewDialog, ThePaneStandsBesideTheFileList)
               shown.Dialog.PaintPanel->contentsRect().translated(picture.topLeft()));
 }
 
+TEST(PreviewDialog, ALongCaptionShowsAsFarAsItFitsAndWholeInTheToolTip)
+{
+    TShownDialog shown;
+    const QString description =
+        QStringLiteral("4 x 3 1/3 in, 6 per sheet (2 across, 3 down): front labels for "
+                       "750 ml wine bottles, Bordeaux and Burgundy alike");
+    shown.Dialog.ongetpreview = [&](Tfiledialog *sender, bool &drawn) {
+        sender->SetPreviewCaption(description);
+        drawn = true;
+    };
+    shown.Select("sheet.wlt");
+    const QLabel &caption = *shown.Dialog.PictureLabel;
+    EXPECT_TRUE(caption.text().startsWith(QStringLiteral("4 x 3 1/3 in,"))) << caption.text().toStdString();
+    EXPECT_TRUE(caption.text().endsWith(QChar(0x2026))) << caption.text().toStdString();
+    EXPECT_LE(caption.heightForWidth(caption.contentsRect().width()), caption.height());
+    EXPECT_EQ(caption.toolTip(), description);
+}
+
 TEST(PreviewDialog, SelectingTheSameFileTwiceAsksForOnePreview)
 {
     TShownDialog shown;
