@@ -435,7 +435,7 @@ void Tdrawlist::SetPictureCacheLimit(int32_t limit)
             picture->SetCacheLimit(limit);
 }
 
-std::unique_ptr<Tdrawobj> Tdrawlist::ReadObject(QIODevice &stream, TEntry *entry)
+std::unique_ptr<Tdrawobj> Tdrawlist::ReadObject(QIODevice &stream, TEntry *entry, QString *reason)
 {
     TEntry met = TEntry::Broken;
     std::unique_ptr<Tdrawobj> object;
@@ -448,7 +448,10 @@ std::unique_ptr<Tdrawobj> Tdrawlist::ReadObject(QIODevice &stream, TEntry *entry
             else if (code == EndOfObjectList)
                 met = TEntry::EndOfList;
         } catch (const std::exception &e) {
-            MessageBox(ErrorClassName(e) + QStringLiteral(": ") + ErrorMessage(e), TMsgIcon::Warning);
+            if (reason)
+                *reason = ErrorMessage(e);
+            else
+                MessageBox(ErrorClassName(e) + QStringLiteral(": ") + ErrorMessage(e), TMsgIcon::Warning);
             // Without an object the construction failed, and the list cannot go on.
             met = object ? TEntry::Failed : TEntry::Broken;
             object.reset();

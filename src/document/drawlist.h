@@ -99,8 +99,11 @@ public:
         Broken,    // the end of the stream or a code no object has: no object
     };
     // One object list entry: the type code byte and the framed record. A record that cannot
-    // be read gives no object, but the frame around it lets the entries after it be read.
-    static std::unique_ptr<Tdrawobj> ReadObject(QIODevice &stream, TEntry *entry = nullptr);
+    // be read gives no object, but the frame around it lets the entries after it be read. Why
+    // an object could not be made or read goes to reason when one is given (the caller reports
+    // it); without one it is shown to the user here.
+    static std::unique_ptr<Tdrawobj> ReadObject(QIODevice &stream, TEntry *entry = nullptr,
+                                                QString *reason = nullptr);
 
     // Files. A project file is the header and one object list; a template file adds its own
     // sections (tlabeltemplate). Both are read in every version from 0 to 2 and written in 2.
@@ -119,8 +122,9 @@ public:
     // Reads an object list into this document (no undo recorded), moving objects stored under
     // the old coordinate origin onto the current one. False when the list is damaged: it ends
     // before its end mark, or a record in it lies about its length or cannot be read; the
-    // objects read up to there stay.
-    bool LoadObjects(QIODevice &stream);
+    // objects read up to there stay. Why the first record that could not be read failed goes
+    // to reason, when one is given.
+    bool LoadObjects(QIODevice &stream, QString *reason = nullptr);
     // Replaces the stream's content with this document.
     virtual void SaveToStream(QIODevice &stream);
     // Replaces this document with the stream's content, then looks for the template the file
@@ -267,8 +271,9 @@ protected:
 
     // Looks for the file TemplateFile names and loads it into the attached template.
     void FindTemplate();
-    // Loading met damage: the user is warned once per load and the document is modified.
-    void ReportDamagedFile();
+    // Loading met damage: the user is warned once per load, with the reason when one is known
+    // (a picture that cannot be read), and the document is modified.
+    void ReportDamagedFile(const QString &reason = QString());
 
     std::vector<std::unique_ptr<Tdrawobj>> Objects;
     // The last LoadFromStream found a header of this kind of document.

@@ -229,7 +229,7 @@ void Tdrawlist::SaveObjects(QIODevice &stream)
     WriteUInt8(stream, EndOfObjectList);
 }
 
-bool Tdrawlist::LoadObjects(QIODevice &stream)
+bool Tdrawlist::LoadObjects(QIODevice &stream, QString *reason)
 {
     BeginUpdate();
     struct TUpdateEnd {
@@ -242,7 +242,10 @@ bool Tdrawlist::LoadObjects(QIODevice &stream)
         if (progress && stream.size() > 0)
             progress->SetProgressFraction(double(stream.pos()) / double(stream.size()));
         TEntry entry = TEntry::Broken;
-        std::unique_ptr<Tdrawobj> object = ReadObject(stream, &entry);
+        QString why;
+        std::unique_ptr<Tdrawobj> object = ReadObject(stream, &entry, &why);
+        if (reason && reason->isEmpty())
+            *reason = why;
         if (entry == TEntry::EndOfList)
             return whole;
         if (entry == TEntry::Broken)
@@ -269,8 +272,9 @@ int32_t Tdrawlist::LoadFromStream(QIODevice &stream)
     LoadDamaged = false;
     HeaderLoaded = LoadHeader(stream);
     bool whole = true;
+    QString reason;
     if (HeaderLoaded)
-        whole = LoadObjects(stream);
+        whole = LoadObjects(stream, &reason);
     else
         MessageBox(LoadFailedMessage, TMsgIcon::Error);
     UndoList.Clear();
@@ -278,23 +282,24 @@ int32_t Tdrawlist::LoadFromStream(QIODevice &stream)
     const int32_t result = static_cast<int32_t>(std::min<qint64>(stream.pos(), INT32_MAX));
     stream.seek(0);
     if (!whole)
-        ReportDamagedFile();
+        ReportDamagedFile(reason);
     FindTemplate();
     SetModified(LoadDamaged);
     Invalidate(true);
     return result;
 }
 
-void Tdrawlist::ReportDamagedFile()
+void Tdrawlist::ReportDamagedFile(const QString &reason)
 {
     if (!LoadDamaged) {
         const QString which =
             FileName.isEmpty() ? QStringLiteral("The file")
                                : QStringLiteral("The file \"%1\"").arg(ShownFileText(FileNamePart(FileName)));
-        MessageBox(which +
-                       QStringLiteral(" is damaged: some of its contents could not be read. What could be "
-                                      "read is shown; saving keeps only that."),
-                   TMsgIcon::Warning);
+        QString message = which + QStringLiteral(" is damaged: some of its contents could not be read. What "
+                                                 "could be read is shown; saving keeps only that.");
+        if (!reason.isEmpty())
+            message += QStringLiteral("\n\n") + reason;
+        MessageBox(message, TMsgIcon::Warning);
     }
     LoadDamaged = true;
     SetModified(true);

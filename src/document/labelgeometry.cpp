@@ -199,14 +199,28 @@ void Tlabelgeometrylist::Clear()
     Spots.clear();
 }
 
-void Tlabelgeometrylist::LoadFromStream(QIODevice &stream)
+Tlabelgeometrylist::TSectionRead Tlabelgeometrylist::LoadFromStream(QIODevice &stream)
 {
     Clear();
+    // Every writer writes each part whole, so a stream that ends before the layout block does
+    // was cut.
+    const qint64 spotSize = 4 * qint64(sizeof(double));
+    bool whole = Remaining(stream) >= qint64(sizeof(int32_t));
+    bool tooMany = false;
     if (Remaining(stream) > 0) {
         int32_t count = 0;
         ReadValue(stream, count);
-        if (count > MaxSpots || count < 0)
+        if (count < 0) {
+            whole = false;
             count = 0;
+        } else if (count > MaxSpots) {
+            // A sheet of that many spots is read as none; it is damage only when the stream
+            // does not hold the spots it names.
+            tooMany = true;
+            whole = whole && Remaining(stream) >= count * spotSize + 1 + LayoutBlockSize;
+            count = 0;
+        }
+        whole = whole && Remaining(stream) >= count * spotSize;
         // One spot at a time: a count the stream cannot back costs no more than the spots made.
         for (int32_t i = 0; i < count; ++i) {
             auto spot = std::make_unique<Tlabelgeometry>();
@@ -214,12 +228,16 @@ void Tlabelgeometrylist::LoadFromStream(QIODevice &stream)
             Spots.push_back(std::move(spot));
         }
     }
+    whole = whole && Remaining(stream) >= 1 + LayoutBlockSize;
     ReadValue(stream, Orientation);
     if (Remaining(stream) > 0) {
         TLayoutBlock block = EncodeLayout(*this);
         ReadOver(stream, block.data(), LayoutBlockSize);
         DecodeLayout(block, *this);
     }
+    if (!whole)
+        return TSectionRead::Damaged;
+    return tooMany ? TSectionRead::TooManySpots : TSectionRead::Whole;
 }
 
 void Tlabelgeometrylist::SaveToStream(QIODevice &stream) const

@@ -67,10 +67,17 @@ public:
     // row, each the layout's label size; the block is then valid. Counts of 0 or less give no
     // spots.
     void LayOutGrid();
+    // How a geometry section read.
+    enum class TSectionRead : uint8_t {
+        Whole,        // every part, as written
+        TooManySpots, // a count above MaxSpots, read as no spots, of spots the stream holds
+        Damaged,      // the stream ended inside the section or before the spots its count
+                      // names, or the count was below 0
+    };
     // The geometry section of a template file: the spot count, the spots, the orientation byte
     // and the layout block, each read only while bytes remain; what a file lacks at its end
     // keeps its value. A count above MaxSpots (or below 0) reads as no spots.
-    void LoadFromStream(QIODevice &stream);
+    TSectionRead LoadFromStream(QIODevice &stream);
     void SaveToStream(QIODevice &stream) const;
 
     // 0 portrait, 1 landscape.

@@ -64,24 +64,36 @@ int32_t tlabeltemplate::LoadFromStream(QIODevice &stream)
     StarterObjects.ClearObjects();
     Geometry.Clear();
     // After a header of another kind of file the rest is not a template's either: the
-    // template stays empty.
+    // template stays empty. A project read as a template has no template sections to miss.
     if (HeaderLoaded) {
-        // A project read as a template has no starter list to miss.
-        if (FileVersion >= 2 && !StarterObjects.LoadObjects(stream) && !AsProject)
-            ReportDamagedFile();
-        Geometry.LoadFromStream(stream);
+        QString reason;
+        bool whole = true;
+        if (FileVersion >= 2)
+            whole = StarterObjects.LoadObjects(stream, &reason);
+        const Tlabelgeometrylist::TSectionRead sheet = Geometry.LoadFromStream(stream);
+        whole = whole && sheet != Tlabelgeometrylist::TSectionRead::Damaged;
         if (Geometry.Count() > 0) {
             SetLabelWidth(Geometry.GetSpot(0)->SpotWidth);
             SetLabelHeight(Geometry.GetSpot(0)->SpotHeight);
         }
+        // Every writer ends the sheet with the description. After a count of too many spots the
+        // spots themselves lie where it is read from, so what is found there says nothing of
+        // damage.
+        const bool judged = sheet == Tlabelgeometrylist::TSectionRead::Whole;
         int32_t length = 0;
-        if (Remaining(stream) > 0 && ReadInt32(stream, length) && length >= 0 && length < DescriptionLimit)
+        if (Remaining(stream) > 0 && ReadInt32(stream, length) && length >= 0 && length < DescriptionLimit) {
+            whole = whole && (!judged || Remaining(stream) >= length);
             Title = DecodeFileText(ReadBytes(stream, length));
+        } else if (judged) {
+            whole = false;
+        }
         if (FileVersion == 0) {
             ClearThumbnail();
             ThumbnailStream.buffer() = ReadBytes(stream, Remaining(stream));
             ThumbnailStream.seek(0);
         }
+        if (!whole && !AsProject)
+            ReportDamagedFile(reason);
     }
     stream.seek(0);
     SetDraftAll(false);

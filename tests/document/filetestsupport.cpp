@@ -1,5 +1,6 @@
 #include "filetestsupport.h"
 
+#include "document/picture.h"
 #include "platform/platform.h"
 
 #include <QDir>
@@ -12,6 +13,19 @@ QByteArray Entry(const Tdrawobj &o)
 {
     const QByteArray record = RecordOf(o);
     return QByteArray(1, char(o.GetTypeCode())) + Int32Bytes(static_cast<int32_t>(record.size())) + record;
+}
+
+QByteArray UnreadablePictureEntry()
+{
+    Tvnlpic picture;
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::darkRed);
+    picture.SetPicture(image);
+    QByteArray entry = Entry(picture);
+    const qsizetype png = entry.indexOf("\x89PNG");
+    if (png > 0)
+        entry[png + 20] = char(entry[png + 20] ^ 0x55);
+    return entry;
 }
 
 QByteArray ReadWholeFile(const QString &path)

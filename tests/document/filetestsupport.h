@@ -22,6 +22,8 @@ extern const QString DamagedFile;
 
 // A framed object list entry: type code, record length, record.
 QByteArray Entry(const Tdrawobj &o);
+// The entry of an 8 by 8 picture whose PNG data is damaged, so its record cannot be read.
+QByteArray UnreadablePictureEntry();
 QByteArray ReadWholeFile(const QString &path);
 void WriteWholeFile(const QString &path, const QByteArray &bytes);
 

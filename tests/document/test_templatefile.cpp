@@ -112,6 +112,7 @@ TEST_F(TemplateFile, AVersionZeroFileEndsInItsThumbnail)
     EXPECT_EQ(t.ThumbnailStream.data(), png);
     EXPECT_EQ(PixelAt(t.GetThumbnail(), 3, 3), RGB(10, 200, 30));
     EXPECT_EQ(t.GetLabelWidth(), 4.0);
+    EXPECT_TRUE(Messages.isEmpty());
 }
 
 TEST_F(TemplateFile, EverySectionSurvivesARoundTrip)
@@ -185,48 +186,121 @@ TEST_F(TemplateFile, EverySectionSurvivesARoundTrip)
     EXPECT_EQ(again.right(sections), bytes.right(sections));
 }
 
-TEST_F(TemplateFile, DamagedGeometryAndDescriptionAreLeftOut)
+TEST_F(TemplateFile, ASheetOrDescriptionCutOrLyingIsDamage)
 {
-    const QByteArray head = TemplateHeader(1, "from the header") + EndOfList;
-    {
-        // More than 100 spots reads as none; the bytes after the count are the orientation
-        // and the layout block.
+    auto background = Shape({100100, 100100, 102000, 100900});
+    auto starter = Shape({100100, 100100, 100500, 100500});
+    const QByteArray lists =
+        TemplateHeader(2, "from the header") + Entry(*background) + EndOfList + Entry(*starter) + EndOfList;
+    const QByteArray sheet = Geometry({{0.5, 0.25, 2.625, 1.0}, {3.25, 0.25, 2.625, 1.0}}, 1);
+    const QByteArray afterSpots = sheet.mid(4 + 2 * 32);
+    const QByteArray whole = lists + sheet + Description("Two up");
+    const qsizetype spots = lists.size() + 4, orientation = spots + 2 * 32, layout = orientation + 1,
+                    description = layout + LayoutBlockSize;
+    // A sheet of more than 100 spots that are all there: read as none, the orientation and the
+    // layout block from the bytes after the count (the first spot's), and not damage.
+    QByteArray manySpots;
+    for (int i = 0; i < 101; ++i)
+        manySpots += Doubles({1.0 + i * 0.01, 1, 2, 3});
+    const QString header = QStringLiteral("from the header");
+    const QString unreadablePicture =
+        DamagedFile + QStringLiteral("\n\nThe picture in the file cannot be read. ");
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        QString message; // what the one message starts with; empty: none
+        int32_t spots;
+        int orientation, rows; // -1: not checked
+        QString title;
+    };
+    const std::vector<Case> cases{
+        {"whole", whole, {}, 2, 1, 10, QStringLiteral("Two up")},
+        {"cut where the sheet begins", whole.left(lists.size()), DamagedFile, 0, 0, 0, header},
+        // The two bytes of the count there are its low bytes; spots the file lacks are tiny.
+        {"cut inside the spot count", whole.left(lists.size() + 2), DamagedFile, 2, 0, 0, header},
+        {"cut after the spot count", whole.left(spots), DamagedFile, 2, 0, 0, header},
+        {"cut inside a spot", whole.left(spots + 32 + 12), DamagedFile, 2, 0, 0, header},
+        {"cut after the spots", whole.left(orientation), DamagedFile, 2, 0, 0, header},
+        {"cut after the orientation", whole.left(layout), DamagedFile, 2, 1, 0, header},
+        {"cut inside the layout block", whole.left(layout + 24), DamagedFile, 2, 1, 10, header},
+        {"cut after the layout block", whole.left(description), DamagedFile, 2, 1, 10, header},
+        {"cut inside the description's length", whole.left(description + 2), DamagedFile, 2, 1, 10, header},
+        {"cut inside the description", whole.chopped(2), DamagedFile, 2, 1, 10, QStringLiteral("Two ")},
+        {"a version 1 file cut after its objects", TemplateHeader(1, "from the header") + EndOfList,
+         DamagedFile, 0, 0, 0, header},
+        {"a spot count below 0", lists + Int32Bytes(-1) + afterSpots + Description("Two up"), DamagedFile, 0,
+         1, 10, QStringLiteral("Two up")},
+        {"more spots than the file holds", lists + Int32Bytes(101) + afterSpots + Description("Two up"),
+         DamagedFile, 0, 1, 10, QStringLiteral("Two up")},
+        {"the largest spot count", lists + Int32Bytes(2147483647) + afterSpots + Description("Two up"),
+         DamagedFile, 0, 1, 10, QStringLiteral("Two up")},
+        {"more than 100 spots, all there",
+         lists + Int32Bytes(101) + manySpots + afterSpots + Description("Many"),
+         {},
+         0,
+         0,
+         -1,
+         {}},
+        {"a description length below 0", lists + sheet + Int32Bytes(-1) + "Lost", DamagedFile, 2, 1, 10,
+         header},
+        {"a description length of a megabyte", lists + sheet + Int32Bytes(1048575) + "Lost", DamagedFile, 2,
+         1, 10, header},
+        {"a description length of a gigabyte", lists + sheet + Int32Bytes(1 << 30) + "Lost", DamagedFile, 2,
+         1, 10, header},
+        {"a description longer than the file", lists + sheet + Int32Bytes(1000) + "Short", DamagedFile, 2, 1,
+         10, QStringLiteral("Short")},
+        // One message, which gives the picture's reason.
+        {"a starter picture that cannot be read",
+         TemplateHeader(2, "from the header") + EndOfList + UnreadablePictureEntry() + EndOfList + sheet +
+             Description("Two up"),
+         unreadablePicture, 2, 1, 10, QStringLiteral("Two up")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Messages.clear();
         tlabeltemplate t;
         SetUpLabel(t);
-        Load(t, head + Int32Bytes(101) + QByteArray(1, char(1)) + LayoutBlock() + Description("Too many"));
-        EXPECT_EQ(t.Geometry.Count(), 0);
-        EXPECT_EQ(t.Geometry.Orientation, 1);
-        EXPECT_EQ(t.Geometry.LayoutRows, 10);
-        EXPECT_EQ(t.GetLabelWidth(), 4.0);
-        EXPECT_EQ(t.Title, QStringLiteral("Too many"));
+        Load(t, c.bytes);
+        const bool damaged = !c.message.isEmpty();
+        ASSERT_EQ(Messages.size(), damaged ? 1 : 0) << Messages.join('\n').toStdString();
+        if (damaged) {
+            EXPECT_TRUE(Messages[0].startsWith(c.message)) << Messages[0].toStdString();
+        }
+        EXPECT_EQ(t.IsModified(), damaged);
+        EXPECT_EQ(t.LoadDamaged, damaged);
+        EXPECT_EQ(t.Geometry.Count(), c.spots);
+        if (c.orientation >= 0) {
+            EXPECT_EQ(t.Geometry.Orientation, c.orientation);
+        }
+        if (c.rows >= 0) {
+            EXPECT_EQ(t.Geometry.LayoutRows, c.rows);
+        }
+        if (!c.title.isNull()) {
+            EXPECT_EQ(t.Title, c.title);
+        }
+        // What was read saves and loads again whole.
+        tlabeltemplate again;
+        SetUpLabel(again);
+        Messages.clear();
+        Load(again, Saved(t));
+        EXPECT_TRUE(Messages.isEmpty());
+        EXPECT_EQ(again.Geometry.Count(), t.Geometry.Count());
     }
-    for (int32_t length : {1048575, -1, 1 << 30}) {
-        // A description length that cannot be one leaves the header's title.
-        tlabeltemplate t;
-        SetUpLabel(t);
-        Load(t, head + Geometry({{1, 1, 2, 2}}) + Int32Bytes(length) + "Lost");
-        EXPECT_EQ(t.Title, QStringLiteral("from the header")) << length;
-        EXPECT_EQ(t.Geometry.Count(), 1);
-    }
-    {
-        // A description longer than the file takes what there is.
-        tlabeltemplate t;
-        SetUpLabel(t);
-        Load(t, head + Geometry({{1, 1, 2, 2}}) + Int32Bytes(1000) + "Short");
-        EXPECT_EQ(t.Title, QStringLiteral("Short"));
-    }
-    {
-        // Spot values outside what a sheet can hold read as 0.001.
-        tlabeltemplate t;
-        SetUpLabel(t);
-        Load(t, head + Geometry({{0.0, 250.0, 2.5, -3.0}}));
-        ASSERT_EQ(t.Geometry.Count(), 1);
-        EXPECT_EQ(t.Geometry.GetSpot(0)->SpotLeft, 0.001);
-        EXPECT_EQ(t.Geometry.GetSpot(0)->SpotTop, 0.001);
-        EXPECT_EQ(t.Geometry.GetSpot(0)->SpotWidth, 2.5);
-        EXPECT_EQ(t.GetLabelHeight(), 0.001);
-    }
+}
+
+TEST_F(TemplateFile, SpotsBeyondTheSheetAreClampedWithoutComplaint)
+{
+    // Spot values outside what a sheet can hold read as 0.001.
+    tlabeltemplate t;
+    SetUpLabel(t);
+    Load(t, TemplateHeader(1) + EndOfList + Geometry({{0.0, 250.0, 2.5, -3.0}}) + Description(""));
+    ASSERT_EQ(t.Geometry.Count(), 1);
+    EXPECT_EQ(t.Geometry.GetSpot(0)->SpotLeft, 0.001);
+    EXPECT_EQ(t.Geometry.GetSpot(0)->SpotTop, 0.001);
+    EXPECT_EQ(t.Geometry.GetSpot(0)->SpotWidth, 2.5);
+    EXPECT_EQ(t.GetLabelHeight(), 0.001);
     EXPECT_TRUE(Messages.isEmpty());
+    EXPECT_FALSE(t.IsModified());
 }
 
 TEST_F(TemplateFile, AFileCutAnywhereLoadsWhatItHolds)
@@ -239,18 +313,19 @@ TEST_F(TemplateFile, AFileCutAnywhereLoadsWhatItHolds)
         t.Geometry.Add(Spot(0.5, 0.5 + i * 1.25, 2.0, 1.0));
     t.Title = QStringLiteral("Four");
     const QByteArray bytes = Saved(t);
-    // The geometry (four spots, the orientation, the layout block) and the description follow
-    // the object lists. A cut through the lists is damage; the sections after them are read
-    // as far as they go.
-    const qint64 listsEnd = bytes.size() - (4 + 4 * 32 + 1 + 64) - (4 + 4);
+    // Every section is written whole, so a cut anywhere after the header's fixed part is damage,
+    // reported once, and what comes before it is read.
     for (qint64 cut = 19; cut <= bytes.size(); ++cut) {
         Messages.clear();
         tlabeltemplate loaded;
         SetUpLabel(loaded);
         Load(loaded, bytes.left(cut));
-        const QStringList expected = cut < listsEnd ? QStringList{DamagedFile} : QStringList{};
-        EXPECT_EQ(Messages, expected) << cut;
-        EXPECT_EQ(loaded.IsModified(), cut < listsEnd) << cut;
+        const bool damaged = cut < bytes.size();
+        ASSERT_EQ(Messages.size(), damaged ? 1 : 0) << cut;
+        if (damaged) {
+            EXPECT_TRUE(Messages[0].startsWith(DamagedFile)) << cut << " " << Messages[0].toStdString();
+        }
+        EXPECT_EQ(loaded.IsModified(), damaged) << cut;
         EXPECT_LE(loaded.Count(), 1);
         EXPECT_LE(loaded.StarterObjects.Count(), 1);
         EXPECT_LE(loaded.Geometry.Count(), 4);
