@@ -2,15 +2,22 @@
 //   projecttool new <file.wlp>    writes an empty 4 x 3.5 inch label
 //   projecttool sample <file.wlp> writes the label with a red 1-inch square at (0.5, 0.5) inch and
 //                                 a text box "Chardonnay" at (2, 0.5) inch, 1.5 by 0.5 inch
+//   projecttool sheet <file.wlp> <template.wlt>
+//                                 writes the sample on that template, which it names relative to
+//                                 the program's folder (the folder of the template's folder),
+//                                 titled by the file's name
 //   projecttool list <file.wlp>   prints one line per object: type code, left, top, right, bottom,
 //                                 and a text box's text (its line breaks as "|")
 
 #include "document/drawlist.h"
 #include "document/globals.h"
+#include "document/labeltemplate.h"
 #include "document/shape.h"
 #include "document/text.h"
 #include "platform/platform.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
 #include <exception>
@@ -23,18 +30,30 @@ int main(int argc, char **argv)
     InitDocumentModule();
     const QStringList args = QGuiApplication::arguments();
     const QString command = args.value(1);
-    if (args.size() != 3 || (command != QLatin1String("new") && command != QLatin1String("sample") &&
-                             command != QLatin1String("list"))) {
-        std::fputs("usage: projecttool new|sample|list <file.wlp>\n", stderr);
+    const bool sheet = command == QLatin1String("sheet");
+    if (args.size() != (sheet ? 4 : 3) ||
+        (command != QLatin1String("new") && command != QLatin1String("sample") &&
+         command != QLatin1String("list") && !sheet)) {
+        std::fputs("usage: projecttool new|sample|list <file.wlp> | sheet <file.wlp> <template.wlt>\n",
+                   stderr);
         return 2;
     }
     try {
+        tlabeltemplate stock; // outlives the project that refers to it
         Tdrawlist project;
         if (command != QLatin1String("list")) {
             project.SetLabelRect({100000, 100000, 100001, 100001});
             project.SetLabelWidth(4.0);
             project.SetLabelHeight(3.5);
-            if (command == QLatin1String("sample")) {
+            if (sheet) {
+                const QFileInfo file(args[3]);
+                SetProgramFolder(QFileInfo(file.absolutePath()).absolutePath());
+                if (!stock.LoadFromFile(file.absoluteFilePath()))
+                    return 1;
+                project.SetTemplate(&stock);
+                project.Title = QFileInfo(args[2]).completeBaseName();
+            }
+            if (command != QLatin1String("new")) {
                 auto square = std::make_unique<Tvnlshape>();
                 square->SetShapeStyle(ssRectangle);
                 square->SetDrawFill(true);

@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# Printing as a user does it, on a real X server onto a real CUPS queue: a private cupsd with a
+# cups-pdf queue is the program's first printer; the project on a stock sheet of four spots is
+# opened, the tool bar's Print button opens the print wizard, its spot page shows every spot
+# chosen, a click leaves the bottom-right one out, Print prints. The PDF the queue writes holds
+# the label's text at the three chosen spots, where no nudge puts it, and not at the fourth; the
+# wizard's close leaves its offsets and quality in the settings.
+#   print.sh <ambrelo program> <projecttool>
+set -euo pipefail
+program=$1
+projecttool=$2
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/xsession.sh"
+cups_script=$here/../printing/privatecups.sh
+command -v xwininfo >/dev/null || fail "xwininfo is not installed (scripts/packages.txt lists x11-utils)"
+command -v pdftotext >/dev/null || fail "pdftotext is not installed (scripts/packages.txt lists poppler-utils)"
+sheet="$(dirname "$program")/templates/3.5 x 4 in, 4 per sheet.wlt"
+[[ -f $sheet ]] || fail "the stock template $sheet was not built"
+
+start_session
+cups_root=$(mktemp -d)
+pdf=
+end_print() {
+    bash "$cups_script" stop "$cups_root" || true
+    rm -rf "$cups_root"
+    [[ -n $pdf ]] && rm -f "$pdf"
+    end_session
+}
+trap end_print EXIT
+queue=ambrelo-e2e-$$
+socket=$(bash "$cups_script" start "$cups_root" "$queue" 2>"$cups_root/start.err") ||
+    fail "the private CUPS scheduler could not start, so printing cannot be tested: $(cat "$cups_root/start.err")"
+outfolder=$(bash "$cups_script" outfolder)
+
+work=$session_dir/work
+mkdir -p "$work/config" "$work/runtime"
+chmod 700 "$work/runtime"
+# The file's name goes into the job's title, and so into the name of the PDF the queue writes.
+token=eeprint$$x$(date +%s)
+"$projecttool" sheet "$work/$token.wlp" "$sheet" || fail "could not write the project"
+
+env -u QT_QPA_PLATFORM CUPS_SERVER="$socket" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+    "$program" "$work/$token.wlp" >"$work/program.log" 2>&1 &
+program_pid=$!
+x_pids+=("$program_pid")
+editor=$(window_named "^Ambrelo Wine Label Software-.* - $token\$" 60) ||
+    fail "the editor window did not appear: $(cat "$work/program.log")"
+xdotool windowactivate --sync "$editor" || true
+eval "$(xdotool getwindowgeometry --shell "$editor")"
+
+# The tool bar's eighth button (Select, New Text, New Image, New Shape, Zoom, Alignment, Center
+# Screen, Print), found by its icon in the band above the canvas.
+centre=$(icon_centre 7 "$X" "$Y" "$WIDTH" 60) || fail "the tool bar has no Print button"
+# shellcheck disable=SC2086
+set -- $centre
+xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1
+wizard=$(window_named '^Printing Your Labels$' 30) || fail "the Print button did not open the print wizard"
+xdotool windowactivate --sync "$wizard" || true
+# Introduction, Step 1, Step 2, Step 3: the page that chooses the spots.
+for _ in 1 2 3; do
+    xdotool key --clearmodifiers ctrl+Tab
+    sleep 0.3
+done
+eval "$(xdotool getwindowgeometry --shell "$wizard")"
+
+# The sheet picture's spots chosen to print, tinted blue: how many tinted pixels a region holds,
+# and the box of them all as "left top right bottom".
+tinted() { awk '$5 > 200 && $3 < 170 && $4 < 170'; }
+tinted_count() { region_pixels "$@" | tinted | wc -l; }
+tinted_box() {
+    region_pixels "$X" "$Y" "$WIDTH" "$HEIGHT" | tinted | awk -v x0="$X" -v y0="$Y" '
+        { if (n++ == 0) { l = r = $1; t = b = $2 }
+          if ($1 < l) l = $1; if ($1 > r) r = $1; if ($2 < t) t = $2; if ($2 > b) b = $2 }
+        END { if (n < 1000) exit 1; printf "%d %d %d %d\n", x0 + l, y0 + t, x0 + r, y0 + b }'
+}
+wait_for 10 tinted_box || fail "the print wizard's spot page shows no chosen spots"
+read -r left top right bottom <<<"$(tinted_box)"
+half_w=$(((right - left) / 2))
+half_h=$(((bottom - top) / 2))
+# Every spot is chosen when the wizard opens: each quarter of the box is tinted.
+for quarter in "0 0" "1 0" "0 1" "1 1"; do
+    # shellcheck disable=SC2086
+    set -- $quarter
+    (($(tinted_count $((left + $1 * half_w)) $((top + $2 * half_h)) "$half_w" "$half_h") > 500)) ||
+        fail "the spot at quarter ($quarter) is not chosen when the wizard opens"
+done
+# A click in the bottom-right spot leaves it out; the other three stay chosen.
+xdotool mousemove --sync $((left + 3 * half_w / 2)) $((top + 3 * half_h / 2)) click 1
+wait_for 5 test "$(tinted_count $((left + half_w + 2)) $((top + half_h + 2)) "$half_w" "$half_h")" -eq 0 ||
+    fail "a click on the bottom-right spot did not leave it out"
+(($(tinted_count "$left" "$top" $((2 * half_w)) "$half_h") > 1000)) || fail "the click changed the top spots"
+
+# Print, the fifth of the six equal buttons along the bottom of the window. (xwininfo, since
+# xdotool counts the title bar twice in a framed window's top.)
+read -r X Y <<<"$(xwininfo -id "$wizard" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+                                           END { print x, y }')"
+xdotool mousemove --sync $((X + WIDTH * 9 / 12)) $((Y + HEIGHT - 16)) click 1
+wait_for 20 bash -c "! xdotool search --onlyvisible --name '^Printing Your Labels\$'" ||
+    fail "the Print button did not print and close the wizard"
+
+# The queue's PDF, once the queue is empty again.
+find_pdf() {
+    pdf=$(find "$outfolder" -maxdepth 1 -name "*$token*.pdf" 2>/dev/null | head -n1)
+    [[ -n $pdf ]] && [[ -z $(CUPS_SERVER=$socket lpstat -o "$queue") ]]
+}
+wait_for 60 find_pdf || fail "no PDF named after $token in $outfolder: $(bash "$cups_script" log "$cups_root")"
+pages=$(pdfinfo "$pdf" | awk '/^Pages:/ { print $2 }')
+[[ $pages == 1 ]] || fail "the queue's PDF has $pages pages, not one sheet"
+
+# Each spot holds the sample: the red 1-inch square 0.5 in right of and below the spot's corner,
+# and the text box "Chardonnay" 2 in right and 0.5 in below it. The spots' corners lie at 0.5 and
+# 4.5 in across, 1.25 and 5.75 in down. At 64 dots per inch a pixel is one nudge step, so the
+# square's box shows any nudge applied: with none, it lies exactly where the spot puts it.
+spots=("0.5 1.25" "4.5 1.25" "0.5 5.75")
+left_out="4.5 5.75"
+pdftoppm -r 64 -singlefile "$pdf" "$work/sheet" 2>/dev/null || fail "pdftoppm could not render the queue's PDF"
+# The box of the red pixels in the spot whose corner is at pixel ($1, $2), on the page.
+red_box_in() {
+    convert "$work/sheet.ppm" -crop "224x256+$1+$2" +repage -depth 8 txt:- |
+        sed -n 's/^\([0-9]*\),\([0-9]*\): (\([0-9.]*\),\([0-9.]*\),\([0-9.]*\).*/\1 \2 \3 \4 \5/p' |
+        awk -v x0="$1" -v y0="$2" '$3 > 200 && $4 < 80 && $5 < 80 {
+                if (n++ == 0) { l = r = $1; t = b = $2 }
+                if ($1 < l) l = $1; if ($1 > r) r = $1; if ($2 < t) t = $2; if ($2 > b) b = $2 }
+            END { if (n > 0) printf "%d %d %d %d\n", x0 + l, y0 + t, x0 + r, y0 + b }'
+}
+inch64() { awk -v v="$1" 'BEGIN { printf "%d", v * 64 + 0.5 }'; }
+for spot in "${spots[@]}"; do
+    # shellcheck disable=SC2086
+    set -- $spot
+    x=$(inch64 "$1")
+    y=$(inch64 "$2")
+    want="$((x + 32)) $((y + 32)) $((x + 95)) $((y + 95))"
+    got=$(red_box_in "$x" "$y")
+    [[ $got == "$want" ]] || fail "the square of the chosen spot at ($spot) in is at ($got) pixels, not ($want)"
+done
+# shellcheck disable=SC2086
+[[ -z $(red_box_in $(inch64 ${left_out% *}) $(inch64 ${left_out#* }) | head -c1) ]] ||
+    fail "the spot left out printed"
+
+# The label's text, as words with their boxes in points (72 to the inch; the font's box starts a
+# little inside the text box and above it): one word at each chosen spot, none elsewhere.
+words=$(pdftotext -bbox "$pdf" - 2>/dev/null | sed -n 's/.*<word xMin="\([0-9.]*\)" yMin="\([0-9.]*\)".*/\1 \2/p')
+echo "text printed at (points): $(tr '\n' ';' <<<"$words")"
+[[ $(wc -l <<<"$words") -eq ${#spots[@]} ]] || fail "the page holds $(wc -l <<<"$words") words, not one a chosen spot"
+for spot in "${spots[@]}"; do
+    # shellcheck disable=SC2086
+    set -- $spot
+    awk -v x="$1" -v y="$2" '{ dx = $1 - (x + 2) * 72; dy = $2 - (y + 0.5) * 72 }
+        dx >= 0 && dx <= 9 && dy >= -9 && dy <= 9 { found = 1 } END { exit !found }' <<<"$words" ||
+        fail "the label's text is not at the chosen spot at ($spot) in"
+done
+
+# Closing the program leaves the wizard's settings behind: no nudge shown, none applied, and the
+# quality box as it was (off).
+xdotool windowactivate --sync "$editor" || true
+xdotool key --clearmodifiers alt+F4
+wait_for 30 bash -c "! kill -0 $program_pid" || fail "the program did not end: was it asked to save?"
+wait "$program_pid" || fail "the program ended with code $?: $(cat "$work/program.log")"
+settings=$work/config/fennbrook/ambrelo.conf
+[[ -f $settings ]] || fail "the program left no settings in $settings"
+for entry in '"nudge.x"=dword:00000000' '"nudge.y"=dword:00000000' '"highquality_printing"=dword:00000000'; do
+    grep -Fqx "$entry" "$settings" || fail "the settings do not hold $entry: $(cat "$settings")"
+done
+echo "PASS: the print wizard printed the three chosen spots of four through a CUPS queue, without nudge"
