@@ -133,8 +133,7 @@ for spot in "${spots[@]}"; do
     got=$(red_box_in "$x" "$y")
     [[ $got == "$want" ]] || fail "the square of the chosen spot at ($spot) in is at ($got) pixels, not ($want)"
 done
-# shellcheck disable=SC2086
-[[ -z $(red_box_in $(inch64 ${left_out% *}) $(inch64 ${left_out#* }) | head -c1) ]] ||
+[[ -z $(red_box_in "$(inch64 "${left_out% *}")" "$(inch64 "${left_out#* }")") ]] ||
     fail "the spot left out printed"
 
 # The label's text, as words with their boxes in points (72 to the inch; the font's box starts a

@@ -91,6 +91,7 @@ stop() {
 }
 
 # cups-pdf's "Out" (Debian's is ${HOME}/PDF) for the user running this.
+# shellcheck disable=SC2016 # the configuration's own variables, replaced here
 outfolder() {
     local out='${HOME}/PDF' line home user
     if line=$(grep -E '^Out[[:space:]]+[^[:space:]]+[[:space:]]*$' /etc/cups/cups-pdf.conf 2>/dev/null); then
