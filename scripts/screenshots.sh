@@ -145,13 +145,7 @@ shoot "$tools" tools.png
 
 xdotool mousemove --sync 1279 1023 click 1
 click_tool $print_button
-wizard=$(window_named '^Printing Your Labels$' 30) || fail "the Print button did not open the print wizard"
-xdotool windowactivate --sync "$wizard" || true
-# Introduction, Step 1, Step 2, Step 3.
-for _ in 1 2 3; do
-    xdotool key --clearmodifiers ctrl+Tab
-    sleep 0.5
-done
+wizard_spot_page 0.5
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$wizard")"
 # Every spot is chosen when the wizard opens, tinted blue; the four lie two by two.

@@ -54,13 +54,7 @@ centre=$(icon_centre 7 "$X" "$Y" "$WIDTH" 60) || fail "the tool bar has no Print
 # shellcheck disable=SC2086
 set -- $centre
 xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1
-wizard=$(window_named '^Printing Your Labels$' 30) || fail "the Print button did not open the print wizard"
-xdotool windowactivate --sync "$wizard" || true
-# Introduction, Step 1, Step 2, Step 3: the page that chooses the spots.
-for _ in 1 2 3; do
-    xdotool key --clearmodifiers ctrl+Tab
-    sleep 0.3
-done
+wizard_spot_page
 eval "$(xdotool getwindowgeometry --shell "$wizard")"
 
 # The sheet picture's spots chosen to print, tinted blue: how many tinted pixels a region holds,

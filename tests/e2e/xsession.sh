@@ -87,3 +87,14 @@ icon_centre() {
             printf "%d %d\n", (first[want] + final[want]) / 2, (t[want] + b[want]) / 2
         }'
 }
+
+# Once the Print button was pressed: waits for the print wizard, brings it forward and turns to
+# the page that chooses the spots (Introduction, Step 1, Step 2, Step 3); sets wizard.
+wizard_spot_page() {
+    wizard=$(window_named '^Printing Your Labels$' 30) || fail "the Print button did not open the print wizard"
+    xdotool windowactivate --sync "$wizard" || true
+    for _ in 1 2 3; do
+        xdotool key --clearmodifiers ctrl+Tab
+        sleep "${1:-0.3}"
+    done
+}
