@@ -37,6 +37,7 @@ constexpr int InitialHeight = 400;
 constexpr int IconSize = 24;
 // The select panel: a column at most this wide, or a row this high when small and when large.
 constexpr int SelectColumnWidth = 50;
+constexpr int SelectColumnSmall = 30;
 constexpr int SelectRowSmall = 26;
 constexpr int SelectRowLarge = 50;
 constexpr int LineSampleWidth = 34;
@@ -588,9 +589,13 @@ void Tfrm_toolbox::RefreshPanels()
     BodyLayout->setDirection(vertical ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
     SelectLayout->setDirection(vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
     if (vertical) {
-        pnl_select->setMinimumSize(SelectColumnWidth, 30);
-        pnl_select->setMaximumSize(SelectColumnWidth, QWIDGETSIZE_MAX);
+        // With an object selected the column shrinks to the icon, beside the object's panel.
+        pnl_select->setMinimumSize(SelectColumnWidth, SelectColumnSmall);
+        const bool expanded = Toolbox.IsSelectExpanded();
+        pnl_select->setMaximumSize(SelectColumnWidth, expanded ? QWIDGETSIZE_MAX : SelectColumnSmall);
+        BodyLayout->setAlignment(pnl_select, expanded ? Qt::Alignment() : Qt::AlignTop);
     } else {
+        BodyLayout->setAlignment(pnl_select, Qt::Alignment());
         const int height = Toolbox.IsSelectExpanded() ? SelectRowLarge : SelectRowSmall;
         pnl_select->setMinimumSize(88, height);
         pnl_select->setMaximumSize(QWIDGETSIZE_MAX, height);

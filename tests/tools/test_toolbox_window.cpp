@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -187,4 +188,23 @@ TEST_F(TToolWindowTest, TrackBarZoomsOnlyWhenTheUserMovesIt)
     Window->tb_zoom->setFocus();
     QTest::keyClick(Window->tb_zoom, Qt::Key_Right);
     EXPECT_EQ(zooms, std::vector<double>{2.5});
+}
+
+TEST_F(TToolWindowTest, TheSelectColumnShrinksToItsIconWhileAnObjectIsSelected)
+{
+    Window->Logic().SetSelectLayout(true);
+    Window->Logic().SelectTool(0);
+    auto &text = Add<Tvnltext>({100100, 100100, 100500, 100300});
+    for (Tdrawobj *selected : {static_cast<Tdrawobj *>(&text), static_cast<Tdrawobj *>(nullptr)}) {
+        Window->Logic().ShowSelection(selected);
+        Window->layout()->activate();
+        const QRect column = Window->pnl_select->geometry();
+        EXPECT_TRUE(Window->pnl_select->isVisible());
+        EXPECT_EQ(column.width(), 50);
+        if (selected)
+            EXPECT_EQ(column.height(), 30);
+        else
+            EXPECT_GT(column.height(), 100);
+        EXPECT_LE(column.top(), Window->cb_fontname->mapTo(Window.get(), QPoint()).y());
+    }
 }
