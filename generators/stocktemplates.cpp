@@ -177,15 +177,8 @@ void SetUpLabel(Tdrawlist &document, const TStockSheet &sheet)
 void LayOut(Tlabelgeometrylist &geometry, const TStockSheet &sheet)
 {
     geometry.Orientation = sheet.Orientation;
-    geometry.LayoutLeftMargin = sheet.LeftMargin;
-    geometry.LayoutTopMargin = sheet.TopMargin;
-    geometry.LayoutColumns = sheet.Columns;
-    geometry.LayoutRows = sheet.Rows;
-    geometry.LayoutHGutter = sheet.HGutter;
-    geometry.LayoutVGutter = sheet.VGutter;
-    geometry.LayoutLabelWidth = sheet.LabelWidth;
-    geometry.LayoutLabelHeight = sheet.LabelHeight;
-    geometry.LayOutGrid();
+    geometry.LayOutGrid({sheet.LeftMargin, sheet.TopMargin, sheet.Columns, sheet.Rows, sheet.HGutter,
+                         sheet.VGutter, sheet.LabelWidth, sheet.LabelHeight});
 }
 
 void WriteTemplate(const TStockSheet &sheet, const QString &path)

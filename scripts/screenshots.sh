@@ -26,23 +26,12 @@ for family in P052 "Liberation Sans"; do
 done
 
 start_session
-work=$session_dir/work
-mkdir -p "$work/config" "$work/runtime" "$out"
-chmod 700 "$work/runtime"
+mkdir -p "$out"
 label="$work/Larkspur Hill Pinot Noir.wlp"
 QT_QPA_PLATFORM=offscreen $build/generators/ambrelo-samplelabel $build "$label" ||
     fail "could not make the sample label"
 
 # ---- Helpers
-
-# Starts the program with the arguments given, with settings of its own (so no earlier placement
-# or last file shows), and sets program_pid.
-start_program() {
-    env -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-        "$root/$build/ambrelo" "$@" >"$work/program.log" 2>&1 &
-    program_pid=$!
-    x_pids+=("$program_pid")
-}
 
 # Ends the program without saving anything: the windows are only looked at.
 stop_program() {
@@ -114,7 +103,7 @@ print_button=7
 
 # ---- The editor with the sample label, at 1.5x
 
-start_program "$label"
+start_program "$root/$build/ambrelo" "$label"
 editor=$(window_named '^Ambrelo Wine Label Software-.* - Larkspur Hill Pinot Noir$' 60) ||
     fail "the editor window did not appear: $(cat "$work/program.log")"
 place_window "$editor" 40 40 900 900
@@ -170,7 +159,7 @@ stop_program
 # ---- The template editor in template mode: the label moved into its template (Edit > Move All To
 # Template), then Edit > Edit Template
 
-start_program -edittemplate trelko "$label"
+start_program "$root/$build/ambrelo" -edittemplate trelko "$label"
 editor=$(window_named '^Ambrelo Wine Label Software-.* - Larkspur Hill Pinot Noir$' 60) ||
     fail "the editor window did not appear in template mode: $(cat "$work/program.log")"
 edit_menu() {

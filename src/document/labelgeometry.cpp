@@ -265,3 +265,22 @@ void Tlabelgeometrylist::LayOutGrid()
     }
     LayoutValid = 1;
 }
+
+void Tlabelgeometrylist::LayOutGrid(const TGridLayout &grid)
+{
+    LayoutLeftMargin = grid.LeftMargin;
+    LayoutTopMargin = grid.TopMargin;
+    LayoutColumns = grid.Columns;
+    LayoutRows = grid.Rows;
+    LayoutHGutter = grid.HGutter;
+    LayoutVGutter = grid.VGutter;
+    LayoutLabelWidth = grid.LabelWidth;
+    LayoutLabelHeight = grid.LabelHeight;
+    LayOutGrid();
+}
+
+TGridLayout Tlabelgeometrylist::GridLayout() const
+{
+    return {LayoutLeftMargin, LayoutTopMargin, LayoutColumns,    LayoutRows,
+            LayoutHGutter,    LayoutVGutter,   LayoutLabelWidth, LayoutLabelHeight};
+}

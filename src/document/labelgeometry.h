@@ -46,6 +46,19 @@ public:
     bool Marked = false;
 };
 
+// The eight values of the automatic layout, in inches: the page's left and top edges to the
+// first label, the grid's columns and rows, the gaps between neighbouring labels, one label.
+struct TGridLayout {
+    double LeftMargin = 0.0;
+    double TopMargin = 0.0;
+    int32_t Columns = 0;
+    int32_t Rows = 0;
+    double HGutter = 0.0;
+    double VGutter = 0.0;
+    double LabelWidth = 0.0;
+    double LabelHeight = 0.0;
+};
+
 class Tlabelgeometrylist {
 public:
     Tlabelgeometry *GetSpot(int32_t index) const { return Spots[index].get(); }
@@ -67,6 +80,10 @@ public:
     // row, each the layout's label size; the block is then valid. Counts of 0 or less give no
     // spots.
     void LayOutGrid();
+    // The same after the grid's values went into the layout block.
+    void LayOutGrid(const TGridLayout &grid);
+    // The layout block's values.
+    TGridLayout GridLayout() const;
     // How a geometry section read.
     enum class TSectionRead : uint8_t {
         Whole,        // every part, as written

@@ -73,8 +73,7 @@ void Ttemplateeditor::LoadFields()
     const Tlabelgeometrylist &g = Geometry();
     uint32_t parts = tpDescription;
     if (g.LayoutValid != 0) {
-        Layout = {g.LayoutLeftMargin, g.LayoutTopMargin, g.LayoutColumns,    g.LayoutRows,
-                  g.LayoutHGutter,    g.LayoutVGutter,   g.LayoutLabelWidth, g.LayoutLabelHeight};
+        Layout = g.GridLayout();
         parts |= tpLayout;
     }
     // The box always shows this template's description: one left from another template would
@@ -207,16 +206,8 @@ bool Ttemplateeditor::Go()
     }
     LayoutTouched = false;
     Tlabelgeometrylist &g = Geometry();
-    g.LayoutLeftMargin = Layout.LeftMargin;
-    g.LayoutTopMargin = Layout.TopMargin;
-    g.LayoutColumns = Layout.Columns;
-    g.LayoutRows = Layout.Rows;
-    g.LayoutHGutter = Layout.HGutter;
-    g.LayoutVGutter = Layout.VGutter;
-    g.LayoutLabelWidth = Layout.LabelWidth;
-    g.LayoutLabelHeight = Layout.LabelHeight;
-    SetTemplateSize(g.LayoutLabelWidth, g.LayoutLabelHeight);
-    g.LayOutGrid();
+    SetTemplateSize(Layout.LabelWidth, Layout.LabelHeight);
+    g.LayOutGrid(Layout);
     Refresh();
     return true;
 }

@@ -17,15 +17,9 @@
 #include <functional>
 
 // The values of the automatic layout's eight fields, as the window starts with them.
-struct TLayoutFields {
-    double LeftMargin = 0.4;
-    double TopMargin = 0.4;
-    int32_t Columns = 2;
-    int32_t Rows = 3;
-    double HGutter = 0.4;
-    double VGutter = 0.4;
-    double LabelWidth = 3.4;
-    double LabelHeight = 3.0;
+struct TLayoutFields : TGridLayout {
+    TLayoutFields() : TGridLayout{0.4, 0.4, 2, 3, 0.4, 0.4, 3.4, 3.0} {}
+    TLayoutFields(const TGridLayout &grid) : TGridLayout(grid) {}
 };
 
 enum class TLayoutField { LeftMargin, TopMargin, Columns, Rows, HGutter, VGutter, LabelWidth, LabelHeight };

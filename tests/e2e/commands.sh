@@ -12,9 +12,6 @@ source "$here/xsession.sh"
 command -v xclip >/dev/null || fail "xclip is not installed (scripts/packages.txt lists it)"
 
 start_session
-work=$session_dir/work
-mkdir -p "$work/config" "$work/runtime"
-chmod 700 "$work/runtime"
 "$projecttool" sample "$work/label.wlp" || fail "could not write the project"
 objects() { "$projecttool" list "$work/label.wlp" 2>/dev/null || true; }
 # The n-th object's line (from 1) as the list gives it, and a test of it.
@@ -23,13 +20,8 @@ object_is() { [[ $(object "$1") == $2 ]]; }
 object_count_is() { [[ $(objects | wc -l) -eq $1 ]]; }
 [[ $(object 1) == "1 100500 100500 101500 101500" ]] || fail "the sample project is not as expected: $(objects)"
 
-env -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$program" "$work/label.wlp" >"$work/program.log" 2>&1 &
-program_pid=$!
-x_pids+=("$program_pid")
-editor=$(window_named '^Ambrelo Wine Label Software-.* - label$' 60) ||
-    fail "the editor window did not appear: $(cat "$work/program.log")"
-xdotool windowactivate --sync "$editor" || true
-eval "$(xdotool getwindowgeometry --shell "$editor")"
+start_program "$program" "$work/label.wlp"
+editor_window '^Ambrelo Wine Label Software-.* - label$'
 # View > Tool Window (its first item) off: the tool window stays away from the canvas.
 xdotool key --clearmodifiers alt+v
 sleep 0.5

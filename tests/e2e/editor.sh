@@ -11,20 +11,10 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/xsession.sh"
 
 start_session
-work=$session_dir/work
-mkdir -p "$work/config" "$work/runtime"
-chmod 700 "$work/runtime"
 "$projecttool" new "$work/label.wlp" || fail "could not write the project"
 
-# The program on the X server (not the offscreen platform the unit tests use), with settings of
-# its own.
-env -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$program" "$work/label.wlp" >"$work/program.log" 2>&1 &
-program_pid=$!
-x_pids+=("$program_pid")
-editor=$(window_named '^Ambrelo Wine Label Software-.* - label$' 60) ||
-    fail "the editor window did not appear: $(cat "$work/program.log")"
-xdotool windowactivate --sync "$editor" || true
-eval "$(xdotool getwindowgeometry --shell "$editor")"
+start_program "$program" "$work/label.wlp"
+editor_window '^Ambrelo Wine Label Software-.* - label$'
 wait_for 10 test "$(dark_pixels $((X + WIDTH / 2 - 80)) $((Y + HEIGHT / 2 - 80)) 160 160)" -eq 0 ||
     fail "the canvas is not empty where the shape goes"
 

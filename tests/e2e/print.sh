@@ -32,21 +32,12 @@ socket=$(bash "$cups_script" start "$cups_root" "$queue" 2>"$cups_root/start.err
     fail "the private CUPS scheduler could not start, so printing cannot be tested: $(cat "$cups_root/start.err")"
 outfolder=$(bash "$cups_script" outfolder)
 
-work=$session_dir/work
-mkdir -p "$work/config" "$work/runtime"
-chmod 700 "$work/runtime"
 # The file's name goes into the job's title, and so into the name of the PDF the queue writes.
 token=eeprint$$x$(date +%s)
 "$projecttool" sheet "$work/$token.wlp" "$sheet" || fail "could not write the project"
 
-env -u QT_QPA_PLATFORM CUPS_SERVER="$socket" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-    "$program" "$work/$token.wlp" >"$work/program.log" 2>&1 &
-program_pid=$!
-x_pids+=("$program_pid")
-editor=$(window_named "^Ambrelo Wine Label Software-.* - $token\$" 60) ||
-    fail "the editor window did not appear: $(cat "$work/program.log")"
-xdotool windowactivate --sync "$editor" || true
-eval "$(xdotool getwindowgeometry --shell "$editor")"
+CUPS_SERVER="$socket" start_program "$program" "$work/$token.wlp"
+editor_window "^Ambrelo Wine Label Software-.* - $token\$"
 
 # The tool bar's eighth button (Select, New Text, New Image, New Shape, Zoom, Alignment, Center
 # Screen, Print), found by its icon in the band above the canvas.

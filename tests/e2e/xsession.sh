@@ -26,7 +26,8 @@ end_session() {
     [[ -n ${session_dir:-} ]] && rm -rf "$session_dir"
 }
 
-# Starts Xvfb on a display it picks itself, then openbox; sets DISPLAY and session_dir.
+# Starts Xvfb on a display it picks itself, then openbox; sets DISPLAY, session_dir and work (a
+# folder for the files of the run, with the program's settings and runtime folders in it).
 start_session() {
     for tool in Xvfb openbox xdotool import identify; do
         command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/packages.txt lists it)"
@@ -43,6 +44,27 @@ start_session() {
     x_pids+=($!)
     # A window manager that follows the desktop conventions announces its desktops.
     wait_for 15 xdotool get_num_desktops || fail "openbox did not start: $(cat "$session_dir/openbox.log")"
+    work=$session_dir/work
+    mkdir -p "$work/config" "$work/runtime"
+    chmod 700 "$work/runtime"
+}
+
+# Starts the program (the first argument, with the rest as its arguments) on the X server, not
+# the offscreen platform the unit tests use, with settings of its own and its output in
+# $work/program.log; sets program_pid.
+start_program() {
+    env -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" "$@" \
+        >"$work/program.log" 2>&1 &
+    program_pid=$!
+    x_pids+=("$program_pid")
+}
+
+# Waits for the editor window whose title matches the pattern, brings it forward and sets editor
+# and its geometry (X, Y, WIDTH, HEIGHT).
+editor_window() {
+    editor=$(window_named "$1" 60) || fail "the editor window did not appear: $(cat "$work/program.log")"
+    xdotool windowactivate --sync "$editor" || true
+    eval "$(xdotool getwindowgeometry --shell "$editor")"
 }
 
 # The id of the first window whose name matches the pattern, waiting up to $2 seconds.
