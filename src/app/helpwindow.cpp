@@ -90,7 +90,7 @@ void Tfrm_help::SelectPage(const QUrl &url)
 
 void ShowHelp(Tfrm_help &window, const QString &topic)
 {
-    if (!window.ShowTopic(HelpFolder(ProgramFolder()), topic))
+    if (!window.ShowTopic(HelpFolder(DataFolder()), topic))
         ShowFlexDlg(QString::fromLatin1(HelpMissingTitle), HelpMissingMessage(), QStringLiteral("Ok=mrok"),
                     QString(), fiError, true, -1);
 }

@@ -112,9 +112,9 @@ QString HelpPageForTopic(const QString &topic)
     return page.toLower() + QStringLiteral(".html");
 }
 
-QString HelpFolder(const QString &programFolder)
+QString HelpFolder(const QString &dataFolder)
 {
-    return programFolder + QStringLiteral("/help");
+    return dataFolder + QStringLiteral("/help");
 }
 
 QList<THelpEntry> HelpContents(const QString &contentsHtml)

@@ -50,9 +50,9 @@ extern const char *const NewFileName;
 QString RecentLabelCaption(const QString &recentLabelName);
 
 // The help: the page a topic opens ("introduction.rtf" opens the introduction), the page of the
-// contents ("all" or no topic), and the folder of the pages beside the program.
+// contents ("all" or no topic), and the folder of the pages among the data the program reads beside itself.
 QString HelpPageForTopic(const QString &topic);
-QString HelpFolder(const QString &programFolder);
+QString HelpFolder(const QString &dataFolder);
 // The help's contents: the links of the contents page in their order.
 struct THelpEntry {
     QString Page;

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -207,6 +208,19 @@ TEST_F(Program, HelpOpensAtTheTopicWithItsContentsBeside)
     QTemporaryDir empty;
     SetProgramFolder(empty.path());
     ShowHelp(help, QStringLiteral("all"));
+
+    // An installed program finds its pages among its data, not beside itself in bin/.
+    QTemporaryDir prefix;
+    const QString data = prefix.filePath(QStringLiteral("share/ambrelo"));
+    ASSERT_TRUE(QDir().mkpath(prefix.filePath(QStringLiteral("bin"))));
+    ASSERT_TRUE(QDir().mkpath(data + QStringLiteral("/help")));
+    for (const QString page : {QStringLiteral("index.html"), QStringLiteral("introduction.html")})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(AMBRELO_HELP_FOLDER "/") + page,
+                                data + QStringLiteral("/help/") + page));
+    SetProgramFolder(prefix.filePath(QStringLiteral("bin")));
+    ASSERT_EQ(DataFolder(), QDir::cleanPath(data));
+    ShowHelp(help, QStringLiteral("introduction.rtf"));
+    EXPECT_EQ(help.Browser->source().toLocalFile(), data + QStringLiteral("/help/introduction.html"));
     SetProgramFolder(QString());
     SetFlexDlgHook({});
     EXPECT_THAT(titles, testing::ElementsAre("ERROR: help file not found"));
