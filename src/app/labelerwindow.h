@@ -64,7 +64,6 @@ public:
     // The commands of the window's action list and their categories ("Template" and the like):
     // activating the window enables every one, deactivating disables every one.
     QAction *AddAction(QAction *action, const QString &category = QString());
-    const std::vector<QAction *> &GetActionList() const { return ActionList; }
     void SetCategoryVisible(const QString &category, bool visible);
 
     // Help: the introduction, the contents, the about box.

@@ -137,7 +137,8 @@ void Tcanvasinput::SelectionChanged(Tdrawobj *object)
         Editor.Text = EditorLines(text->GetText());
         if (!Toolbox)
             Editor.Alignment = text->EffectiveHAlign();
-        PlaceTextEditor();
+        FitTextEditor();
+        PublishEditor();
     } else {
         SetEditorVisible(false);
     }
@@ -451,24 +452,35 @@ void Tcanvasinput::KeyUp(int key)
     Document.DeleteSelected();
 }
 
-void Tcanvasinput::PlaceTextEditor()
+bool Tcanvasinput::FitTextEditor()
 {
     Tvnltext *text = CurrentText();
     if (!text)
-        return;
+        return false;
     const TRect s = text->GetScreenRect();
     const int32_t top = s.Top + std::max(text->GetTextOffset(), 0);
-    Editor.Rect = GrowRect({s.Left, top, s.Right, top + text->GetTextHeight()}, 1);
+    const TRect rect = GrowRect({s.Left, top, s.Right, top + text->GetTextHeight()}, 1);
     Tfont font;
     font.Assign(Toolbox ? Toolbox->GetSampleFont() : text->Font);
     font.SetCharset(EditorCharset);
     font.SetHeight(text->GetScaledFont().Height());
-    Editor.Font = font;
     const TColor c = ColorToRGB(text->Font.Color());
     const int32_t lightness = GetRValue(c) + GetGValue(c) + GetBValue(c);
     // Light text is edited on black, dark text on white.
-    Editor.Background = lightness > LightTextLimit ? clBlack : clWhite;
-    PublishEditor();
+    const TColor background = lightness > LightTextLimit ? clBlack : clWhite;
+    if (rect == Editor.Rect && font.SameAs(Editor.Font) && background == Editor.Background)
+        return false;
+    Editor.Rect = rect;
+    Editor.Font = font;
+    Editor.Background = background;
+    return true;
+}
+
+void Tcanvasinput::PlaceTextEditor()
+{
+    // Placed after every paint: the window hears of it only when something moved or changed.
+    if (FitTextEditor())
+        PublishEditor();
 }
 
 void Tcanvasinput::TextEdited(const QString &text)

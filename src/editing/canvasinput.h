@@ -80,7 +80,6 @@ public:
     // The in-place editor: placed over the current text after every paint; its text goes into
     // the text box as the user types (line feeds become CR LF); a plain click in it closes it.
     void PlaceTextEditor();
-    const TTextEditorState &GetTextEditor() const { return Editor; }
     void TextEdited(const QString &text);
     void EditorMouseDown();
     void EditorMouseMove();
@@ -90,12 +89,11 @@ public:
     void RefreshTextEditor();
 
     TMouseMode GetMouseMode() const { return MouseMode; }
-    int32_t GetDragHandles() const { return DragHandles; }
-    Tdrawobj *GetDragObject() const { return DragObject; }
-    int32_t GetMoveCount() const { return MoveCount; }
-    bool IsClickConsumed() const { return ClickConsumed; }
 
 private:
+    // The in-place editor's rectangle, font and background for the current text; whether any
+    // changed.
+    bool FitTextEditor();
     bool IsSelectingTool() const;
     Tvnltext *CurrentText() const;
     // The drag object, or none when it has left the document meanwhile.

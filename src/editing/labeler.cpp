@@ -112,11 +112,6 @@ void ApplyNewLabelSize(Tdrawlist &d)
     d.SetLabelHeight(NewLabelHeight);
 }
 
-bool ReadFlag(Tregistryex &store, const char *name)
-{
-    return !store.ValueExists(QString::fromLatin1(name)) || store.ReadBool(QString::fromLatin1(name), true);
-}
-
 } // namespace
 
 Tlabeler::Tlabeler(Tlabelerhost &host, Tregistryex &store, const TCommandLine &commandLine,
@@ -128,8 +123,6 @@ Tlabeler::Tlabeler(Tlabelerhost &host, Tregistryex &store, const TCommandLine &c
     Project = std::make_unique<Tdrawlist>();
     ApplyNewLabelSize(*LabelTemplate);
     ApplyNewLabelSize(*Project);
-    Project->SetLabelWidth(LabelTemplate->GetLabelWidth());
-    Project->SetLabelHeight(LabelTemplate->GetLabelHeight());
     Project->SetTemplate(LabelTemplate.get());
     Project->ShowOverhang = true;
     Project->ShowLabelSize = true;
@@ -155,22 +148,23 @@ Tlabeler::~Tlabeler()
     // The documents go without telling anyone.
     Project->OnSelect = nullptr;
     Project->OnChange = nullptr;
-    if (Toolbox) {
-        Toolbox->SetDocument(nullptr);
-        Toolbox->OnSelectTool = nullptr;
-        Toolbox->OnZoomChange = nullptr;
-        Toolbox->OnTextStyleChange = nullptr;
-    }
+    DisconnectToolbox();
+}
+
+void Tlabeler::DisconnectToolbox()
+{
+    if (!Toolbox)
+        return;
+    Toolbox->SetDocument(nullptr);
+    Toolbox->OnSelectTool = nullptr;
+    Toolbox->OnZoomChange = nullptr;
+    Toolbox->OnTextStyleChange = nullptr;
 }
 
 void Tlabeler::ConnectToolbox(Ttoolbox *toolbox, Ttoolwindowplacement *placement)
 {
-    if (Toolbox && Toolbox != toolbox) {
-        Toolbox->SetDocument(nullptr);
-        Toolbox->OnSelectTool = nullptr;
-        Toolbox->OnZoomChange = nullptr;
-        Toolbox->OnTextStyleChange = nullptr;
-    }
+    if (Toolbox != toolbox)
+        DisconnectToolbox();
     Toolbox = toolbox;
     ToolPlacement = placement;
     CanvasInput->SetToolbox(toolbox);
@@ -192,14 +186,14 @@ void Tlabeler::FirstShow()
         TOnScreenPlacement tool(ToolPlacement->Placement());
         RestoreFormPlacement(tool, Store);
     }
-    CanvasInput->SetToolWindowWanted(ReadFlag(Store, ToolboxVisibleSetting));
+    CanvasInput->SetToolWindowWanted(Store.ReadBool(QString::fromLatin1(ToolboxVisibleSetting), true));
     Host.SetTemplateActionsVisible(Arguments.TemplateMode);
     {
         TOnScreenPlacement main(Host.MainPlacement());
         RestoreFormPlacement(main, Store);
     }
     PlacementRestored = true;
-    ButtonCaptions = ReadFlag(Store, ShowButtonCaptionsSetting);
+    ButtonCaptions = Store.ReadBool(QString::fromLatin1(ShowButtonCaptionsSetting), true);
     Host.SetButtonCaptions(ButtonCaptions);
     CanvasInput->ToolButtonClicked(tlSelect, ToolButtonHint(ToolButtons[0].Hint));
     LabelView->SetZoom(1.0);

@@ -101,7 +101,6 @@ public:
     Tcanvasinput &Input() { return *CanvasInput; }
     Tbackbuffer &BackBuffer() { return *Buffer; }
     const QString &Version() const { return VersionText; }
-    const TCommandLine &CommandLine() const { return Arguments; }
     // "--setregversion" was given: the program ends as soon as its message loop runs.
     bool EndsAtOnce() const { return Arguments.SetRegVersion; }
 
@@ -111,9 +110,6 @@ public:
 
     // The first show, after the window has built its controls and before it is on screen.
     void FirstShow();
-    bool IsTemplateMode() const { return Arguments.TemplateMode; }
-    // From the settings at the first show.
-    bool GetButtonCaptions() const { return ButtonCaptions; }
 
     // The title: the version and the file's bare name; the name is remembered as the last file.
     void SetDocumentTitle(const QString &fileName);
@@ -229,6 +225,8 @@ public:
     std::function<void(tlabeltemplate &t, Tdrawlist *project)> OnEditTemplate;
 
 private:
+    // The tool window no longer shows the project nor calls back.
+    void DisconnectToolbox();
     // New and Open once their file is chosen (also by a drop).
     void NewLabelFrom(const QString &templateFile);
     void OpenProject(const QString &file);

@@ -7,6 +7,7 @@
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "document/picture.h"
+#include "editing/startup.h"
 #include "editing/toolboxundo.h"
 #include "platform/filedialog.h"
 #include "platform/messages.h"
@@ -67,18 +68,11 @@ bool CopyOver(const QString &file, const QString &target)
     return false;
 }
 
-enum class TDroppedKind { Project, Template, Other };
-
 // Dropped files are told by their extension in any case: files from other systems often carry
 // capitals.
-TDroppedKind DroppedKind(const QString &file)
+TFileArgumentKind DroppedKind(const QString &file)
 {
-    const QString ext = ExtractFileExt(file).mid(1).toLower();
-    if (ext == Tdrawlist::GetDefaultExt())
-        return TDroppedKind::Project;
-    if (ext == tlabeltemplate::GetDefaultExt())
-        return TDroppedKind::Template;
-    return TDroppedKind::Other;
+    return FileArgumentKind(file.toLower());
 }
 
 } // namespace
@@ -297,10 +291,10 @@ int32_t Tlabeler::ConvertFiles(const QStringList &files, bool backups)
 bool Tlabeler::ConvertFile(const QString &file, bool backups)
 {
     // Only the two extensions exactly as the program writes them.
-    const QString ext = ExtractFileExt(file).mid(1);
-    const bool isProject = ext == Tdrawlist::GetDefaultExt();
-    if (!isProject && ext != tlabeltemplate::GetDefaultExt())
+    const TFileArgumentKind kind = FileArgumentKind(file);
+    if (kind == TFileArgumentKind::Ignored)
         return false;
+    const bool isProject = kind == TFileArgumentKind::Project;
     const QFileInfo info(file);
     if (backups)
         QDir(info.absolutePath()).mkdir(Name(BackupFolderName));
@@ -345,7 +339,7 @@ void Tlabeler::DocumentReplaced()
 bool Tlabeler::AcceptsDrop(const QStringList &files, bool onCanvas)
 {
     for (const QString &file : files)
-        if (onCanvas || DroppedKind(file) != TDroppedKind::Other)
+        if (onCanvas || DroppedKind(file) != TFileArgumentKind::Ignored)
             return true;
     return false;
 }
@@ -354,13 +348,14 @@ void Tlabeler::DropFiles(const QStringList &files, const std::optional<TPoint> &
 {
     DropCount = 0;
     for (const QString &file : files) {
-        switch (DroppedKind(file)) {
-        case TDroppedKind::Project:
-        case TDroppedKind::Template:
+        const TFileArgumentKind kind = DroppedKind(file);
+        switch (kind) {
+        case TFileArgumentKind::Project:
+        case TFileArgumentKind::Template:
             if (!AskSaveChanges(true))
                 return;
             CanvasInput->HideTextEditor();
-            if (DroppedKind(file) == TDroppedKind::Project)
+            if (kind == TFileArgumentKind::Project)
                 OpenProject(file);
             else
                 NewLabelFrom(file);
@@ -368,7 +363,7 @@ void Tlabeler::DropFiles(const QStringList &files, const std::optional<TPoint> &
             Project->Invalidate(true);
             DropCount = 0;
             break;
-        case TDroppedKind::Other:
+        case TFileArgumentKind::Ignored:
             if (onCanvas)
                 AddDroppedPicture(file, *onCanvas);
             break;

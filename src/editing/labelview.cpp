@@ -3,17 +3,12 @@
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "editing/zoom.h"
+#include "platform/rnd.h"
 
 #include <algorithm>
 #include <limits>
 
 namespace {
-
-int32_t Saturated(int64_t v)
-{
-    return int32_t(
-        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
 
 // Raises the depth for a scope; while above 0, scroll bar changes do not move the viewport.
 class TScrollSync {
@@ -53,18 +48,18 @@ void Tlabelview::ZoomAt(const TPoint &panelPoint, double zoom)
     if (zoom == 0)
         return;
     const double newScale = ClampZoom(zoom) * ScalePerZoom;
-    int64_t left = Viewport.Left;
-    int64_t top = Viewport.Top;
+    int32_t left = Viewport.Left;
+    int32_t top = Viewport.Top;
     if (Scale != 0) {
-        const int32_t docX = PixelToDoc(Saturated(int64_t(panelPoint.X) + Viewport.Left), 0, Scale);
-        const int32_t docY = PixelToDoc(Saturated(int64_t(panelPoint.Y) + Viewport.Top), 0, Scale);
-        left = int64_t(DocToPixel(docX, 0, newScale)) - Viewport.Right / 2;
-        top = int64_t(DocToPixel(docY, 0, newScale)) - Viewport.Bottom / 2;
+        const int32_t docX = PixelToDoc(SaturatedAdd(panelPoint.X, Viewport.Left), 0, Scale);
+        const int32_t docY = PixelToDoc(SaturatedAdd(panelPoint.Y, Viewport.Top), 0, Scale);
+        left = SaturatedAdd(DocToPixel(docX, 0, newScale), -(Viewport.Right / 2));
+        top = SaturatedAdd(DocToPixel(docY, 0, newScale), -(Viewport.Bottom / 2));
     }
     SetZoom(zoom);
     {
         const TScrollSync sync(ScrollSyncDepth);
-        SetViewport(Saturated(left), Saturated(top));
+        SetViewport(left, top);
     }
     UpdateScrollBars();
 }
@@ -101,10 +96,10 @@ void Tlabelview::UpdateScrollBars()
     const TScrollSync sync(ScrollSyncDepth);
     // Min goes to 0 first, so that the new Max never lies below the old Min.
     Horizontal.Min = Vertical.Min = 0;
-    Vertical.Max = std::max(Saturated(int64_t(Document.ExtentBottom()) + ScrollMargin),
-                            Saturated(int64_t(Document.ExtentTop()) - (ScrollMargin - 1)));
-    Horizontal.Max = std::max(Saturated(int64_t(Document.ExtentRight()) + ScrollMargin),
-                              Saturated(int64_t(Document.ExtentLeft()) - (ScrollMargin - 1)));
+    Vertical.Max = std::max(SaturatedAdd(Document.ExtentBottom(), ScrollMargin),
+                            SaturatedAdd(Document.ExtentTop(), 1 - ScrollMargin));
+    Horizontal.Max = std::max(SaturatedAdd(Document.ExtentRight(), ScrollMargin),
+                              SaturatedAdd(Document.ExtentLeft(), 1 - ScrollMargin));
     Vertical.Min = std::max(0, Document.ExtentTop() - ScrollMargin);
     Horizontal.Min = std::max(0, Document.ExtentLeft() - ScrollMargin);
     Vertical.PageSize = Viewport.Bottom;

@@ -63,7 +63,6 @@ public:
 
     // Edits t, or the editor's own template for nullptr; then refreshes.
     void SetEditedTemplate(tlabeltemplate *t);
-    tlabeltemplate &GetEditedTemplate() const { return *Edited; }
 
     // The window was shown: the snapshot for "RESET", the fields loaded, the list refreshed.
     void Shown();

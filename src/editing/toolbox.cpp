@@ -64,12 +64,6 @@ QString DegreesText(double degrees)
     return QLocale().toString(degrees, 'f', 2);
 }
 
-bool SameFont(const Tfont &a, const Tfont &b)
-{
-    return a.Name() == b.Name() && a.Height() == b.Height() && a.Color() == b.Color() &&
-           a.Style() == b.Style() && a.Charset() == b.Charset() && a.PixelsPerInch() == b.PixelsPerInch();
-}
-
 double Radians(double degrees)
 {
     return degrees * std::numbers::pi / 180.0;
@@ -236,7 +230,7 @@ void Ttoolbox::LoadTextStyle(const Tvnltext &text)
 
 void Ttoolbox::ApplyTextTo(Tvnltext &text)
 {
-    if (!SameFont(text.Font, SampleFont))
+    if (!text.Font.SameAs(SampleFont))
         text.Font.Assign(SampleFont);
     SampleFont.SetCharset(DEFAULT_CHARSET);
     // The alignments are stored without an announcement of their own; announced here, so that

@@ -116,7 +116,6 @@ public:
     std::function<void(uint32_t areas)> OnViewChange;
 
     // ---- Panels and tools
-    int32_t GetCurrentTool() const { return CurrentTool; }
     // The tool window's part of making a tool current: the panel of the tool shows (none for the
     // Select tool while something is selected; the caption panel with nothing selected), the
     // select panel shows only for Select, "Square Sides" only for Select, "Add To Label" only for
@@ -209,7 +208,6 @@ public:
     void DialPress(const TPoint &p);
     void DialDrag(const TPoint &p);
     void DialRelease();
-    bool IsDialing() const { return Dialing; }
 
     // ---- Image: the preview holds the picture new pictures take.
     bool HasImage() const { return ImageLoaded; }

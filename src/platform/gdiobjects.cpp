@@ -146,3 +146,9 @@ void Tfont::Assign(const Tfont &other)
     FPixelsPerInch = other.FPixelsPerInch;
     Changed();
 }
+
+bool Tfont::SameAs(const Tfont &other) const
+{
+    return FName == other.FName && FHeight == other.FHeight && FColor == other.FColor &&
+           FStyle == other.FStyle && FCharset == other.FCharset && FPixelsPerInch == other.FPixelsPerInch;
+}

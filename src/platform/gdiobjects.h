@@ -121,6 +121,8 @@ public:
     void SetPixelsPerInch(int32_t ppi);
     void SetSize(int32_t points);
     void Assign(const Tfont &other);
+    // Whether every property is other's.
+    bool SameAs(const Tfont &other) const;
 
 private:
     QString FName = QStringLiteral("MS Sans Serif");

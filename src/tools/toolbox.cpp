@@ -657,7 +657,6 @@ void Tfrm_toolbox::RefreshShape()
     band_sides->setVisible(Toolbox.IsSidesBandVisible());
     band_direction->setVisible(Toolbox.IsDirectionBandVisible());
     band_curve->setVisible(Toolbox.IsCurveBandVisible());
-    band_square->setVisible(Toolbox.IsSquareSidesVisible());
     const bool line = Toolbox.AreLineControlsVisible(), fill = Toolbox.AreFillControlsVisible();
     band_linewidth->setVisible(line);
     btn_linecolor->setVisible(line);

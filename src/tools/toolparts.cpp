@@ -137,23 +137,39 @@ void Tpicturepreview::SetPicture(const QImage &image, bool vertical)
 {
     Picture = image;
     Vertical = vertical;
+    Rescale();
     update();
+}
+
+void Tpicturepreview::resizeEvent(QResizeEvent *)
+{
+    Rescale();
+}
+
+// The picture is scaled once for its place, not at every paint: it may be a photo of many
+// megapixels.
+void Tpicturepreview::Rescale()
+{
+    if (Picture.isNull()) {
+        Talphabitmap placeholder;
+        placeholder.SetSize(width(), height());
+        DrawEmptyPicture(placeholder);
+        Shown = placeholder.GetImage();
+        ShownAt = QPoint(0, 0);
+        return;
+    }
+    const TRect r = PreviewRect(Picture.size(), {0, 0, width(), height()}, Vertical);
+    Shown =
+        Picture.scaled(r.Right - r.Left, r.Bottom - r.Top, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    ShownAt = QPoint(r.Left, r.Top);
 }
 
 void Tpicturepreview::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    if (Picture.isNull()) {
-        Talphabitmap placeholder;
-        placeholder.SetSize(width(), height());
-        DrawEmptyPicture(placeholder);
-        p.drawImage(0, 0, placeholder.GetImage());
-    } else {
+    if (!Picture.isNull())
         p.fillRect(rect(), ToQColor(clBtnFace));
-        const TRect r = PreviewRect(Picture.size(), {0, 0, width(), height()}, Vertical);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top), Picture);
-    }
+    p.drawImage(ShownAt, Shown);
     p.setPen(ToQColor(clBtnShadow));
     p.setBrush(Qt::NoBrush);
     p.drawRect(rect().adjusted(0, 0, -1, -1));

@@ -68,8 +68,14 @@ public:
 protected:
     // Base
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void Rescale();
+
     QImage Picture;
     bool Vertical = false;
+    // The picture as it shows, and where.
+    QImage Shown;
+    QPoint ShownAt;
 };

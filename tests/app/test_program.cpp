@@ -214,7 +214,7 @@ TEST_F(Program, HelpOpensAtTheTopicWithItsContentsBeside)
     const QString data = prefix.filePath(QStringLiteral("share/ambrelo"));
     ASSERT_TRUE(QDir().mkpath(prefix.filePath(QStringLiteral("bin"))));
     ASSERT_TRUE(QDir().mkpath(data + QStringLiteral("/help")));
-    for (const QString page : {QStringLiteral("index.html"), QStringLiteral("introduction.html")})
+    for (const QString &page : {QStringLiteral("index.html"), QStringLiteral("introduction.html")})
         ASSERT_TRUE(QFile::copy(QStringLiteral(AMBRELO_HELP_FOLDER "/") + page,
                                 data + QStringLiteral("/help/") + page));
     SetProgramFolder(prefix.filePath(QStringLiteral("bin")));
