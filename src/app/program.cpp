@@ -90,7 +90,7 @@ bool TAmbreloApplication::notify(QObject *receiver, QEvent *event)
 
 void ShowErrorReport(const std::exception &e)
 {
-    MessageBox(ErrorClassName(e) + QStringLiteral(": ") + ErrorMessage(e), TMsgIcon::Error);
+    MessageBox(ErrorReportText(e), TMsgIcon::Error);
 }
 
 QString ProgramVersion()

@@ -451,7 +451,7 @@ std::unique_ptr<Tdrawobj> Tdrawlist::ReadObject(QIODevice &stream, TEntry *entry
             if (reason)
                 *reason = ErrorMessage(e);
             else
-                MessageBox(ErrorClassName(e) + QStringLiteral(": ") + ErrorMessage(e), TMsgIcon::Warning);
+                MessageBox(ErrorReportText(e), TMsgIcon::Warning);
             // Without an object the construction failed, and the list cannot go on.
             met = object ? TEntry::Failed : TEntry::Broken;
             object.reset();

@@ -327,5 +327,5 @@ Trectlist Tlabeler::PaintCanvas(const TRect &clip)
 
 void Tlabeler::ReportError(const std::exception &e)
 {
-    MessageBox(ErrorClassName(e) + QStringLiteral(": ") + ErrorMessage(e), TMsgIcon::Error);
+    MessageBox(ErrorReportText(e), TMsgIcon::Error);
 }

@@ -9,6 +9,7 @@
 #include "editing/canvasinput.h"
 #include "editing/labelview.h"
 #include "editing/startup.h"
+#include "platform/filedialog.h"
 
 #include <QString>
 #include <functional>
@@ -227,6 +228,8 @@ public:
 private:
     // The tool window no longer shows the project nor calls back.
     void DisconnectToolbox();
+    // A dialog for template files, in the folder of the template last opened or saved.
+    std::unique_ptr<Tfiledialog> TemplateDialog(TFileDialogKind kind) const;
     // New and Open once their file is chosen (also by a drop).
     void NewLabelFrom(const QString &templateFile);
     void OpenProject(const QString &file);

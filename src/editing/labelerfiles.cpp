@@ -91,11 +91,19 @@ bool Tlabeler::SaveDocumentAs(const QString &name)
     Project->Invalidate(true);
     Project->SetTemplate(LabelTemplate.get());
     Project->SaveToFile(file);
-    Project->SetFileName(file);
     Project->SetModified(false);
     Store.WriteString(Name(LastFilePathSetting), FolderOf(file));
     SetDocumentTitle(file);
     return true;
+}
+
+std::unique_ptr<Tfiledialog> Tlabeler::TemplateDialog(TFileDialogKind kind) const
+{
+    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(kind);
+    tlabeltemplate::SetupFileDialog(*dialog);
+    if (Store.ValueExists(Name(LastTemplatePathSetting)))
+        dialog->SetInitialDir(Store.ReadString(Name(LastTemplatePathSetting)));
+    return dialog;
 }
 
 void Tlabeler::NewLabel()
@@ -103,10 +111,7 @@ void Tlabeler::NewLabel()
     if (!AskSaveChanges(true))
         return;
     CanvasInput->HideTextEditor();
-    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
-    tlabeltemplate::SetupFileDialog(*dialog);
-    if (Store.ValueExists(Name(LastTemplatePathSetting)))
-        dialog->SetInitialDir(Store.ReadString(Name(LastTemplatePathSetting)));
+    std::unique_ptr<Tfiledialog> dialog = TemplateDialog(TFileDialogKind::Open);
     if (!Host.IsEnding() && dialog->Execute())
         NewLabelFrom(dialog->GetFileName());
     LabelView->CenterScreen();
@@ -207,10 +212,7 @@ void Tlabeler::SaveLabelAs()
 
 void Tlabeler::SaveTemplate()
 {
-    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Save);
-    tlabeltemplate::SetupFileDialog(*dialog);
-    if (Store.ValueExists(Name(LastTemplatePathSetting)))
-        dialog->SetInitialDir(Store.ReadString(Name(LastTemplatePathSetting)));
+    std::unique_ptr<Tfiledialog> dialog = TemplateDialog(TFileDialogKind::Save);
     if (Host.IsEnding() || !dialog->Execute())
         return;
     const QString file = dialog->GetFileName();
@@ -230,10 +232,7 @@ void Tlabeler::SaveAsTemplate()
     LabelTemplate->ClearObjects();
     LabelTemplate->CopyObjects(*Project, false);
     LabelView->GiveDocumentsTheView();
-    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Save);
-    tlabeltemplate::SetupFileDialog(*dialog);
-    if (Store.ValueExists(Name(LastTemplatePathSetting)))
-        dialog->SetInitialDir(Store.ReadString(Name(LastTemplatePathSetting)));
+    std::unique_ptr<Tfiledialog> dialog = TemplateDialog(TFileDialogKind::Save);
     if (Host.IsEnding() || !dialog->Execute())
         return;
     const QString file = dialog->GetFileName();
@@ -251,13 +250,10 @@ int32_t Tlabeler::ConvertToNewVersion()
     if (!AskSaveChanges(true))
         return 0;
     CanvasInput->HideTextEditor();
-    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
-    tlabeltemplate::SetupFileDialog(*dialog);
+    std::unique_ptr<Tfiledialog> dialog = TemplateDialog(TFileDialogKind::Open);
     dialog->SetOptions(dialog->GetOptions() | ofAllowMultiSelect);
     dialog->SetFilter(Name(ConvertFilterAll) + QLatin1Char('|') + Tdrawlist::GetFileFilter() +
                       QLatin1Char('|') + tlabeltemplate::GetFileFilter());
-    if (Store.ValueExists(Name(LastTemplatePathSetting)))
-        dialog->SetInitialDir(Store.ReadString(Name(LastTemplatePathSetting)));
     if (Host.IsEnding() || !dialog->Execute())
         return 0;
     const QStringList files = dialog->GetFiles();

@@ -18,6 +18,11 @@ QString ErrorMessage(const std::exception &e)
     return QString::fromLocal8Bit(e.what());
 }
 
+QString ErrorReportText(const std::exception &e)
+{
+    return ErrorClassName(e) + QStringLiteral(": ") + ErrorMessage(e);
+}
+
 void AssertionFailed(const char *text, const char *module, int line)
 {
     throw EAssertionFailed(QStringLiteral("Assertion failed: %1 (%2, line %3)")

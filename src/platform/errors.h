@@ -39,6 +39,8 @@ public:
 QString ErrorClassName(const std::exception &e);
 // The message of any exception.
 QString ErrorMessage(const std::exception &e);
+// "<class name>: <message>", as error reports show an exception.
+QString ErrorReportText(const std::exception &e);
 
 // Raises EAssertionFailed with "<text> (<module>, line <line>)".
 [[noreturn]] void AssertionFailed(const char *text, const char *module, int line);

@@ -230,9 +230,9 @@ void Tregistryex::ReportError(const std::exception &e, const QString &context)
     const QString line = context.trimmed().isEmpty() ? context : QStringLiteral("\r\n") + context;
     if (Silenced)
         return;
-    const int answer = ShowFlexDlg(
-        QStringLiteral("Registry error: "), ErrorClassName(e) + QStringLiteral(": ") + ErrorMessage(e) + line,
-        QStringLiteral("\"Ok=mrok\",\"Don't Show Again=mrabort\""), QString(), fiError, true, -1);
+    const int answer =
+        ShowFlexDlg(QStringLiteral("Registry error: "), ErrorReportText(e) + line,
+                    QStringLiteral("\"Ok=mrok\",\"Don't Show Again=mrabort\""), QString(), fiError, true, -1);
     if (answer == mrAbort)
         Silenced = true;
 }
