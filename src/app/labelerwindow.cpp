@@ -36,6 +36,16 @@
 
 namespace {
 
+// Runs a command of a menu: its failure is reported and the window goes on.
+void RunReported(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const std::exception &e) {
+        ShowErrorReport(e);
+    }
+}
+
 TModalRunner &ModalRunner()
 {
     static TModalRunner runner;
@@ -237,14 +247,7 @@ QAction *Tfrm_labeler::Command(const QString &caption, const QString &category,
 {
     auto *action = new QAction(caption, this);
     action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this, [command] {
-        // A command's failure is reported and the window goes on.
-        try {
-            command();
-        } catch (const std::exception &e) {
-            ShowErrorReport(e);
-        }
-    });
+    connect(action, &QAction::triggered, this, [command] { RunReported(command); });
     return AddAction(action, category);
 }
 
@@ -304,13 +307,7 @@ void Tfrm_labeler::BuildMenus()
                              const QKeySequence &shortcut = {}) {
         QAction *action = menu->addAction(caption);
         action->setShortcut(shortcut);
-        connect(action, &QAction::triggered, this, [command] {
-            try {
-                command();
-            } catch (const std::exception &e) {
-                ShowErrorReport(e);
-            }
-        });
+        connect(action, &QAction::triggered, this, [command] { RunReported(command); });
         return action;
     };
 

@@ -248,13 +248,8 @@ void Tcanvasinput::CreateObject(const TPoint &p)
         object = std::make_unique<Tvnlline>();
         break;
     }
-    object->SetView(View.GetViewport(), View.GetScale());
-    object->Changed();
-    // The top-left at the click, the default size; a drag then sizes it by its bottom-right.
-    object->SetScreenRect({p.X, p.Y, p.X + 1, p.Y + 1});
-    const TPoint size = object->GetDefaultSize();
-    object->SetWidth(size.X);
-    object->SetHeight(size.Y);
+    // A drag then sizes it by its bottom-right.
+    PlaceAtDefaultSize(*object, p);
     Tdrawobj *created = object.get();
     Document.AddObject(std::move(object));
     DragHandles = hcBottomRight;
@@ -450,6 +445,16 @@ void Tcanvasinput::KeyUp(int key)
         ~TGroupEnd() { Doc.EndUndoGroup(); }
     } groupEnd{Document};
     Document.DeleteSelected();
+}
+
+void Tcanvasinput::PlaceAtDefaultSize(Tdrawobj &o, const TPoint &p) const
+{
+    o.SetView(View.GetViewport(), View.GetScale());
+    o.Changed();
+    o.SetScreenRect({p.X, p.Y, p.X + 1, p.Y + 1});
+    const TPoint size = o.GetDefaultSize();
+    o.SetWidth(size.X);
+    o.SetHeight(size.Y);
 }
 
 bool Tcanvasinput::FitTextEditor()

@@ -80,6 +80,8 @@ public:
     // The in-place editor: placed over the current text after every paint; its text goes into
     // the text box as the user types (line feeds become CR LF); a plain click in it closes it.
     void PlaceTextEditor();
+    // A new object at the view, its top-left at panel point p, its default size.
+    void PlaceAtDefaultSize(Tdrawobj &o, const TPoint &p) const;
     void TextEdited(const QString &text);
     void EditorMouseDown();
     void EditorMouseMove();

@@ -380,12 +380,7 @@ void Tlabeler::AddDroppedPicture(const QString &file, const TPoint &panelPoint)
     auto owned = std::make_unique<Tvnlpic>();
     Tvnlpic *picture = owned.get();
     picture->SetPicture(image);
-    picture->SetView(LabelView->GetViewport(), LabelView->GetScale());
-    picture->Changed();
-    picture->SetScreenRect({panelPoint.X, panelPoint.Y, panelPoint.X + 1, panelPoint.Y + 1});
-    const TPoint size = picture->GetDefaultSize();
-    picture->SetWidth(size.X);
-    picture->SetHeight(size.Y);
+    CanvasInput->PlaceAtDefaultSize(*picture, panelPoint);
     picture->SetLeft(picture->Left() + DropCount * DropStep);
     picture->SetTop(picture->Top() + DropCount * DropStep);
     {

@@ -1,6 +1,7 @@
 #include "widgets/drawpanel.h"
 
 #include "platform/rnd.h"
+#include "platform/scopedvalue.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -67,11 +68,7 @@ void Tvnldrawpanel::Paint()
 void Tvnldrawpanel::paintEvent(QPaintEvent *event)
 {
     CurrentPaintRegion = event->region();
-    InPaint = true;
-    struct TRegionEnd {
-        bool &Flag;
-        ~TRegionEnd() { Flag = false; }
-    } regionEnd{InPaint};
+    const TScopedValue<bool> inPaint(InPaint, true);
     Paint();
 }
 
