@@ -16,13 +16,7 @@ peer_document=${1:-${PEER_DOCUMENT:-$repo/../shared/peers/wine.glabels}}
 runs=5
 
 ./scripts/install-deps.sh
-if ! command -v glabels-3-batch >/dev/null; then
-    sudo_cmd=()
-    [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo_cmd[@]}" apt-get update
-    "${sudo_cmd[@]}" apt-get install -y --no-install-recommends glabels
-fi
+./scripts/install-deps.sh scripts/peer-packages.txt
 if [[ ! -f build/bench/build.ninja ]]; then
     cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DAMBRELO_TESTS=OFF -DAMBRELO_BENCH=ON
 fi

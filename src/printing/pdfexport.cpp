@@ -3,6 +3,7 @@
 #include "document/drawlist.h"
 #include "document/globals.h"
 #include "document/labeltemplate.h"
+#include "editing/labeler.h"
 #include "editing/pdfexportargs.h"
 #include "editing/printjob.h"
 #include "platform/errors.h"
@@ -21,7 +22,6 @@
 namespace {
 constexpr int ExitBadArguments = 2;
 // Where the editor puts the label's top-left, in document units; files store objects around it.
-constexpr TPoint LabelTopLeft{100000, 100000};
 constexpr int ExitFailed = 1;
 const QString HelpSwitch = QStringLiteral("--help");
 
@@ -159,7 +159,7 @@ void Export(const TPdfExportOptions &options)
     tlabeltemplate labelTemplate;
     Tdrawlist project;
     for (Tdrawlist *document : {static_cast<Tdrawlist *>(&labelTemplate), &project})
-        document->SetLabelRect({LabelTopLeft.X, LabelTopLeft.Y, LabelTopLeft.X, LabelTopLeft.Y});
+        document->SetLabelRect({LabelCorner, LabelCorner, LabelCorner, LabelCorner});
     project.SetTemplate(&labelTemplate);
     LoadInto(project, options.Project, QStringLiteral("the label project"), messages);
     if (!options.Template.isEmpty()) {

@@ -9,6 +9,7 @@
 //   projecttool list <file.wlp>   prints one line per object: type code, left, top, right, bottom,
 //                                 and a text box's text (its line breaks as "|")
 
+#include "common/testsupport.h"
 #include "document/drawlist.h"
 #include "document/globals.h"
 #include "document/labeltemplate.h"
@@ -42,9 +43,7 @@ int main(int argc, char **argv)
         tlabeltemplate stock; // outlives the project that refers to it
         Tdrawlist project;
         if (command != QLatin1String("list")) {
-            project.SetLabelRect({100000, 100000, 100001, 100001});
-            project.SetLabelWidth(4.0);
-            project.SetLabelHeight(3.5);
+            SetUpLabel(project);
             if (sheet) {
                 const QFileInfo file(args[3]);
                 SetProgramFolder(QFileInfo(file.absolutePath()).absolutePath());
