@@ -2,16 +2,14 @@
 // and a wheel zoom step, both painted into the back buffer of a 1280 x 900 panel.
 
 #include "benchsupport.h"
+#include "editorhost.h"
 
 #include "document/drawlist.h"
 #include "document/picture.h"
 #include "document/shape.h"
 #include "document/text.h"
-#include "editing/labeler.h"
 #include "platform/streams.h"
 #include "platform/stringstream.h"
-#include "settings/formplacement.h"
-#include "settings/registry.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -22,50 +20,11 @@
 
 namespace {
 
-constexpr int32_t PanelWidth = 1280;
-constexpr int32_t PanelHeight = 900;
-
-class TNoWindow : public Tplacementtarget {
-public:
-    QString Name() const override { return QStringLiteral("frm_labeler"); }
-    QString OwnerName() const override { return QString(); }
-    bool IsForm() const override { return true; }
-    TWindowState GetWindowState() const override { return wsNormal; }
-    void SetWindowState(TWindowState) override {}
-    TRect GetBounds() const override { return {0, 0, 1300, 1000}; }
-    void SetBounds(const TRect &) override {}
-};
-
-// The window's part done by nobody: what the logic measures is the logic and the painting.
-class TNoHost : public Tlabelerhost {
-public:
-    void ViewportChanged(const TRect &) override {}
-    void ScrollBarsChanged(const TScrollBarState &, const TScrollBarState &) override {}
-    void RequestRepaint() override {}
-    void SetCanvasCursor(TCanvasCursor) override {}
-    void TextEditorChanged(const TTextEditorState &) override {}
-    void FocusTextEditor() override {}
-    void FocusCanvas() override {}
-    void ShowContextMenu(const TPoint &) override {}
-    void ToolButtonsChanged(int32_t) override {}
-    void SetCaption(const QString &) override {}
-    void SetTemplateActionsVisible(bool) override {}
-    void SetButtonCaptions(bool) override {}
-    Tplacementtarget &MainPlacement() override { return Window; }
-    bool IsEnding() const override { return false; }
-    void ShowStartupDialog(const QString &) override {}
-
-    TNoWindow Window;
-};
-
 // An editor over a label of 30 objects: the 12-megapixel photograph across the label, shapes and
 // texts over it; the view at zoom 1 shows all of the label on a 1280 x 900 panel.
-struct TBenchEditor {
+struct TBenchEditor : TEditorHarness {
     TBenchEditor()
     {
-        SetRootBackend(HKEY_CURRENT_USER, Backend);
-        Store.OpenKey(QString::fromLatin1(SettingsKeyPath), true);
-        Labeler = std::make_unique<Tlabeler>(Host, Store, TCommandLine{}, QStringLiteral("1.0"));
         Tdrawlist &doc = Labeler->Document();
         auto photo = std::make_unique<Tvnlpic>();
         photo->SetPicture(Photo());
@@ -87,29 +46,8 @@ struct TBenchEditor {
                 doc.AddObject(std::move(shape));
             }
         }
-        Tlabelview &view = Labeler->View();
-        view.PanelResized(PanelWidth, PanelHeight);
-        view.SetZoom(1.0);
-        view.CenterScreen();
-        PaintAll();
+        ShowLabel();
     }
-    ~TBenchEditor()
-    {
-        Labeler.reset();
-        SetRootBackend(HKEY_CURRENT_USER, nullptr);
-    }
-
-    TPoint At(int32_t x, int32_t y)
-    {
-        const TRect &v = Labeler->View().GetViewport();
-        return {DocToPixel(x, v.Left, 0.1), DocToPixel(y, v.Top, 0.1)};
-    }
-    void PaintAll() { Labeler->PaintCanvas({0, 0, PanelWidth, PanelHeight}); }
-
-    std::shared_ptr<Tmemorybackend> Backend = std::make_shared<Tmemorybackend>();
-    Tregistryex Store;
-    TNoHost Host;
-    std::unique_ptr<Tlabeler> Labeler;
 };
 
 // One mouse move of a selected shape in the middle of a drag, and the repaint of what it dirtied

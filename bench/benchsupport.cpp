@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <ctime>
 #include <random>
 
 const QImage &Photo()
@@ -25,6 +26,25 @@ const QImage &Photo()
         return image;
     }();
     return photo;
+}
+
+double TProcessMeter::ProcessCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+double TProcessMeter::WallSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+void TProcessMeter::Report(benchmark::State &state) const
+{
+    state.counters["cpu_ms"] = benchmark::Counter(Cpu * 1e3, benchmark::Counter::kAvgIterations);
 }
 
 int RunDocumentBenchmarks(int argc, char **argv)
