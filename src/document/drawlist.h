@@ -294,6 +294,9 @@ private:
 
     bool Painting = false;
     bool DraftAll = false;
+    // The painter changes an object's draft form where that needs no repaint: reports are
+    // dropped meanwhile.
+    bool QuietDraftChanges = false;
     Tundolist UndoList{UndoLimit};
     int32_t UndoGroupDepth = 0;
     int32_t UpdateDepth = 0;

@@ -55,7 +55,8 @@ void DrawCropMarks(Tcanvas &canvas, const TRect &rect, int32_t nearDist, int32_t
 
 void Tdrawlist::Invalidate(bool all)
 {
-    if (all)
+    // Once the whole area is dirty, nothing more is added.
+    if (all && !InvalidList.Covers(WholeArea))
         InvalidList.AddRect(WholeArea);
     if (OnChange)
         OnChange(this);
@@ -64,7 +65,10 @@ void Tdrawlist::Invalidate(bool all)
 
 void Tdrawlist::InvalidateRects(Trectlist &list)
 {
-    InvalidList.AddList(list, true);
+    if (QuietDraftChanges)
+        return;
+    for (int32_t i = 0; i < list.Count(); ++i)
+        InvalidList.AddDirty(list.GetRect(i));
     Invalidate(false);
 }
 
@@ -174,6 +178,9 @@ bool Tdrawlist::Paint(Tcanvas &canvas, Trectlist &dirty, const TPoint &offset, T
     viewport.Left -= offset.X;
     viewport.Top -= offset.Y;
     const TRect labelScreen = LabelScreenRect(viewport, scale);
+    // The panel the canvas shows (the viewport's Right and Bottom are its width and height).
+    const TRect panel{offset.X, offset.Y, SaturatedAdd(offset.X, viewport.Right),
+                      SaturatedAdd(offset.Y, viewport.Bottom)};
 
     canvas.Brush().SetColor(clWhite);
     canvas.Brush().SetStyle(TBrushStyle::Solid);
@@ -198,8 +205,18 @@ bool Tdrawlist::Paint(Tcanvas &canvas, Trectlist &dirty, const TPoint &offset, T
             canvas.Brush().SetColor(clWhite);
             canvas.Brush().SetStyle(TBrushStyle::Solid);
             canvas.Font().SetColor(clBlack);
-            if (RectsTouch(clip, o.GetScreenRect())) {
-                o.SetDraft((o.Draft || DraftAll) && !OutputMode);
+            const TRect screen = o.GetScreenRect();
+            const bool touches = RectsTouch(clip, screen);
+            // While every object draws in draft (a zoom), an object whose every part on the panel
+            // lies in this rectangle is painted whole in the form the next paint would give it
+            // too: what its draft changes would report is up to date already.
+            const bool paintedWhole =
+                touches && DraftAll && !OutputMode && RectWithin(ClipToRect(panel, screen), clip);
+            if (touches) {
+                {
+                    const TScopedValue<bool> quiet(QuietDraftChanges, paintedWhole);
+                    o.SetDraft((o.Draft || DraftAll) && !OutputMode);
+                }
                 if (o.Draft) {
                     o.DrawDraft(canvas, o.GetScreenRect(), viewport, scale);
                 } else {
@@ -222,6 +239,7 @@ bool Tdrawlist::Paint(Tcanvas &canvas, Trectlist &dirty, const TPoint &offset, T
                 o.DrawOverhang(canvas, clip, LabelRect, viewport, scale);
                 canvas.SetClipRect(clip);
             }
+            const TScopedValue<bool> quiet(QuietDraftChanges, paintedWhole);
             o.SetDraft(DraftActive && o.DrawTime > DraftBudget && o.DraftTime >= DraftTimeLimit);
         }
         canvas.RemoveClip();

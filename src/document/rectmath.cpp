@@ -156,6 +156,45 @@ void Trectlist::MergeOverlaps()
     }
 }
 
+bool Trectlist::Covers(const TRect &r) const
+{
+    return std::any_of(Storage.begin(), Storage.begin() + FCount,
+                       [&](const TRect &s) { return RectWithin(r, s); });
+}
+
+void Trectlist::AddDirty(const TRect &r)
+{
+    if (Covers(r))
+        return;
+    AddRect(r);
+    MergeOverlaps();
+    if (FCount > MaxDirtyRects)
+        MergeAll();
+}
+
+void Trectlist::MergeAll()
+{
+    if (FCount > MaxDirtyRects) {
+        TRect bounds = Storage[0];
+        for (int32_t i = 1; i < FCount; ++i)
+            bounds = BoundingRect(bounds, Storage[i]);
+        SetCount(1);
+        Storage[0] = bounds;
+    }
+    // At most MaxDirtyRects - 1 merges, each after at most one scan of the pairs.
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (int32_t i = 0; i < FCount && !merged; ++i)
+            for (int32_t j = i + 1; j < FCount && !merged; ++j)
+                if (RectsTouch(Storage[i], Storage[j])) {
+                    Storage[i] = BoundingRect(Storage[i], Storage[j]);
+                    TRect removed;
+                    DeleteRect(j, removed);
+                    merged = true;
+                }
+    }
+}
+
 void Trectlist::SplitBy(TRect &r, const TRect &cut, bool keepRest)
 {
     SetCount(0);

@@ -27,6 +27,10 @@ TPoint SumPoints(const TPoint *points, int n);
 // the result is (0, 0, 10, 10).
 TRect CutRect(TRect &a, int32_t position, bool vertical);
 
+// A dirty list keeps at most this many rectangles apart; more are painted as their bounding
+// rectangle, so a repaint never tests every object against hundreds of rectangles.
+constexpr int32_t MaxDirtyRects = 8;
+
 // A list of rectangles whose storage is never released when it shrinks, so a dirty list
 // emptied after every paint reuses its memory.
 class Trectlist {
@@ -43,6 +47,15 @@ public:
     void AssignList(const Trectlist &other);
     void DeleteRect(int32_t index, TRect &removed);
     void MergeOverlaps();
+    // One of the rectangles holds r whole.
+    bool Covers(const TRect &r) const;
+    // Adds a rectangle as a dirty list takes it: nothing when it lies inside one the list holds;
+    // otherwise touching rectangles merge, and a list of more than MaxDirtyRects becomes their
+    // bounding rectangle.
+    void AddDirty(const TRect &r);
+    // Merges until no two rectangles touch (more than MaxDirtyRects become their bounding
+    // rectangle first), so no area is painted twice and painting covers no more than the list.
+    void MergeAll();
     void SplitBy(TRect &r, const TRect &cut, bool keepRest);
     void Subtract(const TRect &r, const TRect &cut);
 

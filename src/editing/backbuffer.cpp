@@ -72,6 +72,9 @@ Trectlist Tbackbuffer::Paint(const TRect &clip, const TRect &viewport, double sc
         local.AddRect(clipped);
     if (local.Count() == 0)
         return local;
+    // Merged as the painter would merge them, so the white fill covers exactly what is painted
+    // and nothing is painted twice.
+    local.MergeAll();
 
     Tcanvas canvas(&Buffer);
     canvas.Brush().SetColor(clWhite);
@@ -86,7 +89,8 @@ Trectlist Tbackbuffer::Paint(const TRect &clip, const TRect &viewport, double sc
         painted = Document.Paint(canvas, local, {0, 0}, viewport, scale);
     if (!painted) {
         // Someone is painting already (a paint inside a paint): try again on the next tick.
-        Document.GetInvalidList().AddList(local, false);
+        for (int32_t i = 0; i < local.Count(); ++i)
+            Document.GetInvalidList().AddDirty(local.GetRect(i));
         Document.Invalidate(false);
     }
     return local;

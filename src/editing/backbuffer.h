@@ -1,7 +1,8 @@
 #pragma once
 // The editor's off-screen image of the drawing panel. A paint fills only the rectangles the
-// documents marked dirty (each clipped to the panel), paints the template and then the project
-// into them, and tells the window which rectangles to copy to the screen.
+// documents marked dirty (each clipped to the panel, merged until none touch, a few at most),
+// paints the template and then the project into them, and tells the window which rectangles to
+// copy to the screen.
 
 #include "document/rectmath.h"
 

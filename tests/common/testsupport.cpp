@@ -94,6 +94,20 @@ QImage WhiteImage(int width, int height)
     return image;
 }
 
+std::string ImageDifference(const QImage &actual, const QImage &expected)
+{
+    if (actual.size() != expected.size())
+        return "the sizes differ";
+    int count = 0;
+    char first[120] = "";
+    for (int y = 0; y < actual.height(); ++y)
+        for (int x = 0; x < actual.width(); ++x)
+            if (PixelAt(actual, x, y) != PixelAt(expected, x, y) && count++ == 0)
+                std::snprintf(first, sizeof first, "; the first at (%d, %d) is 0x%08X, not 0x%08X", x, y,
+                              unsigned(PixelAt(actual, x, y)), unsigned(PixelAt(expected, x, y)));
+    return count == 0 ? std::string() : std::to_string(count) + " pixels differ" + first;
+}
+
 std::string WrongPixels(const QImage &image, std::initializer_list<TPixel> expected)
 {
     std::string wrong;

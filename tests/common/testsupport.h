@@ -67,6 +67,10 @@ std::string WrongPixels(const QImage &image, std::initializer_list<TPixel> expec
 // failure names each one that differs.
 #define EXPECT_PIXELS(image, ...) EXPECT_EQ(WrongPixels(image, {__VA_ARGS__}), "")
 
+// How two images of the same size differ: empty when every pixel is the same, otherwise how
+// many pixels differ and the first of them in both images.
+std::string ImageDifference(const QImage &actual, const QImage &expected);
+
 // A settings tree in memory that counts the values written.
 class TCountingBackend : public Tmemorybackend {
 public:

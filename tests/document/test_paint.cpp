@@ -315,6 +315,36 @@ TEST(Paint, DraftAllEndsByTheDraftTimer)
     EXPECT_EQ(o->Drafts, 1);
 }
 
+TEST(Paint, WhileZoomingAnObjectPaintedWholeAsksForNoRepaint)
+{
+    // The panel is 700 by 800 pixels; the label's corner at pixel (100, 100).
+    Tdrawlist doc;
+    SetUpLabel(doc);
+    Tprobe *inside = AddProbe(doc, {100000, 100000, 100500, 100500});      // pixels 100 .. 150
+    Tprobe *acrossPanel = AddProbe(doc, {105900, 100000, 106500, 100500}); // 690 .. 750
+    Tprobe *acrossRect = AddProbe(doc, {101800, 101800, 102300, 102300});  // 280 .. 330
+    doc.SetDraftAll(true);
+    const auto paint = [&](const TRect &rect) {
+        doc.ClearInvalid();
+        QImage image = WhiteImage(700, 800);
+        Tcanvas canvas(&image);
+        Trectlist dirty;
+        dirty.AddRect(rect);
+        EXPECT_TRUE(doc.Paint(canvas, dirty, {}, ScreenView, Zoom1));
+        return doc.GetInvalidList().Rects();
+    };
+    // The whole panel: every object is drawn in draft whole (on the panel), and stays so.
+    EXPECT_THAT(paint({0, 0, 700, 800}), testing::IsEmpty());
+    for (Tprobe *o : {inside, acrossPanel, acrossRect})
+        EXPECT_EQ(o->Drafts, 1);
+    // A rectangle that cuts an object: the rest of it is still to be drawn in draft.
+    EXPECT_THAT(paint({0, 0, 300, 300}), testing::ElementsAre(TRect{280, 280, 330, 330}));
+    // Without zooming, the draft decisions of slow objects report as before.
+    doc.SetDraftAll(false);
+    inside->Draft = true;
+    EXPECT_THAT(paint({0, 0, 700, 800}), testing::ElementsAre(TRect{100, 100, 150, 150}));
+}
+
 TEST(Paint, FitScaleAndExtents)
 {
     Tdrawlist doc;

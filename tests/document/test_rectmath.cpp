@@ -1,5 +1,7 @@
 #include "document/rectmath.h"
 
+#include "document/drawlist.h"
+
 #include <gmock/gmock.h>
 #include <vector>
 
@@ -181,4 +183,60 @@ TEST(RectList, AddListMergesOnRequestAndAssignCopies)
     EXPECT_THAT(a.Rects(), ElementsAre(TRect{5, 5, 15, 15}, TRect{40, 40, 50, 50}));
     a.AddList(a, false);
     EXPECT_EQ(a.Count(), 4);
+}
+
+TEST(RectList, ADirtyListTakesWhatItLacksAndStaysSmall)
+{
+    struct Case {
+        const char *Name;
+        std::vector<TRect> Added;
+        std::vector<TRect> Expected;
+    };
+    std::vector<TRect> scattered;
+    for (int i = 0; i <= MaxDirtyRects; ++i)
+        scattered.push_back({i * 100, i * 10, i * 100 + 20, i * 10 + 20});
+    const Case cases[] = {
+        {"inside one it holds", {{0, 0, 100, 100}, {10, 10, 20, 20}}, {{0, 0, 100, 100}}},
+        {"the whole area swallows the rest", {WholeArea, {5, 5, 50, 50}, {100, 0, 200, 9}}, {WholeArea}},
+        {"touching ones merge", {{0, 0, 10, 10}, {5, 5, 15, 15}}, {{0, 0, 15, 15}}},
+        {"a shared edge keeps both", {{0, 0, 10, 10}, {10, 0, 20, 10}}, {{0, 0, 10, 10}, {10, 0, 20, 10}}},
+        {"as many as it keeps apart",
+         {scattered.begin(), scattered.end() - 1},
+         {scattered.begin(), scattered.end() - 1}},
+        {"one more becomes their bounds",
+         scattered,
+         {{0, 0, MaxDirtyRects * 100 + 20, MaxDirtyRects * 10 + 20}}},
+    };
+    for (const Case &c : cases) {
+        Trectlist list;
+        for (const TRect &r : c.Added)
+            list.AddDirty(r);
+        EXPECT_EQ(list.Rects(), c.Expected) << c.Name;
+    }
+}
+
+TEST(RectList, MergeAllLeavesNoTwoTouchingAndCoversEveryRectangle)
+{
+    // The chain that stops the bounded merge (see MergeWorkIsBounded), and a few apart.
+    for (int n : {3, MaxDirtyRects, 120}) {
+        Trectlist list;
+        std::vector<TRect> all;
+        for (int i = 0; i < n; ++i)
+            all.push_back({i * 10, 0, i * 10 + 15, 10});
+        all.push_back({0, 100, 10, 110});
+        all.push_back({10, 100, 20, 110});
+        for (const TRect &r : all)
+            list.AddRect(r);
+        list.MergeAll();
+        EXPECT_LE(list.Count(), MaxDirtyRects) << n;
+        for (int32_t i = 0; i < list.Count(); ++i)
+            for (int32_t j = i + 1; j < list.Count(); ++j)
+                EXPECT_FALSE(RectsTouch(list.GetRect(i), list.GetRect(j))) << n << ": " << i << ", " << j;
+        for (const TRect &r : all) {
+            bool covered = false;
+            for (const TRect &m : list.Rects())
+                covered = covered || RectWithin(r, m);
+            EXPECT_TRUE(covered) << n << ": " << r;
+        }
+    }
 }

@@ -2,7 +2,11 @@
 
 #include "common/testsupport.h"
 #include "document/drawlist.h"
+#include "document/labeltemplate.h"
+#include "document/picture.h"
 #include "document/shape.h"
+#include "document/text.h"
+#include "platform/canvas.h"
 
 #include <gmock/gmock.h>
 
@@ -100,4 +104,121 @@ TEST(BackBuffer, AMovedShapeLeavesWhiteBehind)
     const QImage &buffer = e.Labeler.BackBuffer().Image();
     EXPECT_EQ(PixelAt(buffer, before.Left + 50, before.Top + 50), clWhite);
     EXPECT_EQ(PixelAt(buffer, before.Left + 250, before.Top + 50), clRed);
+}
+
+namespace {
+
+// A photograph-like picture: smooth colours with detail.
+QImage Gradient(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, (x * y) % 256));
+    return image;
+}
+
+// Fine print over a photograph: 2000 objects in a grid of 50 by 40 cells of 15 by 14 pixels,
+// alternately a numbered text box and a filled shape of each figure, over and beyond the label
+// (what lies beyond it is tinted, since the template has a file name) and across the panel's
+// bottom edge.
+void AddFinePrint(TEditor &e)
+{
+    e.Labeler.Template().SetFileName(QStringLiteral("stock.wlt"));
+    auto photo = std::make_unique<Tvnlpic>();
+    photo->SetPicture(Gradient(300, 200));
+    photo->SetBounds({100500, 100500, 103500, 102500});
+    e.Doc().AddObject(std::move(photo));
+    for (int i = 0; i < 2000; ++i) {
+        const int32_t x = 99200 + (i % 50) * 150, y = 99200 + (i / 50) * 140;
+        const TRect bounds{x, y, x + 120, y + 110};
+        if (i % 2 == 0) {
+            auto text = std::make_unique<Tvnltext>();
+            text->Font.SetHeight(-7);
+            text->SetText(QString::number(i % 100));
+            text->SetBounds(bounds);
+            e.Doc().AddObject(std::move(text));
+        } else {
+            auto shape = std::make_unique<Tvnlshape>();
+            shape->SetShapeStyle(uint8_t(i % 8));
+            shape->SetDrawFill(true);
+            shape->SetDrawOutline(true);
+            shape->Brush.SetColor(RGB(i % 256, 90, 200 - i % 100));
+            shape->SetBounds(bounds);
+            e.Doc().AddObject(std::move(shape));
+        }
+    }
+}
+
+} // namespace
+
+TEST(BackBuffer, TwoThousandMovedObjectsRepaintAsEachOnItsOwnAndAsAWholePaint)
+{
+    TEditor e;
+    AddFinePrint(e);
+    e.Labeler.PaintCanvas(WholePanel);
+    QImage before = e.Labeler.BackBuffer().Image().copy();
+
+    // Every object but the photograph moves 3 pixels right and 2 down, as the alignment tools
+    // move them. Each one's own rectangle covers where it was and where it is.
+    Trectlist each;
+    for (int32_t i = 1; i < e.Doc().Count(); ++i) {
+        Tdrawobj *o = e.Doc().GetObject(i);
+        const TRect was = o->GetScreenRect();
+        const TRect b = o->Bounds;
+        o->SetBounds({b.Left + 30, b.Top + 20, b.Right + 30, b.Bottom + 20});
+        const TRect on = ClipToRect(WholePanel, BoundingRect(was, o->GetScreenRect()));
+        if (on.Right > on.Left && on.Bottom > on.Top)
+            each.AddRect(on);
+    }
+    ASSERT_GT(each.Count(), 1900);
+    EXPECT_LE(e.Doc().GetInvalidList().Count(), MaxDirtyRects);
+    e.Labeler.PaintCanvas({});
+    const QImage repainted = e.Labeler.BackBuffer().Image().copy();
+
+    // As the dirty list was painted before it had a bound: each object's rectangle filled and
+    // painted on its own, template first.
+    {
+        Tcanvas canvas(&before);
+        canvas.Brush().SetColor(clWhite);
+        for (int32_t i = 0; i < each.Count(); ++i)
+            canvas.FillRect(each.GetRect(i));
+        Trectlist forProject;
+        forProject.AssignList(each);
+        const TRect &view = e.View().GetViewport();
+        ASSERT_TRUE(e.Labeler.Template().Paint(canvas, each, {}, view, e.View().GetScale()));
+        ASSERT_TRUE(e.Doc().Paint(canvas, forProject, {}, view, e.View().GetScale()));
+        ASSERT_EQ(forProject.Count(), each.Count()); // no two touched
+    }
+    EXPECT_EQ(ImageDifference(repainted, before), "");
+
+    // Both are what a paint of the whole panel gives.
+    e.Doc().Invalidate(true);
+    e.Labeler.PaintCanvas({});
+    EXPECT_EQ(ImageDifference(repainted, e.Labeler.BackBuffer().Image()), "");
+}
+
+TEST(BackBuffer, AZoomStepPaintsOnceUntilTheDraftTimerEndsIt)
+{
+    TEditor e;
+    AddFinePrint(e);
+    e.Labeler.PaintCanvas(WholePanel);
+    e.Labeler.Wheel(WheelNotch);
+    EXPECT_GT(e.Labeler.PendingPanelRects().Count(), 0);
+    e.Labeler.PaintCanvas({});
+    // Every object was drawn in draft, which a repaint would only draw again.
+    EXPECT_EQ(e.Labeler.PendingPanelRects().Count(), 0);
+    const QImage drafted = e.Labeler.BackBuffer().Image().copy();
+
+    // Drafting ends: everything is painted again, now as a paint of the whole panel gives it.
+    e.Doc().DraftTimerTick();
+    e.Labeler.Template().DraftTimerTick();
+    EXPECT_GT(e.Labeler.PendingPanelRects().Count(), 0);
+    e.Labeler.PaintCanvas({});
+    EXPECT_EQ(e.Labeler.PendingPanelRects().Count(), 0);
+    const QImage settled = e.Labeler.BackBuffer().Image().copy();
+    e.Doc().Invalidate(true);
+    e.Labeler.PaintCanvas({});
+    EXPECT_EQ(ImageDifference(settled, e.Labeler.BackBuffer().Image()), "");
+    EXPECT_NE(ImageDifference(drafted, settled), ""); // the photograph was a draft
 }
