@@ -16,6 +16,7 @@
 #include "document/picture.h"
 #include "document/shape.h"
 #include "document/text.h"
+#include "platform/textlayout.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -140,12 +141,14 @@ void FirstPaint(benchmark::State &state)
     meter.Report(state);
 }
 
-// One notch of the wheel (alternately in and out) and the repaint the window's timer then makes.
+// One notch of the wheel (alternately in and out) and the repaint the window's timer then makes;
+// "layouts" counts the text layouts made per step.
 void ZoomStep(benchmark::State &state)
 {
     TSceneEditor e(state.range(0));
     TProcessMeter meter;
     int32_t delta = WheelNotch;
+    const int64_t layouts = Ttextlayout::LayoutsMade();
     for (auto _ : state) {
         meter.Measure(state, [&] {
             e.Labeler->Wheel(delta);
@@ -154,6 +157,8 @@ void ZoomStep(benchmark::State &state)
         delta = -delta;
     }
     meter.Report(state);
+    state.counters["layouts"] =
+        benchmark::Counter(double(Ttextlayout::LayoutsMade() - layouts), benchmark::Counter::kAvgIterations);
 }
 
 // One notch of the wheel and every repaint the window's timer makes after it while the draft

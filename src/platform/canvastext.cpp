@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -128,16 +129,45 @@ TParagraph WithoutPrefixes(const QString &text)
     return paragraph;
 }
 
+// The advance of the 52 letters in a font on a device. Every text box measures it for each
+// layout, and shaping the letters took a third of laying out a short text: it is measured once
+// per font and resolution. A label uses few fonts; beyond MeasuredFonts the oldest goes. The
+// fonts are kept until the process ends (a font must not be freed after the application).
+int LettersAdvance(const QFontMetrics &metrics, const QFont &font, const QPaintDevice *device)
+{
+    constexpr size_t MeasuredFonts = 16;
+    struct TMeasured {
+        QFont Font;
+        int DpiX, DpiY;
+        int Advance;
+    };
+    static std::mutex lock;
+    static auto *measured = new std::vector<TMeasured>;
+    static size_t oldest = 0;
+    const int dpiX = device ? device->logicalDpiX() : 0, dpiY = device ? device->logicalDpiY() : 0;
+    const std::lock_guard<std::mutex> guard(lock);
+    for (const TMeasured &m : *measured)
+        if (m.DpiX == dpiX && m.DpiY == dpiY && m.Font == font)
+            return m.Advance;
+    const int advance =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    if (measured->size() < MeasuredFonts) {
+        measured->push_back({font, dpiX, dpiY, advance});
+    } else {
+        (*measured)[oldest] = {font, dpiX, dpiY, advance};
+        oldest = (oldest + 1) % MeasuredFonts;
+    }
+    return advance;
+}
+
 // Tabs expand to 8 average characters; with DT_EDITCONTROL the average is the one an edit
 // control takes (of the letters, rounded), otherwise the font's own.
-qreal TabDistance(const QFontMetrics &metrics, bool editControl)
+qreal TabDistance(const QFontMetrics &metrics, const QFont &font, const QPaintDevice *device,
+                  bool editControl)
 {
     int average = metrics.averageCharWidth();
-    if (editControl) {
-        const int letters =
-            metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-        average = (letters / 26 + 1) / 2;
-    }
+    if (editControl)
+        average = (LettersAdvance(metrics, font, device) / 26 + 1) / 2;
     return qreal(TabColumns) * std::max(1, average);
 }
 
@@ -164,7 +194,7 @@ Ttextlayout::Ttextlayout(const QString &text, const QFont &font, const QPaintDev
     option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
     option.setTextDirection(Qt::LeftToRight);
     if (expandTabs)
-        option.setTabStopDistance(TabDistance(metrics, flags & DT_EDITCONTROL));
+        option.setTabStopDistance(TabDistance(metrics, font, device, flags & DT_EDITCONTROL));
 
     const std::vector<QString> sources =
         singleLine ? std::vector<QString>{BreaksAsSpaces(text)} : SplitAtLineBreaks(text);

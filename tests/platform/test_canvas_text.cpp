@@ -478,6 +478,30 @@ TEST(CanvasText, TabsExpandToEightAverageCharacters)
     EXPECT_EQ(Measured(canvas, QStringLiteral("a\tb"), 0).Width(), canvas.TextWidth(QStringLiteral("a b")));
 }
 
+TEST(CanvasText, AnEditControlsTabsFollowEachFontAsTheFontsTakeTurns)
+{
+    // An edit control's average is its letters' (rounded); the second round measures nothing
+    // anew and must give each font its own.
+    struct Case {
+        int32_t Height;
+        uint8_t Style;
+    };
+    const Case cases[] = {{-12, 0}, {-30, 0}, {-12, fsBold}, {-7, fsItalic}};
+    for (int round = 0; round < 2; ++round)
+        for (const Case &c : cases) {
+            Tcanvas canvas;
+            UseTestFont(canvas, c.Height);
+            canvas.Font().SetStyle(c.Style);
+            const QFontMetrics metrics(canvas.ResolvedFont());
+            const int letters = metrics.horizontalAdvance(
+                QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+            const int expected = 8 * ((letters / 26 + 1) / 2) + canvas.TextWidth(QStringLiteral("b"));
+            EXPECT_NEAR(Measured(canvas, QStringLiteral("a\tb"), DT_EXPANDTABS | DT_EDITCONTROL).Width(),
+                        expected, 1)
+                << "round " << round << ", height " << c.Height << ", style " << int(c.Style);
+        }
+}
+
 TEST(CanvasText, TextIsClippedToTheBoxUnlessNoClip)
 {
     const QString text = QStringLiteral("HHHHHHHHHH\r\nHHHHHHHHHH\r\nHHHHHHHHHH");
