@@ -1,4 +1,4 @@
-// PNG reading and writing on libpng.
+// PNG reading and writing on libpng (DecodePng tries the fast path of pngdeflate.cpp first).
 //
 // libpng reports errors by longjmp back to the setjmp in png_jmpbuf. A longjmp that crosses a
 // frame holding a C++ object with a destructor is undefined behaviour, so every call into
@@ -11,6 +11,7 @@
 // only call those C-style functions, so no jump ever leaves them.
 
 #include "codecs/png.h"
+#include "codecs/pngdeflate.h"
 
 #include <png.h>
 #include <zlib.h>
@@ -25,24 +26,10 @@ namespace {
 // the same zlib). Measured on the images of bench/bench_codecs.cpp (numbers there): the
 // adaptive choice among all five filters gives the smallest photos, 5% below any single
 // filter; on a flat drawing such as a thumbnail no filter at all would save a few hundred
-// bytes. Level 6 is zlib's default, and the level of thumbnails; 4 is 2.5 times faster on
-// photos and up to 9% larger, 9 is 10% smaller on smooth photos and 20 times slower. The
-// level is the caller's choice (pictures are written faster).
+// bytes. Level 6 is zlib's default; 4 is 2.5 times faster on photos and up to 9% larger, 9 is
+// 10% smaller on smooth photos and 20 times slower. Large pictures go through EncodePngFast.
 constexpr int Filters = PNG_ALL_FILTERS;
-// At the fast levels one cheap filter: choosing among five for every row, and undoing Paeth
-// when reading, cost more than they save on large photographs.
-constexpr int FastLevel = 3;
-constexpr int FastFilters = PNG_FILTER_SUB;
-
-// The largest expansion a deflate stream can reach is 1032 to 1: a 258-byte match coded in
-// two bits (one for the length symbol, one for the distance). Every other part of the stream
-// (headers, literals, block ends, the Adler-32, the chunk frames) only lowers the ratio. So
-// the image data, which is at least width * height * bits per pixel / 8 bytes before the
-// filter bytes are counted, cannot come from fewer than a 1032nd of that in input. We refuse
-// a header whose image cannot fit in 1100 times the input that follows it, plus a little,
-// which leaves room without letting a small file claim a huge image.
-constexpr quint64 MaxExpansion = 1100;
-constexpr quint64 ExpansionSlack = 1024;
+constexpr int Level = 6;
 
 // The largest chunk other than IDAT the reader accepts (about libpng's built-in default, made
 // explicit): far above any palette, colour profile or text a real file carries.
@@ -106,7 +93,6 @@ struct TPngWriteJob {
     png_uint_32 Width;
     png_uint_32 Height;
     bool KeepAlpha;
-    int Level;
 };
 
 // Writes the whole PNG through the callbacks. Plain values only: libpng may jump back here.
@@ -119,8 +105,8 @@ bool PngWrite(png_structp png, png_infop info, const TPngWriteJob *job)
     png_set_IHDR(png, info, job->Width, job->Height, 8,
                  job->KeepAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, job->Level);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, job->Level <= FastLevel ? FastFilters : Filters);
+    png_set_compression_level(png, Level);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, Filters);
     png_write_info(png, info);
     // The rows are QImage pixels as they lie in memory; libpng reorders them to RGB(A).
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
@@ -237,13 +223,6 @@ struct TPngReadStructs {
     ~TPngReadStructs() { png_destroy_read_struct(&Png, Info ? &Info : nullptr, nullptr); }
 };
 
-constexpr uchar Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-quint32 BigEndian32(const uchar *p)
-{
-    return quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | quint32(p[3]);
-}
-
 // The width and height of a well-formed IHDR at the start of the data (length 13, right
 // CRC, both sides within the PNG limit of 2^31 - 1), before libpng sees anything; false
 // when it is not there or not well formed, which libpng then reports in its own words.
@@ -294,7 +273,7 @@ QString Damaged(const char *message)
 
 } // namespace
 
-QByteArray EncodePng(const QImage &image, bool keepAlpha, int level)
+QByteArray EncodePng(const QImage &image, bool keepAlpha)
 {
     if (image.isNull())
         return {};
@@ -320,7 +299,7 @@ QByteArray EncodePng(const QImage &image, bool keepAlpha, int level)
     png_set_write_fn(structs.Png, &target, PngWriteFn, PngFlushFn);
 
     const TPngWriteJob job{source.constBits(), source.bytesPerLine(), png_uint_32(source.width()),
-                           png_uint_32(source.height()), keepAlpha, std::clamp(level, 0, 9)};
+                           png_uint_32(source.height()), keepAlpha};
     if (!PngWrite(structs.Png, structs.Info, &job))
         return {};
     return out;
@@ -330,14 +309,23 @@ QImage DecodePng(const QByteArray &bytes, QString *error)
 {
     const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
     const size_t size = size_t(bytes.size());
-    if (size < sizeof Signature || std::memcmp(data, Signature, sizeof Signature) != 0)
+    if (size < sizeof PngSignature || std::memcmp(data, PngSignature, sizeof PngSignature) != 0)
         return Fail(error, QStringLiteral("Not a PNG file"));
 
     // The size check comes before libpng allocates anything, and before libpng's own limit on
     // a side would call a too wide image damaged.
     quint32 width = 0, height = 0;
-    if (PeekHeaderSize(data, size, &width, &height) && quint64(width) * height > quint64(MaxPngPixels))
+    const bool wellFormed = PeekHeaderSize(data, size, &width, &height);
+    if (wellFormed && quint64(width) * height > quint64(MaxPngPixels))
         return Fail(error, TooLarge(width, height));
+    if (wellFormed) {
+        QImage image = DecodeRgbPngFast(data, size);
+        if (!image.isNull()) {
+            if (error)
+                error->clear();
+            return image;
+        }
+    }
 
     TPngReadSource source{};
     source.Data = data;

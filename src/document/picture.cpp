@@ -25,9 +25,6 @@ bool LevelHoldsImage(const Tundolevel &level)
     return level.Kind == ckDeleted || level.Kind == ckProperty;
 }
 
-// Pictures are written at this zlib level: a 12-megapixel photograph in about a second.
-constexpr int PictureCompressionLevel = 3;
-
 bool IsOpaque(const QImage &image)
 {
     for (int y = 0; y < image.height(); ++y) {
@@ -322,7 +319,7 @@ void Tvnlpic::WriteBody(QIODevice &stream) const
 {
     if (Picture.width() > 0 && Picture.height() > 0) {
         WriteInt32(stream, pkPng);
-        WriteBytes(stream, EncodePng(Picture, false, PictureCompressionLevel));
+        WriteBytes(stream, EncodePngFast(Picture));
     } else {
         WriteInt32(stream, pkNone);
     }

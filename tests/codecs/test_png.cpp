@@ -151,6 +151,25 @@ QByteArray SplitIdat(const QByteArray &png, qsizetype size, bool emptyBetween = 
     return out;
 }
 
+// What a PNG filter adds to a byte, from the byte on its left (a), above it (b) and above left (c).
+int Predictor(int type, int a, int b, int c)
+{
+    switch (type) {
+    case 1:
+        return a;
+    case 2:
+        return b;
+    case 3:
+        return (a + b) / 2;
+    case 4: {
+        const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+        return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+    }
+    default:
+        return 0;
+    }
+}
+
 // Undoes the five PNG filters; bpp is the bytes of one pixel.
 QByteArray Unfilter(const QByteArray &filtered, qsizetype rowBytes, int height, int bpp)
 {
@@ -163,20 +182,8 @@ QByteArray Unfilter(const QByteArray &filtered, qsizetype rowBytes, int height, 
         QByteArray row = filtered.mid(start + 1, rowBytes);
         for (qsizetype i = 0; i < rowBytes; ++i) {
             const int a = i >= bpp ? uchar(row[i - bpp]) : 0;
-            const int b = uchar(prior[i]);
             const int c = i >= bpp ? uchar(prior[i - bpp]) : 0;
-            int predictor = 0;
-            if (type == 1) {
-                predictor = a;
-            } else if (type == 2) {
-                predictor = b;
-            } else if (type == 3) {
-                predictor = (a + b) / 2;
-            } else if (type == 4) {
-                const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-                predictor = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-            }
-            row[i] = char(uchar(row[i]) + predictor);
+            row[i] = char(uchar(row[i]) + Predictor(type, a, uchar(prior[i]), c));
         }
         out += row;
         prior = row;
@@ -522,6 +529,103 @@ TEST(PngEncode, WritesOnlyHeaderImageDataAndEndWithPlainScanlines)
     }
 }
 
+// ---- The picture writer and the fast reader
+
+// The rows of the image as 8-bit RGB, each filtered by type (-1: row y by type y % 5).
+QByteArray FilteredRgb(const QImage &image, int type)
+{
+    QByteArray out;
+    QByteArray prior(image.width() * 3, '\0');
+    for (int y = 0; y < image.height(); ++y) {
+        QByteArray row;
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb v = image.pixel(x, y);
+            row.append(char(qRed(v))).append(char(qGreen(v))).append(char(qBlue(v)));
+        }
+        const int t = type < 0 ? y % 5 : type;
+        out.append(char(t));
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            const int a = i >= 3 ? uchar(row[i - 3]) : 0;
+            const int c = i >= 3 ? uchar(prior[i - 3]) : 0;
+            out.append(char(uchar(row[i]) - Predictor(t, a, uchar(prior[i]), c)));
+        }
+        prior = row;
+    }
+    return out;
+}
+
+TEST(PngFast, EveryReaderReadsWhatThePictureWriterWrites)
+{
+    unsigned seed = 201;
+    for (const QSize &size : Sizes) {
+        const QImage pattern = Pattern(size.width(), size.height(), seed++);
+        for (const QImage &image : {pattern, pattern.convertToFormat(QImage::Format_RGB32),
+                                    pattern.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                                    pattern.convertToFormat(QImage::Format_RGBA64),
+                                    pattern.convertToFormat(QImage::Format_Grayscale8)}) {
+            SCOPED_TRACE(testing::Message()
+                         << size.width() << "x" << size.height() << " format " << image.format());
+            const QImage expected = Opaque(image.convertToFormat(QImage::Format_ARGB32));
+            const QByteArray png = EncodePngFast(image);
+            EXPECT_TRUE(SamePixels(DecodePng(png), expected)) << "ours";
+            EXPECT_TRUE(SamePixels(QImage::fromData(png).convertToFormat(QImage::Format_ARGB32), expected))
+                << "Qt's";
+            // A suggested palette (allowed in an RGB file) leaves the file to libpng.
+            const qsizetype idat = Chunks(png)[1].Start;
+            const QByteArray withPalette =
+                png.left(idat) + Chunk("PLTE", QByteArray(3, '\x10')) + png.mid(idat);
+            EXPECT_TRUE(SamePixels(DecodePng(withPalette), expected)) << "libpng's";
+        }
+    }
+    EXPECT_TRUE(EncodePngFast(QImage()).isEmpty());
+}
+
+TEST(PngFast, WritesOneImageDataChunkOfSubFilteredRowsAndTheSameBytesEachTime)
+{
+    const QImage image = Pattern(37, 11, 211);
+    const QByteArray png = EncodePngFast(image);
+    ASSERT_EQ(png.left(8), Signature);
+    const std::vector<TChunk> chunks = Chunks(png);
+    ASSERT_EQ(chunks.size(), 3u);
+    EXPECT_EQ(chunks[0].Type, "IHDR");
+    EXPECT_EQ(chunks[1].Type, "IDAT");
+    EXPECT_EQ(chunks[2].Type, "IEND");
+    for (const TChunk &chunk : chunks)
+        EXPECT_TRUE(chunk.CrcOk) << chunk.Type.constData();
+    EXPECT_EQ(chunks[2].End, png.size());
+    EXPECT_EQ(chunks[0].Data, IhdrData(37, 11, 8, 2));
+
+    const std::optional<QByteArray> filtered = Inflate(chunks[1].Data);
+    ASSERT_TRUE(filtered);
+    EXPECT_EQ(filtered->toHex(), FilteredRgb(image, 1).toHex());
+
+    EXPECT_EQ(EncodePngFast(image.copy()), png);
+    const QImage opaque = Opaque(image);
+    EXPECT_EQ(EncodePngFast(opaque.convertToFormat(QImage::Format_RGB32)), EncodePngFast(opaque));
+}
+
+TEST(PngDecode, ReadsEveryFilterOfEightBitRgbRows)
+{
+    unsigned seed = 221;
+    for (const QSize &size : Sizes) {
+        const QImage image = Opaque(Pattern(size.width(), size.height(), seed++));
+        for (int type : {0, 1, 2, 3, 4, -1}) {
+            SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height() << " filter " << type);
+            const QByteArray png = PngFile(IhdrData(quint32(size.width()), quint32(size.height()), 8, 2),
+                                           Deflate(FilteredRgb(image, type)));
+            QString error;
+            EXPECT_TRUE(SamePixels(DecodePng(png, &error), image)) << Text(error);
+            EXPECT_TRUE(SamePixels(QImage::fromData(png).convertToFormat(QImage::Format_ARGB32), image));
+        }
+    }
+    // A filter type beyond the five is damage.
+    QByteArray rows = FilteredRgb(Pattern(4, 3, 229), 0);
+    rows[13] = 5; // the second row's type
+    QString error;
+    EXPECT_TRUE(DecodePng(PngFile(IhdrData(4, 3, 8, 2), Deflate(rows)), &error).isNull());
+    EXPECT_THAT(Text(error), HasSubstr("The PNG data is damaged: "));
+}
+
 // ---- Variants
 
 TEST(PngDecode, ReadsTheVariantsQtWrites)
@@ -709,6 +813,8 @@ TEST(PngDecode, EveryPrefixFailsCleanlyUntilTheImageDataIsWhole)
     const Case cases[] = {
         {"ours", EncodePng(image, true), image},
         {"ours in 4-byte IDAT chunks", SplitIdat(EncodePng(image), 4), Opaque(image)},
+        {"the picture writer's", EncodePngFast(image), Opaque(image)},
+        {"the picture writer's in 4-byte IDAT chunks", SplitIdat(EncodePngFast(image), 4), Opaque(image)},
         {"interlaced palette", FileOf(interlaced), ExpectedOf(interlaced)},
     };
     for (const Case &c : cases) {
@@ -730,48 +836,53 @@ TEST(PngDecode, EveryPrefixFailsCleanlyUntilTheImageDataIsWhole)
 
 TEST(PngDecode, AFlippedByteInTheHeaderOrImageDataIsDamage)
 {
-    const QByteArray png = EncodePng(Pattern(6, 5, 101), true);
-    for (const TChunk &chunk : Chunks(png)) {
-        if (chunk.Type != "IHDR" && chunk.Type != "IDAT")
-            continue;
-        // The data and the CRC; a flipped length or type reads as some other damage. The CRC
-        // of IHDR is checked before its fields are used; IDAT data is inflated and unfiltered
-        // as it is read, so zlib or the filter may notice a flipped byte before the CRC does.
-        const std::string damage = "The PNG data is damaged: ";
-        const std::string crcError = damage + chunk.Type.toStdString() + ": CRC error";
-        for (qsizetype at = chunk.Start + 8; at < chunk.End; ++at) {
-            QByteArray damaged = png;
-            damaged[at] = char(damaged[at] ^ 0x04);
-            QString error;
-            EXPECT_TRUE(DecodePng(damaged, &error).isNull()) << "byte " << at;
-            const bool inCrc = at >= chunk.End - 4;
-            EXPECT_THAT(Text(error), HasSubstr(chunk.Type == "IHDR" || inCrc ? crcError : damage))
-                << "byte " << at;
+    for (const QByteArray &png : {EncodePng(Pattern(6, 5, 101), true), EncodePngFast(Pattern(6, 5, 101))})
+        for (const TChunk &chunk : Chunks(png)) {
+            if (chunk.Type != "IHDR" && chunk.Type != "IDAT")
+                continue;
+            // The data and the CRC; a flipped length or type reads as some other damage. The CRC
+            // of IHDR is checked before its fields are used; IDAT data is inflated and unfiltered
+            // as it is read, so zlib or the filter may notice a flipped byte before the CRC does.
+            const std::string damage = "The PNG data is damaged: ";
+            const std::string crcError = damage + chunk.Type.toStdString() + ": CRC error";
+            for (qsizetype at = chunk.Start + 8; at < chunk.End; ++at) {
+                QByteArray damaged = png;
+                damaged[at] = char(damaged[at] ^ 0x04);
+                QString error;
+                EXPECT_TRUE(DecodePng(damaged, &error).isNull()) << "byte " << at;
+                const bool inCrc = at >= chunk.End - 4;
+                EXPECT_THAT(Text(error), HasSubstr(chunk.Type == "IHDR" || inCrc ? crcError : damage))
+                    << "byte " << at;
+            }
         }
-    }
 }
 
 TEST(PngDecode, DamagedImageDataWithARightCrcIsRefusedOrGivesTheSameImage)
 {
     const QImage image = Pattern(6, 5, 111);
-    const QByteArray png = EncodePng(image, true);
-    const QByteArray payload = IdatPayload(png);
-    const QByteArray ihdr = Chunks(png).front().Data;
-    int refused = 0;
-    for (qsizetype at = 0; at < payload.size(); ++at) {
-        QByteArray damaged = payload;
-        damaged[at] = char(damaged[at] ^ 0xFF);
-        QString error;
-        const QImage decoded = DecodePng(PngFile(ihdr, damaged), &error);
-        if (decoded.isNull()) {
-            ++refused;
-            EXPECT_THAT(Text(error), HasSubstr("The PNG data is damaged: ")) << "byte " << at;
-        } else {
-            // Only bits deflate never looks at (the padding of its last byte) may change.
-            EXPECT_TRUE(SamePixels(decoded, image)) << "byte " << at;
+    struct Case {
+        QByteArray Png;
+        QImage Expected;
+    };
+    for (const Case &c : {Case{EncodePng(image, true), image}, Case{EncodePngFast(image), Opaque(image)}}) {
+        const QByteArray payload = IdatPayload(c.Png);
+        const QByteArray ihdr = Chunks(c.Png).front().Data;
+        int refused = 0;
+        for (qsizetype at = 0; at < payload.size(); ++at) {
+            QByteArray damaged = payload;
+            damaged[at] = char(damaged[at] ^ 0xFF);
+            QString error;
+            const QImage decoded = DecodePng(PngFile(ihdr, damaged), &error);
+            if (decoded.isNull()) {
+                ++refused;
+                EXPECT_THAT(Text(error), HasSubstr("The PNG data is damaged: ")) << "byte " << at;
+            } else {
+                // Only bits deflate never looks at (the padding of its last byte) may change.
+                EXPECT_TRUE(SamePixels(decoded, c.Expected)) << "byte " << at;
+            }
         }
+        EXPECT_GT(refused, payload.size() - 2);
     }
-    EXPECT_GT(refused, payload.size() - 2);
 }
 
 TEST(PngDecode, RefusesLyingLengthsAndCriticalChunksItDoesNotKnow)
