@@ -241,7 +241,23 @@ qsizetype Tvnlpic::MemoryHeld() const
     const QImage &source = SourceBitmap.GetImage();
     if (source.constBits() != Picture.constBits())
         held += source.sizeInBytes();
+    held += Reduced.sizeInBytes();
     return held + ScaledCache.GetImage().sizeInBytes() + OverhangBuffer.GetImage().sizeInBytes();
+}
+
+const QImage &Tvnlpic::ReducedSource(const QSize &size)
+{
+    const QImage &source = SourceBitmap.GetImage();
+    int shift = 0;
+    while (shift < 30 && (source.width() >> (shift + 1)) >= size.width() &&
+           (source.height() >> (shift + 1)) >= size.height())
+        ++shift;
+    if (shift == 0)
+        return source;
+    const QSize reduced(source.width() >> shift, source.height() >> shift);
+    if (Reduced.size() != reduced)
+        Reduced = source.scaled(reduced, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return Reduced;
 }
 
 void Tvnlpic::RebuildCache(bool draft)
@@ -249,8 +265,8 @@ void Tvnlpic::RebuildCache(bool draft)
     const QSize size = CacheSize();
     CacheValid = true;
     if (Picture.width() > 0 && Picture.height() > 0) {
-        ScaledCache.Assign(
-            SourceBitmap.GetImage().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        const QImage &source = draft ? ReducedSource(size) : SourceBitmap.GetImage();
+        ScaledCache.Assign(source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     } else {
         ScaledCache.SetSize(size.width(), size.height());
         DrawEmptyPicture(ScaledCache);
@@ -287,6 +303,7 @@ void Tvnlpic::DrawPicture(Tcanvas &canvas, const TRect &clip, bool draft, bool o
     }
     if (!SourceValid) {
         SourceBitmap.Assign(Picture);
+        Reduced = QImage();
         SourceValid = true;
     }
     canvas.SetStretchMode(draft ? TStretchMode::ColorOnColor : TStretchMode::Halftone);

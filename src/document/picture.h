@@ -1,6 +1,7 @@
 #pragma once
 // A picture stretched to its bounds, drawn through a cache of the image scaled to the screen
-// (at most 256 pixels on its longer side while drafting) and stored in files as PNG data.
+// (at most 256 pixels on its longer side while drafting, scaled from a reduced copy of the
+// image made once, so zooming a large photograph stays quick) and stored in files as PNG data.
 // Symbols are a separate object kind without content, drawn as the placeholder.
 
 #include "document/alphabitmap.h"
@@ -68,6 +69,10 @@ private:
     void DrawPicture(Tcanvas &canvas, const TRect &clip, bool draft, bool output, const TRect &viewport,
                      double scale);
     void RebuildCache(bool draft);
+    // What a draft cache of the given size is scaled from: the picture reduced by the largest
+    // power of two that keeps it at least that size both ways, made once and kept while the
+    // picture stays; the picture itself when it is no larger than twice the size.
+    const QImage &ReducedSource(const QSize &size);
     void WriteBody(QIODevice &stream) const;
     // Raises the codec's error when the data cannot be decoded.
     void ReadBody(QIODevice &stream);
@@ -76,6 +81,7 @@ private:
     QImage Picture;
     Talphabitmap ScaledCache;
     Talphabitmap SourceBitmap;
+    QImage Reduced;
     bool CacheValid = false;
     bool SourceValid = false;
 };

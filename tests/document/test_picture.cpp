@@ -11,6 +11,8 @@
 #include "platform/errors.h"
 #include "platform/streams.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <gmock/gmock.h>
 
 namespace {
@@ -123,6 +125,44 @@ TEST(Picture, DraftDrawsFromASmallCache)
     p->SetDraft(false);
     EXPECT_EQ(p->GetCacheLimit(), NoCacheLimit);
     EXPECT_FALSE(p->IsCacheValid());
+}
+
+TEST(Picture, ADraftComesFromAReducedCopyAndTheFullCacheFromThePictureItself)
+{
+    // 2000 by 1000 pixels of smooth colour with fine detail, shown 1900 by 950 on screen.
+    QImage photo(2000, 1000, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(x / 8, y / 4, (x + y) % 2 ? 90 : 110));
+    auto p = PictureAt({0, 0, 19000, 9500}, photo, 0.1);
+    p->SetDraft(true);
+    QImage image = WhiteImage(400, 400);
+    {
+        Tcanvas canvas(&image);
+        p->DrawDraft(canvas, View, View, 0.1);
+    }
+    // Scaled from a copy a quarter of the picture's size, and as good as scaled from the whole.
+    const QImage &draft = p->GetScaledCache().GetImage();
+    const QImage direct = photo.scaled(256, 128, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    ASSERT_EQ(draft.size(), direct.size());
+    int worst = 0;
+    for (int y = 0; y < draft.height(); ++y)
+        for (int x = 0; x < draft.width(); ++x) {
+            const QRgb a = draft.pixel(x, y), b = direct.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                              std::abs(qBlue(a) - qBlue(b))});
+        }
+    EXPECT_LE(worst, 2);
+    const qsizetype reduced = 500 * 250 * 4;
+    EXPECT_EQ(p->MemoryHeld(), photo.sizeInBytes() + reduced + draft.sizeInBytes() +
+                                   p->OverhangBuffer.GetImage().sizeInBytes());
+
+    // Once drafting ends, the cache is the picture itself scaled to the screen.
+    p->SetDraft(false);
+    DrawPicture(*p, false);
+    EXPECT_EQ(ImageDifference(p->GetScaledCache().GetImage(),
+                              photo.scaled(1900, 950, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)),
+              "");
 }
 
 TEST(Picture, TheAutomaticLimitComesFromTheSizeWhenPrinting)
