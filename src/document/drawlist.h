@@ -206,8 +206,8 @@ public:
     void SetDraftAll(bool flag) { DraftAll = flag; }
     void DraftTimerTick();
     bool DraftTimerEnabled() const;
-    // Crop marks at the label's corners and its size in inches beside them.
-    void DrawLabelSize(Tcanvas &canvas, const TRect &viewport, double scale);
+    // The crop marks at the label's corners and its size; with outline, its edge too.
+    void DrawLabelSize(Tcanvas &canvas, const TRect &viewport, double scale, bool outline);
 
     // The thumbnail files carry: the label painted at ThumbnailWidth pixels wide in output
     // mode over its template, kept as PNG bytes in ThumbnailStream.
@@ -251,6 +251,8 @@ public:
     bool OutputMode = false;
     int32_t Tool = tlSelect;
     bool ShowLabelSize = false;
+    // Marks that only the editor shows (a text's overset mark) are drawn over the objects.
+    bool ShowScreenMarks = false;
     int32_t FileVersion = 0;
     QString Title;
     QString SizeText;

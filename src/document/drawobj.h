@@ -113,6 +113,9 @@ public:
     virtual void SetScreenRect(const TRect &r);
     virtual TRect GetBounds() const { return Bounds; }
     virtual void DrawSelection(Tcanvas &canvas, int32_t tool);
+    // What the editor shows over an object on screen and never prints (a text's overset mark),
+    // drawn after every object and its selection.
+    virtual void DrawScreenMarks(Tcanvas & /*canvas*/) {}
     virtual bool IsPickable(int32_t tool) const;
     virtual bool ShowsHandles(int32_t tool) const;
     virtual void ResetCaches() {}

@@ -464,7 +464,9 @@ bool Tcanvasinput::FitTextEditor()
         return false;
     const TRect s = text->GetScreenRect();
     const int32_t top = s.Top + std::max(text->GetTextOffset(), 0);
-    const TRect rect = GrowRect({s.Left, top, s.Right, top + text->GetTextHeight()}, 1);
+    // The editor shows the whole text: it reaches below the box while the text needs more lines.
+    const int32_t height = std::max(text->GetTextHeight(), text->GetFullTextHeight());
+    const TRect rect = GrowRect({s.Left, top, s.Right, top + height}, 1);
     Tfont font;
     font.Assign(Toolbox ? Toolbox->GetSampleFont() : text->Font);
     font.SetCharset(EditorCharset);

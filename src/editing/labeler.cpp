@@ -126,6 +126,7 @@ Tlabeler::Tlabeler(Tlabelerhost &host, Tregistryex &store, const TCommandLine &c
     Project->SetTemplate(LabelTemplate.get());
     Project->ShowOverhang = true;
     Project->ShowLabelSize = true;
+    Project->ShowScreenMarks = true;
     LabelView = std::make_unique<Tlabelview>(*Project, Host);
     CanvasInput = std::make_unique<Tcanvasinput>(*Project, *LabelView, Host);
     Buffer = std::make_unique<Tbackbuffer>(*Project);
@@ -322,6 +323,8 @@ Trectlist Tlabeler::PaintCanvas(const TRect &clip)
 {
     Trectlist painted = Buffer->Paint(clip, LabelView->GetViewport(), LabelView->GetScale());
     CanvasInput->PlaceTextEditor();
+    if (Toolbox)
+        Toolbox->TextMeasured();
     return painted;
 }
 

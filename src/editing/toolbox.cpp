@@ -129,6 +129,12 @@ TRect PreviewRect(const QSize &image, const TRect &box, bool vertical)
     return {box.Right - w, top, box.Right, top + h};
 }
 
+QString OversetMessage(int32_t hiddenLines)
+{
+    return hiddenLines == 1 ? QStringLiteral("Text does not fit: 1 line is hidden")
+                            : QStringLiteral("Text does not fit: %1 lines are hidden").arg(hiddenLines);
+}
+
 QString HintText(const QString &hint)
 {
     QString text = hint;
@@ -310,6 +316,18 @@ void Ttoolbox::SetTextColor(TColor color)
 {
     SampleFont.SetColor(color);
     ApplyTextStyle(nullptr);
+}
+
+void Ttoolbox::TextMeasured()
+{
+    QString overset;
+    auto *text = Document ? dynamic_cast<Tvnltext *>(Document->GetSelectedObject()) : nullptr;
+    if (text && text->GetHiddenLines() > 0)
+        overset = OversetMessage(text->GetHiddenLines());
+    if (overset == OversetText)
+        return;
+    OversetText = overset;
+    Changed(taText);
 }
 
 // ---- Shape

@@ -92,6 +92,9 @@ std::array<TPoint, 3> DialPointer(int32_t w, int32_t h, int32_t value);
 // Where the preview shows an image within box: as large as fits with its proportions, at the
 // bottom right of the box (the top right when the select panel is laid out vertically).
 TRect PreviewRect(const QSize &image, const TRect &box, bool vertical);
+// What the text panel says of a text box whose text is cut: "Text does not fit: 3 lines are
+// hidden" (one line is "1 line is hidden").
+QString OversetMessage(int32_t hiddenLines);
 // A hint with each two-character "\n" turned into a line break.
 QString HintText(const QString &hint);
 
@@ -161,6 +164,10 @@ public:
     void SetHAlign(uint8_t align);
     void SetVAlign(uint8_t align);
     void SetTextColor(TColor color);
+    // "Text does not fit: n lines are hidden" while the selected text box's text is cut at its
+    // bottom on screen; empty otherwise. Looked at again after every paint (TextMeasured).
+    const QString &GetOversetText() const { return OversetText; }
+    void TextMeasured();
 
     // ---- Shape: the shape panel's controls are the style new and selected shapes take.
     int32_t GetFigure() const { return Figure; }
@@ -278,6 +285,7 @@ private:
     Tfont SampleFont;
     uint8_t SampleHAlign = 0;
     uint8_t VAlignSetting = 0;
+    QString OversetText;
 
     int32_t Figure = 0;
     int32_t Sides = InitialSides;

@@ -309,6 +309,16 @@ QWidget *Tfrm_toolbox::CreateTextPanel()
     lbl_fontsample->setFixedHeight(SampleHeight);
     lbl_fontsample->setAutoFillBackground(true);
     v->addWidget(lbl_fontsample);
+    lbl_overset = new QLabel(panel);
+    lbl_overset->setObjectName(QStringLiteral("lbl_overset"));
+    lbl_overset->setWordWrap(true);
+    {
+        QPalette palette = lbl_overset->palette();
+        palette.setColor(QPalette::WindowText, ToQColor(OversetMarkColor));
+        lbl_overset->setPalette(palette);
+    }
+    lbl_overset->hide();
+    v->addWidget(lbl_overset);
     v->addStretch(1);
     return panel;
 }
@@ -636,6 +646,8 @@ void Tfrm_toolbox::RefreshText()
     QPalette palette = lbl_fontsample->palette();
     palette.setColor(QPalette::WindowText, ToQColor(font.Color()));
     lbl_fontsample->setPalette(palette);
+    lbl_overset->setText(Toolbox.GetOversetText());
+    lbl_overset->setVisible(!Toolbox.GetOversetText().isEmpty());
 }
 
 void Tfrm_toolbox::RefreshShape()

@@ -58,6 +58,8 @@ public:
     QToolButton *btn_top = nullptr, *btn_middle = nullptr, *btn_bottom = nullptr;
     QPushButton *btn_textcolor = nullptr;
     QLabel *lbl_fontsample = nullptr;
+    // The overset notice under the sample, shown while the selected text is cut.
+    QLabel *lbl_overset = nullptr;
 
     Tpicturepreview *img_loadimage = nullptr;
     QPushButton *btn_changeimage = nullptr, *btn_addtolabel = nullptr, *btn_resetaspect = nullptr;
