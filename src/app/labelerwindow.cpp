@@ -13,6 +13,7 @@
 #include "settings/filetypes.h"
 #include "widgets/drawpanel.h"
 #include "widgets/dropmsg.h"
+#include "widgets/windowkeeper.h"
 
 #include <QAction>
 #include <QApplication>
@@ -269,8 +270,13 @@ void Tfrm_labeler::BuildActions()
         QStringLiteral("&Undo"), none, [&l] { l.Undo(); }, QKeySequence(Qt::CTRL | Qt::Key_Z));
     act_redo = Command(
         QStringLiteral("&Redo"), none, [&l] { l.Redo(); }, QKeySequence(Qt::CTRL | Qt::Key_Y));
-    // Redo stays hidden, and with it its shortcut.
+    // Redo stays out of the menus; its keys, as desktop programs have them, belong to an action
+    // of the window's own that no menu shows.
     act_redo->setVisible(false);
+    act_redokeys = Command(QStringLiteral("Redo"), none, [&l] { l.Redo(); });
+    act_redokeys->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    addAction(act_redokeys);
     act_zforward = Command(QStringLiteral("&Bring Forward"), zorder, [&l] { l.ChangeOrder(ocBringForward); });
     act_zbackward =
         Command(QStringLiteral("&Send Backward"), zorder, [&l] { l.ChangeOrder(ocSendBackward); });
@@ -439,6 +445,27 @@ void Tfrm_labeler::SetCategoryVisible(const QString &category, bool visible)
             a->setVisible(visible);
 }
 
+bool Tfrm_labeler::RunShortcut(const QKeySequence &keys)
+{
+    std::vector<QAction *> candidates(ActionList.begin(), ActionList.end());
+    for (QAction *menu : menuBar()->actions())
+        if (menu->menu())
+            for (QAction *a : menu->menu()->actions())
+                candidates.push_back(a);
+    for (QAction *a : candidates) {
+        if (!a->shortcuts().contains(keys) || (!a->isVisible() && a != act_redokeys))
+            continue;
+        // The editor's actions are disabled while another window is active; this one press runs
+        // the command as the editor's own key would.
+        const bool enabled = a->isEnabled();
+        a->setEnabled(true);
+        a->trigger();
+        a->setEnabled(enabled);
+        return true;
+    }
+    return false;
+}
+
 void Tfrm_labeler::SetActionsEnabled(bool enabled)
 {
     for (QAction *a : ActionList)
@@ -467,8 +494,11 @@ void Tfrm_labeler::ConnectAboutBox(TAboutBox *about)
 
 void Tfrm_labeler::ShowHelpTopic(const QString &topic)
 {
-    if (!HelpWindow)
+    if (!HelpWindow) {
         HelpWindow = std::make_unique<Tfrm_help>();
+        // The first time over the editor; afterwards where the user left it.
+        CentreOver(*HelpWindow, *this);
+    }
     ShowHelp(*HelpWindow, topic);
 }
 

@@ -71,6 +71,9 @@ public:
     void ShowAboutBox();
     // The Edit menu or the context menu opens: the edit actions show what they can do now.
     void UpdateEditActions();
+    // Runs the command whose shortcut keys are (a key another window of the program passed on);
+    // false when no command of this window has them.
+    bool RunShortcut(const QKeySequence &keys);
 
     // Controls, named as the window's parts are.
     QToolBar *tbr_buttons;
@@ -97,6 +100,8 @@ public:
     QMenu *mnu_changeorder;
     // The action list.
     QAction *act_cut, *act_copy, *act_paste, *act_delete, *act_undo, *act_redo;
+    // Redo's keys (Ctrl+Y, Ctrl+Shift+Z): redo stays out of the menus, its keys work.
+    QAction *act_redokeys;
     QAction *act_zforward, *act_zbackward, *act_zfront, *act_zback;
     QAction *act_movetotemplate, *act_movealltotemplate, *act_movefromtemplate, *act_cleartemplate,
         *act_edittemplate, *act_savetemplate, *act_saveastemplate, *act_regfiletype, *act_newversionconv;

@@ -61,24 +61,9 @@ std::optional<TRect> FitToScreen(const TRect &bounds, const std::vector<TRect> &
 {
     const int64_t width = int64_t(bounds.Right) - bounds.Left;
     const int64_t height = int64_t(bounds.Bottom) - bounds.Top;
-    if (width < MinWindowSize.X || height < MinWindowSize.Y)
+    if (width < MinWindowSize.X || height < MinWindowSize.Y || !MeetsAMonitor(bounds, workAreas))
         return std::nullopt;
-    // The work area the window meets most is the one it belongs on.
-    const TRect *best = nullptr;
-    int64_t bestArea = 0;
-    for (const TRect &a : workAreas) {
-        const int64_t w = std::min<int64_t>(bounds.Right, a.Right) - std::max<int64_t>(bounds.Left, a.Left);
-        const int64_t h = std::min<int64_t>(bounds.Bottom, a.Bottom) - std::max<int64_t>(bounds.Top, a.Top);
-        if (w > 0 && h > 0 && w * h > bestArea) {
-            bestArea = w * h;
-            best = &a;
-        }
-    }
-    if (!best || width > best->Width() || height > best->Height())
-        return std::nullopt;
-    const int32_t left = int32_t(std::clamp<int64_t>(bounds.Left, best->Left, best->Right - width));
-    const int32_t top = int32_t(std::clamp<int64_t>(bounds.Top, best->Top, best->Bottom - height));
-    return TRect{left, top, int32_t(left + width), int32_t(top + height)};
+    return FitInsideWorkArea(bounds, workAreas);
 }
 
 namespace {
@@ -97,9 +82,13 @@ public:
     TRect GetBounds() const override { return Inner.GetBounds(); }
     void SetBounds(const TRect &r) override
     {
-        if (const std::optional<TRect> fitted = FitToScreen(r, MonitorWorkAreas()))
+        if (const std::optional<TRect> fitted = FitToScreen(r, MonitorWorkAreas())) {
             Inner.SetBounds(*fitted);
+            Applied = true;
+        }
     }
+
+    bool Applied = false;
 
 private:
     Tplacementtarget &Inner;
@@ -192,6 +181,10 @@ void Tlabeler::FirstShow()
     {
         TOnScreenPlacement main(Host.MainPlacement());
         RestoreFormPlacement(main, Store);
+        // Without a placement of its own the window takes most of the screen, in its middle.
+        const std::vector<TRect> screens = MonitorWorkAreas();
+        if (!main.Applied && main.GetWindowState() == wsNormal && !screens.empty())
+            Host.MainPlacement().SetBounds(CentredInWorkArea(screens.front(), FirstWindowShare));
     }
     PlacementRestored = true;
     ButtonCaptions = Store.ReadBool(QString::fromLatin1(ShowButtonCaptionsSetting), true);

@@ -61,9 +61,12 @@ constexpr int32_t PrintImage = 10;
 // A hint as the tool bar shows it: every "\n" (backslash, n) a line break (CR LF).
 QString ToolButtonHint(const char *hint);
 
-// Stored window bounds are used only when they make a window of at least MinWindowSize that fits
-// on the monitors; a window that lies partly off its monitor's work area is moved onto it.
+// Stored window bounds are used only when they make a window of at least MinWindowSize that meets
+// a monitor's work area; the window is then moved onto that work area, and shrunk to it where it
+// is larger. Without stored bounds the editor window takes FirstWindowShare of the first
+// monitor's work area, centred.
 constexpr TPoint MinWindowSize{128, 32};
+constexpr double FirstWindowShare = 0.8;
 std::optional<TRect> FitToScreen(const TRect &bounds, const std::vector<TRect> &workAreas);
 
 // What the Edit menu and the context menu offer when they open.

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -568,6 +569,17 @@ QWidget *Tfrm_toolbox::CreateHintPanel()
     lbl_hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     v->addWidget(lbl_hint);
     return panel;
+}
+
+void Tfrm_toolbox::keyPressEvent(QKeyEvent *event)
+{
+    // Only what no control of this window took arrives here.
+    if (OnUnusedKey && event->modifiers() & (Qt::ControlModifier | Qt::AltModifier) &&
+        OnUnusedKey(QKeySequence(event->keyCombination()))) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // ---- Showing what the logic holds

@@ -43,6 +43,9 @@ public:
     // Asks for a colour, starting with initial; none when the user cancels. QColorDialog unless
     // replaced (tests answer without a dialog).
     std::function<std::optional<QColor>(const QColor &initial)> ChooseColor;
+    // A key the tool window has no use for (Ctrl+Z while a button has the focus) goes to the
+    // editor window, whose shortcuts then work here too; true when it was a shortcut there.
+    std::function<bool(const QKeySequence &keys)> OnUnusedKey;
 
     // Panels, by tag (tpSelectCaption .. tpAlign).
     std::array<QWidget *, 9> Panels{};
@@ -94,6 +97,7 @@ protected:
     // Base
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QWidget *CreateTextPanel();
