@@ -10,6 +10,7 @@
 #include "document/globals.h"
 #include "platform/canvas.h"
 #include "platform/colors.h"
+#include "platform/stringstream.h"
 #include "settings/filetypes.h"
 #include "widgets/drawpanel.h"
 #include "widgets/dropmsg.h"
@@ -20,6 +21,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QMenu>
@@ -324,6 +326,11 @@ void Tfrm_labeler::BuildMenus()
         mnu_file, QStringLiteral("&Open"), [&l] { l.OpenLabel(); }, QKeySequence(Qt::CTRL | Qt::Key_O));
     mnu_save = item(
         mnu_file, QStringLiteral("&Save"), [&l] { l.SaveLabel(); }, QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnu_recent = new QMenu(QStringLiteral("Open &Recent"), mnu_file);
+    mnu_recent->setObjectName(QStringLiteral("mnu_recent"));
+    mnu_recent->setToolTipsVisible(true);
+    mnu_file->insertMenu(mnu_save, mnu_recent);
+    connect(mnu_recent, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
     mnu_saveas = item(mnu_file, QStringLiteral("Save &As"), [&l] { l.SaveLabelAs(); });
     mnu_file->addAction(act_savetemplate);
     mnu_file->addAction(act_newversionconv);
@@ -335,6 +342,9 @@ void Tfrm_labeler::BuildMenus()
         if (OnPrinterSetup)
             OnPrinterSetup();
     });
+    mnu_file->addSeparator();
+    mnu_exit = item(
+        mnu_file, QStringLiteral("E&xit"), [this] { close(); }, QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     mnu_edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     mnu_edit->addActions({act_cut, act_copy, act_paste, act_delete});
@@ -401,6 +411,24 @@ void Tfrm_labeler::WireEditMenu(QMenu *menu)
                 SetActionsEnabled(true);
         });
     });
+}
+
+void Tfrm_labeler::FillRecentMenu()
+{
+    mnu_recent->clear();
+    const QStringList files = Labeler->RecentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString file = files[i];
+        // The access key is the entry's number; a file that is gone shows greyed.
+        QAction *entry = mnu_recent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+            ShownFileText(QFileInfo(file).fileName()).replace(QLatin1Char('&'), QStringLiteral("&&"))));
+        entry->setToolTip(ShownFileText(file));
+        entry->setEnabled(QFileInfo(file).isFile());
+        connect(entry, &QAction::triggered, this,
+                [this, file] { RunReported([this, file] { Labeler->OpenRecent(file); }); });
+    }
+    if (files.isEmpty())
+        mnu_recent->addAction(QStringLiteral("(none)"))->setEnabled(false);
 }
 
 void Tfrm_labeler::UpdateEditActions()

@@ -88,7 +88,9 @@ public:
     QPlainTextEdit *mem_edittext;
     // The main menu and its items that are no actions of the action list.
     QMenu *mnu_file;
-    QAction *mnu_new, *mnu_open, *mnu_save, *mnu_saveas, *mnu_print, *mnu_printersetup;
+    QAction *mnu_new, *mnu_open, *mnu_save, *mnu_saveas, *mnu_print, *mnu_printersetup, *mnu_exit;
+    // File > Open Recent, filled each time it opens.
+    QMenu *mnu_recent;
     QMenu *mnu_edit;
     QMenu *mnu_select;
     QAction *mnu_selectall, *mnu_invertselection, *mnu_selectnone;
@@ -150,6 +152,7 @@ private:
                      const QKeySequence &shortcut = {});
     // A menu's opening narrows the actions; once it has closed they are all enabled again.
     void WireEditMenu(QMenu *menu);
+    void FillRecentMenu();
     // The local files of a drag, and where on the drawing panel it is (nothing off the panel).
     static QStringList DraggedFiles(const QMimeData *data);
     std::optional<TPoint> CanvasPoint(const QPointF &windowPoint) const;

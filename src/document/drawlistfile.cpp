@@ -126,10 +126,10 @@ void PrepareDialog(Tfiledialog &dialog, const TDialogTexts &texts)
     dialog.SetOptions(ofHideReadOnly | ofEnableSizing);
     dialog.SetDefaultExt(texts.DefaultExt);
     dialog.SetTitle(texts.OpenTitle);
-    if (SettingExists(QStringLiteral("lastfilepath")))
-        dialog.SetInitialDir(SettingsStore->ReadString(QStringLiteral("lastfilepath")));
-    else
-        dialog.SetInitialDir(GetSpecialFolderPath(CSIDL_PERSONAL));
+    dialog.SetInitialDir(StartFolder(SettingExists(QStringLiteral("lastfilepath"))
+                                         ? SettingsStore->ReadString(QStringLiteral("lastfilepath"))
+                                         : QString(),
+                                     DocumentsFolder()));
     if (dialog.IsSaveDialog())
         dialog.SetTitle(texts.SaveTitle);
 }
@@ -431,14 +431,21 @@ void Tdrawlist::SetupFileDialog(Tfiledialog &dialog)
     }
 }
 
+QString tlabeltemplate::StockTemplatesFolder()
+{
+    return JoinedPath(DataFolder(), QStringLiteral("templates"));
+}
+
 void tlabeltemplate::SetupFileDialog(Tfiledialog &dialog)
 {
     try {
         PrepareDialog(dialog, {GetFileFilter(), GetDefaultExt(), QStringLiteral("Open Wine Label Template"),
                                QStringLiteral("Save Wine Label Template")});
-        dialog.SetInitialDir(JoinedPath(DataFolder(), QStringLiteral("templates")));
-        if (SettingExists(QStringLiteral("lastfiletemplatepath")))
-            dialog.SetInitialDir(SettingsStore->ReadString(QStringLiteral("lastfiletemplatepath")));
+        dialog.SetInitialDir(
+            StartFolder(SettingExists(QStringLiteral("lastfiletemplatepath"))
+                            ? SettingsStore->ReadString(QStringLiteral("lastfiletemplatepath"))
+                            : QString(),
+                        tlabeltemplate::StockTemplatesFolder()));
     } catch (const std::exception &) {
         // The dialog opens with whatever was set.
     }

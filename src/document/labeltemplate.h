@@ -28,6 +28,8 @@ public:
     static QString GetDefaultExt();
     static QString GetFileFilter();
     static void SetupFileDialog(Tfiledialog &dialog);
+    // The stock templates of the running program: "templates" among its data.
+    static QString StockTemplatesFolder();
 
     // Loads a project file as this template's own objects (the template editor's import).
     // The template sections are absent from such a file: the template is left without spots

@@ -17,6 +17,7 @@ const char *const ShowButtonCaptionsSetting = "showbuttoncaptions";
 const char *const LastOpenedFileSetting = "lastopenedfile";
 const char *const LastFilePathSetting = "lastfilepath";
 const char *const LastTemplatePathSetting = "lastfiletemplatepath";
+const char *const RecentFilesSetting = "recentfiles";
 const char *const SavePromptText = "Would you like to save before exiting?";
 
 const TToolButton ToolButtons[10] = {
@@ -238,6 +239,29 @@ void Tlabeler::SetDocumentTitle(const QString &fileName)
 {
     Host.SetCaption(DocumentCaption(VersionText, fileName));
     Store.WriteString(QString::fromLatin1(LastOpenedFileSetting), fileName);
+    if (QFileInfo(fileName).isFile())
+        RememberRecentFile(fileName);
+}
+
+QStringList Tlabeler::RecentFiles() const
+{
+    QStringList files = Store.ReadString(QString::fromLatin1(RecentFilesSetting))
+                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    files.removeDuplicates();
+    return files.mid(0, MaxRecentFiles);
+}
+
+void Tlabeler::RememberRecentFile(const QString &file)
+{
+    const QString path = QFileInfo(file).absoluteFilePath();
+    if (path.contains(QLatin1Char('\n')))
+        return; // the list keeps one name a line
+    QStringList files = RecentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    const QString joined = files.mid(0, MaxRecentFiles).join(QLatin1Char('\n'));
+    if (joined != Store.ReadString(QString::fromLatin1(RecentFilesSetting)))
+        Store.WriteString(QString::fromLatin1(RecentFilesSetting), joined);
 }
 
 bool Tlabeler::AskSaveChanges(bool defaultResult)

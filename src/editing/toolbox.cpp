@@ -13,6 +13,7 @@
 #include "platform/messages.h"
 #include "platform/rnd.h"
 #include "settings/registry.h"
+#include "settings/userfolders.h"
 
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -568,9 +569,8 @@ bool Ttoolbox::LoadImage()
     if (!ImageFormats().empty() && !ImageFormats().front().Extensions.isEmpty())
         dialog->SetDefaultExt(ImageFormats().front().Extensions.front());
     dialog->SetOptions(dialog->GetOptions() | ofFileMustExist);
-    const QString imagePath = QString::fromLatin1(ImagePathSetting);
-    if (Store.ValueExists(imagePath))
-        dialog->SetInitialDir(Store.ReadString(imagePath));
+    dialog->SetInitialDir(
+        StartFolder(Store.ReadString(QString::fromLatin1(ImagePathSetting)), DocumentsFolder()));
     // The pane shows the picture being browsed, fitted into it.
     dialog->ongetpreview = [](Tfiledialog *sender, bool &drawn) {
         QString error;
@@ -591,7 +591,7 @@ bool Ttoolbox::LoadImage()
     };
     if (!dialog->Execute())
         return false;
-    Store.WriteString(imagePath, QFileInfo(dialog->GetFileName()).absolutePath());
+    Store.WriteString(QString::fromLatin1(ImagePathSetting), QFileInfo(dialog->GetFileName()).absolutePath());
     return LoadImageFile(dialog->GetFileName());
 }
 

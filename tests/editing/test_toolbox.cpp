@@ -264,6 +264,7 @@ TEST_F(TToolboxTest, ChangeImageLoadsIntoPreviewAndSelectedPictureOrReportsTheCo
     Tvnlpic &picture = Label.Add<Tvnlpic>({100000, 100000, 100500, 100500});
     Tvnltext &text = Label.Add<Tvnltext>({100000, 100000, 102000, 100500}, false);
     Settings.Store.WriteString(QString::fromLatin1(ImagePathSetting), dir.path() + QStringLiteral("/old"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("old")));
 
     // The dialog answers with each file in turn.
     QStringList answers{damaged, good};
