@@ -45,9 +45,14 @@ std::optional<TArguments> ParseArguments(int argc, char **argv)
 {
     TArguments arguments;
     std::vector<std::string> files;
+    bool sized = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "-s" && i + 1 < argc) {
+            // A second size would silently replace the first.
+            if (sized)
+                return std::nullopt;
+            sized = true;
             const std::optional<int> size = ParseSize(argv[++i]);
             if (!size)
                 return std::nullopt;
