@@ -173,8 +173,13 @@ QString PdfExportUsage()
                "      the template's order (default: every spot). --nudge shifts the labels by X and Y\n"
                "      64ths of an inch (each -16 to 16; positive is right and down). Pictures are drawn at\n"
                "      up to 400 pixels per inch and 1024 on their longer side; --high-quality draws them\n"
-               "      at their full resolution.\n"
-               "      Exit code 0 on success; otherwise a one-line message on standard error, a non-zero\n"
-               "      exit code, and no file written.\n")
+               "      at their full resolution. Each option is given at most once. Spots that cannot print\n"
+               "      (off the page) are named: with none left to print the export fails, otherwise a\n"
+               "      warning names them and the others print.\n"
+               "      OUT.pdf replaces an earlier file only once it is written whole; through a symbolic\n"
+               "      link the file it points to is written. An OUT.pdf that is one of the label files, or\n"
+               "      that exists and is not a regular file, is refused.\n"
+               "      Exit code 0 on success; otherwise a one-line message on standard error, exit code 1\n"
+               "      (2 for a bad command line), and no file written.\n")
         .arg(MaxExportSheets);
 }
