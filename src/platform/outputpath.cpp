@@ -36,7 +36,7 @@ int LiveGuards = 0;
 
 // Only async-signal-safe calls: the files go, the earlier handling comes back, and the signal
 // is raised again to take effect once this handler returns.
-extern "C" void RemoveGuardedFiles(int signal)
+void RemoveGuardedFiles(int signal)
 {
     for (int i = 0; i < MaxRemovedOnSignal; ++i)
         if (SlotUsed[i])

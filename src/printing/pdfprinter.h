@@ -53,6 +53,7 @@ public:
     // (with the permissions of the file it replaces, or of any new file). Raises EOSError
     // "Could not write "x": No space left on device." (the system's reason) when any of it was
     // not written; the temporary file is then removed and the earlier file stays as it was.
+    // A printer makes one file: it is spent after Commit.
     void Commit();
 
     // Tprinter
