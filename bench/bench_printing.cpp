@@ -14,7 +14,7 @@
 #include "document/text.h"
 #include "editing/printjob.h"
 #include "platform/platform.h"
-#include "printing/qtprinter.h"
+#include "printing/pdfprinter.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -88,7 +88,7 @@ void DrawSheetIntoPdf(benchmark::State &state)
 {
     TWineSheet sheet;
     QTemporaryDir folder;
-    Tqtprinter printer(folder.filePath(QStringLiteral("sheets.pdf")));
+    Tpdfprinter printer(folder.filePath(QStringLiteral("sheets.pdf")));
     Tprintjob job(&printer);
     job.SetDocument(&sheet.Project);
     printer.SetOrientation(0);
@@ -102,7 +102,7 @@ void DrawSheetIntoPdf(benchmark::State &state)
         first = false;
         job.DrawSheet(size, {0, 0}, printer.Canvas(), false);
     }
-    printer.EndDoc();
+    printer.Commit();
 }
 BENCHMARK(DrawSheetIntoPdf)->Unit(benchmark::kMillisecond);
 

@@ -157,11 +157,11 @@ bool Tdrawobj::ReadRecordBlock(QIODevice &stream, bool skip)
         return whole;
     }
     // The record is read in place when the stream is in memory (a whole file, a copy).
-    QBuffer record;
+    TRecordFrame record;
     record.setData(ReadBytesView(stream, bounded));
     record.open(QIODevice::ReadOnly);
     ReadFromStream(record);
-    return whole;
+    return whole && !record.Overran();
 }
 
 void Tdrawobj::SetDraft(bool value)

@@ -101,7 +101,8 @@ public:
     // Reads one framed record, or skips it. The length is never trusted beyond what the
     // stream holds, so a damaged record cannot consume memory or the records after it.
     // False when the length lies: negative, or running past the end of the stream (what
-    // the stream holds of the record is read all the same).
+    // the stream holds of the record is read all the same); and when a field inside the
+    // record runs past its end (the object keeps the fields read before that one).
     bool ReadRecordBlock(QIODevice &stream, bool skip);
 
     // Base

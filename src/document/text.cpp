@@ -284,12 +284,15 @@ void Tvnltext::WriteToStream(QIODevice &stream) const
 void Tvnltext::ReadFromStream(QIODevice &stream)
 {
     Tdrawobj::ReadFromStream(stream);
-    if (Remaining(stream) < 4)
-        return;
+    // A string whose length runs past the record's end is not taken, nor anything after it.
     tstringwrapstream strings(&stream, false);
-    SetText(strings.ReadLString());
-    if (Remaining(stream) >= 4)
-        Font.SetName(strings.ReadLString());
+    QString s;
+    if (!strings.ReadWholeLString(s))
+        return;
+    SetText(s);
+    if (!strings.ReadWholeLString(s))
+        return;
+    Font.SetName(s);
     int32_t i = 0;
     uint8_t b = 0;
     if (ReadInt32(stream, i))

@@ -1,5 +1,7 @@
 #include "thumbnail.h"
 
+#include "platform/outputpath.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -286,22 +288,13 @@ bool WritePng(const std::string &path, const TPixels &picture, std::string &prob
     png_destroy_write_struct(&png, &info);
     if (!encoded)
         return Fail(problem, out.Message);
-    const size_t size = bytes.size();
 
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return Fail(problem, std::strerror(errno));
-    size_t written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(fd, bytes.data() + written, size - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        written += size_t(n);
-    }
-    const int error = written == size ? 0 : errno ? errno : EIO;
+    const TRemovedOnSignal guard(temporary);
+    const int error = WriteAll(fd, reinterpret_cast<const char *>(bytes.data()), bytes.size());
     if (::close(fd) != 0 || error != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
         problem = std::strerror(error ? error : errno);
         ::unlink(temporary.c_str());
