@@ -39,6 +39,9 @@ public:
     void SetDocument(Tdrawlist *document) { Document = document; }
     Tdrawlist *GetDocument() const { return Document; }
     Tprinter *GetPrinter() const { return Printer; }
+    // The printer the next job goes to (the same one again afterwards, when a PDF file took one
+    // job); nullptr is a system without printers.
+    void SetPrinter(Tprinter *printer) { Printer = printer; }
     // The spots of the document's template (of the document itself when it is a template);
     // nullptr without either.
     Tlabelgeometrylist *Spots() const;

@@ -1,5 +1,8 @@
 #include "printing/pdfprinter.h"
 
+#include "document/drawlist.h"
+#include "document/labeltemplate.h"
+#include "editing/printjob.h"
 #include "platform/outputpath.h"
 #include "printing/qtprinter.h"
 
@@ -197,4 +200,26 @@ void Tpdfprinter::EndDoc()
     // Ending the painter writes the rest of the document.
     FCanvas.Unbind();
     InJob = false;
+}
+
+bool PrintSheetsToPdf(Tprintjob &job, const QString &path, int32_t copies)
+{
+    QStringList inputs;
+    if (const Tdrawlist *document = job.GetDocument()) {
+        inputs << document->GetFileName();
+        if (const tlabeltemplate *t = document->GetTemplate())
+            inputs << t->GetFullPath();
+    }
+    Tpdfprinter printer(path, inputs);
+    // The job goes back to its printer on every way out.
+    struct TRestore {
+        Tprintjob &Job;
+        Tprinter *Previous;
+        ~TRestore() { Job.SetPrinter(Previous); }
+    } restore{job, job.GetPrinter()};
+    job.SetPrinter(&printer);
+    if (!job.PrintSheets(copies))
+        return false;
+    printer.Commit();
+    return true;
 }

@@ -48,6 +48,11 @@ bool Tqtprinter::Setup(QWidget *parent)
     return dialog.exec() == QDialog::Accepted;
 }
 
+QString Tqtprinter::PdfFileName() const
+{
+    return Printer->outputFormat() == QPrinter::PdfFormat ? Printer->outputFileName() : QString();
+}
+
 bool Tqtprinter::Available() const
 {
     return Printer->outputFormat() == QPrinter::NativeFormat && !Printer->printerName().isEmpty() &&

@@ -28,6 +28,8 @@ public:
     QPrinter &GetQPrinter() { return *Printer; }
     // The desktop's print dialog for choosing the queue and its options; false when cancelled.
     bool Setup(QWidget *parent);
+    // The PDF file the print dialog chose to print into instead of a queue; empty for a queue.
+    QString PdfFileName() const;
 
     // Tprinter
     bool Available() const override;
