@@ -212,6 +212,8 @@ TEST(PrintWizardWindow, PdfFilesGetTheExportsSheetsAndNothingPrintedKeepsTheWiza
         d->SetLabelRect({100000, 100000, 100001, 100001});
     project.SetTemplate(&labelTemplate);
     ASSERT_TRUE(project.LoadFromFile(files.Project));
+    // The project names its template as the program (not this test) finds it.
+    labelTemplate.LoadFromFile(files.Template);
     Tfrm_showpreview preview;
     Tfrm_printdialog wizard(preview);
     const auto run_wizard = [&](QPushButton *button, int page) {
