@@ -30,6 +30,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -55,6 +56,8 @@ TModalRunner &ModalRunner()
     return runner;
 }
 
+// The dots per inch at which the canvas's handles have their own size.
+constexpr double ScreenBaseDpi = 96.0;
 // Repaint requests within this many milliseconds are painted together.
 constexpr int RepaintDelay = 30;
 // The vertical scroll bar's width, and the height of the strip under the canvas.
@@ -119,6 +122,9 @@ Tfrm_labeler::Tfrm_labeler(Tregistryex &store, const TCommandLine &commandLine, 
 {
     setObjectName(QStringLiteral("frm_labeler"));
     setWindowIcon(ProgramIcon());
+    // Handles grow with a screen set to more than 96 dots per inch.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        HandleScale = std::max(1.0, screen->logicalDotsPerInch() / ScreenBaseDpi);
     DrawEmptyPictureIcon();
     setMinimumSize(MinWindowSize.X, MinWindowSize.Y);
     resize(DesignClientSize);

@@ -176,7 +176,7 @@ TRect Tdrawobj::GetInvalidRect() const
 {
     if (!Selected)
         return GetScreenRect();
-    return GrowRect(GrowRect(GetScreenRect(), HandleInflate), HandleSize);
+    return GrowRect(GrowRect(GetScreenRect(), HandleInflate), ScaledHandleSize());
 }
 
 TRect Tdrawobj::GetScreenRect() const
@@ -253,11 +253,22 @@ std::array<Tdrawobj::THandlePoint, 8> Tdrawobj::HandlePoints() const
              {{midX, g.Bottom}, hcBottom}}};
 }
 
+int32_t Tdrawobj::ScaledHandleSize() const
+{
+    return std::max(HandleSize, rnd(HandleSize * HandleScale));
+}
+
+int32_t Tdrawobj::ScaledHandleReach()
+{
+    return std::max(HandleReach, rnd(HandleReach * HandleScale));
+}
+
 TRect Tdrawobj::HandleRect(const TPoint &p) const
 {
-    const int32_t left = p.X - HandleSize / 2;
-    const int32_t top = p.Y - HandleSize / 2;
-    return {left, top, left + HandleSize + 1, top + HandleSize + 1};
+    const int32_t size = ScaledHandleSize();
+    const int32_t left = p.X - size / 2;
+    const int32_t top = p.Y - size / 2;
+    return {left, top, left + size + 1, top + size + 1};
 }
 
 int32_t Tdrawobj::HandleAt(const TPoint &p) const
@@ -267,8 +278,9 @@ int32_t Tdrawobj::HandleAt(const TPoint &p) const
     // The last handle that contains the point wins, so on small objects the edge-middle
     // handles win over the corners and bottom-middle over everything.
     int32_t code = hcNone;
+    // A click a few pixels beside the square still takes it.
     for (const THandlePoint &h : HandlePoints()) {
-        const TRect r = HandleRect(h.Point);
+        const TRect r = GrowRect(HandleRect(h.Point), ScaledHandleReach());
         if (r.Left <= p.X && p.X < r.Right && r.Top <= p.Y && p.Y < r.Bottom)
             code = h.Code;
     }

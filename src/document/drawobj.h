@@ -147,8 +147,12 @@ public:
         int32_t Code;
     };
     std::array<THandlePoint, 8> HandlePoints() const;
-    // The square a handle around p covers, in canvas rectangle form (Right and Bottom excluded).
+    // The square a handle around p covers, in canvas rectangle form (Right and Bottom excluded):
+    // HandleSize at the screen's scale (HandleScale).
     TRect HandleRect(const TPoint &p) const;
+    int32_t ScaledHandleSize() const;
+    // How far beside its square a handle still takes a click.
+    static int32_t ScaledHandleReach();
 
     int32_t Id;
     double AspectRatio = 1.0;

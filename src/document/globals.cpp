@@ -22,6 +22,7 @@ Talphabitmap &ScratchBitmap()
     return *TheScratchBitmap;
 }
 int32_t ObjectSerial = 0;
+double HandleScale = 1.0;
 int32_t ThumbnailWidth = DefaultThumbnailWidth;
 
 void InitDocumentModule()
@@ -34,4 +35,5 @@ void InitDocumentModule()
     ShapeClipboardFormat = TheClipboard().RegisterFormat(QStringLiteral("application/x-ambrelo-shape"));
     SymbolClipboardFormat = TheClipboard().RegisterFormat(QStringLiteral("application/x-ambrelo-symbol"));
     ThumbnailWidth = DefaultThumbnailWidth;
+    HandleScale = 1.0;
 }
