@@ -36,9 +36,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-# The libraries come from dpkg-shlibdeps; Qt's platform and image plugins, and the fonts that
-# stand in for the Windows faces files name, are loaded at run time and are named here.
+# The libraries come from dpkg-shlibdeps (the code encoder's among them); Qt's platform and image
+# plugins, the fonts that stand in for the Windows faces files name, and OCR-B, the face of the
+# digits under retail codes, are loaded at run time and are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins, fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins, fonts-liberation, fonts-ocr-b")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, shared-mime-info, desktop-file-utils, hicolor-icon-theme, xdg-utils")
 include(CPack)

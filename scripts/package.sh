@@ -40,7 +40,7 @@ desktop=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/applications/f
 grep -qx 'Exec="/usr/bin/ambrelo" %f' <<<"$desktop" || fail "the desktop entry does not start /usr/bin/ambrelo"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libqt6gui6 libqt6core6 libpng16-16 qt6-qpa-plugins fonts-liberation; do
+for package in libqt6widgets6 libqt6gui6 libqt6core6 libpng16-16 libzint2.11 qt6-qpa-plugins fonts-liberation fonts-ocr-b; do
     grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 apt-get install --simulate --no-install-recommends "./$deb" >build/release/apt-simulate.log 2>&1 ||
