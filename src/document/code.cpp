@@ -326,13 +326,15 @@ void Tvnlcode::Paint(Tcanvas &canvas, bool output, TColor color)
         return;
     }
     const TCodePlacement place = PlaceCode(*r.Vector, Info()->Linear, GetScreenRect());
+    DrawCodeVector(canvas, *r.Vector, place, color, Spec.Symbology);
+    // Over the symbol, whose outermost pixels are quiet zone but for the ends of a linear code's
+    // bars and text, so that the frame stays whole.
     if (!output) {
         canvas.Brush().SetStyle(TBrushStyle::Solid);
         canvas.Brush().SetColor(QuietZoneFrame);
         canvas.FrameRect(
             {rnd(place.Left), rnd(place.Top), rnd(place.Left + place.Width), rnd(place.Top + place.Height)});
     }
-    DrawCodeVector(canvas, *r.Vector, place, color, Spec.Symbology);
 }
 
 void Tvnlcode::DrawDraft(Tcanvas &canvas, const TRect &clip, const TRect &viewport, double scale)

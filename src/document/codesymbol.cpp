@@ -159,6 +159,31 @@ std::shared_ptr<TCodeVector> VectorOf(const zint_symbol &symbol, bool linear)
     return result;
 }
 
+// GS1 data as readers report it: the application identifiers and their values without brackets,
+// a group separator after each value of a variable length that another follows.
+QString Gs1ElementString(const QString &data)
+{
+    // The identifiers whose values have a length fixed by the standard, by their first two digits.
+    static const QStringList fixedLength = {
+        QStringLiteral("00"), QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03"),
+        QStringLiteral("04"), QStringLiteral("11"), QStringLiteral("12"), QStringLiteral("13"),
+        QStringLiteral("14"), QStringLiteral("15"), QStringLiteral("16"), QStringLiteral("17"),
+        QStringLiteral("18"), QStringLiteral("19"), QStringLiteral("20"), QStringLiteral("31"),
+        QStringLiteral("32"), QStringLiteral("33"), QStringLiteral("34"), QStringLiteral("35"),
+        QStringLiteral("36"), QStringLiteral("41")};
+    static const QRegularExpression element(QStringLiteral("\\((\\d+)\\)([^(]*)"));
+    QString result;
+    bool separate = false;
+    for (auto m = element.globalMatch(data); m.hasNext();) {
+        const QRegularExpressionMatch e = m.next();
+        if (separate)
+            result += QChar(0x1D);
+        result += e.captured(1) + e.captured(2);
+        separate = !fixedLength.contains(e.captured(1).left(2));
+    }
+    return result;
+}
+
 } // namespace
 
 const TSymbologyInfo *SymbologyInfo(uint8_t symbology)
@@ -237,9 +262,12 @@ TCodeResult EncodeCode(const TCodeSpec &spec)
         return result;
     }
     result.Vector = VectorOf(*symbol, info.Linear);
-    result.ReadsAs = GtinRuleOf(spec.Symbology)
-                         ? QString::fromUtf8(reinterpret_cast<const char *>(symbol->text))
-                         : spec.Data;
+    if (GtinRuleOf(spec.Symbology))
+        result.ReadsAs = QString::fromUtf8(reinterpret_cast<const char *>(symbol->text));
+    else if (info.Gs1)
+        result.ReadsAs = Gs1ElementString(spec.Data);
+    else
+        result.ReadsAs = spec.Data;
     return result;
 }
 

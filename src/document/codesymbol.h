@@ -85,7 +85,8 @@ struct TCodeResult {
     // Empty when the symbol was made; otherwise what is wrong, for the user
     // ("EAN-13 takes 12 or 13 digits; "12345" has 5").
     QString Error;
-    // What a reader reports for the symbol: the data, an EAN's or UPC's check digit included.
+    // What a reader reports for the symbol: the data, an EAN's or UPC's check digit included,
+    // GS1 data as its element string ("(01)...(10)LOT" as "01...10LOT").
     QString ReadsAs;
 };
 

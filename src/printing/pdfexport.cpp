@@ -95,6 +95,18 @@ void LoadInto(Tdrawlist &document, const QString &path, const QString &what, TMe
     messages.Check(doing);
 }
 
+// Objects that cannot be printed (a code whose data does not encode) are left off the sheets, and
+// each is named on standard error, so that nothing is silently printed as something else.
+void WarnOfUnprintable(const Tdrawlist &document, const QString &path)
+{
+    for (int32_t i = 0; i < document.Count(); ++i) {
+        const QString problem = document.GetObject(i)->PrintProblem();
+        if (!problem.isEmpty())
+            std::fprintf(stderr, "warning: object %d of \"%s\" is left out: %s\n", i + 1,
+                         path.toLocal8Bit().constData(), OneLine(problem).toLocal8Bit().constData());
+    }
+}
+
 // Marks the spots to print: those listed (counted from 1), or every one.
 void MarkSpots(Tlabelgeometrylist &spots, const std::vector<int32_t> &chosen, const QString &templateName)
 {
@@ -174,6 +186,8 @@ void Export(const TPdfExportOptions &options)
                      options.Project));
     }
     MarkSpots(labelTemplate.Geometry, options.Spots, labelTemplate.GetFileName());
+    WarnOfUnprintable(labelTemplate, labelTemplate.GetFileName());
+    WarnOfUnprintable(project, options.Project);
 
     TOutputFile output(options.Output);
     {

@@ -72,7 +72,10 @@ TEST(CodeData, EverySymbologyJudgesItsData)
          "Code 39 takes digits, capital letters, space and - . $ / + %; \"Lot-42\" has \"o\"", ""},
         {TSymbology::Code128, "Château 2021", "", "Château 2021"},
         {TSymbology::Code128, "Ĳssel", "Code 128 takes Latin-1 characters only; \"Ĳssel\" has \"Ĳ\"", ""},
-        {TSymbology::Gs1_128, "(01)09501101530003(10)LOT42", "", "(01)09501101530003(10)LOT42"},
+        {TSymbology::Gs1_128, "(01)09501101530003(10)LOT42", "", "010950110153000310LOT42"},
+        {TSymbology::Gs1DataMatrix, "(10)LOT42(17)260101", "",
+         "10LOT42\x1D"
+         "17260101"},
         {TSymbology::Gs1_128, "(01)09501101530004(10)LOT42",
          "GS1-128: AI (01) position 14: Bad checksum '4', expected '3'", ""},
         {TSymbology::Gs1_128, "LOT42", "GS1-128: Data does not start with an AI", ""},
