@@ -2,6 +2,7 @@
 # (`cpack -G DEB` in a Release build). Installed under a prefix (default /usr/local):
 #   bin/ambrelo, bin/ambrelo-thumbnailer
 #   share/ambrelo/{templates,help,icons}   found by the program relative to bin/
+#   share/ambrelo/samples                  the sample front and back labels
 #   share/applications, share/mime/packages, share/thumbnailers, share/icons/hicolor
 
 install(TARGETS ambrelo ambrelo-thumbnailer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -9,6 +10,8 @@ install(TARGETS ambrelo ambrelo-thumbnailer RUNTIME DESTINATION ${CMAKE_INSTALL_
 set(AMBRELO_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/ambrelo)
 install(DIRECTORY ${AMBRELO_STOCK_FOLDER}/ DESTINATION ${AMBRELO_INSTALL_DATADIR}/templates
         FILES_MATCHING PATTERN "*.wlt")
+install(DIRECTORY ${AMBRELO_SAMPLE_FOLDER}/ DESTINATION ${AMBRELO_INSTALL_DATADIR}/samples
+        FILES_MATCHING PATTERN "*.wlp")
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/help/ DESTINATION ${AMBRELO_INSTALL_DATADIR}/help
         PATTERN ".gitkeep" EXCLUDE)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/icons/ DESTINATION ${AMBRELO_INSTALL_DATADIR}/icons

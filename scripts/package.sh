@@ -19,6 +19,7 @@ deb=$(ls build/release/ambrelo_*.deb)
 contents=$(dpkg-deb -c "$deb" | awk '{ print substr($0, index($0, "./")) }')
 expect=(./usr/bin/ambrelo ./usr/bin/ambrelo-thumbnailer ./usr/share/ambrelo/icons/ambrelo.svg
         ./usr/share/ambrelo/help/ ./usr/share/applications/fennbrook-ambrelo.desktop
+        ./usr/share/ambrelo/samples/front-label.wlp ./usr/share/ambrelo/samples/back-label.wlp
         ./usr/share/mime/packages/fennbrook-ambrelo.xml ./usr/share/thumbnailers/fennbrook-ambrelo.thumbnailer
         ./usr/share/icons/hicolor/scalable/apps/fennbrook-ambrelo.svg)
 for size in 16 22 24 32 48 64 128 256; do
