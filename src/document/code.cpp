@@ -47,14 +47,14 @@ double TCodePlacement::Y(double modules, const TCodeVector &v) const
     return Top + BarsHeight + (modules - v.BarZoneBottom) * Module;
 }
 
-TCodePlacement PlaceCode(const TCodeVector &vector, bool linear, const TRect &box)
+TCodePlacement PlaceCode(const TCodeVector &vector, bool linear, const TRect &box, bool output)
 {
     TCodePlacement p;
     const double w = box.Right - box.Left, h = box.Bottom - box.Top;
     if (!(vector.Width > 0) || !(vector.Height > 0) || w <= 0 || h <= 0)
         return p;
     p.Module = linear ? w / vector.Width : std::min(w / vector.Width, h / vector.Height);
-    p.Snapped = p.Module >= 1;
+    p.Snapped = p.Module >= 1 && (output || std::floor(p.Module) / p.Module >= ScreenSnapShare);
     if (p.Snapped)
         p.Module = std::floor(p.Module);
     p.Width = vector.Width * p.Module;
@@ -288,7 +288,7 @@ QImage Tvnlcode::RenderImage(int32_t modulePixels) const
     image.fill(Qt::white);
     Tcanvas canvas(&image);
     const TRect box{0, 0, image.width(), image.height()};
-    DrawCodeVector(canvas, v, PlaceCode(v, Info()->Linear, box), Color, Spec.Symbology);
+    DrawCodeVector(canvas, v, PlaceCode(v, Info()->Linear, box, true), Color, Spec.Symbology);
     return image;
 }
 
@@ -325,7 +325,7 @@ void Tvnlcode::Paint(Tcanvas &canvas, bool output, TColor color)
             DrawRefusal(canvas, r.Error);
         return;
     }
-    const TCodePlacement place = PlaceCode(*r.Vector, Info()->Linear, GetScreenRect());
+    const TCodePlacement place = PlaceCode(*r.Vector, Info()->Linear, GetScreenRect(), output);
     DrawCodeVector(canvas, *r.Vector, place, color, Spec.Symbology);
     // Over the symbol, whose outermost pixels are quiet zone but for the ends of a linear code's
     // bars and text, so that the frame stays whole.

@@ -30,8 +30,11 @@ struct TCodePlacement {
 
 // The placement of a symbol in box: a matrix code as large as fits, square modules, centred; a
 // linear code as wide as fits, centred across, its bars down to where its text zone leaves the
-// box's bottom. Modules of a pixel or more are snapped to whole pixels.
-TCodePlacement PlaceCode(const TCodeVector &vector, bool linear, const TRect &box);
+// box's bottom. For output a module of a pixel or more is snapped to whole pixels (the code
+// shrinks); on screen too, unless that would shrink it below ScreenSnapShare of its size, when
+// it is drawn as it falls, its edges on the nearest pixels, so that it shows its real size.
+constexpr double ScreenSnapShare = 0.85;
+TCodePlacement PlaceCode(const TCodeVector &vector, bool linear, const TRect &box, bool output);
 
 // Draws the symbol placed in its box in one colour; its text in the symbology's font.
 void DrawCodeVector(Tcanvas &canvas, const TCodeVector &vector, const TCodePlacement &place, TColor color,

@@ -10,6 +10,7 @@
 #include "document/shape.h"
 #include "platform/canvas.h"
 #include "platform/clipboard.h"
+#include "platform/rnd.h"
 #include "platform/streams.h"
 
 #include <QRegularExpression>
@@ -131,22 +132,29 @@ TEST(CodePlacement, ModulesSnapToWholePixelsAndTheCodeShrinks)
 {
     const TCodeVector qr = *EncodeCode({uint8_t(TSymbology::QrCode), QStringLiteral("Larkspur")}).Vector;
     // 29 modules in 300 pixels: 10 a module, the code 290 wide, centred.
-    TCodePlacement p = PlaceCode(qr, false, {100, 50, 400, 400});
+    TCodePlacement p = PlaceCode(qr, false, {100, 50, 400, 400}, true);
     EXPECT_TRUE(p.Snapped);
     EXPECT_EQ(p.Module, 10);
     EXPECT_EQ(p.Left, 105);
     EXPECT_EQ(p.Top, 50 + 30);
     // Below a pixel a module is drawn as it falls (a preview at a small zoom).
-    p = PlaceCode(qr, false, {0, 0, 20, 20});
+    p = PlaceCode(qr, false, {0, 0, 20, 20}, true);
     EXPECT_FALSE(p.Snapped);
     EXPECT_DOUBLE_EQ(p.Module, 20.0 / 29);
     // A linear code fills the width; its bars reach down to where its text zone starts.
     const TCodeVector ean = *EncodeCode({uint8_t(TSymbology::Ean13), QStringLiteral("4006381333931")}).Vector;
-    p = PlaceCode(ean, true, {0, 0, 1000, 500});
+    p = PlaceCode(ean, true, {0, 0, 1000, 500}, true);
     EXPECT_EQ(p.Module, 8);
     EXPECT_EQ(p.Left, (1000 - 113 * 8) / 2);
     EXPECT_DOUBLE_EQ(p.Y(ean.Height, ean), 500);
     EXPECT_DOUBLE_EQ(p.Y(ean.BarZoneBottom, ean), 500 - (ean.Height - ean.BarZoneBottom) * 8);
+    // 1.95 pixels a module: for output the code shrinks to 1; on screen, where that would leave
+    // half of it, it keeps its size, and 2.2 pixels still snap to 2.
+    const int32_t width = rnd(113 * 1.95);
+    EXPECT_EQ(PlaceCode(ean, true, {0, 0, width, 300}, true).Module, 1);
+    EXPECT_FALSE(PlaceCode(ean, true, {0, 0, width, 300}, false).Snapped);
+    EXPECT_NEAR(PlaceCode(ean, true, {0, 0, width, 300}, false).Width, width, 0.5);
+    EXPECT_EQ(PlaceCode(ean, true, {0, 0, rnd(113 * 2.2), 300}, false).Module, 2);
 }
 
 TEST(CodeDrawing, SnappedModulesHaveNoGreyAndBadDataShowsOnlyOnScreen)
@@ -164,7 +172,7 @@ TEST(CodeDrawing, SnappedModulesHaveNoGreyAndBadDataShowsOnlyOnScreen)
     EXPECT_GT(CountPixels(screen, grey, symbol), 0) << "the quiet zone's frame";
     // The finder pattern's corner: its first module black just inside the quiet zone of four, the
     // module before it white, and its second ring white.
-    const TCodePlacement p = PlaceCode(*qr->Encoded().Vector, false, {0, 0, 300, 300});
+    const TCodePlacement p = PlaceCode(*qr->Encoded().Vector, false, {0, 0, 300, 300}, true);
     const int m = int(p.Module), x = int(p.Left) + 4 * m, y = int(p.Top) + 4 * m;
     EXPECT_PIXELS(paper, {x, y, clBlack}, {x + m - 1, y + m - 1, clBlack}, {x - 1, y - 1, clWhite},
                   {x + m, y + m, clWhite}, {x + 2 * m, y + 2 * m, clBlack});
