@@ -318,6 +318,13 @@ void Tvnlcode::DrawRefusal(Tcanvas &canvas, const QString &reason)
 
 void Tvnlcode::Paint(Tcanvas &canvas, bool output, TColor color)
 {
+    // The canvas keeps its font for what the painter draws after the objects (the label's size).
+    struct TFontKept {
+        Tcanvas &Canvas;
+        Tfont Font;
+        explicit TFontKept(Tcanvas &canvas) : Canvas(canvas) { Font.Assign(canvas.Font()); }
+        ~TFontKept() { Canvas.SetFont(Font); }
+    } kept(canvas);
     const TCodeResult &r = Encoded();
     if (!r.Vector || !Info()) {
         // Nothing reaches paper: printing lists the code among its problems instead.

@@ -186,6 +186,19 @@ TEST(CodeDrawing, SnappedModulesHaveNoGreyAndBadDataShowsOnlyOnScreen)
               0);
     EXPECT_EQ(qr->PrintProblem(), QStringLiteral("QR Code has no data to encode"));
 
+    // The canvas's font is left as it was, for what is drawn after the code.
+    QImage scratch = WhiteImage(300, 300);
+    Tcanvas canvas(&scratch);
+    canvas.Font().SetName(QStringLiteral("Liberation Serif"));
+    canvas.Font().SetHeight(-11);
+    auto withText = Code(TSymbology::Code128, QStringLiteral("LOT"), {0, 0, 300, 200});
+    for (const bool output : {false, true}) {
+        withText->Draw(canvas, {0, 0, 300, 300}, output, {0, 0, 300, 300}, 1.0);
+        qr->Draw(canvas, {0, 0, 300, 300}, output, {0, 0, 300, 300}, 1.0);
+        EXPECT_EQ(canvas.Font().Name(), QStringLiteral("Liberation Serif"));
+        EXPECT_EQ(canvas.Font().Height(), -11);
+    }
+
     // The colour of the bars.
     auto ean = Code(TSymbology::Ean13, QStringLiteral("4006381333931"), {0, 0, 339, 240});
     ean->SetColor(RGB(120, 20, 40));
