@@ -103,21 +103,27 @@ click_tool() {
 center_screen=7
 print_button=8
 
+# Starts the program on a label file and shows the label at 1.5x in the middle of the editor
+# window; sets editor and the window's geometry. The window's title ends in the file's name.
+show_label() {
+    start_program "$root/$build/ambrelo" "$1"
+    editor=$(window_named "^Ambrelo Wine Label Software-.* - $(basename "$1" .wlp)\$" 60) ||
+        fail "the editor window did not appear with $1: $(cat "$work/program.log")"
+    place_window "$editor" 40 40 900 900
+    xdotool windowactivate --sync "$editor" || true
+    sleep 1
+    find_tools
+    eval "$(xdotool getwindowgeometry --shell "$editor")"
+    # One notch of the wheel zooms from 1.00x to 1.50x; Center Screen brings the label to the middle.
+    xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 4
+    click_tool $center_screen
+    sleep 1
+    park_pointer
+}
+
 # ---- The editor with the sample label, at 1.5x
 
-start_program "$root/$build/ambrelo" "$label"
-editor=$(window_named '^Ambrelo Wine Label Software-.* - Larkspur Hill Pinot Noir$' 60) ||
-    fail "the editor window did not appear: $(cat "$work/program.log")"
-place_window "$editor" 40 40 900 900
-xdotool windowactivate --sync "$editor" || true
-sleep 1
-find_tools
-eval "$(xdotool getwindowgeometry --shell "$editor")"
-# One notch of the wheel zooms from 1.00x to 1.50x; Center Screen brings the label to the middle.
-xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 4
-click_tool $center_screen
-sleep 1
-park_pointer
+show_label "$label"
 read -r label_left label_top label_right label_bottom <<<"$(label_on_screen "$X" "$Y" "$WIDTH" "$HEIGHT")" ||
     fail "the sample label is not on the screen"
 pixels_per_inch=$(((label_right - label_left + 1) * 2 / 7 + 1))
@@ -160,17 +166,7 @@ stop_program
 
 # ---- The editor with the sample back label, at 1.5x
 
-start_program "$root/$build/ambrelo" "$back_label"
-editor=$(window_named '^Ambrelo Wine Label Software-.* - Larkspur Hill Pinot Noir back$' 60) ||
-    fail "the editor window did not appear with the back label: $(cat "$work/program.log")"
-place_window "$editor" 40 40 900 900
-xdotool windowactivate --sync "$editor" || true
-sleep 1
-find_tools
-eval "$(xdotool getwindowgeometry --shell "$editor")"
-xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 4
-click_tool $center_screen
-sleep 1
+show_label "$back_label"
 shoot "$editor" backlabel.png
 stop_program
 

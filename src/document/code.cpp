@@ -258,11 +258,7 @@ bool Tvnlcode::CanPaste() const
 
 void Tvnlcode::PasteFromClipboard(int32_t format)
 {
-    QBuffer data;
-    data.open(QIODevice::ReadWrite);
-    TheClipboard().savetomemstream(format == -1 ? CodeClipboardFormat : format, data);
-    if (data.size() > 0)
-        ReadRecordBlock(data, false);
+    PasteRecord(format == -1 ? CodeClipboardFormat : format);
 }
 
 void Tvnlcode::CopyToClipboard(int32_t format)

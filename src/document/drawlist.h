@@ -81,6 +81,16 @@ public:
     void SelectObject(Tdrawobj *x);
     void SelectIndex(int32_t k);
     void SelectAll();
+    // The selected objects of one class, in list order.
+    template <class T> std::vector<T *> SelectedOfKind() const
+    {
+        std::vector<T *> list;
+        for (const auto &o : Objects)
+            if (o->IsSelected())
+                if (T *t = dynamic_cast<T *>(o.get()))
+                    list.push_back(t);
+        return list;
+    }
     // Appends the selected objects in list order, setting each ZIndex to its position here.
     void CollectSelected(std::vector<Tdrawobj *> &list) const;
     bool DeleteSelected();

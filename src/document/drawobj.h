@@ -199,6 +199,10 @@ public:
     int32_t DraftTime = 0;
 
 protected:
+    // Takes the whole record (its bounds included) that a copy put on the clipboard under the
+    // private format; nothing when the clipboard holds none.
+    void PasteRecord(int format);
+
     // The version of the record header last read: 0 for the oldest header, 2 for the current.
     int32_t RecordVersion = 2;
 

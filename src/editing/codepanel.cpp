@@ -38,16 +38,7 @@ bool Tcodepanel::IsShowTextVisible() const
 
 std::vector<Tvnlcode *> Tcodepanel::SelectedCodes() const
 {
-    std::vector<Tvnlcode *> codes;
-    if (!Document)
-        return codes;
-    for (int32_t i = 0; i < Document->Count(); ++i) {
-        Tdrawobj *o = Document->GetObject(i);
-        if (o->IsSelected())
-            if (auto *code = dynamic_cast<Tvnlcode *>(o))
-                codes.push_back(code);
-    }
-    return codes;
+    return Document ? Document->SelectedOfKind<Tvnlcode>() : std::vector<Tvnlcode *>();
 }
 
 void Tcodepanel::UpdateMessages()

@@ -154,16 +154,7 @@ void Ttoolbox::Changed(uint32_t areas)
 
 template <class T> std::vector<T *> Ttoolbox::Selected() const
 {
-    std::vector<T *> list;
-    if (!Document)
-        return list;
-    for (int32_t i = 0; i < Document->Count(); ++i) {
-        Tdrawobj *o = Document->GetObject(i);
-        if (o->IsSelected())
-            if (T *t = dynamic_cast<T *>(o))
-                list.push_back(t);
-    }
-    return list;
+    return Document ? Document->SelectedOfKind<T>() : std::vector<T *>();
 }
 
 // ---- Panels and tools
