@@ -26,6 +26,7 @@ class QSpinBox;
 class QStackedWidget;
 class QToolButton;
 class TnumEdit;
+class Tcodecontrols;
 class Tdirectiondial;
 class Tpicturepreview;
 
@@ -44,8 +45,8 @@ public:
     // replaced (tests answer without a dialog).
     std::function<std::optional<QColor>(const QColor &initial)> ChooseColor;
 
-    // Panels, by tag (tpSelectCaption .. tpAlign).
-    std::array<QWidget *, 9> Panels{};
+    // Panels, by tag (tpSelectCaption .. tpCode).
+    std::array<QWidget *, 10> Panels{};
     QWidget *pnl_select = nullptr;
     QWidget *pnl_hint = nullptr;
     QLabel *lbl_hint = nullptr;
@@ -87,6 +88,8 @@ public:
     // "Bring To Front", "Send To Back", "Bring Forward", "Send Backward" (TOrderChange).
     QToolButton *btn_zfront = nullptr, *btn_zback = nullptr, *btn_zforward = nullptr,
                 *btn_zbackward = nullptr;
+
+    Tcodecontrols *pnl_code = nullptr;
 
 protected:
     // Base
