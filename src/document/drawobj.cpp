@@ -3,6 +3,7 @@
 #include "document/globals.h"
 #include "document/undolevel.h"
 #include "platform/canvas.h"
+#include "platform/clipboard.h"
 #include "platform/rnd.h"
 #include "platform/streams.h"
 #include "platform/tickcount.h"
@@ -144,6 +145,15 @@ void Tdrawobj::WriteRecordBlock(QIODevice &stream) const
     WriteToStream(record);
     WriteInt32(stream, static_cast<int32_t>(record.size()));
     WriteBytes(stream, record.data());
+}
+
+void Tdrawobj::PasteRecord(int format)
+{
+    QBuffer data;
+    data.open(QIODevice::ReadWrite);
+    TheClipboard().savetomemstream(format, data);
+    if (data.size() > 0)
+        ReadRecordBlock(data, false);
 }
 
 bool Tdrawobj::ReadRecordBlock(QIODevice &stream, bool skip)

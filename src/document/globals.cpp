@@ -10,6 +10,7 @@ TPoint LabelOrigin;
 int32_t LabelWidthUnits = 0;
 int ShapeClipboardFormat = 0;
 int SymbolClipboardFormat = 0;
+int CodeClipboardFormat = 0;
 
 namespace {
 std::unique_ptr<Talphabitmap> TheScratchBitmap;
@@ -34,6 +35,7 @@ void InitDocumentModule()
     ObjectSerial = 0;
     ShapeClipboardFormat = TheClipboard().RegisterFormat(QStringLiteral("application/x-ambrelo-shape"));
     SymbolClipboardFormat = TheClipboard().RegisterFormat(QStringLiteral("application/x-ambrelo-symbol"));
+    CodeClipboardFormat = TheClipboard().RegisterFormat(QStringLiteral("application/x-ambrelo-code"));
     ThumbnailWidth = DefaultThumbnailWidth;
     HandleScale = 1.0;
 }

@@ -30,6 +30,7 @@ constexpr int32_t HandleReach = 3;
 // The private clipboard formats, registered by InitDocumentModule.
 extern int ShapeClipboardFormat;
 extern int SymbolClipboardFormat;
+extern int CodeClipboardFormat;
 
 class Talphabitmap;
 // The image tool's icon, drawn in the middle of an empty picture; the main window renders it

@@ -21,6 +21,8 @@ public:
     void SetLabelWidth(double inches) override;
     // "vntempl_v1", or the project's signature while AsProject is set.
     QByteArray GetSignature() const override;
+    // Its own objects' and its starter objects' needs.
+    int32_t FileVersionNeeded() const override;
     // The project's sections, then the starter objects, the geometry and the description.
     void SaveToStream(QIODevice &stream) override;
     int32_t LoadFromStream(QIODevice &stream) override;

@@ -20,7 +20,7 @@ const char *const LastTemplatePathSetting = "lastfiletemplatepath";
 const char *const RecentFilesSetting = "recentfiles";
 const char *const SavePromptText = "Would you like to save before exiting?";
 
-const TToolButton ToolButtons[10] = {
+const TToolButton ToolButtons[11] = {
     {tlSelect, "select", "Select",
      "Select Tool:\\nSelect objects with the left mouse button. \\nHold CTRL to select multiple "
      "objects.\\nHold "
@@ -38,6 +38,10 @@ const TToolButton ToolButtons[10] = {
     {tlShape, "newshape", "New Shape",
      "Shape Tool:\\nClick and drag to create a shape.\\nSelect it's appearance from the Tool Box", true,
      true},
+    {tlCode, "newcode", "New Code",
+     "Code Tool:\\nChoose the symbology and type the data in the Tool Box.\\nClick and drag to place the "
+     "code",
+     true, true},
     {tlSymbol, "newsymbol", "New Symbol", "", false, true},
     {tlZoom, "zoom", "Zoom",
      "Zoom Tool:\\nUse the mouse wheel or \\nleft click to zoom in, \\nright click to zoom out.", true, true},

@@ -58,9 +58,9 @@ struct TToolButton {
     bool Visible;
     bool IsTool;
 };
-extern const TToolButton ToolButtons[10];
-constexpr int32_t CenterScreenImage = 9;
-constexpr int32_t PrintImage = 10;
+extern const TToolButton ToolButtons[11];
+constexpr int32_t CenterScreenImage = 10;
+constexpr int32_t PrintImage = 11;
 // A hint as the tool bar shows it: every "\n" (backslash, n) a line break (CR LF).
 QString ToolButtonHint(const char *hint);
 

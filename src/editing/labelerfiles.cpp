@@ -49,9 +49,10 @@ QString Name(const char *name)
 // too short to be any, shows the loader's message; one that cannot be opened raises its error.
 bool CanLoad(const QString &file, const Tdrawlist &kind)
 {
-    if (kind.IsOwnFile(file))
+    const QString refusal = kind.LoadRefusal(file);
+    if (refusal.isEmpty())
         return true;
-    MessageBox(LoadFailedMessage, TMsgIcon::Error);
+    MessageBox(refusal, TMsgIcon::Error);
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "editing/toolbox.h"
 
 #include "codecs/imagecodecs.h"
+#include "document/code.h"
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "document/picture.h"
@@ -149,6 +150,7 @@ Ttoolbox::Ttoolbox(Tregistryex &store)
     SampleFont.SetHeight(InitialSampleFontHeight);
     DirectionText = DegreesText(0);
     ShowHints = Store.ReadBool(QString::fromLatin1(ShowHintSetting), true);
+    CodePanel.OnChange = [this] { Changed(taCode); };
 }
 
 void Ttoolbox::Changed(uint32_t areas)
@@ -159,16 +161,7 @@ void Ttoolbox::Changed(uint32_t areas)
 
 template <class T> std::vector<T *> Ttoolbox::Selected() const
 {
-    std::vector<T *> list;
-    if (!Document)
-        return list;
-    for (int32_t i = 0; i < Document->Count(); ++i) {
-        Tdrawobj *o = Document->GetObject(i);
-        if (o->IsSelected())
-            if (T *t = dynamic_cast<T *>(o))
-                list.push_back(t);
-    }
-    return list;
+    return Document ? Document->SelectedOfKind<T>() : std::vector<T *>();
 }
 
 // ---- Panels and tools
@@ -176,7 +169,7 @@ template <class T> std::vector<T *> Ttoolbox::Selected() const
 void Ttoolbox::SelectTool(int32_t tool)
 {
     const bool anySelected = Document && Document->SelectedCount() > 0;
-    const bool hasPanel = tool >= tpSelectCaption && tool <= tpAlign;
+    const bool hasPanel = tool >= tpSelectCaption && tool <= tpCode;
     Panel = hasPanel && (tool > 0 || !anySelected) ? tool : tpNone;
     CurrentTool = tool;
     Changed(taPanels | taShape | taImage);
@@ -198,6 +191,9 @@ void Ttoolbox::ShowSelection(Tdrawobj *object)
     } else if (auto *shape = dynamic_cast<Tvnlshape *>(object)) {
         LoadShapeStyle(*shape);
         ShowPanel(tpShapes);
+    } else if (auto *code = dynamic_cast<Tvnlcode *>(object)) {
+        CodePanel.Load(*code);
+        ShowPanel(tpCode);
     } else if (dynamic_cast<Tvnlsymbol *>(object)) {
         ShowPanel(tpSymbols);
     } else if (dynamic_cast<Tvnlline *>(object)) {
@@ -209,7 +205,7 @@ void Ttoolbox::ShowSelection(Tdrawobj *object)
 
 void Ttoolbox::ShowPanel(int32_t panel)
 {
-    Panel = panel >= tpSelectCaption && panel <= tpAlign ? panel : tpNone;
+    Panel = panel >= tpSelectCaption && panel <= tpCode ? panel : tpNone;
     Changed(taPanels);
 }
 

@@ -7,6 +7,7 @@
 // step, and a setting equal to the object's own changes nothing.
 
 #include "editing/align.h"
+#include "editing/codepanel.h"
 #include "platform/gdiobjects.h"
 #include "platform/types.h"
 
@@ -39,6 +40,7 @@ enum TToolPanel : int32_t {
     tpZoomIn = 6,
     tpZoomOut = 7,
     tpAlign = 8,
+    tpCode = 9,
 };
 
 // What the window shows again after a change, as bits.
@@ -50,7 +52,8 @@ enum TToolboxArea : uint32_t {
     taZoom = 16,  // the track bar and the zoom labels
     taHint = 32,  // the hint line and "Show Hints"
     taAlign = 64, // the alignment panel
-    taAll = 127,
+    taCode = 128, // the code panel
+    taAll = 255,
 };
 
 // Ranges of the shape panel's up-down controls.
@@ -107,7 +110,11 @@ public:
 
     // The editor's document (not owned). Without one the controls change only the settings new
     // objects receive.
-    void SetDocument(Tdrawlist *doc) { Document = doc; }
+    void SetDocument(Tdrawlist *doc)
+    {
+        Document = doc;
+        CodePanel.SetDocument(doc);
+    }
     Tdrawlist *GetDocument() const { return Document; }
 
     // To the editor window: make a tool current ("Add To Label" selects tool 0), the text style
@@ -256,6 +263,10 @@ public:
     // The hint of a tool or an object, its "\n" pairs turned into line breaks.
     void ShowToolHint(const QString &hint);
 
+    // ---- Code panel: the settings new and selected codes take.
+    Tcodepanel &GetCodePanel() { return CodePanel; }
+    const Tcodepanel &GetCodePanel() const { return CodePanel; }
+
     // ---- Alignment panel
     Talignpanel &GetAlignPanel() { return AlignPanel; }
     const Talignpanel &GetAlignPanel() const { return AlignPanel; }
@@ -314,4 +325,5 @@ private:
     QString Hint;
 
     Talignpanel AlignPanel;
+    Tcodepanel CodePanel;
 };

@@ -321,3 +321,8 @@ int Tcanvas::TextHeight(const QString &)
 {
     return MetricsOf(ResolvedFont(), Device()).height();
 }
+
+int Tcanvas::TextAscent()
+{
+    return MetricsOf(ResolvedFont(), Device()).ascent();
+}

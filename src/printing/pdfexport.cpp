@@ -96,6 +96,17 @@ void LoadInto(Tdrawlist &document, const QString &path, const QString &what, TMe
     messages.Check(doing);
 }
 
+// Objects that cannot be printed (a code whose data does not encode) are left off the sheets, and
+// each is named on standard error, so that nothing is silently printed as something else.
+void WarnOfUnprintable(const Tdrawlist &document, const QString &path)
+{
+    for (int32_t i = 0; i < document.Count(); ++i) {
+        const QString problem = document.GetObject(i)->PrintProblem();
+        if (!problem.isEmpty())
+            Warn(QStringLiteral("object %1 of \"%2\" is left out: %3").arg(i + 1).arg(path, problem));
+    }
+}
+
 // Marks the spots to print: those listed (counted from 1), or every one. Spots that cannot
 // print are named: when none of the chosen ones can, the export fails; otherwise a warning
 // says so and the others print.
@@ -146,6 +157,8 @@ void Export(const TPdfExportOptions &options)
     // The output is checked first: one that may not be written is a bad command line.
     Tpdfprinter printer(options.Output, {options.Project, labelTemplate.GetFullPath()});
     MarkSpots(labelTemplate.Geometry, options.Spots, labelTemplate.GetFileName());
+    WarnOfUnprintable(labelTemplate, labelTemplate.GetFileName());
+    WarnOfUnprintable(project, options.Project);
     Tprintjob job(&printer);
     job.SetDocument(&project);
     job.NudgeX = options.NudgeX;

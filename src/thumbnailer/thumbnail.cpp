@@ -22,6 +22,8 @@ constexpr int SignatureOffset = 4;
 constexpr size_t SignatureCompared = 8;
 constexpr int LengthOffset = 15;
 const char *const Signatures[] = {"vnlabel_", "vntempl_"};
+// Versions 1 to 3 share the header (3 is a file that holds codes); 0 has no thumbnail there.
+constexpr int32_t NewestVersion = 3;
 
 // A thumbnail is a small picture of the label; a header that declares a larger one is damaged
 // and is refused before anything is decoded.
@@ -65,7 +67,7 @@ bool ReadThumbnailBytes(const std::string &path, std::vector<unsigned char> &png
     const int32_t version = LittleEndian32(header);
     if (version == 0)
         return Fail(problem, "a version 0 file keeps no thumbnail in its header");
-    if (version != 1 && version != 2)
+    if (version < 1 || version > NewestVersion)
         return Fail(problem, "a file version this program does not know");
     const int32_t length = LittleEndian32(header + LengthOffset);
     if (length <= 0)

@@ -5,6 +5,7 @@
 #include "editing/zoom.h"
 #include "platform/colors.h"
 #include "settings/formplacement.h"
+#include "tools/codecontrols.h"
 #include "tools/toolparts.h"
 #include "widgets/numedit.h"
 
@@ -174,6 +175,11 @@ Tfrm_toolbox::Tfrm_toolbox(Tregistryex &store, QWidget *parent)
     Panels[tpZoomIn] = CreateZoomInPanel();
     Panels[tpZoomOut] = CreateZoomOutPanel();
     Panels[tpAlign] = CreateAlignPanel();
+    pnl_code = new Tcodecontrols(
+        Toolbox.GetCodePanel(),
+        [this](TColor initial, std::function<void(TColor)> take) { PickColor(ToQColor(initial), take); },
+        this);
+    Panels[tpCode] = pnl_code;
     for (QWidget *panel : Panels)
         Stack->addWidget(panel);
     BlankPanel = new QWidget(this);
@@ -598,6 +604,8 @@ void Tfrm_toolbox::Refresh(uint32_t areas)
         RefreshZoom();
     if (areas & taAlign)
         RefreshAlign();
+    if (areas & taCode)
+        pnl_code->Refresh();
     if (areas & taHint)
         RefreshHint();
 }
@@ -605,7 +613,7 @@ void Tfrm_toolbox::Refresh(uint32_t areas)
 void Tfrm_toolbox::RefreshPanels()
 {
     const int32_t panel = Toolbox.GetPanel();
-    Stack->setCurrentWidget(panel >= tpSelectCaption && panel <= tpAlign ? Panels[panel] : BlankPanel);
+    Stack->setCurrentWidget(panel >= tpSelectCaption && panel <= tpCode ? Panels[panel] : BlankPanel);
 
     const bool vertical = Toolbox.GetSelectVertical();
     BodyLayout->setDirection(vertical ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);

@@ -26,6 +26,7 @@ class QSpinBox;
 class QStackedWidget;
 class QToolButton;
 class TnumEdit;
+class Tcodecontrols;
 class Tdirectiondial;
 class Tpicturepreview;
 
@@ -47,8 +48,8 @@ public:
     // editor window, whose shortcuts then work here too; true when it was a shortcut there.
     std::function<bool(const QKeySequence &keys)> OnUnusedKey;
 
-    // Panels, by tag (tpSelectCaption .. tpAlign).
-    std::array<QWidget *, 9> Panels{};
+    // Panels, by tag (tpSelectCaption .. tpCode).
+    std::array<QWidget *, 10> Panels{};
     QWidget *pnl_select = nullptr;
     QWidget *pnl_hint = nullptr;
     QLabel *lbl_hint = nullptr;
@@ -92,6 +93,8 @@ public:
     // "Bring To Front", "Send To Back", "Bring Forward", "Send Backward" (TOrderChange).
     QToolButton *btn_zfront = nullptr, *btn_zback = nullptr, *btn_zforward = nullptr,
                 *btn_zbackward = nullptr;
+
+    Tcodecontrols *pnl_code = nullptr;
 
 protected:
     // Base

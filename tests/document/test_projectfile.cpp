@@ -206,8 +206,18 @@ TEST_F(ProjectFile, TheReaderChecksVersionAndTheFirstEightSignatureBytes)
         EXPECT_EQ(doc.Title, QStringLiteral("Brut"));
         EXPECT_TRUE(Messages.isEmpty());
     }
+    // Version 3 has the same header (its files hold codes); a newer one is refused with a message
+    // of its own.
+    for (const int32_t version : {3, 4}) {
+        Messages.clear();
+        Tdrawlist doc;
+        SetUpLabel(doc);
+        Load(doc, Header(version) + objects);
+        EXPECT_EQ(doc.Count(), version == 3 ? 1 : 0);
+        EXPECT_EQ(Messages, version == 3 ? QStringList{} : QStringList{NewerVersionMessage});
+    }
     for (const QByteArray &bad :
-         {Header(3) + objects, Header(-1) + objects, Header(2, "vntempl_v1") + objects,
+         {Header(4, "vnlabeX_v1") + objects, Header(-1) + objects, Header(2, "vntempl_v1") + objects,
           HeaderV0("vnlabeX_v1") + objects, QByteArray("\x02\0\0", 3)}) {
         Messages.clear();
         Tdrawlist doc;

@@ -39,9 +39,9 @@ token=eeprint$$x$(date +%s)
 CUPS_SERVER="$socket" start_program "$program" "$work/$token.wlp"
 editor_window "^Ambrelo Wine Label Software-.* - $token\$"
 
-# The tool bar's eighth button (Select, New Text, New Image, New Shape, Zoom, Alignment, Center
-# Screen, Print), found by its icon in the band above the canvas.
-centre=$(icon_centre 7 "$X" "$Y" "$WIDTH" 60) || fail "the tool bar has no Print button"
+# The tool bar's ninth button (Select, New Text, New Image, New Shape, New Code, Zoom, Alignment,
+# Center Screen, Print), found by its icon in the band above the canvas.
+centre=$(icon_centre 8 "$X" "$Y" "$WIDTH" 60) || fail "the tool bar has no Print button"
 # shellcheck disable=SC2086
 set -- $centre
 xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1

@@ -1,5 +1,6 @@
 #include "labelertest.h"
 
+#include "document/code.h"
 #include "document/drawlist.h"
 #include "document/picture.h"
 #include "document/shape.h"
@@ -266,4 +267,25 @@ TEST(CanvasInput, TheMiddleButtonPansAndAPressCutShortClosesItsUndoGroup)
     e.Doc().EndUndoGroup();
     e.Doc().Undo();
     EXPECT_EQ(e.Doc().GetObject(0)->Left(), 100500);
+}
+
+TEST(CodeTool, ANewCodeTakesThePanelAndKeepsItsProportionsWhileDragged)
+{
+    TEditor e;
+    e.Toolbox.GetCodePanel().SetSymbology(uint8_t(TSymbology::Ean8));
+    e.Toolbox.GetCodePanel().SetData(QStringLiteral("9638507"));
+    e.Input().ToolButtonClicked(tlCode, QString());
+    EXPECT_EQ(e.Doc().Tool, tlCode);
+    const TPoint p = e.At(100200, 100200);
+    e.Drag(p, {p.X + 200, p.Y + 20}, 6);
+    ASSERT_EQ(e.Doc().Count(), 1);
+    auto *code = dynamic_cast<Tvnlcode *>(e.Doc().GetObject(0));
+    ASSERT_TRUE(code);
+    EXPECT_EQ(code->GetSpec().Data, QStringLiteral("9638507"));
+    EXPECT_TRUE(code->PrintProblem().isEmpty());
+    const TCodeVector &v = *code->Encoded().Vector;
+    EXPECT_NEAR(double(code->Height()) / code->Width(), v.Height / v.Width, 0.01);
+    EXPECT_EQ(e.Input().CurrentTool(), tlSelect);
+    e.Doc().Undo();
+    EXPECT_EQ(e.Doc().Count(), 0);
 }

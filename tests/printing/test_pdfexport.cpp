@@ -4,6 +4,8 @@
 #include "printingtestsupport.h"
 #include "printtestsupport.h"
 
+#include "document/code.h"
+#include "document/globals.h"
 #include "editing/pdfexportargs.h"
 
 #include <QDeadlineTimer>
@@ -330,6 +332,44 @@ TEST_F(PdfExport, SpotsThatCannotPrintAreNamedAndWithoutOthersNothingIsWritten)
     ASSERT_FALSE(page.isNull());
     EXPECT_TRUE(IsDark(page, 75, 110));
     EXPECT_TRUE(IsDark(page, 75, 410));
+}
+
+TEST_F(PdfExport, ACodeThatCannotBeMadeIsLeftOutWithAWarning)
+{
+    // A QR code at the left of the label, an EAN-13 of five digits at its right, nothing else.
+    TTestSheet sheet;
+    sheet.Project.ClearObjects();
+    const TPoint origin = LabelOrigin;
+    auto good = std::make_unique<Tvnlcode>();
+    good->SetData(QStringLiteral("https://www.fennbrook.example/"));
+    good->SetBounds({origin.X + 100, origin.Y + 100, origin.X + 900, origin.Y + 900});
+    sheet.Project.AddObject(std::move(good));
+    auto bad = std::make_unique<Tvnlcode>();
+    bad->SetSymbology(uint8_t(TSymbology::Ean13));
+    bad->SetData(QStringLiteral("12345"));
+    bad->SetBounds({origin.X + 1100, origin.Y + 100, origin.X + 1900, origin.Y + 900});
+    sheet.Project.AddObject(std::move(bad));
+    const QString project = Folder.filePath(QStringLiteral("codes.wlp"));
+    sheet.Project.SaveToFile(project);
+
+    const TRun run = Export(
+        Folder.path(), {Output, QStringLiteral("--spots"), QStringLiteral("1"), project, Files.Template});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_EQ(run.Err.split(QLatin1Char('\n')).filter(QStringLiteral("warning")),
+              QStringList{QStringLiteral("ambrelo: warning: object 2 of \"%1\" is left out: EAN-13 takes 12 or 13 "
+                                         "digits; \"12345\" has 5")
+                              .arg(project)});
+    // Spot 1 lies at (0.5, 1) inch: the QR code prints, the bad code leaves its place empty.
+    const QImage page = RenderPage(Output, 1, RenderDpi);
+    const auto dark = [&](int left) {
+        int n = 0;
+        for (int y = 110; y < 190; ++y)
+            for (int x = left; x < left + 80; ++x)
+                n += qGray(page.pixel(x, y)) < 100 ? 1 : 0;
+        return n;
+    };
+    EXPECT_GT(dark(60), 1500);
+    EXPECT_EQ(dark(160), 0);
 }
 
 TEST(CommandLineHelp, DescribesTheExport)

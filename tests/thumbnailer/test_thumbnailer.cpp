@@ -109,6 +109,11 @@ TEST(Thumbnailer, WritesTheHeadersThumbnailAtTheSizeAskedFor)
         {"a project at the normal size", Saved(Tdrawlist(), 4, 2, clRed), 128, {128, 64}, clRed},
         {"a tall template at the large size", Saved(tlabeltemplate(), 2, 4, clBlue), 256, {128, 256}, clBlue},
         {"a single pixel", Saved(Tdrawlist(), 4, 2, clRed), 1, {1, 1}, clRed},
+        {"a project of version 3 (one that holds a code)",
+         QByteArray(Saved(Tdrawlist(), 4, 2, clRed)).replace(0, 4, Int32Bytes(3)),
+         128,
+         {128, 64},
+         clRed},
     };
     for (const Case &c : cases) {
         TFiles files(c.File);
@@ -147,6 +152,7 @@ TEST(Thumbnailer, EachFailureHasItsCodeAndLeavesNoOutput)
              QByteArray(1, char(255)),
          {},
          1},
+        {"a version newer than the program's", QByteArray(project).replace(0, 4, Int32Bytes(4)), {}, 1},
         {"a thumbnail length far beyond the file", WithThumbnail(QByteArray(40, 'x'), 0x7fffffff), {}, 1},
         {"a thumbnail 20000 pixels wide", WithThumbnail(wide, int32_t(wide.size())), {}, 1},
         {"a file that is not there", project, {{}, QStringLiteral("/nonexistent/label.wlp")}, 1},
