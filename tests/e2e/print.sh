@@ -136,7 +136,7 @@ done
 
 # Closing the program leaves the wizard's settings behind: no nudge shown, none applied, and the
 # quality box as it was (off).
-xdotool windowactivate --sync "$editor" || true
+activate "$editor" || true
 xdotool key --clearmodifiers alt+F4
 wait_for 30 bash -c "! kill -0 $program_pid" || fail "the program did not end: was it asked to save?"
 wait "$program_pid" || fail "the program ended with code $?: $(cat "$work/program.log")"

@@ -59,11 +59,23 @@ start_program() {
     x_pids+=("$program_pid")
 }
 
+# Brings a window forward and waits until it has the keyboard: keys typed before that go to the
+# window that had it.
+activate() {
+    local window=$1 tries=50
+    until [[ $(xdotool getactivewindow 2>/dev/null) == "$window" ]]; do
+        xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+        tries=$((tries - 1))
+        ((tries > 0)) || return 1
+        sleep 0.1
+    done
+}
+
 # Waits for the editor window whose title matches the pattern, brings it forward and sets editor
 # and its geometry (X, Y, WIDTH, HEIGHT).
 editor_window() {
     editor=$(window_named "$1" 60) || fail "the editor window did not appear: $(cat "$work/program.log")"
-    xdotool windowactivate --sync "$editor" || true
+    activate "$editor" || true
     eval "$(xdotool getwindowgeometry --shell "$editor")"
 }
 
@@ -114,7 +126,7 @@ icon_centre() {
 # the page that chooses the spots (Introduction, Step 1, Step 2, Step 3); sets wizard.
 wizard_spot_page() {
     wizard=$(window_named '^Printing Your Labels$' 30) || fail "the Print button did not open the print wizard"
-    xdotool windowactivate --sync "$wizard" || true
+    activate "$wizard" || fail "the print wizard does not take the keyboard"
     for _ in 1 2 3; do
         xdotool key --clearmodifiers ctrl+Tab
         sleep "${1:-0.3}"
