@@ -75,11 +75,11 @@ wait_for 5 test "$(tinted_count $((left + half_w + 2)) $((top + half_h + 2)) "$h
     fail "a click on the bottom-right spot did not leave it out"
 (($(tinted_count "$left" "$top" $((2 * half_w)) "$half_h") > 1000)) || fail "the click changed the top spots"
 
-# Print, the fifth of the six equal buttons along the bottom of the window. (xwininfo, since
+# Print, the sixth of the seven equal buttons along the bottom of the window. (xwininfo, since
 # xdotool counts the title bar twice in a framed window's top.)
 read -r X Y <<<"$(xwininfo -id "$wizard" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
                                            END { print x, y }')"
-xdotool mousemove --sync $((X + WIDTH * 9 / 12)) $((Y + HEIGHT - 16)) click 1
+xdotool mousemove --sync $((X + WIDTH * 11 / 14)) $((Y + HEIGHT - 16)) click 1
 wait_for 20 bash -c "! xdotool search --onlyvisible --name '^Printing Your Labels\$'" ||
     fail "the Print button did not print and close the wizard"
 
