@@ -71,7 +71,7 @@ for quarter in "0 0" "1 0" "0 1" "1 1"; do
 done
 # A click in the bottom-right spot leaves it out; the other three stay chosen.
 xdotool mousemove --sync $((left + 3 * half_w / 2)) $((top + 3 * half_h / 2)) click 1
-wait_for 5 test "$(tinted_count $((left + half_w + 2)) $((top + half_h + 2)) "$half_w" "$half_h")" -eq 0 ||
+wait_until 5 '(( $(tinted_count $((left + half_w + 2)) $((top + half_h + 2)) "$half_w" "$half_h") == 0 ))' ||
     fail "a click on the bottom-right spot did not leave it out"
 (($(tinted_count "$left" "$top" $((2 * half_w)) "$half_h") > 1000)) || fail "the click changed the top spots"
 

@@ -18,6 +18,18 @@ wait_for() {
     done
 }
 
+# Evaluates the condition in $2 (a string, so that the screen is looked at again on every try)
+# every tenth of a second until it holds or the seconds in $1 run out.
+wait_until() {
+    local seconds=$1 condition=$2
+    local tries=$((seconds * 10))
+    until eval "$condition" >/dev/null 2>&1; do
+        tries=$((tries - 1))
+        ((tries > 0)) || return 1
+        sleep 0.1
+    done
+}
+
 x_pids=()
 end_session() {
     local pid
