@@ -8,5 +8,5 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 if [[ ! -f build/release/build.ninja ]]; then
     cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DAMBRELO_TESTS=OFF
 fi
-cmake --build build/release --target ambrelo
+cmake --build build/release
 exec ./build/release/ambrelo "$@"

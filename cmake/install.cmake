@@ -2,6 +2,7 @@
 # (`cpack -G DEB` in a Release build). Installed under a prefix (default /usr/local):
 #   bin/ambrelo, bin/ambrelo-thumbnailer
 #   share/ambrelo/{templates,help,icons}   found by the program relative to bin/
+#   share/ambrelo/samples                  the sample front and back labels
 #   share/applications, share/mime/packages, share/thumbnailers, share/icons/hicolor
 
 install(TARGETS ambrelo ambrelo-thumbnailer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -9,6 +10,8 @@ install(TARGETS ambrelo ambrelo-thumbnailer RUNTIME DESTINATION ${CMAKE_INSTALL_
 set(AMBRELO_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/ambrelo)
 install(DIRECTORY ${AMBRELO_STOCK_FOLDER}/ DESTINATION ${AMBRELO_INSTALL_DATADIR}/templates
         FILES_MATCHING PATTERN "*.wlt")
+install(DIRECTORY ${AMBRELO_SAMPLE_FOLDER}/ DESTINATION ${AMBRELO_INSTALL_DATADIR}/samples
+        FILES_MATCHING PATTERN "*.wlp")
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/help/ DESTINATION ${AMBRELO_INSTALL_DATADIR}/help
         PATTERN ".gitkeep" EXCLUDE)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/icons/ DESTINATION ${AMBRELO_INSTALL_DATADIR}/icons
@@ -36,9 +39,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-# The libraries come from dpkg-shlibdeps; Qt's platform and image plugins, and the fonts that
-# stand in for the Windows faces files name, are loaded at run time and are named here.
+# The libraries come from dpkg-shlibdeps (the code encoder's among them); Qt's platform and image
+# plugins, the fonts that stand in for the Windows faces files name, and OCR-B, the face of the
+# digits under retail codes, are loaded at run time and are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins, fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins, fonts-liberation, fonts-ocr-b")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, shared-mime-info, desktop-file-utils, hicolor-icon-theme, xdg-utils")
 include(CPack)

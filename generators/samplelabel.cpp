@@ -1,11 +1,14 @@
-// Builds the sample label the README's pictures show, through the document library:
-//     ambrelo-samplelabel <program folder> <output.wlp>
-// A front label for a bottle of Pinot Noir on the 3½ × 4 in stock template that the program
-// folder's "templates" holds: a cream ground, a double frame, a painted vineyard at dusk in a
-// round medallion, the winery, the varietal, the vintage between two rules, the appellation and
-// the legal lines. The picture is painted here, so the project carries no image from elsewhere.
-// Not shipped: scripts/screenshots.sh runs it.
+// Builds the sample labels the README shows and the program ships, through the document library:
+//     ambrelo-samplelabel <program folder> <front.wlp> <back.wlp>
+// A front and a back label for a bottle of Pinot Noir on the 3½ × 4 in stock template that the
+// program folder's "templates" holds. The front: a cream ground, a double frame, a painted
+// vineyard at dusk in a round medallion, the winery, the varietal, the vintage between two rules,
+// the appellation and the legal lines. The back: the same ground and frame, the producer's text,
+// the health warning, an EAN-13 for the shops and a QR code that opens the wine's electronic
+// label. The picture is painted here, so the projects carry no image from elsewhere. The build
+// runs it; scripts/screenshots.sh opens what it made.
 
+#include "document/code.h"
 #include "document/globals.h"
 #include "document/labeltemplate.h"
 #include "document/picture.h"
@@ -208,16 +211,78 @@ QImage Medallion(int side)
     return image;
 }
 
-void Compose(Tdrawlist &label)
+const QString Serif = QStringLiteral("P052");
+const QString Sans = QStringLiteral("Liberation Sans");
+
+// The cream ground and the double frame both labels share.
+void AddGround(Tdrawlist &label)
 {
-    const QString serif = QStringLiteral("P052");
-    const QString sans = QStringLiteral("Liberation Sans");
-    // The ground and the double frame.
     label.AddObject(Figure(ssRectangle, Inches(0, 0, LabelWidth, LabelHeight), Cream, std::nullopt));
     label.AddObject(Figure(ssRectangle, Inches(0.12, 0.12, LabelWidth - 0.12, LabelHeight - 0.12),
                            std::nullopt, Claret, 3));
     label.AddObject(Figure(ssRectangle, Inches(0.19, 0.19, LabelWidth - 0.19, LabelHeight - 0.19),
                            std::nullopt, Gold, 1));
+}
+
+// A word-wrapped block of text, left aligned, from its top.
+std::unique_ptr<Tvnltext> Block(const QString &text, const TRect &bounds, int32_t height, uint8_t style)
+{
+    std::unique_ptr<Tvnltext> box = Line(text, bounds, Sans, height, style, Ink, haLeft);
+    box->SetVAlign(vaTop);
+    return box;
+}
+
+// A code of the symbology with its modules of the size given, from its top-left.
+std::unique_ptr<Tvnlcode> Code(TSymbology symbology, const QString &data, double left, double top,
+                               double moduleInches)
+{
+    auto code = std::make_unique<Tvnlcode>();
+    code->SetSymbology(uint8_t(symbology));
+    code->SetData(data);
+    const TCodeResult &r = code->Encoded();
+    if (!r.Vector)
+        throw std::runtime_error(r.Error.toStdString());
+    code->SetBounds(
+        Inches(left, top, left + r.Vector->Width * moduleInches, top + r.Vector->Height * moduleInches));
+    return code;
+}
+
+void ComposeBack(Tdrawlist &label)
+{
+    AddGround(label);
+    label.AddObject(
+        Line(QStringLiteral("LARKSPUR HILL"), Inches(0.25, 0.28, 3.25, 0.62), Serif, 20, 0, Claret));
+    label.AddObject(Line(QStringLiteral("PINOT NOIR  ·  WILLAMETTE VALLEY  ·  2021"),
+                         Inches(0.25, 0.6, 3.25, 0.76), Sans, 7, fsBold, Gold));
+    label.AddObject(
+        Block(QStringLiteral("Hand-harvested from the oldest blocks of our estate and aged eleven "
+                             "months in French oak: red cherry, cranberry and forest floor, "
+                             "with a long, silky finish. Serve at 60 °F with roast duck or "
+                             "mushroom risotto.\r\nGrown, produced and bottled by Fennbrook "
+                             "Cellars, 1420 Larkspur Hill Road, Dundee, Oregon."),
+              Inches(0.32, 0.84, 3.18, 1.72), 8, 0));
+    label.AddObject(Block(QStringLiteral("GOVERNMENT WARNING: (1) According to the Surgeon General, women "
+                                         "should not drink alcoholic beverages during pregnancy because of "
+                                         "the risk of birth defects. (2) Consumption of alcoholic beverages "
+                                         "impairs your ability to drive a car or operate machinery, and may "
+                                         "cause health problems."),
+                          Inches(0.32, 1.6, 3.18, 2.24), 7, fsBold));
+    label.AddObject(Line(QStringLiteral("Contains sulfites  ·  Alc. 13.5% by vol.  ·  750 ml"),
+                         Inches(0.25, 2.36, 3.25, 2.52), Sans, 7, 0, Ink));
+    // The shops' EAN-13 at its nominal size; the electronic label's QR code beside it.
+    label.AddObject(Code(TSymbology::Ean13, QStringLiteral("4006381333931"), 0.3, 2.72, 0.013));
+    label.AddObject(Code(TSymbology::QrCode,
+                         QStringLiteral("https://www.fennbrook.example/e-label/larkspur-pinot-2021"), 2.18,
+                         2.66, 0.025));
+    label.AddObject(
+        Line(QStringLiteral("Ingredients & nutrition"), Inches(1.9, 3.68, 3.3, 3.82), Sans, 6, 0, Ink));
+}
+
+void Compose(Tdrawlist &label)
+{
+    const QString serif = Serif;
+    const QString sans = Sans;
+    AddGround(label);
 
     auto picture = std::make_unique<Tvnlpic>();
     picture->SetPicture(Medallion(480));
@@ -263,8 +328,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    if (argc != 3)
-        return Fail(QStringLiteral("usage: ambrelo-samplelabel <program folder> <output.wlp>"));
+    if (argc != 4)
+        return Fail(QStringLiteral("usage: ambrelo-samplelabel <program folder> <front.wlp> <back.wlp>"));
     InitPlatform();
     InitDocumentModule();
     // Template references are stored relative to the program's folder, so the project finds its
@@ -277,11 +342,19 @@ int main(int argc, char **argv)
         if (stock.GetLabelWidth() != LabelWidth || stock.GetLabelHeight() != LabelHeight)
             return Fail(TemplateName +
                         QStringLiteral(" is no longer 3.5 x 4 in; the design needs that size"));
-        Tdrawlist label;
-        label.SetLabelRect({LabelOriginUnits, LabelOriginUnits, LabelOriginUnits + 1, LabelOriginUnits + 1});
-        label.SetTemplate(&stock);
-        Compose(label);
-        label.SaveToFile(QString::fromLocal8Bit(argv[2]));
+        for (const bool front : {true, false}) {
+            Tdrawlist label;
+            label.SetLabelRect(
+                {LabelOriginUnits, LabelOriginUnits, LabelOriginUnits + 1, LabelOriginUnits + 1});
+            label.SetTemplate(&stock);
+            label.Title = front ? QStringLiteral("Larkspur Hill Pinot Noir 2021, front label")
+                                : QStringLiteral("Larkspur Hill Pinot Noir 2021, back label");
+            if (front)
+                Compose(label);
+            else
+                ComposeBack(label);
+            label.SaveToFile(QString::fromLocal8Bit(argv[front ? 2 : 3]));
+        }
     } catch (const std::exception &e) {
         return Fail(QString::fromUtf8(e.what()));
     }

@@ -19,6 +19,7 @@ deb=$(ls build/release/ambrelo_*.deb)
 contents=$(dpkg-deb -c "$deb" | awk '{ print substr($0, index($0, "./")) }')
 expect=(./usr/bin/ambrelo ./usr/bin/ambrelo-thumbnailer ./usr/share/ambrelo/icons/ambrelo.svg
         ./usr/share/ambrelo/help/ ./usr/share/applications/fennbrook-ambrelo.desktop
+        ./usr/share/ambrelo/samples/front-label.wlp ./usr/share/ambrelo/samples/back-label.wlp
         ./usr/share/mime/packages/fennbrook-ambrelo.xml ./usr/share/thumbnailers/fennbrook-ambrelo.thumbnailer
         ./usr/share/icons/hicolor/scalable/apps/fennbrook-ambrelo.svg)
 for size in 16 22 24 32 48 64 128 256; do
@@ -40,7 +41,7 @@ desktop=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/applications/f
 grep -qx 'Exec="/usr/bin/ambrelo" %f' <<<"$desktop" || fail "the desktop entry does not start /usr/bin/ambrelo"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libqt6gui6 libqt6core6 libpng16-16 libdeflate0 qt6-qpa-plugins fonts-liberation; do
+for package in libqt6widgets6 libqt6gui6 libqt6core6 libpng16-16 libdeflate0 libzint2.11 qt6-qpa-plugins fonts-liberation fonts-ocr-b; do
     grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 apt-get install --simulate --no-install-recommends "./$deb" >build/release/apt-simulate.log 2>&1 ||

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Takes the README's pictures of the real program on a private X server (Xvfb with openbox):
-# the editor with the sample label, the tool window with a text box selected, the print wizard
-# and the template editor, each cropped to its window, into docs/*.png. Run it by hand when the
+# the editor with the sample front label and with the sample back label, the tool window with a
+# text box selected, the print wizard and the template editor, each cropped to its window, into
+# docs/*.png. Run it by hand when the
 # windows change (it is not part of the tests):
 #     scripts/screenshots.sh [output folder, default docs]
-# It installs what is missing, builds the Release tree (build/release) and makes the sample label
+# It installs what is missing, builds the Release tree (build/release) and makes the sample labels
 # with generators/samplelabel.cpp.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -28,8 +29,9 @@ done
 start_session
 mkdir -p "$out"
 label="$work/Larkspur Hill Pinot Noir.wlp"
-QT_QPA_PLATFORM=offscreen $build/generators/ambrelo-samplelabel $build "$label" ||
-    fail "could not make the sample label"
+back_label="$work/Larkspur Hill Pinot Noir back.wlp"
+QT_QPA_PLATFORM=offscreen $build/generators/ambrelo-samplelabel $build "$label" "$back_label" ||
+    fail "could not make the sample labels"
 
 # ---- Helpers
 
@@ -81,13 +83,13 @@ click_label_at() {
 }
 
 # The tool bar's buttons by their icons, left to right (Select, New Text, New Image, New Shape,
-# Zoom, Alignment, Center Screen, Print), as "x y" on the screen. Found while the canvas below
-# the tool bar is still empty.
+# New Code, Zoom, Alignment, Center Screen, Print), as "x y" on the screen. Found while the canvas
+# below the tool bar is still empty.
 find_tools() {
     local index centre
     eval "$(xdotool getwindowgeometry --shell "$editor")"
     tool_at=()
-    for index in 0 1 2 3 4 5 6 7; do
+    for index in 0 1 2 3 4 5 6 7 8; do
         centre=$(icon_centre "$index" "$X" "$Y" "$WIDTH" 100) || fail "the tool bar has no button $index"
         # shellcheck disable=SC2086
         set -- $centre
@@ -98,24 +100,30 @@ click_tool() {
     # shellcheck disable=SC2086
     xdotool mousemove --sync ${tool_at[$1]} click 1
 }
-center_screen=6
-print_button=7
+center_screen=7
+print_button=8
+
+# Starts the program on a label file and shows the label at 1.5x in the middle of the editor
+# window; sets editor and the window's geometry. The window's title ends in the file's name.
+show_label() {
+    start_program "$root/$build/ambrelo" "$1"
+    editor=$(window_named "^Ambrelo Wine Label Software-.* - $(basename "$1" .wlp)\$" 60) ||
+        fail "the editor window did not appear with $1: $(cat "$work/program.log")"
+    place_window "$editor" 40 40 900 900
+    xdotool windowactivate --sync "$editor" || true
+    sleep 1
+    find_tools
+    eval "$(xdotool getwindowgeometry --shell "$editor")"
+    # One notch of the wheel zooms from 1.00x to 1.50x; Center Screen brings the label to the middle.
+    xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 4
+    click_tool $center_screen
+    sleep 1
+    park_pointer
+}
 
 # ---- The editor with the sample label, at 1.5x
 
-start_program "$root/$build/ambrelo" "$label"
-editor=$(window_named '^Ambrelo Wine Label Software-.* - Larkspur Hill Pinot Noir$' 60) ||
-    fail "the editor window did not appear: $(cat "$work/program.log")"
-place_window "$editor" 40 40 900 900
-xdotool windowactivate --sync "$editor" || true
-sleep 1
-find_tools
-eval "$(xdotool getwindowgeometry --shell "$editor")"
-# One notch of the wheel zooms from 1.00x to 1.50x; Center Screen brings the label to the middle.
-xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 4
-click_tool $center_screen
-sleep 1
-park_pointer
+show_label "$label"
 read -r label_left label_top label_right label_bottom <<<"$(label_on_screen "$X" "$Y" "$WIDTH" "$HEIGHT")" ||
     fail "the sample label is not on the screen"
 pixels_per_inch=$(((label_right - label_left + 1) * 2 / 7 + 1))
@@ -154,6 +162,12 @@ for spot in "3 1" "1 3"; do
     sleep 0.5
 done
 shoot "$wizard" printwizard.png
+stop_program
+
+# ---- The editor with the sample back label, at 1.5x
+
+show_label "$back_label"
+shoot "$editor" backlabel.png
 stop_program
 
 # ---- The template editor in template mode: the label moved into its template (Edit > Move All To

@@ -18,7 +18,6 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::MSWindo
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About"));
-    setFixedSize(298, 213);
 
     auto *panel = new QFrame(this);
     panel->setFrameShape(QFrame::StyledPanel);
@@ -32,11 +31,14 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::MSWindo
     Copyright =
         new QLabel(QStringLiteral("Labels designed here print on Fennbrook Cellars label stock."), panel);
     Copyright->setWordWrap(true);
-    Comments = new QLabel(QStringLiteral("For more information or to order additional labels please contact "
-                                         "Fennbrook Cellars at ") +
-                              QString::fromLatin1(MakerWebAddress),
-                          panel);
+    // The address is never broken across lines: it starts a line of its own.
+    Comments =
+        new QLabel(QStringLiteral("For more information or to order additional labels please contact "
+                                  "Fennbrook Cellars at<br><span style=\"white-space:nowrap\">%1</span>")
+                       .arg(QString::fromLatin1(MakerWebAddress).toHtmlEscaped()),
+                   panel);
     Comments->setObjectName(QStringLiteral("Comments"));
+    Comments->setTextFormat(Qt::RichText);
     Comments->setWordWrap(true);
     Comments->setCursor(Qt::PointingHandCursor);
     Comments->installEventFilter(this);
@@ -59,6 +61,8 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::MSWindo
     layout->addWidget(panel, 1);
     layout->addWidget(OKButton, 0, Qt::AlignHCenter);
 
+    // As large as its texts need in the desktop's font, at least its design size.
+    setFixedSize(layout->sizeHint().expandedTo(QSize(298, 213)));
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }

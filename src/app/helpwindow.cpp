@@ -8,10 +8,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+// Room beside the contents list's longest entry, and the widest the list takes.
+constexpr int ContentsPadding = 12;
+constexpr int MaxContentsWidth = 420;
+} // namespace
 
 Tfrm_help::Tfrm_help(QWidget *parent) : QWidget(parent, Qt::Window)
 {
@@ -72,6 +80,14 @@ void Tfrm_help::LoadContents(const QString &folder)
     for (const THelpEntry &entry : HelpContents(html)) {
         auto *item = new QListWidgetItem(entry.Title, lb_contents);
         item->setData(Qt::UserRole, folder + QLatin1Char('/') + entry.Page);
+    }
+    // The list is as wide as its longest entry, the page takes the rest.
+    const int width = lb_contents->sizeHintForColumn(0) + 2 * lb_contents->frameWidth() +
+                      lb_contents->verticalScrollBar()->sizeHint().width() + ContentsPadding;
+    lb_contents->setMinimumWidth(std::min(width, MaxContentsWidth));
+    if (auto *splitter = qobject_cast<QSplitter *>(lb_contents->parentWidget())) {
+        const int total = std::max(splitter->width(), this->width());
+        splitter->setSizes({lb_contents->minimumWidth(), std::max(total - lb_contents->minimumWidth(), 1)});
     }
 }
 

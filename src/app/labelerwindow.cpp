@@ -10,15 +10,18 @@
 #include "document/globals.h"
 #include "platform/canvas.h"
 #include "platform/colors.h"
+#include "platform/stringstream.h"
 #include "settings/filetypes.h"
 #include "widgets/drawpanel.h"
 #include "widgets/dropmsg.h"
+#include "widgets/windowkeeper.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QMenu>
@@ -27,6 +30,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -52,6 +56,8 @@ TModalRunner &ModalRunner()
     return runner;
 }
 
+// The dots per inch at which the canvas's handles have their own size.
+constexpr double ScreenBaseDpi = 96.0;
 // Repaint requests within this many milliseconds are painted together.
 constexpr int RepaintDelay = 30;
 // The vertical scroll bar's width, and the height of the strip under the canvas.
@@ -116,6 +122,9 @@ Tfrm_labeler::Tfrm_labeler(Tregistryex &store, const TCommandLine &commandLine, 
 {
     setObjectName(QStringLiteral("frm_labeler"));
     setWindowIcon(ProgramIcon());
+    // Handles grow with a screen set to more than 96 dots per inch.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        HandleScale = std::max(1.0, screen->logicalDotsPerInch() / ScreenBaseDpi);
     DrawEmptyPictureIcon();
     setMinimumSize(MinWindowSize.X, MinWindowSize.Y);
     resize(DesignClientSize);
@@ -269,8 +278,13 @@ void Tfrm_labeler::BuildActions()
         QStringLiteral("&Undo"), none, [&l] { l.Undo(); }, QKeySequence(Qt::CTRL | Qt::Key_Z));
     act_redo = Command(
         QStringLiteral("&Redo"), none, [&l] { l.Redo(); }, QKeySequence(Qt::CTRL | Qt::Key_Y));
-    // Redo stays hidden, and with it its shortcut.
+    // Redo stays out of the menus; its keys, as desktop programs have them, belong to an action
+    // of the window's own that no menu shows.
     act_redo->setVisible(false);
+    act_redokeys = Command(QStringLiteral("Redo"), none, [&l] { l.Redo(); });
+    act_redokeys->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    addAction(act_redokeys);
     act_zforward = Command(QStringLiteral("&Bring Forward"), zorder, [&l] { l.ChangeOrder(ocBringForward); });
     act_zbackward =
         Command(QStringLiteral("&Send Backward"), zorder, [&l] { l.ChangeOrder(ocSendBackward); });
@@ -318,6 +332,11 @@ void Tfrm_labeler::BuildMenus()
         mnu_file, QStringLiteral("&Open"), [&l] { l.OpenLabel(); }, QKeySequence(Qt::CTRL | Qt::Key_O));
     mnu_save = item(
         mnu_file, QStringLiteral("&Save"), [&l] { l.SaveLabel(); }, QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnu_recent = new QMenu(QStringLiteral("Open &Recent"), mnu_file);
+    mnu_recent->setObjectName(QStringLiteral("mnu_recent"));
+    mnu_recent->setToolTipsVisible(true);
+    mnu_file->insertMenu(mnu_save, mnu_recent);
+    connect(mnu_recent, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
     mnu_saveas = item(mnu_file, QStringLiteral("Save &As"), [&l] { l.SaveLabelAs(); });
     mnu_file->addAction(act_savetemplate);
     mnu_file->addAction(act_newversionconv);
@@ -329,6 +348,9 @@ void Tfrm_labeler::BuildMenus()
         if (OnPrinterSetup)
             OnPrinterSetup();
     });
+    mnu_file->addSeparator();
+    mnu_exit = item(
+        mnu_file, QStringLiteral("E&xit"), [this] { close(); }, QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     mnu_edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     mnu_edit->addActions({act_cut, act_copy, act_paste, act_delete});
@@ -397,6 +419,24 @@ void Tfrm_labeler::WireEditMenu(QMenu *menu)
     });
 }
 
+void Tfrm_labeler::FillRecentMenu()
+{
+    mnu_recent->clear();
+    const QStringList files = Labeler->RecentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString file = files[i];
+        // The access key is the entry's number; a file that is gone shows greyed.
+        QAction *entry = mnu_recent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+            ShownFileText(QFileInfo(file).fileName()).replace(QLatin1Char('&'), QStringLiteral("&&"))));
+        entry->setToolTip(ShownFileText(file));
+        entry->setEnabled(QFileInfo(file).isFile());
+        connect(entry, &QAction::triggered, this,
+                [this, file] { RunReported([this, file] { Labeler->OpenRecent(file); }); });
+    }
+    if (files.isEmpty())
+        mnu_recent->addAction(QStringLiteral("(none)"))->setEnabled(false);
+}
+
 void Tfrm_labeler::UpdateEditActions()
 {
     const TEditActions actions = Labeler->UpdateEditActions();
@@ -439,6 +479,27 @@ void Tfrm_labeler::SetCategoryVisible(const QString &category, bool visible)
             a->setVisible(visible);
 }
 
+bool Tfrm_labeler::RunShortcut(const QKeySequence &keys)
+{
+    std::vector<QAction *> candidates(ActionList.begin(), ActionList.end());
+    for (QAction *menu : menuBar()->actions())
+        if (menu->menu())
+            for (QAction *a : menu->menu()->actions())
+                candidates.push_back(a);
+    for (QAction *a : candidates) {
+        if (!a->shortcuts().contains(keys) || (!a->isVisible() && a != act_redokeys))
+            continue;
+        // The editor's actions are disabled while another window is active; this one press runs
+        // the command as the editor's own key would.
+        const bool enabled = a->isEnabled();
+        a->setEnabled(true);
+        a->trigger();
+        a->setEnabled(enabled);
+        return true;
+    }
+    return false;
+}
+
 void Tfrm_labeler::SetActionsEnabled(bool enabled)
 {
     for (QAction *a : ActionList)
@@ -467,8 +528,11 @@ void Tfrm_labeler::ConnectAboutBox(TAboutBox *about)
 
 void Tfrm_labeler::ShowHelpTopic(const QString &topic)
 {
-    if (!HelpWindow)
+    if (!HelpWindow) {
         HelpWindow = std::make_unique<Tfrm_help>();
+        // The first time over the editor; afterwards where the user left it.
+        CentreOver(*HelpWindow, *this);
+    }
     ShowHelp(*HelpWindow, topic);
 }
 

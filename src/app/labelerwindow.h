@@ -71,6 +71,9 @@ public:
     void ShowAboutBox();
     // The Edit menu or the context menu opens: the edit actions show what they can do now.
     void UpdateEditActions();
+    // Runs the command whose shortcut keys are (a key another window of the program passed on);
+    // false when no command of this window has them.
+    bool RunShortcut(const QKeySequence &keys);
 
     // Controls, named as the window's parts are.
     QToolBar *tbr_buttons;
@@ -85,7 +88,9 @@ public:
     QPlainTextEdit *mem_edittext;
     // The main menu and its items that are no actions of the action list.
     QMenu *mnu_file;
-    QAction *mnu_new, *mnu_open, *mnu_save, *mnu_saveas, *mnu_print, *mnu_printersetup;
+    QAction *mnu_new, *mnu_open, *mnu_save, *mnu_saveas, *mnu_print, *mnu_printersetup, *mnu_exit;
+    // File > Open Recent, filled each time it opens.
+    QMenu *mnu_recent;
     QMenu *mnu_edit;
     QMenu *mnu_select;
     QAction *mnu_selectall, *mnu_invertselection, *mnu_selectnone;
@@ -97,6 +102,8 @@ public:
     QMenu *mnu_changeorder;
     // The action list.
     QAction *act_cut, *act_copy, *act_paste, *act_delete, *act_undo, *act_redo;
+    // Redo's keys (Ctrl+Y, Ctrl+Shift+Z): redo stays out of the menus, its keys work.
+    QAction *act_redokeys;
     QAction *act_zforward, *act_zbackward, *act_zfront, *act_zback;
     QAction *act_movetotemplate, *act_movealltotemplate, *act_movefromtemplate, *act_cleartemplate,
         *act_edittemplate, *act_savetemplate, *act_saveastemplate, *act_regfiletype, *act_newversionconv;
@@ -145,6 +152,7 @@ private:
                      const QKeySequence &shortcut = {});
     // A menu's opening narrows the actions; once it has closed they are all enabled again.
     void WireEditMenu(QMenu *menu);
+    void FillRecentMenu();
     // The local files of a drag, and where on the drawing panel it is (nothing off the panel).
     static QStringList DraggedFiles(const QMimeData *data);
     std::optional<TPoint> CanvasPoint(const QPointF &windowPoint) const;

@@ -20,6 +20,7 @@
 #include "widgets/messagebox.h"
 #include "widgets/previewdialog.h"
 #include "widgets/progresswindow.h"
+#include "widgets/windowkeeper.h"
 
 #include <QScreen>
 
@@ -157,6 +158,7 @@ std::unique_ptr<TProgramWindows> StartProgram(const TCommandLine &commandLine, T
         return nullptr;
 
     auto windows = std::make_unique<TProgramWindows>();
+    windows->Keeper = std::make_unique<TWindowKeeper>();
     QStringList &order = windows->CreationOrder;
     windows->Labeler = Created<Tfrm_labeler>(order, store, commandLine, version);
     Tfrm_labeler &labeler = *windows->Labeler;
@@ -193,6 +195,7 @@ std::unique_ptr<TProgramWindows> StartProgram(const TCommandLine &commandLine, T
     // editor (typing into a text box goes on while the tool window appears).
     toolbox.setAttribute(Qt::WA_ShowWithoutActivating);
     labeler.OnShowToolWindow = [&toolbox](bool visible) { toolbox.setVisible(visible); };
+    toolbox.OnUnusedKey = [&labeler](const QKeySequence &keys) { return labeler.RunShortcut(keys); };
     labeler.OnFirstPlaced = [&labeler, &toolbox, &store] { PlaceBeside(toolbox, labeler, store); };
     labeler.ConnectStartupDialog(windows->Startup.get());
     labeler.ConnectAboutBox(windows->About.get());

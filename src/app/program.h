@@ -9,6 +9,7 @@
 #include <memory>
 
 class TAboutBox;
+class TWindowKeeper;
 class Tfrm_labeler;
 class Tfrm_printdialog;
 class Tfrm_showpreview;
@@ -54,6 +55,8 @@ struct TProgramWindows {
     std::unique_ptr<Tfrm_showpreview> Preview;
     std::unique_ptr<Tfrm_startup> Startup;
     std::unique_ptr<TAboutBox> About;
+    // Keeps every window on the screen and dialogs over the window that opened them.
+    std::unique_ptr<TWindowKeeper> Keeper;
     // The object names of the windows as they were created.
     QStringList CreationOrder;
 };

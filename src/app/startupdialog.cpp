@@ -3,19 +3,28 @@
 #include "app/appicons.h"
 #include "editing/startup.h"
 
-#include <QBitmap>
 #include <QPainter>
 #include <QPushButton>
-#include <QRegion>
 
-Tfrm_startup::Tfrm_startup(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), Background(StartupBackground())
+namespace {
+// The last label's button under the picture: its height and the space around it.
+constexpr int RecentButtonHeight = 28;
+constexpr int RecentButtonMargin = 10;
+} // namespace
+
+Tfrm_startup::Tfrm_startup(QWidget *parent) : QDialog(parent), Background(StartupBackground())
 {
     setObjectName(QStringLiteral("frm_startup"));
     setWindowTitle(QStringLiteral("Welcome"));
-    setFixedSize(Background.size());
-    // The window is as large as its picture; the money-green pixels are cut away.
-    setMask(QBitmap::fromImage(Background.createMaskFromColor(MoneyGreen, Qt::MaskInColor)));
+    // A dialog with the desktop's frame: the picture's money-green corners take the window's
+    // colour instead of being cut away.
+    Background = Background.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < Background.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(Background.scanLine(y));
+        for (int x = 0; x < Background.width(); ++x)
+            if (line[x] == MoneyGreen)
+                line[x] = 0;
+    }
 
     Button1 = new QPushButton(QStringLiteral("Create New Label"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -23,9 +32,12 @@ Tfrm_startup::Tfrm_startup(QWidget *parent)
     Button2 = new QPushButton(QStringLiteral("Open Saved Label"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(232, 128, 121, 25);
+    // The last label's button lies below the picture, clear of its frame.
     btn_recent = new QPushButton(this);
     btn_recent->setObjectName(QStringLiteral("btn_recent"));
-    btn_recent->setGeometry(80, 160, 273, 26);
+    btn_recent->setGeometry(RecentButtonMargin, Background.height() + RecentButtonMargin,
+                            Background.width() - 2 * RecentButtonMargin, RecentButtonHeight);
+    setFixedSize(Background.size());
     connect(Button1, &QPushButton::clicked, this, [this] { ButtonClicked(OnNewLabel); });
     connect(Button2, &QPushButton::clicked, this, [this] { ButtonClicked(OnOpenLabel); });
     connect(btn_recent, &QPushButton::clicked, this, [this] { ButtonClicked(OnOpenRecentLabel); });
@@ -33,10 +45,13 @@ Tfrm_startup::Tfrm_startup(QWidget *parent)
 
 void Tfrm_startup::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
-    btn_recent->setVisible(!RecentLabelName.isEmpty());
-    if (!RecentLabelName.isEmpty())
+    const bool recent = !RecentLabelName.isEmpty();
+    btn_recent->setVisible(recent);
+    if (recent)
         btn_recent->setText(RecentLabelCaption(RecentLabelName));
+    setFixedSize(Background.width(),
+                 Background.height() + (recent ? RecentButtonHeight + 2 * RecentButtonMargin : 0));
+    QDialog::showEvent(event);
 }
 
 void Tfrm_startup::CentreOn(const QWidget &owner)
@@ -47,6 +62,7 @@ void Tfrm_startup::CentreOn(const QWidget &owner)
 void Tfrm_startup::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
     painter.drawImage(0, 0, Background);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The start-up dialog: a borderless window shaped by its picture (the money-green pixels are
-// transparent) offering a new label, a saved label or the last saved label.
+// The start-up dialog: a dialog showing its picture (the money-green corners take the window's
+// colour) offering a new label, a saved label, and under the picture the last saved label.
 
 #include <QDialog>
 #include <QImage>

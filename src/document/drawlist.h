@@ -27,6 +27,10 @@ int32_t PixelToDoc(int32_t pixel, int32_t offset, double scale);
 
 // What loading a file that is not this kind of document shows.
 extern const QString LoadFailedMessage;
+// What loading a file of this kind in a format version above NewestFileVersion shows.
+extern const QString NewerVersionMessage;
+// The newest file format version this program reads: 3, a file that holds codes.
+constexpr int32_t NewestFileVersion = CodeFileVersion;
 
 // The step of MoveInOrder that brings to the front.
 constexpr int32_t ToFront = 2147483647;
@@ -77,6 +81,16 @@ public:
     void SelectObject(Tdrawobj *x);
     void SelectIndex(int32_t k);
     void SelectAll();
+    // The selected objects of one class, in list order.
+    template <class T> std::vector<T *> SelectedOfKind() const
+    {
+        std::vector<T *> list;
+        for (const auto &o : Objects)
+            if (o->IsSelected())
+                if (T *t = dynamic_cast<T *>(o.get()))
+                    list.push_back(t);
+        return list;
+    }
     // Appends the selected objects in list order, setting each ZIndex to its position here.
     void CollectSelected(std::vector<Tdrawobj *> &list) const;
     bool DeleteSelected();
@@ -106,16 +120,20 @@ public:
                                                 QString *reason = nullptr);
 
     // Files. A project file is the header and one object list; a template file adds its own
-    // sections (tlabeltemplate). Both are read in every version from 0 to 2 and written in 2.
+    // sections (tlabeltemplate). Both are read in every version from 0 to 3 and written in 2,
+    // or in 3 when they hold an object that needs it (a code); the header is the same in both.
     // The ten signature bytes: "vnlabel_v1" for a project.
     virtual QByteArray GetSignature() const;
     static QString GetDefaultExt();
     static QString GetFileFilter();
+    // The version a file of this document is written in: the highest its objects need.
+    virtual int32_t FileVersionNeeded() const;
     // Writes the version, the signature, a fresh thumbnail, the title, the size text and the
     // template reference.
     void SaveHeader(QIODevice &stream);
     // Reads the header of any accepted version; false when the version or the signature's
-    // first eight bytes are not this document's.
+    // first eight bytes are not this document's (FromNewerVersion tells a file of this kind
+    // whose version is newer than this program's).
     bool LoadHeader(QIODevice &stream);
     // Every object as its type code and framed record, bottom first, then the end mark 255.
     void SaveObjects(QIODevice &stream);
@@ -137,6 +155,9 @@ public:
     // program reads, so that loading it can replace this document; nothing here changes. A file
     // that cannot be opened raises EOSError, as loading it would.
     bool IsOwnFile(const QString &path) const;
+    // Why loading the file cannot replace this document (the message loading it would show),
+    // or empty when it can. A file that cannot be opened raises EOSError.
+    QString LoadRefusal(const QString &path) const;
     // False for an empty file, which leaves the document as it was but for its file name.
     // A file that cannot be opened raises EOSError.
     bool LoadFromFile(const QString &path);
@@ -206,8 +227,8 @@ public:
     void SetDraftAll(bool flag) { DraftAll = flag; }
     void DraftTimerTick();
     bool DraftTimerEnabled() const;
-    // Crop marks at the label's corners and its size in inches beside them.
-    void DrawLabelSize(Tcanvas &canvas, const TRect &viewport, double scale);
+    // The crop marks at the label's corners and its size; with outline, its edge too.
+    void DrawLabelSize(Tcanvas &canvas, const TRect &viewport, double scale, bool outline);
 
     // The thumbnail files carry: the label painted at ThumbnailWidth pixels wide in output
     // mode over its template, kept as PNG bytes in ThumbnailStream.
@@ -251,7 +272,11 @@ public:
     bool OutputMode = false;
     int32_t Tool = tlSelect;
     bool ShowLabelSize = false;
+    // Marks that only the editor shows (a text's overset mark) are drawn over the objects.
+    bool ShowScreenMarks = false;
     int32_t FileVersion = 0;
+    // The last header read was this kind of document's in a version newer than NewestFileVersion.
+    bool FromNewerVersion = false;
     QString Title;
     QString SizeText;
     // The last load met damage and left part of the file out (the user was warned).

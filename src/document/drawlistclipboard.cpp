@@ -2,9 +2,7 @@
 
 #include "document/drawlist.h"
 #include "document/globals.h"
-#include "document/picture.h"
-#include "document/shape.h"
-#include "document/text.h"
+#include "document/objectfactory.h"
 #include "platform/clipboard.h"
 
 namespace {
@@ -26,11 +24,15 @@ void Tdrawlist::Paste(const TPoint &point, bool onlyAsk, QString &kind)
     struct TChoice {
         int Format;
         const char *Kind;
+        uint8_t TypeCode; // the object made from it
     };
-    const TChoice choices[] = {{CF_TEXT, "Text"},
-                               {CF_BITMAP, "Image"},
-                               {ShapeClipboardFormat, "Shape"},
-                               {SymbolClipboardFormat, "Symbol"}};
+    // A copied code also carries its data as text and its symbol as an image for other programs,
+    // so its own format is looked for first.
+    const TChoice choices[] = {{CodeClipboardFormat, "Code", otCode},
+                               {CF_TEXT, "Text", otText},
+                               {CF_BITMAP, "Image", otPicture},
+                               {ShapeClipboardFormat, "Shape", otShape},
+                               {SymbolClipboardFormat, "Symbol", otSymbol}};
     const TChoice *chosen = nullptr;
     for (const TChoice &c : choices) {
         if (TheClipboard().HasFormat(c.Format)) {
@@ -42,15 +44,7 @@ void Tdrawlist::Paste(const TPoint &point, bool onlyAsk, QString &kind)
     if (onlyAsk || !chosen)
         return;
 
-    std::unique_ptr<Tdrawobj> created;
-    if (chosen->Format == CF_TEXT)
-        created = std::make_unique<Tvnltext>();
-    else if (chosen->Format == CF_BITMAP)
-        created = std::make_unique<Tvnlpic>();
-    else if (chosen->Format == ShapeClipboardFormat)
-        created = std::make_unique<Tvnlshape>();
-    else
-        created = std::make_unique<Tvnlsymbol>();
+    std::unique_ptr<Tdrawobj> created = CreateObject(chosen->TypeCode);
     Tdrawobj *o = created.get();
     AddObject(std::move(created));
     o->SetView({0, 0, 0, 0}, LastScale);

@@ -26,10 +26,10 @@
 
 const QString LoadFailedMessage =
     QStringLiteral("Could not load file. The file may be corrupted or the wrong file type.");
+const QString NewerVersionMessage = QStringLiteral("This file was made by a newer version of the program.");
 
 namespace {
 
-constexpr int32_t WrittenFileVersion = 2;
 // Objects of files written before the label moved to (100000, 100000) lie near 10000.
 constexpr int32_t OldOriginLimit = 20000;
 constexpr int32_t OldOriginShift = 90000;
@@ -126,10 +126,10 @@ void PrepareDialog(Tfiledialog &dialog, const TDialogTexts &texts)
     dialog.SetOptions(ofHideReadOnly | ofEnableSizing);
     dialog.SetDefaultExt(texts.DefaultExt);
     dialog.SetTitle(texts.OpenTitle);
-    if (SettingExists(QStringLiteral("lastfilepath")))
-        dialog.SetInitialDir(SettingsStore->ReadString(QStringLiteral("lastfilepath")));
-    else
-        dialog.SetInitialDir(GetSpecialFolderPath(CSIDL_PERSONAL));
+    dialog.SetInitialDir(StartFolder(SettingExists(QStringLiteral("lastfilepath"))
+                                         ? SettingsStore->ReadString(QStringLiteral("lastfilepath"))
+                                         : QString(),
+                                     DocumentsFolder()));
     if (dialog.IsSaveDialog())
         dialog.SetTitle(texts.SaveTitle);
 }
@@ -158,9 +158,17 @@ QString Tdrawlist::GetTitle() const
     return Title;
 }
 
+int32_t Tdrawlist::FileVersionNeeded() const
+{
+    int32_t version = BaseFileVersion;
+    for (const auto &o : Objects)
+        version = std::max(version, o->FileVersionNeeded());
+    return version;
+}
+
 void Tdrawlist::SaveHeader(QIODevice &stream)
 {
-    WriteInt32(stream, WrittenFileVersion);
+    WriteInt32(stream, FileVersionNeeded());
     MakeThumbnail();
     const QByteArray &thumbnail = ThumbnailStream.buffer();
     QByteArray head = GetSignature().leftJustified(RecordSignatureLength, '\0', true);
@@ -184,12 +192,18 @@ bool Tdrawlist::LoadHeader(QIODevice &stream)
     Title.clear();
     SizeText.clear();
     TemplateFile.clear();
+    FromNewerVersion = false;
     int32_t version = -1;
     if (!ReadInt32(stream, version))
         return false;
     FileVersion = version;
     const QByteArray own = GetSignature().left(8);
     tstringwrapstream strings(&stream);
+    // A newer program may change everything after the signature, but not the signature.
+    if (version > NewestFileVersion) {
+        FromNewerVersion = ReadBytes(stream, 8) == own;
+        return false;
+    }
     if (version == 0) {
         ClearThumbnail();
         Truncate(ThumbnailStream);
@@ -199,7 +213,8 @@ bool Tdrawlist::LoadHeader(QIODevice &stream)
         TemplateFile = strings.ReadLString();
         return true;
     }
-    if (version != 1 && version != 2)
+    // Every version from 1 on has the same header: a newer one only adds object kinds.
+    if (version < 1)
         return false;
     const QByteArray head = ReadBytes(stream, 15);
     if (head.size() < 15 || head.left(8) != own)
@@ -276,7 +291,7 @@ int32_t Tdrawlist::LoadFromStream(QIODevice &stream)
     if (HeaderLoaded)
         whole = LoadObjects(stream, &reason);
     else
-        MessageBox(LoadFailedMessage, TMsgIcon::Error);
+        MessageBox(FromNewerVersion ? NewerVersionMessage : LoadFailedMessage, TMsgIcon::Error);
     UndoList.Clear();
     EndProgressReport();
     const int32_t result = static_cast<int32_t>(std::min<qint64>(stream.pos(), INT32_MAX));
@@ -369,16 +384,23 @@ void OpenForReading(QFile &file, const QString &path)
 }
 } // namespace
 
-bool Tdrawlist::IsOwnFile(const QString &path) const
+QString Tdrawlist::LoadRefusal(const QString &path) const
 {
     QFile file(path);
     OpenForReading(file, path);
     int32_t version = -1;
-    if (!ReadInt32(file, version) || version < 0 || version > WrittenFileVersion)
-        return false;
+    if (!ReadInt32(file, version) || version < 0)
+        return LoadFailedMessage;
     // The signature and what follows it up to where every version's header goes on differently.
     const QByteArray head = ReadBytes(file, 11);
-    return head.size() == 11 && head.left(8) == GetSignature().left(8);
+    if (head.size() != 11 || head.left(8) != GetSignature().left(8))
+        return LoadFailedMessage;
+    return version > NewestFileVersion ? NewerVersionMessage : QString();
+}
+
+bool Tdrawlist::IsOwnFile(const QString &path) const
+{
+    return LoadRefusal(path).isEmpty();
 }
 
 bool Tdrawlist::LoadFromFile(const QString &path)
@@ -431,14 +453,21 @@ void Tdrawlist::SetupFileDialog(Tfiledialog &dialog)
     }
 }
 
+QString tlabeltemplate::StockTemplatesFolder()
+{
+    return JoinedPath(DataFolder(), QStringLiteral("templates"));
+}
+
 void tlabeltemplate::SetupFileDialog(Tfiledialog &dialog)
 {
     try {
         PrepareDialog(dialog, {GetFileFilter(), GetDefaultExt(), QStringLiteral("Open Wine Label Template"),
                                QStringLiteral("Save Wine Label Template")});
-        dialog.SetInitialDir(JoinedPath(DataFolder(), QStringLiteral("templates")));
-        if (SettingExists(QStringLiteral("lastfiletemplatepath")))
-            dialog.SetInitialDir(SettingsStore->ReadString(QStringLiteral("lastfiletemplatepath")));
+        dialog.SetInitialDir(
+            StartFolder(SettingExists(QStringLiteral("lastfiletemplatepath"))
+                            ? SettingsStore->ReadString(QStringLiteral("lastfiletemplatepath"))
+                            : QString(),
+                        tlabeltemplate::StockTemplatesFolder()));
     } catch (const std::exception &) {
         // The dialog opens with whatever was set.
     }

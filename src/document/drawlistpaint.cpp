@@ -24,6 +24,8 @@ constexpr int32_t DraftTimeLimit = 100;
 const QString UsageHint = QStringLiteral("Click the buttons at the top of the screen to add text, shapes and "
                                          "images. Use the tool window to edit them.");
 constexpr uint32_t HintFormat = DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX;
+// The edge of a label without a template, on screen.
+const TColor EmptyLabelOutline = RGB(160, 160, 160);
 
 TRect Offset(const TRect &r, const TPoint &by)
 {
@@ -249,8 +251,11 @@ bool Tdrawlist::Paint(Tcanvas &canvas, Trectlist &dirty, const TPoint &offset, T
         for (auto &o : Objects)
             if (o->Selected)
                 o->DrawSelection(canvas, Tool);
-    if (ShowLabelSize && Template && !Template->GetFileName().isEmpty() && !OutputMode)
-        DrawLabelSize(canvas, viewport, scale);
+    if (ShowScreenMarks && !OutputMode)
+        for (auto &o : Objects)
+            o->DrawScreenMarks(canvas);
+    if (ShowLabelSize && Template && !OutputMode)
+        DrawLabelSize(canvas, viewport, scale, Template->GetFileName().isEmpty());
     canvas.Brush().SetColor(clWhite);
     canvas.Brush().SetStyle(TBrushStyle::Solid);
     if (GetTickCount() - static_cast<uint32_t>(PaintStart) > static_cast<uint32_t>(DraftBudget) &&
@@ -259,7 +264,7 @@ bool Tdrawlist::Paint(Tcanvas &canvas, Trectlist &dirty, const TPoint &offset, T
     return true;
 }
 
-void Tdrawlist::DrawLabelSize(Tcanvas &canvas, const TRect &viewport, double scale)
+void Tdrawlist::DrawLabelSize(Tcanvas &canvas, const TRect &viewport, double scale, bool outline)
 {
     const TRect label{LabelRect.Left - OutputOrigin.X, LabelRect.Top - OutputOrigin.Y,
                       LabelRect.Right - OutputOrigin.X, LabelRect.Bottom - OutputOrigin.Y};
@@ -267,6 +272,12 @@ void Tdrawlist::DrawLabelSize(Tcanvas &canvas, const TRect &viewport, double sca
                   DocToPixel(label.Right, viewport.Left, scale),
                   DocToPixel(label.Bottom, viewport.Top, scale)};
     const int32_t sixteenth = DocToPixel(rnd(UnitsPerInchX() * 0.0625), 0, scale);
+    if (outline) {
+        // A label without a template has no frame of its own: its edge shows where to draw.
+        canvas.Brush().SetStyle(TBrushStyle::Solid);
+        canvas.Brush().SetColor(EmptyLabelOutline);
+        canvas.FrameRect({r.Left, r.Top, r.Right + 1, r.Bottom + 1});
+    }
     DrawCropMarks(canvas, r, 0, sixteenth + 20);
     DrawCropMarks(canvas, GrowRect(r, sixteenth), 0, 20);
     canvas.Brush().SetColor(clWhite);

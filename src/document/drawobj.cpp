@@ -3,6 +3,7 @@
 #include "document/globals.h"
 #include "document/undolevel.h"
 #include "platform/canvas.h"
+#include "platform/clipboard.h"
 #include "platform/rnd.h"
 #include "platform/streams.h"
 #include "platform/tickcount.h"
@@ -146,6 +147,15 @@ void Tdrawobj::WriteRecordBlock(QIODevice &stream) const
     WriteBytes(stream, record.data());
 }
 
+void Tdrawobj::PasteRecord(int format)
+{
+    QBuffer data;
+    data.open(QIODevice::ReadWrite);
+    TheClipboard().savetomemstream(format, data);
+    if (data.size() > 0)
+        ReadRecordBlock(data, false);
+}
+
 bool Tdrawobj::ReadRecordBlock(QIODevice &stream, bool skip)
 {
     int32_t length = 0;
@@ -157,11 +167,11 @@ bool Tdrawobj::ReadRecordBlock(QIODevice &stream, bool skip)
         return whole;
     }
     // The record is read in place when the stream is in memory (a whole file, a copy).
-    QBuffer record;
+    TRecordFrame record;
     record.setData(ReadBytesView(stream, bounded));
     record.open(QIODevice::ReadOnly);
     ReadFromStream(record);
-    return whole;
+    return whole && !record.Overran();
 }
 
 void Tdrawobj::SetDraft(bool value)
@@ -176,7 +186,7 @@ TRect Tdrawobj::GetInvalidRect() const
 {
     if (!Selected)
         return GetScreenRect();
-    return GrowRect(GrowRect(GetScreenRect(), HandleInflate), HandleSize);
+    return GrowRect(GrowRect(GetScreenRect(), HandleInflate), ScaledHandleSize());
 }
 
 TRect Tdrawobj::GetScreenRect() const
@@ -253,11 +263,22 @@ std::array<Tdrawobj::THandlePoint, 8> Tdrawobj::HandlePoints() const
              {{midX, g.Bottom}, hcBottom}}};
 }
 
+int32_t Tdrawobj::ScaledHandleSize() const
+{
+    return std::max(HandleSize, rnd(HandleSize * HandleScale));
+}
+
+int32_t Tdrawobj::ScaledHandleReach()
+{
+    return std::max(HandleReach, rnd(HandleReach * HandleScale));
+}
+
 TRect Tdrawobj::HandleRect(const TPoint &p) const
 {
-    const int32_t left = p.X - HandleSize / 2;
-    const int32_t top = p.Y - HandleSize / 2;
-    return {left, top, left + HandleSize + 1, top + HandleSize + 1};
+    const int32_t size = ScaledHandleSize();
+    const int32_t left = p.X - size / 2;
+    const int32_t top = p.Y - size / 2;
+    return {left, top, left + size + 1, top + size + 1};
 }
 
 int32_t Tdrawobj::HandleAt(const TPoint &p) const
@@ -267,8 +288,9 @@ int32_t Tdrawobj::HandleAt(const TPoint &p) const
     // The last handle that contains the point wins, so on small objects the edge-middle
     // handles win over the corners and bottom-middle over everything.
     int32_t code = hcNone;
+    // A click a few pixels beside the square still takes it.
     for (const THandlePoint &h : HandlePoints()) {
-        const TRect r = HandleRect(h.Point);
+        const TRect r = GrowRect(HandleRect(h.Point), ScaledHandleReach());
         if (r.Left <= p.X && p.X < r.Right && r.Top <= p.Y && p.Y < r.Bottom)
             code = h.Code;
     }

@@ -24,6 +24,17 @@ enum TChangeKind : uint8_t {
     ckReset = 4,
 };
 
+// The type code each kind of object is stored under (255 ends an object list).
+enum TObjectType : uint8_t {
+    otPlain = 0,
+    otShape = 1,
+    otText = 2,
+    otPicture = 3,
+    otSymbol = 4,
+    otLine = 5,
+    otCode = 6,
+};
+
 // Handle codes: edge bits that a drag moves.
 enum THandleCode : int32_t {
     hcNone = 0,
@@ -48,6 +59,7 @@ enum TToolNumber : int32_t {
     tlZoom = 6,
     tlZoomOut = 7,
     tlAlignment = 8,
+    tlCode = 9,
 };
 
 // The smallest side SetBounds leaves an object with, in document units.
@@ -59,6 +71,10 @@ constexpr int32_t MaxCoordinate = 1 << 24;
 
 // The largest side of a buffer that holds one colour all over (the plain object's overhang).
 constexpr int32_t MaxUniformBufferSide = 512;
+
+// The file format version a file is written in, and the one a file holding a code needs.
+constexpr int32_t BaseFileVersion = 2;
+constexpr int32_t CodeFileVersion = 3;
 
 // The ten characters after the type code in every record header.
 inline constexpr char RecordSignature[] = "New objv2 ";
@@ -101,7 +117,8 @@ public:
     // Reads one framed record, or skips it. The length is never trusted beyond what the
     // stream holds, so a damaged record cannot consume memory or the records after it.
     // False when the length lies: negative, or running past the end of the stream (what
-    // the stream holds of the record is read all the same).
+    // the stream holds of the record is read all the same); and when a field inside the
+    // record runs past its end (the object keeps the fields read before that one).
     bool ReadRecordBlock(QIODevice &stream, bool skip);
 
     // Base
@@ -113,6 +130,9 @@ public:
     virtual void SetScreenRect(const TRect &r);
     virtual TRect GetBounds() const { return Bounds; }
     virtual void DrawSelection(Tcanvas &canvas, int32_t tool);
+    // What the editor shows over an object on screen and never prints (a text's overset mark),
+    // drawn after every object and its selection.
+    virtual void DrawScreenMarks(Tcanvas & /*canvas*/) {}
     virtual bool IsPickable(int32_t tool) const;
     virtual bool ShowsHandles(int32_t tool) const;
     virtual void ResetCaches() {}
@@ -133,6 +153,11 @@ public:
     virtual void WriteToStream(QIODevice &stream) const;
     virtual void ReadFromStream(QIODevice &stream);
     virtual uint8_t GetTypeCode() const { return 0; }
+    // The lowest file format version that keeps this object: older readers know nothing of
+    // newer kinds, and refuse such a file whole rather than lose the object silently.
+    virtual int32_t FileVersionNeeded() const { return BaseFileVersion; }
+    // Why the object cannot be printed, for the user; empty when it can.
+    virtual QString PrintProblem() const { return {}; }
     virtual bool ContainsPoint(const TPoint &p) const;
     virtual int32_t HandleAt(const TPoint &p) const;
 
@@ -143,8 +168,12 @@ public:
         int32_t Code;
     };
     std::array<THandlePoint, 8> HandlePoints() const;
-    // The square a handle around p covers, in canvas rectangle form (Right and Bottom excluded).
+    // The square a handle around p covers, in canvas rectangle form (Right and Bottom excluded):
+    // HandleSize at the screen's scale (HandleScale).
     TRect HandleRect(const TPoint &p) const;
+    int32_t ScaledHandleSize() const;
+    // How far beside its square a handle still takes a click.
+    static int32_t ScaledHandleReach();
 
     int32_t Id;
     double AspectRatio = 1.0;
@@ -178,6 +207,10 @@ public:
     int32_t DraftTime = 0;
 
 protected:
+    // Takes the whole record (its bounds included) that a copy put on the clipboard under the
+    // private format; nothing when the clipboard holds none.
+    void PasteRecord(int format);
+
     // The version of the record header last read: 0 for the oldest header, 2 for the current.
     int32_t RecordVersion = 2;
 

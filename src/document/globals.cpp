@@ -10,6 +10,7 @@ TPoint LabelOrigin;
 int32_t LabelWidthUnits = 0;
 int ShapeClipboardFormat = 0;
 int SymbolClipboardFormat = 0;
+int CodeClipboardFormat = 0;
 
 namespace {
 std::unique_ptr<Talphabitmap> TheScratchBitmap;
@@ -22,6 +23,7 @@ Talphabitmap &ScratchBitmap()
     return *TheScratchBitmap;
 }
 int32_t ObjectSerial = 0;
+double HandleScale = 1.0;
 int32_t ThumbnailWidth = DefaultThumbnailWidth;
 
 void InitDocumentModule()
@@ -33,5 +35,7 @@ void InitDocumentModule()
     ObjectSerial = 0;
     ShapeClipboardFormat = TheClipboard().RegisterFormat(QStringLiteral("application/x-ambrelo-shape"));
     SymbolClipboardFormat = TheClipboard().RegisterFormat(QStringLiteral("application/x-ambrelo-symbol"));
+    CodeClipboardFormat = TheClipboard().RegisterFormat(QStringLiteral("application/x-ambrelo-code"));
     ThumbnailWidth = DefaultThumbnailWidth;
+    HandleScale = 1.0;
 }

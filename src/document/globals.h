@@ -21,9 +21,16 @@ constexpr int32_t DefaultThumbnailWidth = 152;
 // A thumbnail is at most this many times as high as wide.
 constexpr int32_t MaxThumbnailAspect = 16;
 
+// How much larger than at 96 dots per inch the editor's handles are drawn and taken (the
+// screen's scale, at least 1): set by the editor window from its screen.
+extern double HandleScale;
+// A click this many pixels (at scale 1) outside a handle's square still takes the handle.
+constexpr int32_t HandleReach = 3;
+
 // The private clipboard formats, registered by InitDocumentModule.
 extern int ShapeClipboardFormat;
 extern int SymbolClipboardFormat;
+extern int CodeClipboardFormat;
 
 class Talphabitmap;
 // The image tool's icon, drawn in the middle of an empty picture; the main window renders it

@@ -2,8 +2,10 @@
 
 #include "platform/streams.h"
 
+#include <QStringList>
 #include <QtEndian>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -92,6 +94,27 @@ void DecodeLayout(const TLayoutBlock &block, Tlabelgeometrylist &list)
     list.LayoutValid = block[ValidAt];
     std::copy(block.begin() + ReservedAt, block.end(), list.Reserved.begin());
 }
+
+// The letter page the spots print on; an orientation of no known kind prints portrait.
+TPointPair PrintedPage(const Tlabelgeometrylist &list)
+{
+    TPointPair page{8.5, 11.0};
+    list.GetPageSize(page.X, page.Y);
+    return page;
+}
+
+// "Spot 3" or "Spots 2, 3 and 5", counted from 1, and the verb that goes with it.
+QString SpotNumbers(const std::vector<int32_t> &indexes, const char *one, const char *many)
+{
+    QStringList numbers;
+    for (const int32_t index : indexes)
+        numbers << QString::number(index + 1);
+    if (numbers.size() == 1)
+        return QStringLiteral("Spot %1 %2").arg(numbers[0], QLatin1String(one));
+    const QString last = numbers.takeLast();
+    return QStringLiteral("Spots %1 and %2 %3")
+        .arg(numbers.join(QStringLiteral(", ")), last, QLatin1String(many));
+}
 } // namespace
 
 double ClampSize(double value)
@@ -178,6 +201,62 @@ TPointPair Tlabelgeometrylist::GetPageSize() const
     TPointPair size;
     GetPageSize(size.X, size.Y);
     return size;
+}
+
+TSpotFit Tlabelgeometrylist::Fit(int32_t index) const
+{
+    const Tlabelgeometry &spot = *Spots[index];
+    const TPointPair page = PrintedPage(*this);
+    const double left = spot.SpotLeft, top = spot.SpotTop, width = spot.SpotWidth, height = spot.SpotHeight;
+    if (!std::isfinite(left) || !std::isfinite(top) || !std::isfinite(width) || !std::isfinite(height))
+        return TSpotFit::OffPage;
+    if (width <= MinSize || height <= MinSize)
+        return TSpotFit::TooSmall;
+    if (width > MaxSize || height > MaxSize)
+        return TSpotFit::TooLarge;
+    if (left + width <= 0 || top + height <= 0 || left >= page.X || top >= page.Y)
+        return TSpotFit::OffPage;
+    return TSpotFit::Prints;
+}
+
+int32_t Tlabelgeometrylist::PrintableMarkedCount() const
+{
+    int32_t count = 0;
+    for (int32_t i = 0; i < Count(); ++i)
+        count += Spots[i]->Marked && Fit(i) == TSpotFit::Prints;
+    return count;
+}
+
+QString Tlabelgeometrylist::UnprintableMarkedSpots() const
+{
+    std::vector<int32_t> off, small, large;
+    for (int32_t i = 0; i < Count(); ++i) {
+        if (!Spots[i]->Marked)
+            continue;
+        switch (Fit(i)) {
+        case TSpotFit::OffPage:
+            off.push_back(i);
+            break;
+        case TSpotFit::TooSmall:
+            small.push_back(i);
+            break;
+        case TSpotFit::TooLarge:
+            large.push_back(i);
+            break;
+        case TSpotFit::Prints:
+            break;
+        }
+    }
+    const TPointPair page = PrintedPage(*this);
+    QStringList sentences;
+    if (!off.empty())
+        sentences << SpotNumbers(off, "lies", "lie") +
+                         QStringLiteral(" outside the %1 \u00d7 %2 in page.").arg(page.X).arg(page.Y);
+    if (!small.empty())
+        sentences << SpotNumbers(small, "is", "are") + QStringLiteral(" too small to print.");
+    if (!large.empty())
+        sentences << SpotNumbers(large, "is", "are") + QStringLiteral(" too large to print.");
+    return sentences.join(QLatin1Char(' '));
 }
 
 void Tlabelgeometrylist::Assign(const Tlabelgeometrylist &source)

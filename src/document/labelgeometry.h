@@ -6,6 +6,7 @@
 #include "platform/colors.h"
 
 #include <QIODevice>
+#include <QString>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -46,6 +47,14 @@ public:
     bool Marked = false;
 };
 
+// Whether a spot can print on its page.
+enum class TSpotFit : uint8_t {
+    Prints,
+    OffPage,  // a value that is not a finite number, or the spot lies wholly outside the page
+    TooSmall, // 0.001 inch wide or high or less (what a file's impossible size reads as)
+    TooLarge, // wider or higher than the 100 inches a file keeps
+};
+
 // The eight values of the automatic layout, in inches: the page's left and top edges to the
 // first label, the grid's columns and rows, the gaps between neighbouring labels, one label.
 struct TGridLayout {
@@ -72,6 +81,13 @@ public:
     // width and height as they were.
     void GetPageSize(double &width, double &height) const;
     TPointPair GetPageSize() const;
+    // Whether the spot at index can print on the page of the list's orientation.
+    TSpotFit Fit(int32_t index) const;
+    // The marked spots that can print.
+    int32_t PrintableMarkedCount() const;
+    // The marked spots that cannot print, said in sentences ("Spot 3 lies outside the
+    // 8.5 × 11 in page."); empty when every one can.
+    QString UnprintableMarkedSpots() const;
     // Copies of the source's spots and its orientation; the layout block stays.
     void Assign(const Tlabelgeometrylist &source);
     // Frees every spot; orientation and layout block stay.

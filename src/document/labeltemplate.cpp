@@ -4,6 +4,7 @@
 #include "platform/stringstream.h"
 
 #include <QBuffer>
+#include <algorithm>
 
 namespace {
 // A description of this length or more is not one: the file is damaged there.
@@ -45,6 +46,11 @@ QString tlabeltemplate::GetDefaultExt()
 QString tlabeltemplate::GetFileFilter()
 {
     return QStringLiteral("Wine Label Template (*.wlt)|*.wlt");
+}
+
+int32_t tlabeltemplate::FileVersionNeeded() const
+{
+    return std::max(Tdrawlist::FileVersionNeeded(), StarterObjects.FileVersionNeeded());
 }
 
 void tlabeltemplate::SaveToStream(QIODevice &stream)

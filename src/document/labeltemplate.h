@@ -21,6 +21,8 @@ public:
     void SetLabelWidth(double inches) override;
     // "vntempl_v1", or the project's signature while AsProject is set.
     QByteArray GetSignature() const override;
+    // Its own objects' and its starter objects' needs.
+    int32_t FileVersionNeeded() const override;
     // The project's sections, then the starter objects, the geometry and the description.
     void SaveToStream(QIODevice &stream) override;
     int32_t LoadFromStream(QIODevice &stream) override;
@@ -28,6 +30,8 @@ public:
     static QString GetDefaultExt();
     static QString GetFileFilter();
     static void SetupFileDialog(Tfiledialog &dialog);
+    // The stock templates of the running program: "templates" among its data.
+    static QString StockTemplatesFolder();
 
     // Loads a project file as this template's own objects (the template editor's import).
     // The template sections are absent from such a file: the template is left without spots

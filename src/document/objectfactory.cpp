@@ -1,5 +1,6 @@
 #include "document/objectfactory.h"
 
+#include "document/code.h"
 #include "document/picture.h"
 #include "document/shape.h"
 #include "document/text.h"
@@ -21,6 +22,8 @@ std::unique_ptr<Tdrawobj> CreateObject(uint8_t typeCode)
         // Lines are read back too: an object list stops at the first code it does not know,
         // so an unknown line would lose every object after it.
         return std::make_unique<Tvnlline>();
+    case otCode:
+        return std::make_unique<Tvnlcode>();
     default:
         return nullptr;
     }

@@ -136,12 +136,7 @@ bool Tvnlshape::CanPaste() const
 
 void Tvnlshape::PasteFromClipboard(int32_t format)
 {
-    // The copied shape's whole record, its bounds included.
-    QBuffer data;
-    data.open(QIODevice::ReadWrite);
-    TheClipboard().savetomemstream(format == -1 ? ShapeClipboardFormat : format, data);
-    if (data.size() > 0)
-        ReadRecordBlock(data, false);
+    PasteRecord(format == -1 ? ShapeClipboardFormat : format);
 }
 
 void Tvnlshape::CopyToClipboard(int32_t format)

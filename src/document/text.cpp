@@ -26,6 +26,20 @@ QString TrimmedOfBlanksAndControls(const QString &s)
         --last;
     return s.mid(first, last - first);
 }
+
+// The lines with text that lie wholly or partly below a box of height pixels: an edit control
+// shows no line that is only partly visible. Empty lines do not count.
+int32_t CutLines(const Ttextlayout &layout, int32_t height)
+{
+    if (layout.Height() <= height || layout.LineHeight() <= 0)
+        return 0;
+    const size_t shown = size_t(std::max(height, 0) / layout.LineHeight());
+    int32_t cut = 0;
+    for (size_t i = shown; i < layout.Lines().size(); ++i)
+        if (layout.Lines()[i].Width > 0)
+            ++cut;
+    return cut;
+}
 } // namespace
 
 Tvnltext::Tvnltext()
@@ -145,6 +159,41 @@ void Tvnltext::DrawSelection(Tcanvas &canvas, int32_t tool)
     canvas.DrawFocusRect(GrowRect(GetScreenRect(), 2));
 }
 
+void Tvnltext::DrawScreenMarks(Tcanvas &canvas)
+{
+    if (HiddenLines <= 0)
+        return;
+    const TRect r = OversetMarkRect();
+    canvas.Pen().SetMode(TPenMode::Copy);
+    canvas.Pen().SetStyle(TPenStyle::Solid);
+    canvas.Pen().SetWidth(1);
+    canvas.Pen().SetColor(OversetMarkColor);
+    canvas.Brush().SetStyle(TBrushStyle::Solid);
+    canvas.Brush().SetColor(clWhite);
+    canvas.Rectangle(r);
+    const int32_t cx = r.Left + OversetMarkSize / 2;
+    const int32_t cy = r.Top + OversetMarkSize / 2;
+    const int32_t arm = OversetMarkSize / 2 - 2;
+    canvas.MoveTo(cx - arm, cy);
+    canvas.LineTo(cx + arm + 1, cy);
+    canvas.MoveTo(cx, cy - arm);
+    canvas.LineTo(cx, cy + arm + 1);
+}
+
+TRect Tvnltext::OversetMarkRect() const
+{
+    const TRect s = GetScreenRect();
+    const int32_t half = OversetMarkSize / 2;
+    return {s.Right - 1 - half, s.Bottom - 1 - half, s.Right - 1 - half + OversetMarkSize,
+            s.Bottom - 1 - half + OversetMarkSize};
+}
+
+TRect Tvnltext::GetInvalidRect() const
+{
+    // The overset mark reaches past the box's corner.
+    return Selected ? Tdrawobj::GetInvalidRect() : GrowRect(GetScreenRect(), OversetMarkSize / 2 + 1);
+}
+
 void Tvnltext::DrawDraft(Tcanvas &canvas, const TRect &clip, const TRect &viewport, double scale)
 {
     Draw(canvas, clip, false, viewport, scale);
@@ -186,12 +235,18 @@ void Tvnltext::Draw(Tcanvas &canvas, const TRect & /*clip*/, bool output, const 
     default:
         break; // an unknown alignment keeps the last offset
     }
+    if (!output)
+        FullTextHeight = TextHeight;
     TextHeight = std::min(TextHeight, h);
 
     if (visible) {
         r.Top += TextOffset;
-        canvas.DrawLayout(canvas.CachedLayout(DrawnLayout, text, r.Width(), DrawingFormat()), r,
-                          DrawingFormat());
+        const Ttextlayout &layout = canvas.CachedLayout(DrawnLayout, text, r.Width(), DrawingFormat());
+        canvas.DrawLayout(layout, r, DrawingFormat());
+        if (!output)
+            HiddenLines = IsShowingPlaceholder() ? 0 : CutLines(layout, h - TextOffset);
+    } else if (!output) {
+        HiddenLines = 0;
     }
     canvas.Brush().SetStyle(TBrushStyle::Solid);
     StopTiming();
@@ -229,12 +284,15 @@ void Tvnltext::WriteToStream(QIODevice &stream) const
 void Tvnltext::ReadFromStream(QIODevice &stream)
 {
     Tdrawobj::ReadFromStream(stream);
-    if (Remaining(stream) < 4)
-        return;
+    // A string whose length runs past the record's end is not taken, nor anything after it.
     tstringwrapstream strings(&stream, false);
-    SetText(strings.ReadLString());
-    if (Remaining(stream) >= 4)
-        Font.SetName(strings.ReadLString());
+    QString s;
+    if (!strings.ReadWholeLString(s))
+        return;
+    SetText(s);
+    if (!strings.ReadWholeLString(s))
+        return;
+    Font.SetName(s);
     int32_t i = 0;
     uint8_t b = 0;
     if (ReadInt32(stream, i))

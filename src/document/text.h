@@ -14,6 +14,9 @@ enum TVerticalAlign : uint8_t { vaTop = 0, vaMiddle = 1, vaBottom = 2 };
 
 // The prompt an empty box shows when it has none of its own.
 extern const QString DefaultTextPrompt;
+// The side of the overset mark in screen pixels, and its colour.
+constexpr int32_t OversetMarkSize = 11;
+constexpr TColor OversetMarkColor = 0x000000E0; // red
 
 class Tvnltext : public Tdrawobj {
 public:
@@ -46,9 +49,19 @@ public:
     Tfont GetScaledFont();
     // The point lies on the text's lines rather than elsewhere in the box.
     bool TextAreaContains(const TPoint &p);
+    // What the last paint on screen found: the lines with text that did not fit above the box
+    // bottom and were cut (0 when the whole text shows), and the height the whole text needs,
+    // past the box bottom too, in pixels.
+    int32_t GetHiddenLines() const { return HiddenLines; }
+    int32_t GetFullTextHeight() const { return FullTextHeight; }
+    // The overset mark: a small square with a plus over the box's bottom-right corner, the same
+    // size at every zoom, shown on screen while text is cut.
+    TRect OversetMarkRect() const;
 
     // Base
     void DrawSelection(Tcanvas &canvas, int32_t tool) override;
+    void DrawScreenMarks(Tcanvas &canvas) override;
+    TRect GetInvalidRect() const override;
     bool CanCopy() const override { return true; }
     bool CanPaste() const override;
     // Replaces the whole text with the clipboard's.
@@ -71,6 +84,8 @@ private:
     Talphabitmap MeasureBitmap;
     int32_t TextHeight = 0;
     int32_t TextOffset = 0;
+    int32_t FullTextHeight = 0;
+    int32_t HiddenLines = 0;
     QString PlaceholderText;
     QString Text;
     uint8_t HAlign = haLeft;

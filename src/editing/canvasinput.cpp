@@ -1,5 +1,6 @@
 #include "editing/canvasinput.h"
 
+#include "document/code.h"
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "document/picture.h"
@@ -11,6 +12,7 @@
 #include "platform/colors.h"
 #include "platform/rnd.h"
 
+#include <algorithm>
 #include <bit>
 #include <memory>
 #include <vector>
@@ -19,7 +21,7 @@ namespace {
 
 bool IsCreatingTool(int32_t tool)
 {
-    return tool >= tlText && tool <= tlLine;
+    return (tool >= tlText && tool <= tlLine) || tool == tlCode;
 }
 
 // The press that started a mode ends it: the left button a drag, the middle button a pan.
@@ -99,9 +101,10 @@ void Tcanvasinput::SelectTool(int32_t tool)
     Host.SetCanvasCursor(tool == tlZoom      ? TCanvasCursor::ZoomIn
                          : tool == tlZoomOut ? TCanvasCursor::ZoomOut
                                              : TCanvasCursor::Arrow);
-    if (tool == tlText || tool == tlImage || tool == tlShape)
+    if (tool == tlText || tool == tlImage || tool == tlShape || tool == tlCode)
         Document.SelectObject(nullptr);
-    if ((tool == tlText || tool == tlImage || tool == tlShape || tool == tlAlignment) && ToolWindowWanted)
+    if ((tool == tlText || tool == tlImage || tool == tlShape || tool == tlCode || tool == tlAlignment) &&
+        ToolWindowWanted)
         ShowToolWindow(true);
     Host.FocusCanvas();
 }
@@ -239,6 +242,16 @@ void Tcanvasinput::CreateObject(const TPoint &p)
         if (Toolbox)
             Toolbox->ApplyShapeStyle(shape.get());
         object = std::move(shape);
+        break;
+    }
+    case tlCode: {
+        auto code = std::make_unique<Tvnlcode>();
+        if (Toolbox)
+            Toolbox->GetCodePanel().ApplyTo(*code);
+        // A drag keeps the proportions the symbology gives it.
+        const TPoint size = code->GetDefaultSize();
+        code->AspectRatio = double(size.Y) / std::max(size.X, 1);
+        object = std::move(code);
         break;
     }
     case tlSymbol:
@@ -464,7 +477,9 @@ bool Tcanvasinput::FitTextEditor()
         return false;
     const TRect s = text->GetScreenRect();
     const int32_t top = s.Top + std::max(text->GetTextOffset(), 0);
-    const TRect rect = GrowRect({s.Left, top, s.Right, top + text->GetTextHeight()}, 1);
+    // The editor shows the whole text: it reaches below the box while the text needs more lines.
+    const int32_t height = std::max(text->GetTextHeight(), text->GetFullTextHeight());
+    const TRect rect = GrowRect({s.Left, top, s.Right, top + height}, 1);
     Tfont font;
     font.Assign(Toolbox ? Toolbox->GetSampleFont() : text->Font);
     font.SetCharset(EditorCharset);

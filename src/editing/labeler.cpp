@@ -17,9 +17,10 @@ const char *const ShowButtonCaptionsSetting = "showbuttoncaptions";
 const char *const LastOpenedFileSetting = "lastopenedfile";
 const char *const LastFilePathSetting = "lastfilepath";
 const char *const LastTemplatePathSetting = "lastfiletemplatepath";
+const char *const RecentFilesSetting = "recentfiles";
 const char *const SavePromptText = "Would you like to save before exiting?";
 
-const TToolButton ToolButtons[10] = {
+const TToolButton ToolButtons[11] = {
     {tlSelect, "select", "Select",
      "Select Tool:\\nSelect objects with the left mouse button. \\nHold CTRL to select multiple "
      "objects.\\nHold "
@@ -37,6 +38,10 @@ const TToolButton ToolButtons[10] = {
     {tlShape, "newshape", "New Shape",
      "Shape Tool:\\nClick and drag to create a shape.\\nSelect it's appearance from the Tool Box", true,
      true},
+    {tlCode, "newcode", "New Code",
+     "Code Tool:\\nChoose the symbology and type the data in the Tool Box.\\nClick and drag to place the "
+     "code",
+     true, true},
     {tlSymbol, "newsymbol", "New Symbol", "", false, true},
     {tlZoom, "zoom", "Zoom",
      "Zoom Tool:\\nUse the mouse wheel or \\nleft click to zoom in, \\nright click to zoom out.", true, true},
@@ -61,24 +66,9 @@ std::optional<TRect> FitToScreen(const TRect &bounds, const std::vector<TRect> &
 {
     const int64_t width = int64_t(bounds.Right) - bounds.Left;
     const int64_t height = int64_t(bounds.Bottom) - bounds.Top;
-    if (width < MinWindowSize.X || height < MinWindowSize.Y)
+    if (width < MinWindowSize.X || height < MinWindowSize.Y || !MeetsAMonitor(bounds, workAreas))
         return std::nullopt;
-    // The work area the window meets most is the one it belongs on.
-    const TRect *best = nullptr;
-    int64_t bestArea = 0;
-    for (const TRect &a : workAreas) {
-        const int64_t w = std::min<int64_t>(bounds.Right, a.Right) - std::max<int64_t>(bounds.Left, a.Left);
-        const int64_t h = std::min<int64_t>(bounds.Bottom, a.Bottom) - std::max<int64_t>(bounds.Top, a.Top);
-        if (w > 0 && h > 0 && w * h > bestArea) {
-            bestArea = w * h;
-            best = &a;
-        }
-    }
-    if (!best || width > best->Width() || height > best->Height())
-        return std::nullopt;
-    const int32_t left = int32_t(std::clamp<int64_t>(bounds.Left, best->Left, best->Right - width));
-    const int32_t top = int32_t(std::clamp<int64_t>(bounds.Top, best->Top, best->Bottom - height));
-    return TRect{left, top, int32_t(left + width), int32_t(top + height)};
+    return FitInsideWorkArea(bounds, workAreas);
 }
 
 namespace {
@@ -97,9 +87,13 @@ public:
     TRect GetBounds() const override { return Inner.GetBounds(); }
     void SetBounds(const TRect &r) override
     {
-        if (const std::optional<TRect> fitted = FitToScreen(r, MonitorWorkAreas()))
+        if (const std::optional<TRect> fitted = FitToScreen(r, MonitorWorkAreas())) {
             Inner.SetBounds(*fitted);
+            Applied = true;
+        }
     }
+
+    bool Applied = false;
 
 private:
     Tplacementtarget &Inner;
@@ -126,6 +120,7 @@ Tlabeler::Tlabeler(Tlabelerhost &host, Tregistryex &store, const TCommandLine &c
     Project->SetTemplate(LabelTemplate.get());
     Project->ShowOverhang = true;
     Project->ShowLabelSize = true;
+    Project->ShowScreenMarks = true;
     LabelView = std::make_unique<Tlabelview>(*Project, Host);
     CanvasInput = std::make_unique<Tcanvasinput>(*Project, *LabelView, Host);
     Buffer = std::make_unique<Tbackbuffer>(*Project);
@@ -191,6 +186,10 @@ void Tlabeler::FirstShow()
     {
         TOnScreenPlacement main(Host.MainPlacement());
         RestoreFormPlacement(main, Store);
+        // Without a placement of its own the window takes most of the screen, in its middle.
+        const std::vector<TRect> screens = MonitorWorkAreas();
+        if (!main.Applied && main.GetWindowState() == wsNormal && !screens.empty())
+            Host.MainPlacement().SetBounds(CentredInWorkArea(screens.front(), FirstWindowShare));
     }
     PlacementRestored = true;
     ButtonCaptions = Store.ReadBool(QString::fromLatin1(ShowButtonCaptionsSetting), true);
@@ -244,6 +243,29 @@ void Tlabeler::SetDocumentTitle(const QString &fileName)
 {
     Host.SetCaption(DocumentCaption(VersionText, fileName));
     Store.WriteString(QString::fromLatin1(LastOpenedFileSetting), fileName);
+    if (QFileInfo(fileName).isFile())
+        RememberRecentFile(fileName);
+}
+
+QStringList Tlabeler::RecentFiles() const
+{
+    QStringList files = Store.ReadString(QString::fromLatin1(RecentFilesSetting))
+                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    files.removeDuplicates();
+    return files.mid(0, MaxRecentFiles);
+}
+
+void Tlabeler::RememberRecentFile(const QString &file)
+{
+    const QString path = QFileInfo(file).absoluteFilePath();
+    if (path.contains(QLatin1Char('\n')))
+        return; // the list keeps one name a line
+    QStringList files = RecentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    const QString joined = files.mid(0, MaxRecentFiles).join(QLatin1Char('\n'));
+    if (joined != Store.ReadString(QString::fromLatin1(RecentFilesSetting)))
+        Store.WriteString(QString::fromLatin1(RecentFilesSetting), joined);
 }
 
 bool Tlabeler::AskSaveChanges(bool defaultResult)
@@ -322,6 +344,8 @@ Trectlist Tlabeler::PaintCanvas(const TRect &clip)
 {
     Trectlist painted = Buffer->Paint(clip, LabelView->GetViewport(), LabelView->GetScale());
     CanvasInput->PlaceTextEditor();
+    if (Toolbox)
+        Toolbox->TextMeasured();
     return painted;
 }
 

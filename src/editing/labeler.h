@@ -30,6 +30,9 @@ extern const char *const ShowButtonCaptionsSetting; // "showbuttoncaptions"
 extern const char *const LastOpenedFileSetting;     // "lastopenedfile"
 extern const char *const LastFilePathSetting;       // "lastfilepath"
 extern const char *const LastTemplatePathSetting;   // "lastfiletemplatepath"
+extern const char *const RecentFilesSetting;        // "recentfiles": full paths, one a line
+// File > Open Recent lists this many projects.
+constexpr int32_t MaxRecentFiles = 8;
 // The save prompt's question.
 extern const char *const SavePromptText;
 // Convert To New Version: the filter of its open dialog (before the project's and the template's
@@ -55,15 +58,18 @@ struct TToolButton {
     bool Visible;
     bool IsTool;
 };
-extern const TToolButton ToolButtons[10];
-constexpr int32_t CenterScreenImage = 9;
-constexpr int32_t PrintImage = 10;
+extern const TToolButton ToolButtons[11];
+constexpr int32_t CenterScreenImage = 10;
+constexpr int32_t PrintImage = 11;
 // A hint as the tool bar shows it: every "\n" (backslash, n) a line break (CR LF).
 QString ToolButtonHint(const char *hint);
 
-// Stored window bounds are used only when they make a window of at least MinWindowSize that fits
-// on the monitors; a window that lies partly off its monitor's work area is moved onto it.
+// Stored window bounds are used only when they make a window of at least MinWindowSize that meets
+// a monitor's work area; the window is then moved onto that work area, and shrunk to it where it
+// is larger. Without stored bounds the editor window takes FirstWindowShare of the first
+// monitor's work area, centred.
 constexpr TPoint MinWindowSize{128, 32};
+constexpr double FirstWindowShare = 0.8;
 std::optional<TRect> FitToScreen(const TRect &bounds, const std::vector<TRect> &workAreas);
 
 // What the Edit menu and the context menu offer when they open.
@@ -134,6 +140,10 @@ public:
     void SaveLabelAs();
     // The start-up dialog's "Last Saved Label".
     void OpenLastFile();
+    // File > Open Recent: the projects last opened or saved, newest first, each once.
+    QStringList RecentFiles() const;
+    // One of them, opened as File > Open opens the file it picks.
+    void OpenRecent(const QString &file);
 
     // ---- Template-mode commands.
     // Save Template: the document's objects become the template's starter objects, and the
@@ -234,6 +244,9 @@ private:
     void NewLabelFrom(const QString &templateFile);
     void OpenProject(const QString &file);
     bool ConvertFile(const QString &file, bool backups);
+    // The folder of a template opened or saved, for the template dialogs; none for the stock.
+    void RememberTemplateFolder(const QString &templateFile);
+    void RememberRecentFile(const QString &file);
     // The document's objects are replaced wholesale: what could be undone belongs to another label.
     void DocumentReplaced();
     void AddDroppedPicture(const QString &file, const TPoint &panelPoint);

@@ -12,6 +12,7 @@
 #include "platform/filedialog.h"
 #include "platform/messages.h"
 #include "settings/registry.h"
+#include "settings/userfolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,9 +49,10 @@ QString Name(const char *name)
 // too short to be any, shows the loader's message; one that cannot be opened raises its error.
 bool CanLoad(const QString &file, const Tdrawlist &kind)
 {
-    if (kind.IsOwnFile(file))
+    const QString refusal = kind.LoadRefusal(file);
+    if (refusal.isEmpty())
         return true;
-    MessageBox(LoadFailedMessage, TMsgIcon::Error);
+    MessageBox(refusal, TMsgIcon::Error);
     return false;
 }
 
@@ -83,7 +85,7 @@ bool Tlabeler::SaveDocumentAs(const QString &name)
     if (file.isEmpty()) {
         std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Save);
         Tdrawlist::SetupFileDialog(*dialog);
-        dialog->SetInitialDir(Store.ReadString(Name(LastFilePathSetting)));
+        dialog->SetInitialDir(StartFolder(Store.ReadString(Name(LastFilePathSetting)), DocumentsFolder()));
         if (Host.IsEnding() || !dialog->Execute())
             return false;
         file = dialog->GetFileName();
@@ -101,9 +103,18 @@ std::unique_ptr<Tfiledialog> Tlabeler::TemplateDialog(TFileDialogKind kind) cons
 {
     std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(kind);
     tlabeltemplate::SetupFileDialog(*dialog);
-    if (Store.ValueExists(Name(LastTemplatePathSetting)))
-        dialog->SetInitialDir(Store.ReadString(Name(LastTemplatePathSetting)));
+    dialog->SetInitialDir(
+        StartFolder(Store.ReadString(Name(LastTemplatePathSetting)), tlabeltemplate::StockTemplatesFolder()));
     return dialog;
+}
+
+void Tlabeler::RememberTemplateFolder(const QString &templateFile)
+{
+    // The program's own stock is where template dialogs start anyway; remembering it would tie
+    // the dialogs to one copy of the program (a build tree, say) for every other copy.
+    const QString folder = FolderOf(templateFile);
+    const bool stock = QDir(folder) == QDir(tlabeltemplate::StockTemplatesFolder());
+    Store.WriteString(Name(LastTemplatePathSetting), stock ? QString() : folder);
 }
 
 void Tlabeler::NewLabel()
@@ -131,7 +142,7 @@ void Tlabeler::NewLabelFrom(const QString &templateFile)
         Project->MakePlaceholders();
         Project->SelectAll();
         DocumentReplaced();
-        Store.WriteString(Name(LastTemplatePathSetting), FolderOf(templateFile));
+        RememberTemplateFolder(templateFile);
         SetDocumentTitle(Name(NewFileName));
     } catch (const std::exception &e) {
         ReportError(e);
@@ -145,7 +156,7 @@ void Tlabeler::OpenLabel()
     CanvasInput->HideTextEditor();
     std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
     Tdrawlist::SetupFileDialog(*dialog);
-    dialog->SetInitialDir(Store.ReadString(Name(LastFilePathSetting)));
+    dialog->SetInitialDir(StartFolder(Store.ReadString(Name(LastFilePathSetting)), DocumentsFolder()));
     if (!Host.IsEnding() && dialog->Execute())
         OpenProject(dialog->GetFileName());
     LabelView->CenterScreen();
@@ -184,6 +195,16 @@ void Tlabeler::OpenLastFile()
     LabelView->CenterScreen();
 }
 
+void Tlabeler::OpenRecent(const QString &file)
+{
+    if (!AskSaveChanges(true))
+        return;
+    CanvasInput->HideTextEditor();
+    OpenProject(file);
+    LabelView->CenterScreen();
+    Project->Invalidate(true);
+}
+
 void Tlabeler::SaveLabel()
 {
     try {
@@ -220,7 +241,7 @@ void Tlabeler::SaveTemplate()
         LabelTemplate->StarterObjects.ClearObjects();
         LabelTemplate->StarterObjects.CopyObjects(*Project, false);
         LabelTemplate->SaveToFile(file);
-        Store.WriteString(Name(LastTemplatePathSetting), FolderOf(file));
+        RememberTemplateFolder(file);
     } catch (const std::exception &e) {
         ReportError(e);
     }
@@ -238,7 +259,7 @@ void Tlabeler::SaveAsTemplate()
     const QString file = dialog->GetFileName();
     try {
         LabelTemplate->SaveToFile(file);
-        Store.WriteString(Name(LastTemplatePathSetting), FolderOf(file));
+        RememberTemplateFolder(file);
     } catch (const std::exception &e) {
         ReportError(e);
     }

@@ -102,6 +102,14 @@ void Tlabelview::UpdateScrollBars()
                               SaturatedAdd(Document.ExtentLeft(), 1 - ScrollMargin));
     Vertical.Min = std::max(0, Document.ExtentTop() - ScrollMargin);
     Horizontal.Min = std::max(0, Document.ExtentLeft() - ScrollMargin);
+    // However large the panel, the ranges reach far enough to show the label in its middle.
+    const TRect label = Document.LabelScreenRect({0, 0, Viewport.Right, Viewport.Bottom}, Scale);
+    const int32_t centreX = label.Left + (label.Right - label.Left) / 2;
+    const int32_t centreY = label.Top + (label.Bottom - label.Top) / 2;
+    Horizontal.Min = std::clamp(SaturatedAdd(centreX, -(Viewport.Right / 2)), 0, Horizontal.Min);
+    Vertical.Min = std::clamp(SaturatedAdd(centreY, -(Viewport.Bottom / 2)), 0, Vertical.Min);
+    Horizontal.Max = std::max(Horizontal.Max, SaturatedAdd(centreX, Viewport.Right - Viewport.Right / 2));
+    Vertical.Max = std::max(Vertical.Max, SaturatedAdd(centreY, Viewport.Bottom - Viewport.Bottom / 2));
     Vertical.PageSize = Viewport.Bottom;
     Horizontal.PageSize = Viewport.Right;
     Horizontal.Position = Horizontal.Clamped(Viewport.Left);
@@ -138,12 +146,20 @@ void Tlabelview::SetScrollPosition(bool vertical, int32_t position)
 
 void Tlabelview::PanelResized(int32_t width, int32_t height)
 {
+    const TPoint before{Viewport.Right, Viewport.Bottom};
+    const TPoint offset{Viewport.Left, Viewport.Top};
     Viewport.Right = std::max(width, 0);
     Viewport.Bottom = std::max(height, 0);
     Horizontal.LargeChange = std::max(Viewport.Right / 2, 1);
     Vertical.LargeChange = std::max(Viewport.Bottom / 2, 1);
     GiveDocumentsTheView();
     UpdateScrollBars();
+    // What showed in the panel's middle stays there (a label in the middle stays in the middle
+    // when the window is resized or maximised).
+    if (before.X > 0 && before.Y > 0) {
+        SetScrollPosition(false, SaturatedAdd(offset.X, (before.X - Viewport.Right) / 2));
+        SetScrollPosition(true, SaturatedAdd(offset.Y, (before.Y - Viewport.Bottom) / 2));
+    }
 }
 
 void Tlabelview::GiveDocumentsTheView()

@@ -2,6 +2,9 @@
 
 #include "editing/printwizard.h"
 
+#include <QSet>
+#include <algorithm>
+
 namespace {
 const QString SheetsOption = QStringLiteral("--sheets");
 const QString NudgeOption = QStringLiteral("--nudge");
@@ -9,14 +12,20 @@ const QString SpotsOption = QStringLiteral("--spots");
 const QString HighQualityOption = QStringLiteral("--high-quality");
 const QString HelpOption = QStringLiteral("--help");
 
-// A whole decimal number, nothing around it.
-bool ToInt(const QString &text, int32_t &value)
+// A whole decimal number written with digits alone, nothing around them: no sign, no blanks
+// (a leading minus only where a negative number is allowed).
+bool ToInt(const QString &text, int32_t &value, bool negativeAllowed = false)
 {
+    const QStringView digits =
+        negativeAllowed && text.startsWith(QLatin1Char('-')) ? QStringView(text).mid(1) : QStringView(text);
+    if (digits.isEmpty() ||
+        !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return false;
     bool ok = false;
-    const int v = text.trimmed().toInt(&ok, 10);
+    const int v = text.toInt(&ok, 10);
     if (ok)
         value = v;
-    return ok && !text.trimmed().isEmpty();
+    return ok;
 }
 
 bool ParseSheets(const QString &text, TPdfExportOptions &options, QString &error)
@@ -37,8 +46,8 @@ bool ParseNudge(const QString &text, TPdfExportOptions &options, QString &error)
     const QStringList parts = text.split(QLatin1Char(','));
     int32_t x = 0;
     int32_t y = 0;
-    if (parts.size() != 2 || !ToInt(parts[0], x) || !ToInt(parts[1], y) || x < -MaxNudge || x > MaxNudge ||
-        y < -MaxNudge || y > MaxNudge) {
+    if (parts.size() != 2 || !ToInt(parts[0], x, true) || !ToInt(parts[1], y, true) || x < -MaxNudge ||
+        x > MaxNudge || y < -MaxNudge || y > MaxNudge) {
         error = QStringLiteral("--nudge takes X,Y in 64ths of an inch, each from -%1 to %1, not \"%2\"")
                     .arg(MaxNudge)
                     .arg(text);
@@ -73,6 +82,16 @@ bool ParsePdfExportArgs(const QStringList &args, TPdfExportOptions &options, QSt
         return false;
     }
     QStringList files;
+    // Each option is given once: a second value would silently replace the first.
+    QSet<QString> given;
+    const auto once = [&given, &error](const QString &name) {
+        if (given.contains(name)) {
+            error = QStringLiteral("%1 is given more than once (see --help)").arg(name);
+            return false;
+        }
+        given.insert(name);
+        return true;
+    };
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &arg = args[i];
         if (arg == HelpOption) {
@@ -80,6 +99,8 @@ bool ParsePdfExportArgs(const QStringList &args, TPdfExportOptions &options, QSt
             return true;
         }
         if (arg == HighQualityOption) {
+            if (!once(arg))
+                return false;
             options.HighQuality = true;
             continue;
         }
@@ -100,6 +121,8 @@ bool ParsePdfExportArgs(const QStringList &args, TPdfExportOptions &options, QSt
         else if (name == SpotsOption)
             parse = ParseSpots;
         if (parse) {
+            if (!once(name))
+                return false;
             if (!inlineValue) {
                 if (i + 1 >= args.size()) {
                     error = QStringLiteral("%1 needs a value").arg(name);
@@ -150,8 +173,13 @@ QString PdfExportUsage()
                "      the template's order (default: every spot). --nudge shifts the labels by X and Y\n"
                "      64ths of an inch (each -16 to 16; positive is right and down). Pictures are drawn at\n"
                "      up to 400 pixels per inch and 1024 on their longer side; --high-quality draws them\n"
-               "      at their full resolution.\n"
-               "      Exit code 0 on success; otherwise a one-line message on standard error, a non-zero\n"
-               "      exit code, and no file written.\n")
+               "      at their full resolution. Each option is given at most once. Spots that cannot print\n"
+               "      (off the page) are named: with none left to print the export fails, otherwise a\n"
+               "      warning names them and the others print.\n"
+               "      OUT.pdf replaces an earlier file only once it is written whole; through a symbolic\n"
+               "      link the file it points to is written. An OUT.pdf that is one of the label files, or\n"
+               "      that exists and is not a regular file, is refused.\n"
+               "      Exit code 0 on success; otherwise a one-line message on standard error, exit code 1\n"
+               "      (2 for a bad command line), and no file written.\n")
         .arg(MaxExportSheets);
 }

@@ -20,6 +20,7 @@ const QString NoSpotsMessage =
 const QString PrinterBusyMessage = QStringLiteral("Printer is already printing, please wait");
 const QString NoPrinterMessage =
     QStringLiteral("There is no printer to print on. Please install a printer, or choose one with Setup.");
+const QString OtherSpotsPrintMessage = QStringLiteral("The other marked spots will be printed.");
 
 namespace {
 constexpr double LetterShort = 8.5;
@@ -102,7 +103,9 @@ void Tprintjob::DrawSheet(const TPoint &sheetSize, const TPoint &origin, Tcanvas
 
     for (int32_t i = 0; i < spots->Count(); ++i) {
         const Tlabelgeometry &spot = *spots->GetSpot(i);
-        if (!spot.Marked)
+        // A spot off the page, or of a size no page holds, has nothing to draw and no pixel
+        // position to draw it at.
+        if (!spot.Marked || spots->Fit(i) != TSpotFit::Prints)
             continue;
         const TRect r =
             Moved({rnd(spot.SpotLeft / sx), rnd(spot.SpotTop / sy),
@@ -151,6 +154,15 @@ bool Tprintjob::PrintSheets(int32_t copies)
         MessageBox(NoSpotsMessage, TMsgIcon::Error);
         return false;
     }
+    if (const QString unprintable = spots->UnprintableMarkedSpots(); !unprintable.isEmpty()) {
+        if (spots->PrintableMarkedCount() == 0) {
+            MessageBox(unprintable, TMsgIcon::Error);
+            return false;
+        }
+        if (MessageBox(unprintable + QStringLiteral("\n\n") + OtherSpotsPrintMessage, TMsgIcon::Warning,
+                       TMsgButtons::OkCancel) != mrOk)
+            return false;
+    }
     if (!Printer || !Printer->Available()) {
         MessageBox(NoPrinterMessage, TMsgIcon::Error);
         return false;
@@ -168,7 +180,7 @@ bool Tprintjob::PrintSheets(int32_t copies)
     Tprogressreport *progress = ProgressWindow();
     if (progress)
         progress->BeginProgress(PrintingCaption,
-                                int32_t(std::min<int64_t>(int64_t(copies) * spots->MarkedCount(),
+                                int32_t(std::min<int64_t>(int64_t(copies) * spots->PrintableMarkedCount(),
                                                           std::numeric_limits<int32_t>::max())));
     const auto hideProgress = [progress] {
         if (progress)

@@ -20,6 +20,8 @@ class Tprinter;
 extern const QString NoSpotsMessage;
 extern const QString PrinterBusyMessage;
 extern const QString NoPrinterMessage;
+// Asked after the marked spots that cannot print are named, when others can.
+extern const QString OtherSpotsPrintMessage;
 
 // Where the sheet sits in the preview panel and how large it is.
 struct TSheetFit {
@@ -37,18 +39,24 @@ public:
     void SetDocument(Tdrawlist *document) { Document = document; }
     Tdrawlist *GetDocument() const { return Document; }
     Tprinter *GetPrinter() const { return Printer; }
+    // The printer the next job goes to (the same one again afterwards, when a PDF file took one
+    // job); nullptr is a system without printers.
+    void SetPrinter(Tprinter *printer) { Printer = printer; }
     // The spots of the document's template (of the document itself when it is a template);
     // nullptr without either.
     Tlabelgeometrylist *Spots() const;
 
-    // Draws the marked spots of one sheet sheetSize pixels large at origin on canvas. On screen
+    // Draws the marked spots of one sheet sheetSize pixels large at origin on canvas, leaving
+    // out those that cannot print (Tlabelgeometrylist::Fit). On screen
     // each spot is first filled white inside a grey outline and the printable margin is left out;
     // on paper the page's size, resolution and margin come from the printer.
     void DrawSheet(const TPoint &sheetSize, const TPoint &origin, Tcanvas &canvas, bool onScreen);
 
-    // Prints copies sheets. Shows why and prints nothing when no spot is marked, there is no
-    // printer, or the printer is busy. A failure while printing ends the job (what was drawn is
-    // printed), hides the progress window and goes on to the caller. True when it printed.
+    // Prints copies sheets. Shows why and prints nothing when no spot is marked, no marked spot
+    // can print (they lie off the page), there is no printer, or the printer is busy. When only
+    // some marked spots cannot print, says which and asks whether to print the others. A failure while
+    // printing ends the job (what was drawn is printed), hides the progress window and goes on to the caller.
+    // True when it printed.
     bool PrintSheets(int32_t copies);
 
     // The preview: the sheet fitted into a panel of width by height pixels on bitmap (sized to

@@ -5,11 +5,18 @@
 #include "document/labeltemplate.h"
 #include "editing/printjob.h"
 #include "platform/canvas.h"
+#include "platform/filedialog.h"
 #include "platform/rnd.h"
 #include "settings/registry.h"
+#include "settings/userfolders.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <cstdlib>
+
+const char *const LastPdfPathSetting = "lastpdfpath";
+const char *const SavePdfTitle = "Save as PDF";
+const char *const PdfFileFilter = "PDF files (*.pdf)|*.pdf";
 
 namespace {
 const QString NudgeXSetting = QStringLiteral("nudge.x");
@@ -121,6 +128,7 @@ void Tprintwizard::CyclePage(bool forward)
 
 void Tprintwizard::LoadSettings(Tregistryex &store)
 {
+    Store = &store;
     SelectPage(wpIntroduction);
     if (store.ValueExists(NudgeXSetting))
         SetNudgeX(store.ReadInteger(NudgeXSetting, NudgeX));
@@ -203,5 +211,29 @@ bool Tprintwizard::Print(int32_t pages)
         return false;
     // The quality the user sees ticked here is the one printed with.
     Job->HighQuality = HighQuality;
-    return Job->PrintSheets(pages);
+    return OnPrint ? OnPrint(pages) : Job->PrintSheets(pages);
+}
+
+bool Tprintwizard::SaveAsPdf(int32_t pages)
+{
+    if (!Job || !OnSaveAsPdf)
+        return false;
+    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Save);
+    dialog->SetTitle(QString::fromLatin1(SavePdfTitle));
+    dialog->SetFilter(QString::fromLatin1(PdfFileFilter));
+    dialog->SetDefaultExt(QStringLiteral("pdf"));
+    dialog->SetOptions(ofHideReadOnly | ofOverwritePrompt | ofEnableSizing);
+    const QString remembered = Store ? Store->ReadString(QString::fromLatin1(LastPdfPathSetting)) : QString();
+    dialog->SetInitialDir(StartFolder(remembered, DocumentsFolder()));
+    if (Document && !Document->GetFileName().isEmpty())
+        dialog->SetFileName(QFileInfo(Document->GetFileName()).completeBaseName() + QStringLiteral(".pdf"));
+    if (!dialog->Execute())
+        return false;
+    const QString file = dialog->GetFileName();
+    Job->HighQuality = HighQuality;
+    if (!OnSaveAsPdf(file, pages))
+        return false;
+    if (Store)
+        Store->WriteString(QString::fromLatin1(LastPdfPathSetting), QFileInfo(file).absolutePath());
+    return true;
 }

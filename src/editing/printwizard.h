@@ -8,11 +8,17 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 class Talphabitmap;
 class Tdrawlist;
 class Tprintjob;
 class Tregistryex;
+
+// Where "Save as PDF..." last wrote ("lastpdfpath"), and its dialog.
+extern const char *const LastPdfPathSetting;
+extern const char *const SavePdfTitle;
+extern const char *const PdfFileFilter;
 
 // The largest offset either way, in 1/64 inch: a quarter of an inch.
 constexpr int32_t MaxNudge = 16;
@@ -75,9 +81,19 @@ public:
     double GetSheetScale() const { return SheetScale; }
     const TPoint &GetSheetOrigin() const { return SheetOrigin; }
 
-    // "Print Test ": one sheet, whatever the pages counter says; "Print  ": pages sheets.
+    // "Print Test ": one sheet, whatever the pages counter says; "Print  ": pages sheets. True
+    // when something was printed; the wizard stays open otherwise.
     bool PrintTest();
     bool Print(int32_t pages);
+    // "Save as PDF...": asks for a PDF file (starting in the folder last saved to, the documents
+    // folder at first) and writes pages sheets into it, the same sheets Print prints. True when
+    // the file was written.
+    bool SaveAsPdf(int32_t pages);
+    // How the window prints and writes PDF files (the printer the set-up chose, a PDF file
+    // through the safe PDF printer). Without them Print uses the job's printer and SaveAsPdf
+    // writes nothing.
+    std::function<bool(int32_t copies)> OnPrint;
+    std::function<bool(const QString &file, int32_t copies)> OnSaveAsPdf;
 
     // The "High Quality (SLOWER)" check box.
     bool HighQuality = false;
@@ -87,6 +103,8 @@ private:
 
     Tprintjob *Job = nullptr;
     Tdrawlist *Document = nullptr;
+    // The settings LoadSettings read, where SaveAsPdf remembers its folder.
+    Tregistryex *Store = nullptr;
     int32_t NudgeX = 0;
     int32_t NudgeY = 0;
     QString NudgeXCaption;

@@ -37,7 +37,72 @@ double WithinTemplateSize(double inches)
 {
     return std::clamp(inches, -MaxTemplateInches, MaxTemplateInches);
 }
+
+bool IsCount(TLayoutField field)
+{
+    return field == TLayoutField::Columns || field == TLayoutField::Rows;
+}
+
+QString NotANumberMessage(TLayoutField field)
+{
+    return IsCount(field) ? QStringLiteral("%1 must be a whole number").arg(LayoutFieldName(field))
+                          : QStringLiteral("%1 must be a number in inches").arg(LayoutFieldName(field));
+}
+
+QString OffThePageQuestion(int32_t count, const Tlabelgeometrylist &spots)
+{
+    const TPointPair page = spots.GetPageSize();
+    const QString size = QStringLiteral("%1 \u00d7 %2 in").arg(page.X).arg(page.Y);
+    return count == 1
+               ? QStringLiteral("1 label lies partly off the %1 page. Keep it?").arg(size)
+               : QStringLiteral("%1 labels lie partly off the %2 page. Keep them?").arg(count).arg(size);
+}
+
+// Spots this close to the page's edge still count as on it (rounding of the layout's sums).
+constexpr double PageEdgeTolerance = 1e-6;
 } // namespace
+
+QString LayoutFieldName(TLayoutField field)
+{
+    switch (field) {
+    case TLayoutField::LeftMargin:
+        return QStringLiteral("Left Margin");
+    case TLayoutField::TopMargin:
+        return QStringLiteral("Top Margin");
+    case TLayoutField::Columns:
+        return QStringLiteral("Columns");
+    case TLayoutField::Rows:
+        return QStringLiteral("Rows");
+    case TLayoutField::HGutter:
+        return QStringLiteral("Horizontal Gutter");
+    case TLayoutField::VGutter:
+        return QStringLiteral("Vertical Gutter");
+    case TLayoutField::LabelWidth:
+        return QStringLiteral("Label Width");
+    case TLayoutField::LabelHeight:
+        return QStringLiteral("Label Height");
+    }
+    return QString();
+}
+
+int32_t SpotsOffThePage(const Tlabelgeometrylist &spots)
+{
+    const TPointPair page = spots.GetPageSize();
+    int32_t count = 0;
+    for (int32_t i = 0; i < spots.Count(); ++i) {
+        const Tlabelgeometry &s = *spots.GetSpot(i);
+        const double left = std::min(s.SpotLeft, s.SpotLeft + s.SpotWidth);
+        const double right = std::max(s.SpotLeft, s.SpotLeft + s.SpotWidth);
+        const double top = std::min(s.SpotTop, s.SpotTop + s.SpotHeight);
+        const double bottom = std::max(s.SpotTop, s.SpotTop + s.SpotHeight);
+        const bool on = left >= -PageEdgeTolerance && top >= -PageEdgeTolerance &&
+                        right <= page.X + PageEdgeTolerance && bottom <= page.Y + PageEdgeTolerance;
+        // A place that is not a number is never on the page.
+        if (!on)
+            ++count;
+    }
+    return count;
+}
 
 Ttemplateeditor::Ttemplateeditor() = default;
 
@@ -195,8 +260,46 @@ void Ttemplateeditor::LayoutFieldChanged(TLayoutField field, double value, int32
     }
 }
 
+void Ttemplateeditor::SetLayoutFieldValid(TLayoutField field, bool valid)
+{
+    InvalidFields[size_t(field)] = !valid;
+}
+
+Ttemplateeditor::TSheetState Ttemplateeditor::KeepSheet() const
+{
+    TSheetState state;
+    QBuffer buffer(&state.Spots);
+    buffer.open(QIODevice::WriteOnly);
+    Geometry().SaveToStream(buffer);
+    state.LabelWidth = Edited->GetLabelWidth();
+    state.LabelHeight = Edited->GetLabelHeight();
+    return state;
+}
+
+void Ttemplateeditor::RestoreSheet(const TSheetState &state)
+{
+    QByteArray spots = state.Spots;
+    QBuffer buffer(&spots);
+    buffer.open(QIODevice::ReadOnly);
+    Geometry().LoadFromStream(buffer);
+    SetTemplateSize(state.LabelWidth, state.LabelHeight);
+    Refresh();
+}
+
+bool Ttemplateeditor::KeepSpotsOffThePage()
+{
+    const int32_t off = SpotsOffThePage(Geometry());
+    return off == 0 || MessageBox(OffThePageQuestion(off, Geometry()), TMsgIcon::Confirmation,
+                                  TMsgButtons::OkCancel) == mrOk;
+}
+
 bool Ttemplateeditor::Go()
 {
+    for (size_t i = 0; i < InvalidFields.size(); ++i)
+        if (InvalidFields[i]) {
+            MessageBox(NotANumberMessage(TLayoutField(i)), TMsgIcon::Warning);
+            return false;
+        }
     // A template file holds at most MaxSpots spots and reads a sheet of more as empty: such a
     // sheet would lose every spot on its next load.
     const int64_t count = int64_t(std::max(Layout.Columns, 0)) * std::max(Layout.Rows, 0);
@@ -204,11 +307,16 @@ bool Ttemplateeditor::Go()
         MessageBox(TooManyLabelsMessage(count), TMsgIcon::Warning);
         return false;
     }
-    LayoutTouched = false;
+    const TSheetState before = KeepSheet();
     Tlabelgeometrylist &g = Geometry();
     SetTemplateSize(Layout.LabelWidth, Layout.LabelHeight);
     g.LayOutGrid(Layout);
     Refresh();
+    if (!KeepSpotsOffThePage()) {
+        RestoreSheet(before);
+        return false;
+    }
+    LayoutTouched = false;
     return true;
 }
 
@@ -228,6 +336,8 @@ bool Ttemplateeditor::AddSingleLabel()
         MessageBox(SheetFullMessage(), TMsgIcon::Warning);
         return false;
     }
+    const TSheetState before = KeepSheet();
+    const int32_t offBefore = SpotsOffThePage(g);
     auto spot = std::make_unique<Tlabelgeometry>();
     spot->SpotLeft = n + 1;
     spot->SpotTop = n + 1;
@@ -235,6 +345,10 @@ bool Ttemplateeditor::AddSingleLabel()
     spot->SpotHeight = SingleLabelSide;
     g.Add(std::move(spot));
     Refresh();
+    if (SpotsOffThePage(g) > offBefore && !KeepSpotsOffThePage()) {
+        RestoreSheet(before);
+        return false;
+    }
     SelectedSpot = n;
     ShowSpot(n);
     Show(tpSpotSelection | tpSpotValues);
@@ -303,10 +417,26 @@ void Ttemplateeditor::RedrawPreview()
     double pageWidth = 8.5;
     double pageHeight = 11.0;
     g.GetPageSize(pageWidth, pageHeight);
+    // The whole page and every spot on or off it, in inches from the page's corner.
+    double left = 0, top = 0, right = pageWidth, bottom = pageHeight;
+    const auto take = [](double v, double &low, double &high) {
+        if (std::isfinite(v) && std::fabs(v) <= MaxTemplateInches) {
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    };
+    for (int32_t i = 0; i < g.Count(); ++i) {
+        const Tlabelgeometry &spot = *g.GetSpot(i);
+        take(spot.SpotLeft, left, right);
+        take(spot.SpotLeft + spot.SpotWidth, left, right);
+        take(spot.SpotTop, top, bottom);
+        take(spot.SpotTop + spot.SpotHeight, top, bottom);
+    }
     const int32_t w = PreviewWidth;
     const int32_t h = PreviewHeight;
-    PreviewScale = std::min(h / pageHeight, w / pageWidth) * PageShare;
-    PreviewOrigin = {rnd((w - pageWidth * PreviewScale) / 2), rnd((h - pageHeight * PreviewScale) / 2)};
+    PreviewScale = std::min(h / (bottom - top), w / (right - left)) * PageShare;
+    PreviewOrigin = {rnd((w - (right - left) * PreviewScale) / 2 - left * PreviewScale),
+                     rnd((h - (bottom - top) * PreviewScale) / 2 - top * PreviewScale)};
 
     Preview = QImage();
     if (w > 0 && h > 0) {
@@ -317,7 +447,8 @@ void Ttemplateeditor::RedrawPreview()
         canvas.Brush().SetColor(clWindow);
         canvas.Rectangle({0, 0, w, h});
         canvas.Brush().SetColor(PageColor);
-        canvas.Rectangle({PreviewOrigin.X, PreviewOrigin.Y, w - PreviewOrigin.X, h - PreviewOrigin.Y});
+        canvas.Rectangle({PreviewOrigin.X, PreviewOrigin.Y, PreviewOrigin.X + rnd(pageWidth * PreviewScale),
+                          PreviewOrigin.Y + rnd(pageHeight * PreviewScale)});
         const double labelPixels = std::fabs(Edited->GetLabelWidth() * PreviewScale) *
                                    std::fabs(Edited->GetLabelHeight() * PreviewScale);
         if (labelPixels <= double(MaxPreviewLabelPixels))

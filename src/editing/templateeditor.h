@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -23,6 +24,10 @@ struct TLayoutFields : TGridLayout {
 };
 
 enum class TLayoutField { LeftMargin, TopMargin, Columns, Rows, HGutter, VGutter, LabelWidth, LabelHeight };
+// The field's name as the window labels it ("Left Margin").
+QString LayoutFieldName(TLayoutField field);
+// How many spots lie partly or wholly off the page (or have a place that is not a number).
+int32_t SpotsOffThePage(const Tlabelgeometrylist &spots);
 
 // The tags of the selected spot's fields.
 enum TSpotField : int32_t { sfLeft = 1, sfTop = 2, sfWidth = 3, sfHeight = 4 };
@@ -79,13 +84,18 @@ public:
     void LayoutFieldChanged(TLayoutField field, double value, int32_t integer);
     // The user entered a layout field.
     void LayoutFieldEntered() { LayoutTouched = true; }
+    // Whether the layout field's text reads as a number (the window keeps the last number read
+    // while it does not).
+    void SetLayoutFieldValid(TLayoutField field, bool valid);
     // "GO": the grid from the layout fields replaces the spots. Refused with a message, changing
-    // nothing, when it would make more spots than a template file holds.
+    // nothing, while a field does not hold a number, or when it would make more spots than a
+    // template file holds. A grid with labels partly off the page is kept only when the user
+    // says so.
     bool Go();
     // The page orientation buttons: 0 portrait, 1 landscape.
     void OrientationClicked(int32_t index);
     // A 2.25-inch square spot at (n + 1, n + 1) inches after the n spots there are, selected.
-    // Refused with a message when the sheet is full.
+    // Refused with a message when the sheet is full; asks first when it lies partly off the page.
     bool AddSingleLabel();
     void RemoveSelectedLabel();
     void DescriptionChanged(const QString &text);
@@ -126,6 +136,17 @@ private:
     void Refresh();
     void ShowSpot(int32_t index);
     void SetTemplateSize(double width, double height);
+    // Asks whether to keep the spots that lie partly off the page; false (Cancel) when there are
+    // some and the user does not want them.
+    bool KeepSpotsOffThePage();
+    // The spots and the label size as they are now, and back to what was kept.
+    struct TSheetState {
+        QByteArray Spots;
+        double LabelWidth = 0;
+        double LabelHeight = 0;
+    };
+    TSheetState KeepSheet() const;
+    void RestoreSheet(const TSheetState &state);
 
     tlabeltemplate OwnTemplate;
     tlabeltemplate *Edited = &OwnTemplate;
@@ -135,6 +156,8 @@ private:
     // Pixels per inch of the preview; 0 until it was first drawn.
     double PreviewScale = 0;
     bool LayoutTouched = false;
+    // The layout fields whose text does not read as a number, by TLayoutField.
+    std::array<bool, 8> InvalidFields{};
 
     QStringList SpotItems;
     int32_t SelectedSpot = -1;

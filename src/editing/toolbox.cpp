@@ -1,6 +1,7 @@
 #include "editing/toolbox.h"
 
 #include "codecs/imagecodecs.h"
+#include "document/code.h"
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "document/picture.h"
@@ -13,6 +14,7 @@
 #include "platform/messages.h"
 #include "platform/rnd.h"
 #include "settings/registry.h"
+#include "settings/userfolders.h"
 
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -129,6 +131,12 @@ TRect PreviewRect(const QSize &image, const TRect &box, bool vertical)
     return {box.Right - w, top, box.Right, top + h};
 }
 
+QString OversetMessage(int32_t hiddenLines)
+{
+    return hiddenLines == 1 ? QStringLiteral("Text does not fit: 1 line is hidden")
+                            : QStringLiteral("Text does not fit: %1 lines are hidden").arg(hiddenLines);
+}
+
 QString HintText(const QString &hint)
 {
     QString text = hint;
@@ -142,6 +150,7 @@ Ttoolbox::Ttoolbox(Tregistryex &store)
     SampleFont.SetHeight(InitialSampleFontHeight);
     DirectionText = DegreesText(0);
     ShowHints = Store.ReadBool(QString::fromLatin1(ShowHintSetting), true);
+    CodePanel.OnChange = [this] { Changed(taCode); };
 }
 
 void Ttoolbox::Changed(uint32_t areas)
@@ -152,16 +161,7 @@ void Ttoolbox::Changed(uint32_t areas)
 
 template <class T> std::vector<T *> Ttoolbox::Selected() const
 {
-    std::vector<T *> list;
-    if (!Document)
-        return list;
-    for (int32_t i = 0; i < Document->Count(); ++i) {
-        Tdrawobj *o = Document->GetObject(i);
-        if (o->IsSelected())
-            if (T *t = dynamic_cast<T *>(o))
-                list.push_back(t);
-    }
-    return list;
+    return Document ? Document->SelectedOfKind<T>() : std::vector<T *>();
 }
 
 // ---- Panels and tools
@@ -169,7 +169,7 @@ template <class T> std::vector<T *> Ttoolbox::Selected() const
 void Ttoolbox::SelectTool(int32_t tool)
 {
     const bool anySelected = Document && Document->SelectedCount() > 0;
-    const bool hasPanel = tool >= tpSelectCaption && tool <= tpAlign;
+    const bool hasPanel = tool >= tpSelectCaption && tool <= tpCode;
     Panel = hasPanel && (tool > 0 || !anySelected) ? tool : tpNone;
     CurrentTool = tool;
     Changed(taPanels | taShape | taImage);
@@ -191,6 +191,9 @@ void Ttoolbox::ShowSelection(Tdrawobj *object)
     } else if (auto *shape = dynamic_cast<Tvnlshape *>(object)) {
         LoadShapeStyle(*shape);
         ShowPanel(tpShapes);
+    } else if (auto *code = dynamic_cast<Tvnlcode *>(object)) {
+        CodePanel.Load(*code);
+        ShowPanel(tpCode);
     } else if (dynamic_cast<Tvnlsymbol *>(object)) {
         ShowPanel(tpSymbols);
     } else if (dynamic_cast<Tvnlline *>(object)) {
@@ -202,7 +205,7 @@ void Ttoolbox::ShowSelection(Tdrawobj *object)
 
 void Ttoolbox::ShowPanel(int32_t panel)
 {
-    Panel = panel >= tpSelectCaption && panel <= tpAlign ? panel : tpNone;
+    Panel = panel >= tpSelectCaption && panel <= tpCode ? panel : tpNone;
     Changed(taPanels);
 }
 
@@ -310,6 +313,18 @@ void Ttoolbox::SetTextColor(TColor color)
 {
     SampleFont.SetColor(color);
     ApplyTextStyle(nullptr);
+}
+
+void Ttoolbox::TextMeasured()
+{
+    QString overset;
+    auto *text = Document ? dynamic_cast<Tvnltext *>(Document->GetSelectedObject()) : nullptr;
+    if (text && text->GetHiddenLines() > 0)
+        overset = OversetMessage(text->GetHiddenLines());
+    if (overset == OversetText)
+        return;
+    OversetText = overset;
+    Changed(taText);
 }
 
 // ---- Shape
@@ -550,9 +565,8 @@ bool Ttoolbox::LoadImage()
     if (!ImageFormats().empty() && !ImageFormats().front().Extensions.isEmpty())
         dialog->SetDefaultExt(ImageFormats().front().Extensions.front());
     dialog->SetOptions(dialog->GetOptions() | ofFileMustExist);
-    const QString imagePath = QString::fromLatin1(ImagePathSetting);
-    if (Store.ValueExists(imagePath))
-        dialog->SetInitialDir(Store.ReadString(imagePath));
+    dialog->SetInitialDir(
+        StartFolder(Store.ReadString(QString::fromLatin1(ImagePathSetting)), DocumentsFolder()));
     // The pane shows the picture being browsed, fitted into it.
     dialog->ongetpreview = [](Tfiledialog *sender, bool &drawn) {
         QString error;
@@ -573,7 +587,7 @@ bool Ttoolbox::LoadImage()
     };
     if (!dialog->Execute())
         return false;
-    Store.WriteString(imagePath, QFileInfo(dialog->GetFileName()).absolutePath());
+    Store.WriteString(QString::fromLatin1(ImagePathSetting), QFileInfo(dialog->GetFileName()).absolutePath());
     return LoadImageFile(dialog->GetFileName());
 }
 

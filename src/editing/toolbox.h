@@ -7,6 +7,7 @@
 // step, and a setting equal to the object's own changes nothing.
 
 #include "editing/align.h"
+#include "editing/codepanel.h"
 #include "platform/gdiobjects.h"
 #include "platform/types.h"
 
@@ -39,6 +40,7 @@ enum TToolPanel : int32_t {
     tpZoomIn = 6,
     tpZoomOut = 7,
     tpAlign = 8,
+    tpCode = 9,
 };
 
 // What the window shows again after a change, as bits.
@@ -50,7 +52,8 @@ enum TToolboxArea : uint32_t {
     taZoom = 16,  // the track bar and the zoom labels
     taHint = 32,  // the hint line and "Show Hints"
     taAlign = 64, // the alignment panel
-    taAll = 127,
+    taCode = 128, // the code panel
+    taAll = 255,
 };
 
 // Ranges of the shape panel's up-down controls.
@@ -92,6 +95,9 @@ std::array<TPoint, 3> DialPointer(int32_t w, int32_t h, int32_t value);
 // Where the preview shows an image within box: as large as fits with its proportions, at the
 // bottom right of the box (the top right when the select panel is laid out vertically).
 TRect PreviewRect(const QSize &image, const TRect &box, bool vertical);
+// What the text panel says of a text box whose text is cut: "Text does not fit: 3 lines are
+// hidden" (one line is "1 line is hidden").
+QString OversetMessage(int32_t hiddenLines);
 // A hint with each two-character "\n" turned into a line break.
 QString HintText(const QString &hint);
 
@@ -104,7 +110,11 @@ public:
 
     // The editor's document (not owned). Without one the controls change only the settings new
     // objects receive.
-    void SetDocument(Tdrawlist *doc) { Document = doc; }
+    void SetDocument(Tdrawlist *doc)
+    {
+        Document = doc;
+        CodePanel.SetDocument(doc);
+    }
     Tdrawlist *GetDocument() const { return Document; }
 
     // To the editor window: make a tool current ("Add To Label" selects tool 0), the text style
@@ -161,6 +171,10 @@ public:
     void SetHAlign(uint8_t align);
     void SetVAlign(uint8_t align);
     void SetTextColor(TColor color);
+    // "Text does not fit: n lines are hidden" while the selected text box's text is cut at its
+    // bottom on screen; empty otherwise. Looked at again after every paint (TextMeasured).
+    const QString &GetOversetText() const { return OversetText; }
+    void TextMeasured();
 
     // ---- Shape: the shape panel's controls are the style new and selected shapes take.
     int32_t GetFigure() const { return Figure; }
@@ -249,6 +263,10 @@ public:
     // The hint of a tool or an object, its "\n" pairs turned into line breaks.
     void ShowToolHint(const QString &hint);
 
+    // ---- Code panel: the settings new and selected codes take.
+    Tcodepanel &GetCodePanel() { return CodePanel; }
+    const Tcodepanel &GetCodePanel() const { return CodePanel; }
+
     // ---- Alignment panel
     Talignpanel &GetAlignPanel() { return AlignPanel; }
     const Talignpanel &GetAlignPanel() const { return AlignPanel; }
@@ -278,6 +296,7 @@ private:
     Tfont SampleFont;
     uint8_t SampleHAlign = 0;
     uint8_t VAlignSetting = 0;
+    QString OversetText;
 
     int32_t Figure = 0;
     int32_t Sides = InitialSides;
@@ -306,4 +325,5 @@ private:
     QString Hint;
 
     Talignpanel AlignPanel;
+    Tcodepanel CodePanel;
 };

@@ -664,6 +664,21 @@ void Tcanvas::FillRect(const TRect &r)
     FillWithBrush(area, TMix{});
 }
 
+void Tcanvas::FillRectList(std::span<const TRect> rects)
+{
+    if (!ActivePainter || rects.empty())
+        return;
+    std::vector<QRect> areas;
+    areas.reserve(rects.size());
+    for (const TRect &r : rects) {
+        const TRect area = Normalized(r);
+        if (!IsEmpty(area))
+            areas.push_back(ToQRect(area));
+    }
+    TPainterState state(*this);
+    FillRects(areas, ToQColor(FBrush.Color()), TMix{});
+}
+
 void Tcanvas::FrameRect(const TRect &r)
 {
     const TRect area = Clamped(r);

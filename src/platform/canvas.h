@@ -94,6 +94,9 @@ public:
 
     // Fills r with the brush (its colour and hatch), no outline.
     void FillRect(const TRect &r);
+    // Fills every rectangle with the brush's colour, no outline, as one drawing: on a printer or
+    // PDF the rectangles stay vector shapes. Empty rectangles draw nothing.
+    void FillRectList(std::span<const TRect> rects);
     // A frame one pixel wide just inside r, in the brush colour.
     void FrameRect(const TRect &r);
     // Outline with the pen, interior with the brush; both under the pen's mix mode.
@@ -179,6 +182,8 @@ public:
     // (these and DT_CALCRECT) is for the screen and drawing does nothing (DrawTextEx gives 0).
     int TextWidth(const QString &text);
     int TextHeight(const QString &text);
+    // How far the canvas font's baseline lies below the top of a line TextOut draws.
+    int TextAscent();
 
     // The canvas font as a QFont for this target: a negative height is the character height
     // (em size) in device pixels, a positive one the cell height, 0 the default height.

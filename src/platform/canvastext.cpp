@@ -351,3 +351,8 @@ int Tcanvas::TextHeight(const QString &)
 {
     return MetricsOf(ResolvedFont(), Device()).height();
 }
+
+int Tcanvas::TextAscent()
+{
+    return MetricsOf(ResolvedFont(), Device()).ascent();
+}

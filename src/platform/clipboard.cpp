@@ -95,6 +95,21 @@ void Tcustomclipboard::loadfrommemstream(int format, QIODevice &stream)
     Board()->setMimeData(data.release()); // the clipboard takes the data
 }
 
+void Tcustomclipboard::SetContents(const QString &text, const QImage &image, int format,
+                                   const QByteArray &bytes)
+{
+    if (!Board())
+        return;
+    auto data = std::make_unique<QMimeData>();
+    data->setText(text);
+    if (!image.isNull())
+        data->setImageData(image);
+    const QString type = MimeTypeOf(format);
+    if (!type.isEmpty())
+        data->setData(type, bytes);
+    Board()->setMimeData(data.release()); // the clipboard takes the data
+}
+
 Tcustomclipboard &TheClipboard()
 {
     static Tcustomclipboard clipboard;

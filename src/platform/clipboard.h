@@ -25,6 +25,10 @@ public:
     QImage Image() const;
     void SetImage(const QImage &image);
 
+    // Puts a text, an image and the bytes of a private format on the clipboard at once, replacing
+    // what it held, so that each program takes the form it understands.
+    void SetContents(const QString &text, const QImage &image, int format, const QByteArray &bytes);
+
     // Writes the bytes of a private format at the stream's position and rewinds the stream to
     // 0; writes nothing when the clipboard does not hold the format.
     void savetomemstream(int format, QIODevice &stream) const;

@@ -57,8 +57,19 @@ void WriteDouble(QIODevice &stream, double value)
     WriteBytes(stream, bytes, 8);
 }
 
+namespace {
+// A read of size bytes finds fewer: a record frame takes note.
+void CheckRoom(QIODevice &stream, qint64 size)
+{
+    if (size > Remaining(stream))
+        if (auto *frame = dynamic_cast<TRecordFrame *>(&stream))
+            frame->NoteOverrun();
+}
+} // namespace
+
 QByteArray ReadBytes(QIODevice &stream, qint64 size)
 {
+    CheckRoom(stream, size);
     const qint64 n = std::min(std::max<qint64>(size, 0), Remaining(stream));
     if (n == 0)
         return {};
@@ -70,6 +81,7 @@ QByteArray ReadBytesView(QIODevice &stream, qint64 size)
     auto *buffer = qobject_cast<QBuffer *>(&stream);
     if (!buffer || !buffer->isReadable())
         return ReadBytes(stream, size);
+    CheckRoom(stream, size);
     const qint64 n = std::min(std::max<qint64>(size, 0), Remaining(stream));
     if (n == 0)
         return {};
@@ -84,6 +96,7 @@ template <int N> bool ReadExactly(QIODevice &stream, char (&bytes)[N])
     // Too few bytes: they are used up as a partial read would, so the next read finds the end
     // instead of a field's stray bytes.
     if (Remaining(stream) < N) {
+        CheckRoom(stream, N);
         stream.seek(stream.size());
         return false;
     }
@@ -121,6 +134,7 @@ bool ReadDouble(QIODevice &stream, double &value)
 
 void SkipBytes(QIODevice &stream, qint64 count)
 {
+    CheckRoom(stream, count);
     stream.seek(stream.pos() + std::min(std::max<qint64>(count, 0), Remaining(stream)));
 }
 

@@ -3,6 +3,7 @@
 // A read that finds too few bytes returns false and leaves its target as it was, so a record
 // that ends early keeps the fields it could not read; the bytes it found are used up.
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
@@ -10,6 +11,18 @@
 
 // Bytes between the position and the end (0 when past the end).
 qint64 Remaining(const QIODevice &stream);
+
+// The bytes of one record, read as a stream that notes when a read or skip below asks for more
+// than the record has left: a length that lies, a field that starts past the record's end.
+// Such a record is damaged. Bytes left unread at its end are not.
+class TRecordFrame : public QBuffer {
+public:
+    bool Overran() const { return FOverran; }
+    void NoteOverrun() { FOverran = true; }
+
+private:
+    bool FOverran = false;
+};
 
 void WriteBytes(QIODevice &stream, const char *data, qint64 size);
 void WriteBytes(QIODevice &stream, const QByteArray &bytes);

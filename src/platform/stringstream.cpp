@@ -195,6 +195,19 @@ QString tstringwrapstream::ReadLString()
     return ReadText(n);
 }
 
+bool tstringwrapstream::ReadWholeLString(QString &s)
+{
+    int32_t n = 0;
+    if (!ReadInt32(*Stream, n))
+        return false;
+    if (n > Remaining(*Stream)) {
+        ReadBytes(*Stream, n);
+        return false;
+    }
+    s = ReadText(n);
+    return true;
+}
+
 QString tstringwrapstream::ReadLStringOr(const QString &def)
 {
     int32_t n = 0;

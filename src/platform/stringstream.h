@@ -45,6 +45,9 @@ public:
     QString ReadText(int32_t count);
     void WriteLString(const QString &s);
     QString ReadLString();
+    // The same only when the stream holds the whole string: false, with s as it was and the
+    // stream used up, when its length runs past the end.
+    bool ReadWholeLString(QString &s);
     // A stored length below 1 gives def.
     QString ReadLStringOr(const QString &def);
 

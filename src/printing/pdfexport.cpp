@@ -9,19 +9,15 @@
 #include "platform/errors.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
-#include "printing/qtprinter.h"
+#include "printing/pdfprinter.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QTemporaryFile>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace {
 constexpr int ExitBadArguments = 2;
-// Where the editor puts the label's top-left, in document units; files store objects around it.
 constexpr int ExitFailed = 1;
 const QString HelpSwitch = QStringLiteral("--help");
 
@@ -43,6 +39,11 @@ int Fail(const QString &message, int code)
 {
     std::fprintf(stderr, "ambrelo: %s\n", OneLine(message).toLocal8Bit().constData());
     return code;
+}
+
+void Warn(const QString &message)
+{
+    std::fprintf(stderr, "ambrelo: warning: %s\n", OneLine(message).toLocal8Bit().constData());
 }
 
 // What the loaders would have told a user: kept, and every question answered Cancel, since
@@ -95,7 +96,20 @@ void LoadInto(Tdrawlist &document, const QString &path, const QString &what, TMe
     messages.Check(doing);
 }
 
-// Marks the spots to print: those listed (counted from 1), or every one.
+// Objects that cannot be printed (a code whose data does not encode) are left off the sheets, and
+// each is named on standard error, so that nothing is silently printed as something else.
+void WarnOfUnprintable(const Tdrawlist &document, const QString &path)
+{
+    for (int32_t i = 0; i < document.Count(); ++i) {
+        const QString problem = document.GetObject(i)->PrintProblem();
+        if (!problem.isEmpty())
+            Warn(QStringLiteral("object %1 of \"%2\" is left out: %3").arg(i + 1).arg(path, problem));
+    }
+}
+
+// Marks the spots to print: those listed (counted from 1), or every one. Spots that cannot
+// print are named: when none of the chosen ones can, the export fails; otherwise a warning
+// says so and the others print.
 void MarkSpots(Tlabelgeometrylist &spots, const std::vector<int32_t> &chosen, const QString &templateName)
 {
     if (spots.Count() == 0)
@@ -110,48 +124,15 @@ void MarkSpots(Tlabelgeometrylist &spots, const std::vector<int32_t> &chosen, co
                               .arg(spots.Count()));
         spots.GetSpot(n - 1)->Marked = true;
     }
+    const QString unprintable = spots.UnprintableMarkedSpots();
+    if (unprintable.isEmpty())
+        return;
+    if (spots.PrintableMarkedCount() == 0)
+        throw EExport(unprintable);
+    Warn(unprintable);
+    for (int32_t i = 0; i < spots.Count(); ++i)
+        spots.GetSpot(i)->Marked = spots.GetSpot(i)->Marked && spots.Fit(i) == TSpotFit::Prints;
 }
-
-// The PDF is written beside its final name and takes it only once it is complete.
-class TOutputFile {
-public:
-    explicit TOutputFile(const QString &path) : Path(QFileInfo(path).absoluteFilePath())
-    {
-        const QFileInfo info(Path);
-        if (info.isDir())
-            throw EExport(QStringLiteral("cannot write \"%1\": it is a folder").arg(path));
-        if (!info.dir().exists())
-            throw EExport(QStringLiteral("cannot write \"%1\": the folder \"%2\" does not exist")
-                              .arg(path, QDir::toNativeSeparators(info.dir().path())));
-        Temporary.setFileTemplate(
-            info.dir().filePath(QStringLiteral(".%1.XXXXXX.part").arg(info.fileName())));
-        if (!Temporary.open())
-            throw EExport(QStringLiteral("cannot write \"%1\": %2").arg(path, Temporary.errorString()));
-        Temporary.close();
-    }
-
-    QString WorkingPath() const { return Temporary.fileName(); }
-
-    void Commit(const QString &shownPath)
-    {
-        const QFileInfo written(Temporary.fileName());
-        if (written.size() <= 0)
-            throw EExport(QStringLiteral("cannot write \"%1\": nothing was written").arg(shownPath));
-        if (std::rename(QFile::encodeName(Temporary.fileName()).constData(),
-                        QFile::encodeName(Path).constData()) != 0)
-            throw EExport(QStringLiteral("cannot write \"%1\": %2")
-                              .arg(shownPath, QString::fromLocal8Bit(std::strerror(errno))));
-        Temporary.setAutoRemove(false);
-        // A temporary file is private; the PDF gets the permissions of any new file.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::chmod(QFile::encodeName(Path).constData(), 0666 & ~mask);
-    }
-
-private:
-    QString Path;
-    QTemporaryFile Temporary;
-};
 
 void Export(const TPdfExportOptions &options)
 {
@@ -173,24 +154,27 @@ void Export(const TPdfExportOptions &options)
                 .arg(QString(project.TemplateFile).replace(QLatin1Char('\\'), QLatin1Char('/')),
                      options.Project));
     }
+    // The output is checked first: one that may not be written is a bad command line.
+    Tpdfprinter printer(options.Output, {options.Project, labelTemplate.GetFullPath()});
     MarkSpots(labelTemplate.Geometry, options.Spots, labelTemplate.GetFileName());
-
-    TOutputFile output(options.Output);
-    {
-        Tqtprinter printer(output.WorkingPath());
-        Tprintjob job(&printer);
-        job.SetDocument(&project);
-        job.NudgeX = options.NudgeX;
-        job.NudgeY = options.NudgeY;
-        job.HighQuality = options.HighQuality;
-        try {
-            job.PrintSheets(options.Sheets);
-        } catch (const std::exception &e) {
-            throw EExport(QStringLiteral("cannot write \"%1\": %2").arg(options.Output, ErrorMessage(e)));
-        }
-        messages.Check(QStringLiteral("cannot write \"%1\"").arg(options.Output));
+    WarnOfUnprintable(labelTemplate, labelTemplate.GetFileName());
+    WarnOfUnprintable(project, options.Project);
+    Tprintjob job(&printer);
+    job.SetDocument(&project);
+    job.NudgeX = options.NudgeX;
+    job.NudgeY = options.NudgeY;
+    job.HighQuality = options.HighQuality;
+    const QString doing = QStringLiteral("Could not write \"%1\"").arg(options.Output);
+    bool printed = false;
+    try {
+        printed = job.PrintSheets(options.Sheets);
+    } catch (const std::exception &e) {
+        throw EExport(doing + QStringLiteral(": ") + ErrorMessage(e));
     }
-    output.Commit(options.Output);
+    messages.Check(doing);
+    if (!printed)
+        throw EExport(doing + QStringLiteral(": nothing was printed"));
+    printer.Commit();
 }
 } // namespace
 
@@ -206,6 +190,8 @@ int RunPdfExport(const QStringList &args)
     }
     try {
         Export(options);
+    } catch (const EOutputRefused &e) {
+        return Fail(e.Message(), ExitBadArguments);
     } catch (const EExport &e) {
         return Fail(QString::fromStdString(e.what()), ExitFailed);
     } catch (const std::exception &e) {

@@ -2,6 +2,7 @@
 
 #include "platform/colors.h"
 #include "platform/messages.h"
+#include "printing/pdfprinter.h"
 #include "printing/showpreview.h"
 
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr int ClientWidth = 496;
@@ -128,6 +130,8 @@ Tfrm_printdialog::Tfrm_printdialog(QWidget *parent) : QDialog(parent, Qt::Tool)
     layout->addWidget(ps_steps, 1);
     BuildPages();
     BuildBottomBar();
+    // The buttons keep their whole captions in the desktop's font.
+    setFixedSize(std::max(ClientWidth, layout->sizeHint().width()), ClientHeight);
     connect(ps_steps, &QTabWidget::currentChanged, this, &Tfrm_printdialog::PageChanged);
 
     const auto cycle = [this](bool forward) {
@@ -154,6 +158,12 @@ void Tfrm_printdialog::ConnectPreview(Tfrm_showpreview &preview)
 {
     Preview = &preview;
     Wizard.SetJob(&preview.Job());
+    // Printing goes to what the printer set-up chose, a queue or a PDF file; Save as PDF goes
+    // through the same sheets into the file the user names.
+    Wizard.OnPrint = [&preview](int32_t copies) { return preview.PrintPages(copies); };
+    Wizard.OnSaveAsPdf = [&preview](const QString &file, int32_t copies) {
+        return PrintSheetsToPdf(preview.Job(), file, copies);
+    };
 }
 
 void Tfrm_printdialog::BuildPages()
@@ -240,9 +250,12 @@ void Tfrm_printdialog::BuildBottomBar()
     btn_next = new QPushButton(QStringLiteral("Next Step"), this);
     btn_setup = new QPushButton(QStringLiteral("Setup"), this);
     btn_preview = new QPushButton(QStringLiteral("Preview "), this);
+    btn_savepdf = new QPushButton(QStringLiteral("Save as PDF\u2026"), this);
+    btn_savepdf->setObjectName(QStringLiteral("btn_savepdf"));
     btn_print = new QPushButton(QStringLiteral("Print  "), this);
     btn_done = new QPushButton(QStringLiteral("Done"), this);
-    for (QPushButton *b : {btn_previous, btn_next, btn_setup, btn_preview, btn_print, btn_done}) {
+    for (QPushButton *b :
+         {btn_previous, btn_next, btn_setup, btn_preview, btn_savepdf, btn_print, btn_done}) {
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }
@@ -264,6 +277,7 @@ void Tfrm_printdialog::BuildBottomBar()
     });
     connect(btn_preview, &QPushButton::clicked, this, &Tfrm_printdialog::PreviewClicked);
     connect(btn_print, &QPushButton::clicked, this, &Tfrm_printdialog::PrintClicked);
+    connect(btn_savepdf, &QPushButton::clicked, this, &Tfrm_printdialog::SavePdfClicked);
     connect(btn_done, &QPushButton::clicked, this, &Tfrm_printdialog::reject);
     connect(chk_highquality, &QCheckBox::toggled, this, [this](bool on) { Wizard.HighQuality = on; });
 }
@@ -412,10 +426,27 @@ void Tfrm_printdialog::PreviewClicked()
 void Tfrm_printdialog::PrintClicked()
 {
     Wizard.HighQuality = chk_highquality->isChecked();
+    bool printed = false;
     try {
-        Wizard.Print(ed_pagecount->value());
+        printed = Wizard.Print(ed_pagecount->value());
     } catch (const std::exception &e) {
         ShowPrintError(e);
     }
-    done(mrOk);
+    // Nothing printed (no printer, no spot, a failure): the wizard stays where it was, so that
+    // the user can choose a printer with Setup or mark spots.
+    if (printed)
+        done(mrOk);
+}
+
+void Tfrm_printdialog::SavePdfClicked()
+{
+    Wizard.HighQuality = chk_highquality->isChecked();
+    bool written = false;
+    try {
+        written = Wizard.SaveAsPdf(ed_pagecount->value());
+    } catch (const std::exception &e) {
+        ShowPrintError(e);
+    }
+    if (written)
+        done(mrOk);
 }

@@ -68,6 +68,7 @@ public:
     QPushButton *btn_next = nullptr;
     QPushButton *btn_setup = nullptr;
     QPushButton *btn_preview = nullptr;
+    QPushButton *btn_savepdf = nullptr;
     QPushButton *btn_print = nullptr;
     QPushButton *btn_done = nullptr;
     QSpinBox *ed_pagecount = nullptr;
@@ -93,6 +94,7 @@ private:
     void PrintTest();
     void PreviewClicked();
     void PrintClicked();
+    void SavePdfClicked();
 
     Tfrm_showpreview *Preview = nullptr;
     Tprintwizard Wizard;

@@ -6,7 +6,6 @@
 #include <QPrinterInfo>
 
 namespace {
-constexpr int PdfResolution = 600;
 const QString NoPrinterText = QStringLiteral("There is no printer.");
 } // namespace
 
@@ -21,17 +20,6 @@ Tqtprinter::Tqtprinter() : Printer(std::make_unique<QPrinter>(QPrinter::HighReso
     // Label stock comes on US Letter sheets, whatever paper the queue offers first; Setup
     // changes it.
     Printer->setPageSize(QPageSize(QPageSize::Letter));
-}
-
-Tqtprinter::Tqtprinter(const QString &pdfPath)
-    : Printer(std::make_unique<QPrinter>(QPrinter::HighResolution)), PdfOutput(true)
-{
-    Printer->setOutputFormat(QPrinter::PdfFormat);
-    Printer->setOutputFileName(pdfPath);
-    Printer->setResolution(PdfResolution);
-    Printer->setPageSize(QPageSize(QPageSize::Letter));
-    Printer->setFullPage(true);
-    Printer->setCreator(QStringLiteral("Ambrelo"));
 }
 
 Tqtprinter::~Tqtprinter()
@@ -51,7 +39,7 @@ bool Tqtprinter::SelectPrinter(const QString &name)
 
 QString Tqtprinter::PrinterName() const
 {
-    return PdfOutput ? QString() : Printer->printerName();
+    return Printer->printerName();
 }
 
 bool Tqtprinter::Setup(QWidget *parent)
@@ -60,20 +48,19 @@ bool Tqtprinter::Setup(QWidget *parent)
     return dialog.exec() == QDialog::Accepted;
 }
 
+QString Tqtprinter::PdfFileName() const
+{
+    return Printer->outputFormat() == QPrinter::PdfFormat ? Printer->outputFileName() : QString();
+}
+
 bool Tqtprinter::Available() const
 {
-    if (PdfOutput)
-        return true;
     return Printer->outputFormat() == QPrinter::NativeFormat && !Printer->printerName().isEmpty() &&
            !QPrinterInfo::printerInfo(Printer->printerName()).isNull();
 }
 
-int32_t Tqtprinter::GetDeviceCaps(TDeviceCap cap) const
+int32_t PageLayoutCap(const QPageLayout &layout, int resolution, TDeviceCap cap)
 {
-    if (!Available())
-        throw EPrinter(NoPrinterText);
-    const int resolution = Printer->resolution();
-    const QPageLayout layout = Printer->pageLayout();
     const QRect full = layout.fullRectPixels(resolution);
     const QRect paint = layout.paintRectPixels(resolution);
     switch (cap) {
@@ -96,19 +83,24 @@ int32_t Tqtprinter::GetDeviceCaps(TDeviceCap cap) const
     throw EPrinter(NoPrinterText);
 }
 
+int32_t Tqtprinter::GetDeviceCaps(TDeviceCap cap) const
+{
+    if (!Available())
+        throw EPrinter(NoPrinterText);
+    return PageLayoutCap(Printer->pageLayout(), Printer->resolution(), cap);
+}
+
 bool Tqtprinter::Printing() const
 {
     if (InJob)
         return true;
-    if (PdfOutput || Printer->printerName().isEmpty())
+    if (Printer->printerName().isEmpty())
         return false;
     return QPrinterInfo::printerInfo(Printer->printerName()).state() == QPrinter::Active;
 }
 
 bool Tqtprinter::IsFirstPrinter() const
 {
-    if (PdfOutput)
-        return false;
     const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
     return !printers.isEmpty() && printers.first().printerName() == Printer->printerName();
 }
@@ -137,9 +129,7 @@ void Tqtprinter::BeginDoc()
     FCanvas.Bind(Printer.get());
     if (!FCanvas.IsBound())
         throw EPrinter(
-            PdfOutput
-                ? QStringLiteral("Cannot write the PDF file \"%1\".").arg(Printer->outputFileName())
-                : QStringLiteral("The printer \"%1\" could not start the job.").arg(Printer->printerName()));
+            QStringLiteral("The printer \"%1\" could not start the job.").arg(Printer->printerName()));
     InJob = true;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/canvas.h"
 #include "platform/errors.h"
 #include "platform/messages.h"
+#include "printing/pdfprinter.h"
 #include "widgets/drawpanel.h"
 
 #include <QCheckBox>
@@ -84,10 +85,16 @@ void Tfrm_showpreview::Setup()
     dpnl_canvas->update();
 }
 
+bool Tfrm_showpreview::PrintPages(int32_t copies)
+{
+    const QString pdf = FPrinter.PdfFileName();
+    return pdf.isEmpty() ? FJob.PrintSheets(copies) : PrintSheetsToPdf(FJob, pdf, copies);
+}
+
 void Tfrm_showpreview::PrintClicked()
 {
     try {
-        if (FJob.PrintSheets(ed_pagecount->value()))
+        if (PrintPages(ed_pagecount->value()))
             done(mrOk);
     } catch (const std::exception &e) {
         ShowPrintError(e);

@@ -29,6 +29,10 @@ public:
     // Prints the pages counter's sheets; closes with result mrOk when it printed. Failures are
     // shown, never raised.
     void PrintClicked();
+    // Prints copies sheets on what the printer set-up chose: a queue, or a PDF file, which then
+    // receives the same sheets the PDF export writes. True when something was printed; raises
+    // what the printer raises.
+    bool PrintPages(int32_t copies);
     const Talphabitmap &SheetBitmap() const { return Bitmap; }
 
     QLabel *lbl_pages = nullptr;

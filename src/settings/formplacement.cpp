@@ -58,6 +58,39 @@ bool MeetsAMonitor(const TRect &r, const std::vector<TRect> &workAreas)
     });
 }
 
+TRect FitInsideWorkArea(const TRect &bounds, const std::vector<TRect> &workAreas)
+{
+    const int64_t width = int64_t(bounds.Right) - bounds.Left;
+    const int64_t height = int64_t(bounds.Bottom) - bounds.Top;
+    if (workAreas.empty() || width <= 0 || height <= 0)
+        return bounds;
+    // The work area the window meets most is the one it belongs on.
+    const TRect *best = &workAreas.front();
+    int64_t bestArea = 0;
+    for (const TRect &a : workAreas) {
+        const int64_t w = std::min<int64_t>(bounds.Right, a.Right) - std::max<int64_t>(bounds.Left, a.Left);
+        const int64_t h = std::min<int64_t>(bounds.Bottom, a.Bottom) - std::max<int64_t>(bounds.Top, a.Top);
+        if (w > 0 && h > 0 && w * h > bestArea) {
+            bestArea = w * h;
+            best = &a;
+        }
+    }
+    const int64_t fitWidth = std::min<int64_t>(width, best->Width());
+    const int64_t fitHeight = std::min<int64_t>(height, best->Height());
+    const int64_t left = std::clamp<int64_t>(bounds.Left, best->Left, best->Right - fitWidth);
+    const int64_t top = std::clamp<int64_t>(bounds.Top, best->Top, best->Bottom - fitHeight);
+    return {int32_t(left), int32_t(top), int32_t(left + fitWidth), int32_t(top + fitHeight)};
+}
+
+TRect CentredInWorkArea(const TRect &workArea, double share)
+{
+    const int32_t width = int32_t(workArea.Width() * share);
+    const int32_t height = int32_t(workArea.Height() * share);
+    const int32_t left = workArea.Left + (workArea.Width() - width) / 2;
+    const int32_t top = workArea.Top + (workArea.Height() - height) / 2;
+    return {left, top, left + width, top + height};
+}
+
 void SaveFormPlacementRect(const Tplacementtarget &w, Tregistry &store, const TRect &r, const QString &prefix)
 {
     if (!w.IsForm())

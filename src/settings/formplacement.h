@@ -58,6 +58,13 @@ TRect BoundsFromRecord(const std::array<uint8_t, BoundsRecordSize> &record);
 std::vector<TRect> MonitorWorkAreas();
 // True when r and some work area have pixels in common.
 bool MeetsAMonitor(const TRect &r, const std::vector<TRect> &workAreas);
+// Window bounds moved onto the work area they meet most (the first one when they meet none),
+// then shrunk to it where they are larger, so the whole window shows. Bounds without area, or
+// without a work area to go to, stay as they are.
+TRect FitInsideWorkArea(const TRect &bounds, const std::vector<TRect> &workAreas);
+// Where a window opens that has no placement of its own: share of the work area across and
+// down, centred in it.
+TRect CentredInWorkArea(const TRect &workArea, double share);
 
 inline TRect RectFromQRect(const QRect &q)
 {

@@ -32,3 +32,14 @@ QString GetSpecialFolderPath(int folder)
         return {};
     return QDir::cleanPath(path);
 }
+
+QString DocumentsFolder()
+{
+    const QString documents = GetSpecialFolderPath(CSIDL_PERSONAL);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
+QString StartFolder(const QString &remembered, const QString &fallback)
+{
+    return !remembered.isEmpty() && QDir(remembered).exists() ? remembered : fallback;
+}

@@ -20,9 +20,12 @@
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QSplitter>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 constexpr int WindowWidth = 612;
@@ -31,12 +34,25 @@ constexpr int FontPoints = 8;
 constexpr int LeftColumnWidth = 170;
 constexpr int RightColumnWidth = 115;
 constexpr int DescriptionHeight = 60;
-constexpr int SizeFieldWidth = 70;
+// Every number field shows this whole.
+const QString WidestValue = QStringLiteral("10.0000");
+constexpr int FieldTextMargin = 6;
 constexpr int LengthPrecision = 4;
 constexpr int CountPrecision = 0;
 // The counts the arrows step through.
 constexpr int32_t MinCount = 0;
 constexpr int32_t MaxCount = 100;
+
+// The text stands for a number (a whole one where whole is set).
+bool ReadsAsNumber(const QString &text, bool whole)
+{
+    try {
+        const double value = ParseFraction(text);
+        return std::isfinite(value) && (!whole || value == std::floor(value));
+    } catch (const std::exception &) {
+        return false;
+    }
+}
 
 // Puts a value into a field; a field whose text is not a number (which the user may have left
 // there) takes the value all the same.
@@ -175,10 +191,22 @@ Tfrm_templateeditor::~Tfrm_templateeditor()
 
 TnumEdit *Tfrm_templateeditor::MakeLengthField(const char *name, double value)
 {
+    return MakeField(name, LengthPrecision, value);
+}
+
+TnumEdit *Tfrm_templateeditor::MakeField(const char *name, int32_t precision, double value)
+{
     auto *field = new TnumEdit(this);
     field->setObjectName(QLatin1String(name));
-    field->SetPrecision(LengthPrecision);
+    field->SetPrecision(precision);
     field->SetAsdouble(value);
+    // Wide enough for the longest value a sheet needs, in the desktop's font.
+    QStyleOptionFrame option;
+    option.initFrom(field);
+    const QSize text(field->fontMetrics().horizontalAdvance(WidestValue), field->fontMetrics().height());
+    field->setMinimumWidth(
+        field->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, field).width() +
+        FieldTextMargin);
     return field;
 }
 
@@ -236,14 +264,8 @@ QWidget *Tfrm_templateeditor::MakeRightColumn()
     const TLayoutFields initial;
     ed_lmargin = MakeLengthField("ed_lmargin", initial.LeftMargin);
     ed_Tmargin = MakeLengthField("ed_Tmargin", initial.TopMargin);
-    ed_columns = new TnumEdit(this);
-    ed_columns->setObjectName(QStringLiteral("ed_columns"));
-    ed_columns->SetPrecision(CountPrecision);
-    ed_columns->SetAsdouble(initial.Columns);
-    ed_rows = new TnumEdit(this);
-    ed_rows->setObjectName(QStringLiteral("ed_rows"));
-    ed_rows->SetPrecision(CountPrecision);
-    ed_rows->SetAsdouble(initial.Rows);
+    ed_columns = MakeField("ed_columns", CountPrecision, initial.Columns);
+    ed_rows = MakeField("ed_rows", CountPrecision, initial.Rows);
     ed_hgutter = MakeLengthField("ed_hgutter", initial.HGutter);
     ed_vgutter = MakeLengthField("ed_vgutter", initial.VGutter);
     ed_labelwidth = MakeLengthField("ed_labelwidth", initial.LabelWidth);
@@ -252,21 +274,16 @@ QWidget *Tfrm_templateeditor::MakeRightColumn()
                     ed_hgutter, ed_vgutter, ed_labelwidth, ed_labelheight};
 
     const struct {
-        const char *Caption;
         TnumEdit *Field;
         TLayoutField Which;
     } rows[] = {
-        {"Left Margin", ed_lmargin, TLayoutField::LeftMargin},
-        {"Top Margin", ed_Tmargin, TLayoutField::TopMargin},
-        {"Columns", ed_columns, TLayoutField::Columns},
-        {"Rows", ed_rows, TLayoutField::Rows},
-        {"Horizontal Gutter", ed_hgutter, TLayoutField::HGutter},
-        {"Vertical Gutter", ed_vgutter, TLayoutField::VGutter},
-        {"Label Width", ed_labelwidth, TLayoutField::LabelWidth},
-        {"Label Height", ed_labelheight, TLayoutField::LabelHeight},
+        {ed_lmargin, TLayoutField::LeftMargin},    {ed_Tmargin, TLayoutField::TopMargin},
+        {ed_columns, TLayoutField::Columns},       {ed_rows, TLayoutField::Rows},
+        {ed_hgutter, TLayoutField::HGutter},       {ed_vgutter, TLayoutField::VGutter},
+        {ed_labelwidth, TLayoutField::LabelWidth}, {ed_labelheight, TLayoutField::LabelHeight},
     };
     for (const auto &row : rows) {
-        layout->addWidget(Caption(QLatin1String(row.Caption), column));
+        layout->addWidget(Caption(LayoutFieldName(row.Which), column));
         if (row.Which == TLayoutField::Columns || row.Which == TLayoutField::Rows) {
             auto *line = new QHBoxLayout;
             line->setSpacing(0);
@@ -295,8 +312,6 @@ QWidget *Tfrm_templateeditor::MakeBottomBar()
     auto *sizeLayout = new QHBoxLayout(size);
     ed_width = MakeLengthField("ed_width", 0);
     ed_height = MakeLengthField("ed_height", 0);
-    ed_width->setMaximumWidth(SizeFieldWidth);
-    ed_height->setMaximumWidth(SizeFieldWidth);
     sizeLayout->addWidget(Caption(QStringLiteral("Width"), size));
     sizeLayout->addWidget(ed_width);
     sizeLayout->addWidget(Caption(QStringLiteral("Height"), size));
@@ -342,6 +357,11 @@ void Tfrm_templateeditor::WireLayoutField(TnumEdit *field, TLayoutField which)
     field->OnChange = [this, which](TnumEdit *sender) {
         FLogic.LayoutFieldChanged(which, sender->GetAsdouble(), sender->GetAsinteger());
     };
+    // The field keeps its last number while its text is none: GO must know.
+    const bool whole = which == TLayoutField::Columns || which == TLayoutField::Rows;
+    connect(field, &QLineEdit::textChanged, this, [this, which, whole](const QString &text) {
+        FLogic.SetLayoutFieldValid(which, ReadsAsNumber(text, whole));
+    });
     connect(field, &QLineEdit::returnPressed, this, [this] { btn_auto->click(); });
     field->installEventFilter(this);
 }

@@ -97,6 +97,7 @@ private:
     QWidget *MakeRightColumn();
     QWidget *MakeBottomBar();
     TnumEdit *MakeLengthField(const char *name, double value);
+    TnumEdit *MakeField(const char *name, int32_t precision, double value);
     void WireLayoutField(TnumEdit *field, TLayoutField which);
     void WireSpotField(TnumEdit *field, int32_t tag);
     void ShowParts(uint32_t parts);

@@ -10,8 +10,13 @@
 // libpng. Loading Qt's GUI library alone costs more than the whole run is allowed (30 ms), so it
 // reads the header itself instead of through the document model; the tests hold the two
 // together on files the document model writes.
+//
+// An OUTPUT that is a symbolic link is written through to its target. One that is the INPUT
+// itself (under any name), or exists and is not a regular file, is refused with exit code 2.
 
 #include "thumbnail.h"
+
+#include "platform/outputpath.h"
 
 #include <cstdio>
 #include <optional>
@@ -45,9 +50,14 @@ std::optional<TArguments> ParseArguments(int argc, char **argv)
 {
     TArguments arguments;
     std::vector<std::string> files;
+    bool sized = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "-s" && i + 1 < argc) {
+            // A second size would silently replace the first.
+            if (sized)
+                return std::nullopt;
+            sized = true;
             const std::optional<int> size = ParseSize(argv[++i]);
             if (!size)
                 return std::nullopt;
@@ -77,13 +87,20 @@ int main(int argc, char **argv)
                    stderr);
         return ExitUsage;
     }
+    const TOutputTarget output = ResolveOutput(arguments->Output, {arguments->Input});
+    if (output.Refusal != TOutputRefusal::None) {
+        std::fprintf(stderr, "ambrelo-thumbnailer: The output \"%s\" is %s.\n", arguments->Output.c_str(),
+                     output.Refusal == TOutputRefusal::IsInput ? "the label file itself"
+                                                               : "not a regular file");
+        return ExitUsage;
+    }
     std::string problem;
     const std::optional<TPixels> thumbnail = ReadHeaderThumbnail(arguments->Input, problem);
     if (!thumbnail) {
         std::fprintf(stderr, "ambrelo-thumbnailer: %s: %s\n", arguments->Input.c_str(), problem.c_str());
         return ExitNoThumbnail;
     }
-    if (!WritePng(arguments->Output, Fitted(*thumbnail, arguments->Size), problem)) {
+    if (!WritePng(output.Path, Fitted(*thumbnail, arguments->Size), problem)) {
         std::fprintf(stderr, "ambrelo-thumbnailer: %s: %s\n", arguments->Output.c_str(), problem.c_str());
         return ExitNotWritten;
     }

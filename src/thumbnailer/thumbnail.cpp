@@ -1,5 +1,7 @@
 #include "thumbnail.h"
 
+#include "platform/outputpath.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -20,6 +22,8 @@ constexpr int SignatureOffset = 4;
 constexpr size_t SignatureCompared = 8;
 constexpr int LengthOffset = 15;
 const char *const Signatures[] = {"vnlabel_", "vntempl_"};
+// Versions 1 to 3 share the header (3 is a file that holds codes); 0 has no thumbnail there.
+constexpr int32_t NewestVersion = 3;
 
 // A thumbnail is a small picture of the label; a header that declares a larger one is damaged
 // and is refused before anything is decoded.
@@ -63,7 +67,7 @@ bool ReadThumbnailBytes(const std::string &path, std::vector<unsigned char> &png
     const int32_t version = LittleEndian32(header);
     if (version == 0)
         return Fail(problem, "a version 0 file keeps no thumbnail in its header");
-    if (version != 1 && version != 2)
+    if (version < 1 || version > NewestVersion)
         return Fail(problem, "a file version this program does not know");
     const int32_t length = LittleEndian32(header + LengthOffset);
     if (length <= 0)
@@ -286,22 +290,13 @@ bool WritePng(const std::string &path, const TPixels &picture, std::string &prob
     png_destroy_write_struct(&png, &info);
     if (!encoded)
         return Fail(problem, out.Message);
-    const size_t size = bytes.size();
 
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return Fail(problem, std::strerror(errno));
-    size_t written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(fd, bytes.data() + written, size - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        written += size_t(n);
-    }
-    const int error = written == size ? 0 : errno ? errno : EIO;
+    const TRemovedOnSignal guard(temporary);
+    const int error = WriteAll(fd, reinterpret_cast<const char *>(bytes.data()), bytes.size());
     if (::close(fd) != 0 || error != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
         problem = std::strerror(error ? error : errno);
         ::unlink(temporary.c_str());

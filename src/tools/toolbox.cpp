@@ -5,6 +5,7 @@
 #include "editing/zoom.h"
 #include "platform/colors.h"
 #include "settings/formplacement.h"
+#include "tools/codecontrols.h"
 #include "tools/toolparts.h"
 #include "widgets/numedit.h"
 
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -173,6 +175,11 @@ Tfrm_toolbox::Tfrm_toolbox(Tregistryex &store, QWidget *parent)
     Panels[tpZoomIn] = CreateZoomInPanel();
     Panels[tpZoomOut] = CreateZoomOutPanel();
     Panels[tpAlign] = CreateAlignPanel();
+    pnl_code = new Tcodecontrols(
+        Toolbox.GetCodePanel(),
+        [this](TColor initial, std::function<void(TColor)> take) { PickColor(ToQColor(initial), take); },
+        this);
+    Panels[tpCode] = pnl_code;
     for (QWidget *panel : Panels)
         Stack->addWidget(panel);
     BlankPanel = new QWidget(this);
@@ -309,6 +316,16 @@ QWidget *Tfrm_toolbox::CreateTextPanel()
     lbl_fontsample->setFixedHeight(SampleHeight);
     lbl_fontsample->setAutoFillBackground(true);
     v->addWidget(lbl_fontsample);
+    lbl_overset = new QLabel(panel);
+    lbl_overset->setObjectName(QStringLiteral("lbl_overset"));
+    lbl_overset->setWordWrap(true);
+    {
+        QPalette palette = lbl_overset->palette();
+        palette.setColor(QPalette::WindowText, ToQColor(OversetMarkColor));
+        lbl_overset->setPalette(palette);
+    }
+    lbl_overset->hide();
+    v->addWidget(lbl_overset);
     v->addStretch(1);
     return panel;
 }
@@ -560,6 +577,17 @@ QWidget *Tfrm_toolbox::CreateHintPanel()
     return panel;
 }
 
+void Tfrm_toolbox::keyPressEvent(QKeyEvent *event)
+{
+    // Only what no control of this window took arrives here.
+    if (OnUnusedKey && event->modifiers() & (Qt::ControlModifier | Qt::AltModifier) &&
+        OnUnusedKey(QKeySequence(event->keyCombination()))) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 // ---- Showing what the logic holds
 
 void Tfrm_toolbox::Refresh(uint32_t areas)
@@ -576,6 +604,8 @@ void Tfrm_toolbox::Refresh(uint32_t areas)
         RefreshZoom();
     if (areas & taAlign)
         RefreshAlign();
+    if (areas & taCode)
+        pnl_code->Refresh();
     if (areas & taHint)
         RefreshHint();
 }
@@ -583,7 +613,7 @@ void Tfrm_toolbox::Refresh(uint32_t areas)
 void Tfrm_toolbox::RefreshPanels()
 {
     const int32_t panel = Toolbox.GetPanel();
-    Stack->setCurrentWidget(panel >= tpSelectCaption && panel <= tpAlign ? Panels[panel] : BlankPanel);
+    Stack->setCurrentWidget(panel >= tpSelectCaption && panel <= tpCode ? Panels[panel] : BlankPanel);
 
     const bool vertical = Toolbox.GetSelectVertical();
     BodyLayout->setDirection(vertical ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
@@ -636,6 +666,8 @@ void Tfrm_toolbox::RefreshText()
     QPalette palette = lbl_fontsample->palette();
     palette.setColor(QPalette::WindowText, ToQColor(font.Color()));
     lbl_fontsample->setPalette(palette);
+    lbl_overset->setText(Toolbox.GetOversetText());
+    lbl_overset->setVisible(!Toolbox.GetOversetText().isEmpty());
 }
 
 void Tfrm_toolbox::RefreshShape()

@@ -26,6 +26,7 @@ class QSpinBox;
 class QStackedWidget;
 class QToolButton;
 class TnumEdit;
+class Tcodecontrols;
 class Tdirectiondial;
 class Tpicturepreview;
 
@@ -43,9 +44,12 @@ public:
     // Asks for a colour, starting with initial; none when the user cancels. QColorDialog unless
     // replaced (tests answer without a dialog).
     std::function<std::optional<QColor>(const QColor &initial)> ChooseColor;
+    // A key the tool window has no use for (Ctrl+Z while a button has the focus) goes to the
+    // editor window, whose shortcuts then work here too; true when it was a shortcut there.
+    std::function<bool(const QKeySequence &keys)> OnUnusedKey;
 
-    // Panels, by tag (tpSelectCaption .. tpAlign).
-    std::array<QWidget *, 9> Panels{};
+    // Panels, by tag (tpSelectCaption .. tpCode).
+    std::array<QWidget *, 10> Panels{};
     QWidget *pnl_select = nullptr;
     QWidget *pnl_hint = nullptr;
     QLabel *lbl_hint = nullptr;
@@ -58,6 +62,8 @@ public:
     QToolButton *btn_top = nullptr, *btn_middle = nullptr, *btn_bottom = nullptr;
     QPushButton *btn_textcolor = nullptr;
     QLabel *lbl_fontsample = nullptr;
+    // The overset notice under the sample, shown while the selected text is cut.
+    QLabel *lbl_overset = nullptr;
 
     Tpicturepreview *img_loadimage = nullptr;
     QPushButton *btn_changeimage = nullptr, *btn_addtolabel = nullptr, *btn_resetaspect = nullptr;
@@ -88,10 +94,13 @@ public:
     QToolButton *btn_zfront = nullptr, *btn_zback = nullptr, *btn_zforward = nullptr,
                 *btn_zbackward = nullptr;
 
+    Tcodecontrols *pnl_code = nullptr;
+
 protected:
     // Base
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QWidget *CreateTextPanel();

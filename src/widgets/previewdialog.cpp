@@ -7,11 +7,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QShowEvent>
 #include <QTextLayout>
 #include <QToolTip>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -20,6 +22,8 @@ namespace {
 constexpr int BevelWidth = 1;
 constexpr int PaneBorder = 6;
 constexpr int CaptionHeight = 32;
+// A description shows whole, wrapped, up to this many lines (the rest in the tool tip).
+constexpr int MaxCaptionLines = 12;
 // The pane's width leaves the picture as wide as a thumbnail is at first (152 pixels).
 constexpr int PaneWidth = 152 + 2 * (PaneBorder + 2 * BevelWidth);
 constexpr int MinPictureHeight = 100;
@@ -30,9 +34,10 @@ QColor ButtonFace()
 }
 
 // The text as far as it fits the box when wrapped at word breaks; the last line that fits ends
-// in an ellipsis when more would follow.
-QString FittedCaption(const QString &text, const QFont &font, int width, int height)
+// in an ellipsis when more would follow, and cut says so.
+QString FittedCaption(const QString &text, const QFont &font, int width, int height, bool &cut)
 {
+    cut = false;
     const QFontMetrics metrics(font);
     QTextLayout layout(text, font);
     QTextOption option;
@@ -48,7 +53,9 @@ QString FittedCaption(const QString &text, const QFont &font, int width, int hei
         const int end = lastThatFits ? int(text.size()) : line.textStart() + line.textLength();
         QString part = text.mid(line.textStart(), end - line.textStart());
         if (lastThatFits) {
+            const QString whole = part;
             part = metrics.elidedText(part, Qt::ElideRight, width);
+            cut = part != whole;
             fitted += part;
             break;
         }
@@ -148,6 +155,11 @@ Topenpreviewdialog::Topenpreviewdialog(TFileDialogKind kind, QWidget *parent)
     setOption(QFileDialog::HideNameFilterDetails);
     CreatePreviewPane();
     connect(this, &QFileDialog::currentChanged, this, &Topenpreviewdialog::SelectionChanged);
+    // The detail view's size, type and date columns are as wide as what they show: a type's
+    // name whole, not its first letters.
+    if (auto *details = findChild<QTreeView *>(QStringLiteral("treeView")))
+        for (int column = 1; column < details->header()->count(); ++column)
+            details->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
 }
 
 void Topenpreviewdialog::CreatePreviewPane()
@@ -157,7 +169,7 @@ void Topenpreviewdialog::CreatePreviewPane()
     pnl_preview->setFixedWidth(PaneWidth);
     PictureLabel = new QLabel(pnl_preview);
     PictureLabel->setObjectName(QStringLiteral("PictureLabel"));
-    PictureLabel->setFixedHeight(CaptionHeight);
+    PictureLabel->setMinimumHeight(CaptionHeight);
     PictureLabel->setWordWrap(true);
     PictureLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     PaintPanel = new TSilentPaintPanel(pnl_preview);
@@ -351,11 +363,14 @@ void Topenpreviewdialog::SelectionChanged(const QString &fileName)
 void Topenpreviewdialog::ShowPicture(bool drawn)
 {
     img_preview.SetPicture(PreviewImage());
-    // A long description shows as far as the caption holds it, and whole in the tool tip.
+    // A description shows whole, wrapped over as many lines as it needs (up to a bound past which
+    // the tool tip holds the rest).
     const QString &caption = GetPreviewCaption();
-    PictureLabel->setText(
-        FittedCaption(caption, PictureLabel->font(), PaneWidth - 2 * PaneBorder, CaptionHeight));
-    PictureLabel->setToolTip(PictureLabel->text() == caption ? QString() : caption);
+    const QFontMetrics metrics(PictureLabel->font());
+    bool cut = false;
+    PictureLabel->setText(FittedCaption(caption, PictureLabel->font(), PaneWidth - 2 * PaneBorder,
+                                        MaxCaptionLines * metrics.lineSpacing(), cut));
+    PictureLabel->setToolTip(cut ? caption : QString());
     lbl_blankmsg->setVisible(!drawn);
     PaintPanel->update();
 }

@@ -279,13 +279,13 @@ TEST_F(Program, TheMenusListTheirCommandsAndTemplateModeAddsItsOwn)
     };
     const Case cases[] = {
         {{},
-         {"&File: &New,&Open,&Save,Save &As,-,&Print and Preview,P&rinter Setup",
+         {"&File: &New,&Open,Open &Recent >,&Save,Save &As,-,&Print and Preview,P&rinter Setup,-,E&xit",
           "&Edit: C&ut,&Copy,&Paste,&Delete,-,&Undo", "Select: Select &All,&Invert Selection,Select &None",
           "&View: Tool Window,Button Text", "&Help: &About,&Help,Help &Contents"},
          {"C&ut", "&Copy", "&Paste", "&Delete", "-", "Change &Order >", "-", "&Undo"}},
         {{"-edittemplate", "trelko"},
-         {"&File: &New,&Open,&Save,Save &As,Save &Template,&Convert To New Version,-,&Print and "
-          "Preview,P&rinter Setup",
+         {"&File: &New,&Open,Open &Recent >,&Save,Save &As,Save &Template,&Convert To New Version,-,&Print "
+          "and Preview,P&rinter Setup,-,E&xit",
           "&Edit: C&ut,&Copy,&Paste,&Delete,-,Move &All To Template,&Move To Template,Move &From Template,-,"
           "&Undo,-,&Edit Template,C&lear Template",
           "Select: Select &All,&Invert Selection,Select &None", "&View: Tool Window,Button Text",

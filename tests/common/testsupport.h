@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the tests and the fuzz tools: bytes written to and read back from memory
 // streams, the file encodings of values, labels and spots set up as the editor sets them up,
-// and pixels read as colour values.
+// pixels read as colour values, and a small file system that fills up.
 
 #include "platform/colors.h"
 #include "settings/regbackend.h"
@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QImage>
+#include <QProcess>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -81,4 +82,16 @@ public:
     }
 
     int Writes = 0;
+};
+
+// A tmpfs of some kilobytes, mounted in the namespace of a helper process (unshare, so no root
+// is needed where users may make namespaces) and reached through its root, /proc/<pid>/root;
+// nothing stays mounted after the test. Root is empty and Why says why when it cannot mount.
+struct TSmallFileSystem {
+    TSmallFileSystem(const QString &folder, int kilobytes);
+    ~TSmallFileSystem();
+    bool MakeReadOnly();
+
+    QProcess Helper;
+    QString Root, Why;
 };

@@ -43,39 +43,6 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes)
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
-TSmallFileSystem::TSmallFileSystem(const QString &folder, int kilobytes)
-{
-    // The helper mounts, says so, remounts read-only for every line it reads, and ends (its
-    // namespace with it) when its input closes.
-    const QString script =
-        QStringLiteral("mount -t tmpfs -o size=%1k tmpfs \"$0\" || exit 1; echo mounted; "
-                       "while read line; do mount -o remount,bind,ro \"$0\" && echo ro; done")
-            .arg(kilobytes);
-    QDir().mkpath(folder);
-    Helper.start(QStringLiteral("unshare"),
-                 {QStringLiteral("--user"), QStringLiteral("--map-root-user"), QStringLiteral("--mount"),
-                  QStringLiteral("sh"), QStringLiteral("-c"), script, folder});
-    if (Helper.waitForReadyRead(10000) && Helper.readLine().trimmed() == "mounted")
-        Root = QStringLiteral("/proc/%1/root%2").arg(Helper.processId()).arg(QDir(folder).absolutePath());
-    else
-        Why = QStringLiteral("unshare could not mount a tmpfs: ") + Helper.errorString() + QLatin1Char(' ') +
-              QString::fromLocal8Bit(Helper.readAllStandardError());
-}
-
-TSmallFileSystem::~TSmallFileSystem()
-{
-    Helper.closeWriteChannel();
-    if (!Helper.waitForFinished(5000))
-        Helper.kill();
-    Helper.waitForFinished(1000);
-}
-
-bool TSmallFileSystem::MakeReadOnly()
-{
-    Helper.write("ro\n");
-    return Helper.waitForReadyRead(5000) && Helper.readLine().trimmed() == "ro";
-}
-
 namespace {
 class TScriptedDialog : public Tfiledialog {
 public:

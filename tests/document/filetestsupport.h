@@ -10,7 +10,6 @@
 #include "platform/progress.h"
 
 #include <QByteArray>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
@@ -41,18 +40,6 @@ public:
     QStringList Captions;
     std::vector<double> Fractions;
     bool Visible = false;
-};
-
-// A tmpfs of some kilobytes, mounted in the namespace of a helper process (unshare, so no root
-// is needed where users may make namespaces) and reached through its root, /proc/<pid>/root;
-// nothing stays mounted after the test. Root is empty and Why says why when it cannot mount.
-struct TSmallFileSystem {
-    TSmallFileSystem(const QString &folder, int kilobytes);
-    ~TSmallFileSystem();
-    bool MakeReadOnly();
-
-    QProcess Helper;
-    QString Root, Why;
 };
 
 class TFileTest : public testing::Test {

@@ -68,15 +68,22 @@ TEST(DrawObj, HandlesAreOnlyOnSelectedObjects)
         TPoint p;
         int32_t code;
     };
+    // The top-left square covers 96 .. 104; a click up to 3 pixels beside it takes it too.
     const Case cases[] = {
-        {{100, 100}, hcTopLeft},    {{96, 96}, hcTopLeft},    {{104, 104}, hcTopLeft},
-        {{105, 105}, hcNone},       {{95, 100}, hcNone},      {{200, 200}, hcBottomRight},
-        {{100, 200}, hcBottomLeft}, {{200, 100}, hcTopRight}, {{100, 150}, hcLeft},
-        {{200, 150}, hcRight},      {{150, 100}, hcTop},      {{150, 204}, hcBottom},
-        {{150, 150}, hcNone},
+        {{100, 100}, hcTopLeft},  {{96, 96}, hcTopLeft},       {{104, 104}, hcTopLeft},
+        {{107, 107}, hcTopLeft},  {{93, 100}, hcTopLeft},      {{108, 108}, hcNone},
+        {{92, 100}, hcNone},      {{200, 200}, hcBottomRight}, {{100, 200}, hcBottomLeft},
+        {{200, 100}, hcTopRight}, {{100, 150}, hcLeft},        {{200, 150}, hcRight},
+        {{150, 100}, hcTop},      {{150, 207}, hcBottom},      {{150, 150}, hcNone},
     };
     for (const Case &c : cases)
         EXPECT_EQ(o->HandleAt(c.p), c.code) << c.p;
+
+    // On a screen at twice 96 dots per inch the squares, and the reach, are twice as large.
+    HandleScale = 2.0;
+    EXPECT_EQ(o->HandleRect({100, 100}), (TRect{92, 92, 109, 109}));
+    EXPECT_EQ(o->HandleAt({114, 114}), hcTopLeft);
+    EXPECT_EQ(o->HandleAt({115, 115}), hcNone);
 }
 
 TEST(DrawObj, OnSmallObjectsEdgeHandlesWinOverCorners)

@@ -140,6 +140,56 @@ TEST(Geometry, PageSizeFollowsTheOrientation)
     EXPECT_EQ(list.GetPageSize().Y, 0.0);
 }
 
+TEST(Geometry, ASpotPrintsWhenItIsFiniteOnThePageAndOfAPrintableSize)
+{
+    struct Case {
+        double Left, Top, Width, Height;
+        uint8_t Orientation;
+        TSpotFit Fit;
+    };
+    const Case cases[] = {
+        {0.5, 1, 2, 1, 0, TSpotFit::Prints},
+        {-1.5, -0.5, 2, 1, 0, TSpotFit::Prints}, // partly on the page, from its top-left corner
+        {8, 10.5, 2, 1, 0, TSpotFit::Prints},    // and from its bottom-right one
+        {-2, 1, 2, 1, 0, TSpotFit::OffPage},     // touching the left edge from outside
+        {0.5, 9, 2, 1, 1, TSpotFit::OffPage},    // below a landscape page, on a portrait one
+        {9, 0.5, 2, 1, 1, TSpotFit::Prints},
+        {20, 1, 2, 1, 0, TSpotFit::OffPage},
+        {1e12, 1, 2, 1, 0, TSpotFit::OffPage},
+        {0.5, NaN, 2, 1, 0, TSpotFit::OffPage},
+        {0.5, 1, Inf, 1, 0, TSpotFit::OffPage},
+        {0.5, 1, 0.001, 1, 0, TSpotFit::TooSmall}, // what a file's nonsense size reads as
+        {0.5, 1, 1e9, 1, 0, TSpotFit::TooLarge},
+    };
+    for (const Case &c : cases) {
+        Tlabelgeometrylist list;
+        list.Orientation = c.Orientation;
+        list.Add(Spot(c.Left, c.Top, c.Width, c.Height));
+        EXPECT_EQ(list.Fit(0), c.Fit) << c.Left << " " << c.Top << " " << c.Width << " " << c.Height;
+    }
+}
+
+TEST(Geometry, TheMarkedSpotsThatCannotPrintAreNamedInSentences)
+{
+    // Spots 1 and 5 print; 2, 3 and 7 lie off the page, 4 is too small, 6 too large.
+    const std::pair<double, double> places[] = {{0.5, 2}, {20, 2},    {NaN, 2}, {0.5, 0},
+                                                {3, 2},   {0.5, 200}, {30, 1}};
+    Tlabelgeometrylist list;
+    for (const auto &[left, width] : places)
+        list.GetSpot(list.Add(Spot(left, 1, width, 1)))->Marked = true;
+    EXPECT_EQ(list.UnprintableMarkedSpots(), "Spots 2, 3 and 7 lie outside the 8.5 \u00d7 11 in page. "
+                                             "Spot 4 is too small to print. Spot 6 is too large to print.");
+    EXPECT_EQ(list.PrintableMarkedCount(), 2);
+    list.Orientation = 1;
+    for (const int32_t unmarked : {3, 4, 5})
+        list.GetSpot(unmarked)->Marked = false;
+    EXPECT_EQ(list.UnprintableMarkedSpots(), "Spots 2, 3 and 7 lie outside the 11 \u00d7 8.5 in page.");
+    list.GetSpot(2)->Marked = list.GetSpot(6)->Marked = false;
+    EXPECT_EQ(list.UnprintableMarkedSpots(), "Spot 2 lies outside the 11 \u00d7 8.5 in page.");
+    list.GetSpot(1)->Marked = false;
+    EXPECT_EQ(list.UnprintableMarkedSpots(), "");
+}
+
 TEST(Geometry, AssignCopiesPlacesMarksAndOrientationOnly)
 {
     Tlabelgeometry spot;

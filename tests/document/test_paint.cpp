@@ -7,6 +7,7 @@
 #include "document/drawlist.h"
 #include "document/globals.h"
 #include "document/labeltemplate.h"
+#include "document/text.h"
 #include "platform/canvas.h"
 #include "platform/tickcount.h"
 
@@ -191,7 +192,7 @@ TEST(Paint, SelectionIsDrawnOncePerPaintAndNotForOutput)
     EXPECT_EQ(PixelAt(image, 96, 96), clWhite);
 }
 
-TEST(Paint, LabelSizeAndCropMarksNeedTheOptionAndANamedTemplate)
+TEST(Paint, LabelSizeAndCropMarksShowOnScreenWithTheOption)
 {
     Editor e;
     const TRect sizeText{508, 458, 620, 476};
@@ -216,13 +217,64 @@ TEST(Paint, LabelSizeAndCropMarksNeedTheOptionAndANamedTemplate)
     }
     EXPECT_EQ(image.copy(508, 458, 110, 18), expected.copy(508, 458, 110, 18));
 
+    // A label without a template shows its edge as well as the marks, so the user sees where
+    // to draw.
     e.templ.SetFileName(QString());
     image = PaintAll(e.project);
-    EXPECT_EQ(PixelAt(image, 80, 100), clWhite);
+    EXPECT_PIXELS(image, {80, 100, clBlack}, {300, 100, RGB(160, 160, 160)}, {100, 300, RGB(160, 160, 160)},
+                  {500, 300, RGB(160, 160, 160)}, {101, 101, clWhite});
+    e.templ.SetFileName(QStringLiteral("bordeaux.wlt"));
+    image = PaintAll(e.project);
+    EXPECT_EQ(PixelAt(image, 300, 100), clWhite); // a template's label has its own frame
     e.project.OutputMode = true;
     e.templ.SetFileName(QStringLiteral("bordeaux.wlt"));
     image = PaintAll(e.project);
     EXPECT_EQ(DarkPixels(image, sizeText), 0);
+}
+
+TEST(Paint, TextCutAtItsBottomShowsTheOversetMarkOnScreenOnly)
+{
+    Editor e;
+    e.project.ShowScreenMarks = true;
+    const auto addText = [&](const TRect &bounds) {
+        auto t = std::make_unique<Tvnltext>();
+        Tvnltext *raw = t.get();
+        t->Font.SetName(QStringLiteral("Liberation Sans"));
+        t->Font.SetHeight(-14);
+        t->SetBounds(bounds);
+        t->SetText(QStringLiteral("Larkspur Hill"));
+        e.project.AddObject(std::move(t));
+        return raw;
+    };
+    // At zoom 1 each is 60 pixels wide, so the text takes two lines; the first holds one only, so "Hill" is
+    // cut; the second is tall enough for both lines; the third is thinner than one line.
+    Tvnltext *cut = addText({100200, 100200, 100800, 100450});
+    Tvnltext *fits = addText({100200, 101000, 100800, 101600});
+    Tvnltext *thin = addText({102000, 100200, 102600, 100300});
+    const QImage screen = PaintAll(e.project);
+    const auto red = [](const QImage &image, const TRect &r) {
+        int n = 0;
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x) {
+                const QRgb p = image.pixel(x, y);
+                n += qRed(p) > 180 && qGreen(p) < 80 && qBlue(p) < 80;
+            }
+        return n;
+    };
+    EXPECT_EQ(cut->GetHiddenLines(), 1);
+    EXPECT_EQ(fits->GetHiddenLines(), 0);
+    EXPECT_EQ(thin->GetHiddenLines(), 2);
+    EXPECT_GT(red(screen, cut->OversetMarkRect()), 2 * OversetMarkSize);
+    EXPECT_GT(red(screen, thin->OversetMarkRect()), 2 * OversetMarkSize);
+    EXPECT_EQ(red(screen, fits->OversetMarkRect()), 0);
+    // The mark straddles the box's bottom-right corner and keeps its size at every zoom.
+    const TRect s = cut->GetScreenRect();
+    EXPECT_TRUE(RectsTouch(cut->OversetMarkRect(), {s.Right - 1, s.Bottom - 1, s.Right, s.Bottom}));
+    EXPECT_EQ(cut->OversetMarkRect().Width(), OversetMarkSize);
+
+    e.project.OutputMode = true;
+    const QImage output = PaintAll(e.project, OutputView, 400, 350);
+    EXPECT_EQ(red(output, {0, 0, 400, 350}), 0);
 }
 
 TEST(Paint, ReenteredPaintReturnsFalseAndDrawsNothing)

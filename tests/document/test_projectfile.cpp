@@ -206,8 +206,18 @@ TEST_F(ProjectFile, TheReaderChecksVersionAndTheFirstEightSignatureBytes)
         EXPECT_EQ(doc.Title, QStringLiteral("Brut"));
         EXPECT_TRUE(Messages.isEmpty());
     }
+    // Version 3 has the same header (its files hold codes); a newer one is refused with a message
+    // of its own.
+    for (const int32_t version : {3, 4}) {
+        Messages.clear();
+        Tdrawlist doc;
+        SetUpLabel(doc);
+        Load(doc, Header(version) + objects);
+        EXPECT_EQ(doc.Count(), version == 3 ? 1 : 0);
+        EXPECT_EQ(Messages, version == 3 ? QStringList{} : QStringList{NewerVersionMessage});
+    }
     for (const QByteArray &bad :
-         {Header(3) + objects, Header(-1) + objects, Header(2, "vntempl_v1") + objects,
+         {Header(4, "vnlabeX_v1") + objects, Header(-1) + objects, Header(2, "vntempl_v1") + objects,
           HeaderV0("vnlabeX_v1") + objects, QByteArray("\x02\0\0", 3)}) {
         Messages.clear();
         Tdrawlist doc;
@@ -277,6 +287,8 @@ TEST_F(ProjectFile, DamagedListsKeepTheObjectsBeforeTheDamageAndSaySo)
     QByteArray lying = Entry(*a);
     lying.replace(1, 4, Int32Bytes(0x40000000));
     const QByteArray end(1, char(255));
+    QByteArray longer = Entry(*a) + "more";
+    longer.replace(1, 4, Int32Bytes(int32_t(longer.size() - 5)));
     // One message, which gives the picture's own reason.
     const QString pictureUnreadable =
         DamagedFile + QStringLiteral("\n\nThe picture in the file cannot be read. ");
@@ -303,6 +315,11 @@ TEST_F(ProjectFile, DamagedListsKeepTheObjectsBeforeTheDamageAndSaySo)
          {pictureUnreadable}},
         // The object keeps its defaults and the next entry is read where its record would start.
         {"a negative length", QByteArray(1, char(1)) + Int32Bytes(-5) + RecordOf(*b), 2, {DamagedFile}},
+        {"bytes left unread at a record's end", longer + Entry(*b) + end, 2, {}},
+        {"a shape record shorter than its fields",
+         Entry(*a) + QByteArray(1, char(1)) + Int32Bytes(40) + RecordOf(*b).left(40) + end,
+         2,
+         {DamagedFile}},
     };
     for (const Case &c : cases) {
         Messages.clear();
@@ -327,6 +344,33 @@ TEST_F(ProjectFile, DamagedListsKeepTheObjectsBeforeTheDamageAndSaySo)
                                         .replace(QStringLiteral("The file"),
                                                  QStringLiteral("The file \"Cellar.wlp\""))});
     EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(ProjectFile, TextRecordsWhoseLengthsLieAreDamageAndKeepNoGarbage)
+{
+    // Seventeen objects, the first six texts; the sixth one's text length is 8 MiB in the one
+    // file, 16 in the other.
+    const std::pair<const char *, const char *> cases[] = {
+        {"damaged-text-length-past-record.wlp", ""},
+        {"damaged-text-length-short-of-text.wlp", "Domaine des Coll"},
+    };
+    for (const auto &[file, text] : cases) {
+        Messages.clear();
+        const QString path = Path(QString::fromLatin1(file));
+        QFile::copy(QStringLiteral(AMBRELO_FUZZ_CORPUS "/project/") + QLatin1String(file), path);
+        Tdrawlist doc;
+        SetUpLabel(doc);
+        doc.LoadFromFile(path);
+        ASSERT_EQ(doc.Count(), 17) << file;
+        const auto *last = dynamic_cast<const Tvnltext *>(doc.GetObject(5));
+        ASSERT_NE(last, nullptr) << file;
+        EXPECT_EQ(last->GetText(), text);
+        EXPECT_EQ(last->Font.Name(), Tvnltext().Font.Name());
+        EXPECT_EQ(Messages, QStringList{QString(DamagedFile)
+                                            .replace(QStringLiteral("The file"),
+                                                     QStringLiteral("The file \"%1\"").arg(file))});
+        EXPECT_TRUE(doc.IsModified()) << file;
+    }
 }
 
 TEST_F(ProjectFile, AFileCutAnywhereLoadsWhatItHolds)

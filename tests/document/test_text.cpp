@@ -265,17 +265,47 @@ TEST(TextRecord, BodyLayout)
     EXPECT_EQ(body.right(2), QByteArray("\x01\x01", 2)); // VAlign, HAlign
 }
 
-TEST(TextRecord, DamagedLengthsReadWhatIsThere)
+TEST(TextRecord, AFieldRunningPastItsRecordIsDamageAndNothingFromThereOnIsTaken)
 {
-    auto t = Box(QStringLiteral("Riesling"));
-    QByteArray bytes = RecordOf(*t);
-    // The text claims a gigabyte: it takes what remains and the rest stays as it was.
-    bytes.replace(31, 4, QByteArray("\xFF\xFF\xFF\x3F", 4));
-    Tvnltext read;
-    read.Font.SetHeight(-33);
-    ReadRecordInto(read, bytes);
-    EXPECT_TRUE(read.GetText().startsWith(QStringLiteral("Riesling")));
-    EXPECT_EQ(read.Font.Height(), -33);
+    // The body of a "Riesling" box: the text's length at 31, the font name's at 43, the
+    // font's numbers from 62, the alignments at 79 and 80.
+    const QByteArray record = RecordOf(*Box(QStringLiteral("Riesling")));
+    ASSERT_EQ(record.size(), 81);
+    const auto withLength = [&record](int at, int32_t length) {
+        return QByteArray(record).replace(at, 4, Int32Bytes(length));
+    };
+    struct Case {
+        const char *What;
+        QByteArray Record;
+        bool Whole;
+        const char *Text, *FontName;
+        int32_t FontHeight;
+    };
+    // What the box held before: Merlot in Arial, 33 high.
+    const Case cases[] = {
+        {"whole", record, true, "Riesling", "Liberation Sans", -14},
+        {"bytes left unread after the last field", record + "more", true, "Riesling", "Liberation Sans", -14},
+        {"a text length beyond the record", withLength(31, 0x3FFFFFFF), false, "Merlot", "Arial", -33},
+        // The font name's length is then read from "ling".
+        {"a text length short of the text", withLength(31, 4), false, "Ries", "Arial", -33},
+        {"a font name length beyond the record", withLength(43, 40), false, "Riesling", "Arial", -33},
+        {"cut after the font name", record.left(62), false, "Riesling", "Liberation Sans", -33},
+        {"cut after the header", record.left(31), false, "Merlot", "Arial", -33},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.What);
+        Tvnltext read;
+        read.SetText(QStringLiteral("Merlot"));
+        read.Font.SetName(QStringLiteral("Arial"));
+        read.Font.SetHeight(-33);
+        bool whole = false;
+        ReadBack(Int32Bytes(int32_t(c.Record.size())) + c.Record,
+                 [&](QIODevice &stream) { whole = read.ReadRecordBlock(stream, false); });
+        EXPECT_EQ(whole, c.Whole);
+        EXPECT_EQ(read.GetText(), c.Text);
+        EXPECT_EQ(read.Font.Name(), c.FontName);
+        EXPECT_EQ(read.Font.Height(), c.FontHeight);
+    }
 }
 
 TEST(Text, UnchangedTextIsNotLaidOutAgain)

@@ -84,7 +84,7 @@ wait_for 10 object_count_is 2 ||
 
 # Everything is saved: closing asks nothing.
 editor=$(window_named '^Ambrelo Wine Label Software-.* - label$' 10) || fail "the editor window went away"
-xdotool windowactivate --sync "$editor" || true
+activate "$editor" || true
 xdotool key --clearmodifiers alt+F4
 wait_for 30 bash -c "! kill -0 $program_pid" || fail "the program did not end: was it asked to save?"
 wait "$program_pid" || fail "the program ended with code $?: $(cat "$work/program.log")"

@@ -39,9 +39,9 @@ token=eeprint$$x$(date +%s)
 CUPS_SERVER="$socket" start_program "$program" "$work/$token.wlp"
 editor_window "^Ambrelo Wine Label Software-.* - $token\$"
 
-# The tool bar's eighth button (Select, New Text, New Image, New Shape, Zoom, Alignment, Center
-# Screen, Print), found by its icon in the band above the canvas.
-centre=$(icon_centre 7 "$X" "$Y" "$WIDTH" 60) || fail "the tool bar has no Print button"
+# The tool bar's ninth button (Select, New Text, New Image, New Shape, New Code, Zoom, Alignment,
+# Center Screen, Print), found by its icon in the band above the canvas.
+centre=$(icon_centre 8 "$X" "$Y" "$WIDTH" 60) || fail "the tool bar has no Print button"
 # shellcheck disable=SC2086
 set -- $centre
 xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1
@@ -71,15 +71,15 @@ for quarter in "0 0" "1 0" "0 1" "1 1"; do
 done
 # A click in the bottom-right spot leaves it out; the other three stay chosen.
 xdotool mousemove --sync $((left + 3 * half_w / 2)) $((top + 3 * half_h / 2)) click 1
-wait_for 5 test "$(tinted_count $((left + half_w + 2)) $((top + half_h + 2)) "$half_w" "$half_h")" -eq 0 ||
+wait_until 5 '(( $(tinted_count $((left + half_w + 2)) $((top + half_h + 2)) "$half_w" "$half_h") == 0 ))' ||
     fail "a click on the bottom-right spot did not leave it out"
 (($(tinted_count "$left" "$top" $((2 * half_w)) "$half_h") > 1000)) || fail "the click changed the top spots"
 
-# Print, the fifth of the six equal buttons along the bottom of the window. (xwininfo, since
+# Print, the sixth of the seven equal buttons along the bottom of the window. (xwininfo, since
 # xdotool counts the title bar twice in a framed window's top.)
 read -r X Y <<<"$(xwininfo -id "$wizard" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
                                            END { print x, y }')"
-xdotool mousemove --sync $((X + WIDTH * 9 / 12)) $((Y + HEIGHT - 16)) click 1
+xdotool mousemove --sync $((X + WIDTH * 11 / 14)) $((Y + HEIGHT - 16)) click 1
 wait_for 20 bash -c "! xdotool search --onlyvisible --name '^Printing Your Labels\$'" ||
     fail "the Print button did not print and close the wizard"
 
@@ -136,7 +136,7 @@ done
 
 # Closing the program leaves the wizard's settings behind: no nudge shown, none applied, and the
 # quality box as it was (off).
-xdotool windowactivate --sync "$editor" || true
+activate "$editor" || true
 xdotool key --clearmodifiers alt+F4
 wait_for 30 bash -c "! kill -0 $program_pid" || fail "the program did not end: was it asked to save?"
 wait "$program_pid" || fail "the program ended with code $?: $(cat "$work/program.log")"

@@ -18,6 +18,18 @@ wait_for() {
     done
 }
 
+# Evaluates the condition in $2 (a string, so that the screen is looked at again on every try)
+# every tenth of a second until it holds or the seconds in $1 run out.
+wait_until() {
+    local seconds=$1 condition=$2
+    local tries=$((seconds * 10))
+    until eval "$condition" >/dev/null 2>&1; do
+        tries=$((tries - 1))
+        ((tries > 0)) || return 1
+        sleep 0.1
+    done
+}
+
 x_pids=()
 end_session() {
     local pid
@@ -59,11 +71,23 @@ start_program() {
     x_pids+=("$program_pid")
 }
 
+# Brings a window forward and waits until it has the keyboard: keys typed before that go to the
+# window that had it.
+activate() {
+    local window=$1 tries=50
+    until [[ $(xdotool getactivewindow 2>/dev/null) == "$window" ]]; do
+        xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+        tries=$((tries - 1))
+        ((tries > 0)) || return 1
+        sleep 0.1
+    done
+}
+
 # Waits for the editor window whose title matches the pattern, brings it forward and sets editor
 # and its geometry (X, Y, WIDTH, HEIGHT).
 editor_window() {
     editor=$(window_named "$1" 60) || fail "the editor window did not appear: $(cat "$work/program.log")"
-    xdotool windowactivate --sync "$editor" || true
+    activate "$editor" || true
     eval "$(xdotool getwindowgeometry --shell "$editor")"
 }
 
@@ -114,7 +138,7 @@ icon_centre() {
 # the page that chooses the spots (Introduction, Step 1, Step 2, Step 3); sets wizard.
 wizard_spot_page() {
     wizard=$(window_named '^Printing Your Labels$' 30) || fail "the Print button did not open the print wizard"
-    xdotool windowactivate --sync "$wizard" || true
+    activate "$wizard" || fail "the print wizard does not take the keyboard"
     for _ in 1 2 3; do
         xdotool key --clearmodifiers ctrl+Tab
         sleep "${1:-0.3}"

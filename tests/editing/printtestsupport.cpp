@@ -109,7 +109,7 @@ Tmessagelog::Tmessagelog()
     SetMessageBoxHook([this](const QString &text, TMsgIcon icon, TMsgButtons) {
         Texts << text;
         Icons.push_back(icon);
-        return int(mrOk);
+        return Answer;
     });
 }
 

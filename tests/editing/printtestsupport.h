@@ -95,13 +95,14 @@ public:
     bool Shown = false;
 };
 
-// Records every message box and answers OK.
+// Records every message box and gives each the same answer.
 class Tmessagelog {
 public:
     Tmessagelog();
     ~Tmessagelog();
     QStringList Texts;
     std::vector<TMsgIcon> Icons;
+    int Answer = mrOk;
 };
 
 // The first dark pixel (all channels below 100) from (x, y) stepping by (dx, dy), or -1.

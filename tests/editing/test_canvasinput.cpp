@@ -1,5 +1,6 @@
 #include "labelertest.h"
 
+#include "document/code.h"
 #include "document/drawlist.h"
 #include "document/picture.h"
 #include "document/shape.h"
@@ -203,6 +204,45 @@ TEST(CanvasInput, DeleteSparesATextBeingEdited)
     EXPECT_EQ(e.Doc().Count(), 1);
 }
 
+TEST(CanvasInput, TheEditorGrowsPastTheBoxWhileTheTextNeedsMoreLines)
+{
+    TEditor e;
+    auto text = std::make_unique<Tvnltext>();
+    Tvnltext *t = text.get();
+    e.Doc().AddObject(std::move(text));
+    t->Font.SetName(QStringLiteral("Liberation Sans"));
+    t->Font.SetHeight(-14);
+    t->SetBounds({100500, 100500, 101500, 100750}); // 100 by 25 pixels: one line
+    t->SetText(QStringLiteral("Larkspur"));
+    e.View().GiveDocumentsTheView();
+    e.Labeler.PaintCanvas({0, 0, PanelWidth, PanelHeight});
+    e.Click(e.At(101000, 100600));
+    e.Click(e.At(101000, 100600));
+    ASSERT_TRUE(e.Host.Editor.Visible);
+    const int32_t oneLine = e.Host.Editor.Rect.Height();
+    EXPECT_LE(oneLine, 27);
+    EXPECT_EQ(e.Toolbox.GetOversetText(), QString());
+
+    // Typing wraps to more lines than the box holds: the editor shows them all, the tool window
+    // says how many the label cuts.
+    e.Input().TextEdited(QStringLiteral("Larkspur Hill Vineyards of the Russian River"));
+    e.Labeler.PaintCanvas({0, 0, PanelWidth, PanelHeight});
+    const int32_t lines = t->GetFullTextHeight() / (oneLine - 2);
+    EXPECT_GE(lines, 3);
+    EXPECT_EQ(e.Host.Editor.Rect.Height(), t->GetFullTextHeight() + 2);
+    EXPECT_EQ(e.Host.Editor.Rect.Top, t->GetScreenRect().Top - 1);
+    EXPECT_EQ(t->GetHiddenLines(), lines - 1);
+    EXPECT_EQ(e.Toolbox.GetOversetText(), OversetMessage(lines - 1));
+
+    // Shorter again, the editor shrinks back over the box and the notice goes.
+    e.Input().TextEdited(QStringLiteral("Larkspur"));
+    e.Labeler.PaintCanvas({0, 0, PanelWidth, PanelHeight});
+    EXPECT_EQ(e.Host.Editor.Rect.Height(), oneLine);
+    EXPECT_EQ(e.Toolbox.GetOversetText(), QString());
+    EXPECT_EQ(OversetMessage(1), QStringLiteral("Text does not fit: 1 line is hidden"));
+    EXPECT_EQ(OversetMessage(4), QStringLiteral("Text does not fit: 4 lines are hidden"));
+}
+
 TEST(CanvasInput, TheMiddleButtonPansAndAPressCutShortClosesItsUndoGroup)
 {
     TEditor e;
@@ -227,4 +267,25 @@ TEST(CanvasInput, TheMiddleButtonPansAndAPressCutShortClosesItsUndoGroup)
     e.Doc().EndUndoGroup();
     e.Doc().Undo();
     EXPECT_EQ(e.Doc().GetObject(0)->Left(), 100500);
+}
+
+TEST(CodeTool, ANewCodeTakesThePanelAndKeepsItsProportionsWhileDragged)
+{
+    TEditor e;
+    e.Toolbox.GetCodePanel().SetSymbology(uint8_t(TSymbology::Ean8));
+    e.Toolbox.GetCodePanel().SetData(QStringLiteral("9638507"));
+    e.Input().ToolButtonClicked(tlCode, QString());
+    EXPECT_EQ(e.Doc().Tool, tlCode);
+    const TPoint p = e.At(100200, 100200);
+    e.Drag(p, {p.X + 200, p.Y + 20}, 6);
+    ASSERT_EQ(e.Doc().Count(), 1);
+    auto *code = dynamic_cast<Tvnlcode *>(e.Doc().GetObject(0));
+    ASSERT_TRUE(code);
+    EXPECT_EQ(code->GetSpec().Data, QStringLiteral("9638507"));
+    EXPECT_TRUE(code->PrintProblem().isEmpty());
+    const TCodeVector &v = *code->Encoded().Vector;
+    EXPECT_NEAR(double(code->Height()) / code->Width(), v.Height / v.Width, 0.01);
+    EXPECT_EQ(e.Input().CurrentTool(), tlSelect);
+    e.Doc().Undo();
+    EXPECT_EQ(e.Doc().Count(), 0);
 }

@@ -154,7 +154,7 @@ TEST(Labeler, CancellingTheCloseKeepsEverythingAsItWas)
     EXPECT_EQ(BoundsFromRecord(record), (TRect{50, 60, 700, 500}));
 }
 
-TEST(Labeler, StoredBoundsAreUsedOnlyWhenTheyFitOnAMonitor)
+TEST(Labeler, StoredBoundsAreMovedAndShrunkOntoTheMonitorTheyMeet)
 {
     const std::vector<TRect> screens{{0, 0, 1280, 1000}, {1280, 0, 2560, 1000}};
     struct Case {
@@ -163,14 +163,46 @@ TEST(Labeler, StoredBoundsAreUsedOnlyWhenTheyFitOnAMonitor)
     };
     const Case cases[] = {
         {{100, 100, 900, 700}, TRect{100, 100, 900, 700}},
-        {{1200, 100, 1500, 400}, TRect{1280, 100, 1580, 400}}, // mostly on the second screen
-        {{-300, -50, 500, 450}, TRect{0, 0, 800, 500}},        // pulled onto the screen
-        {{0, 0, 5000, 4000}, std::nullopt},                    // larger than any screen
-        {{100, 100, 150, 110}, std::nullopt},                  // smaller than a window can be
-        {{900, 900, 100, 100}, std::nullopt},                  // inside out
-        {{5000, 5000, 5800, 5600}, std::nullopt},              // on no screen
-        {{-2147483647, 0, 2147483647, 500}, std::nullopt},
+        {{1200, 100, 1500, 400}, TRect{1280, 100, 1580, 400}},  // mostly on the second screen
+        {{-300, -50, 500, 450}, TRect{0, 0, 800, 500}},         // pulled onto the screen
+        {{0, 0, 5000, 4000}, TRect{0, 0, 1280, 1000}},          // larger than the screen: shrunk
+        {{1000, 600, 1400, 1300}, TRect{880, 300, 1280, 1000}}, // off the bottom right: moved
+        {{100, 100, 150, 110}, std::nullopt},                   // smaller than a window can be
+        {{900, 900, 100, 100}, std::nullopt},                   // inside out
+        {{5000, 5000, 5800, 5600}, std::nullopt},               // on no screen (a monitor removed)
+        {{-2147483647, 0, 2147483647, 500}, TRect{0, 0, 1280, 500}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(FitToScreen(c.Stored, screens), c.Used) << c.Stored;
+}
+
+TEST(Labeler, AFirstStartOpensTheWindowCentredOnMostOfTheScreen)
+{
+    const std::vector<TRect> screens = MonitorWorkAreas();
+    ASSERT_FALSE(screens.empty());
+    const TRect area = screens.front();
+    struct Case {
+        const char *What;
+        std::optional<TRect> Stored;
+        TRect Expected;
+    };
+    const TRect centred = CentredInWorkArea(area, FirstWindowShare);
+    const Case cases[] = {
+        {"no placement", std::nullopt, centred},
+        {"on a monitor that is gone", TRect{area.Right + 2000, 0, area.Right + 2600, 400}, centred},
+        {"beyond the right edge", TRect{area.Right - 100, area.Top + 10, area.Right + 200, area.Top + 210},
+         TRect{area.Right - 300, area.Top + 10, area.Right, area.Top + 210}},
+    };
+    for (const Case &c : cases) {
+        TEditor e;
+        if (c.Stored) {
+            const auto record = BoundsRecord(*c.Stored);
+            e.Settings.Store.WriteBinaryData(QStringLiteral(".frm_labeler.frm_labeler.bounds"), record.data(),
+                                             BoundsRecordSize);
+        }
+        e.Labeler.FirstShow();
+        EXPECT_EQ(e.Host.Window.Bounds, c.Expected) << c.What;
+    }
+    EXPECT_EQ(centred.Width(), int32_t(area.Width() * 0.8));
+    EXPECT_EQ(centred.Left - area.Left, area.Right - centred.Right);
 }

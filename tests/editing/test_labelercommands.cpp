@@ -9,6 +9,7 @@
 #include "document/text.h"
 #include "platform/clipboard.h"
 #include "platform/platform.h"
+#include "settings/userfolders.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -455,4 +456,81 @@ TEST(LabelerCommands, DroppedFilesBecomePicturesOrOpen)
     EXPECT_EQ(e.Doc().GetLabelWidth(), 2.0);
     EXPECT_TRUE(Tlabeler::AcceptsDrop({plan}, false));
     EXPECT_FALSE(Tlabeler::AcceptsDrop({dir.filePath("grapes.png")}, false));
+}
+
+TEST(LabelerCommands, DialogsStartInTheRememberedFolderWhileItExistsAndTheStockIsNotRemembered)
+{
+    QTemporaryDir dir;
+    const QString gone = dir.filePath("gone");
+    struct Case {
+        const char *What;
+        const char *Setting;
+        QString Remembered;
+        std::function<void(TEditor &)> Command;
+        QString Expected;
+    };
+    const QString stock = tlabeltemplate::StockTemplatesFolder();
+    const Case cases[] = {
+        {"open, remembered", LastFilePathSetting, dir.path(), [](TEditor &e) { e.Labeler.OpenLabel(); },
+         dir.path()},
+        {"open, gone", LastFilePathSetting, gone, [](TEditor &e) { e.Labeler.OpenLabel(); },
+         DocumentsFolder()},
+        {"save, none", LastFilePathSetting, QString(), [](TEditor &e) { e.Labeler.SaveLabelAs(); },
+         DocumentsFolder()},
+        {"new, gone", LastTemplatePathSetting, gone, [](TEditor &e) { e.Labeler.NewLabel(); }, stock},
+        {"new, remembered", LastTemplatePathSetting, dir.path(), [](TEditor &e) { e.Labeler.NewLabel(); },
+         dir.path()},
+    };
+    for (const Case &c : cases) {
+        TEditor e;
+        e.Settings.Store.WriteString(QString::fromLatin1(c.Setting), c.Remembered);
+        TScriptedFiles files;
+        c.Command(e);
+        ASSERT_EQ(files.Shown.size(), 1u) << c.What;
+        EXPECT_EQ(files.Shown[0].InitialDir, c.Expected) << c.What;
+    }
+
+    // A label made from a stock template leaves no template folder behind; one from the user's
+    // own folder is remembered.
+    ASSERT_TRUE(QDir().mkpath(stock));
+    const QString stockFile = SaveTemplate(QDir(stock).filePath("zz-test-stock.wlt"));
+    TEditor e;
+    e.Settings.Store.WriteString(QString::fromLatin1(LastTemplatePathSetting), dir.path());
+    {
+        TScriptedFiles files({{stockFile}});
+        e.Labeler.NewLabel();
+    }
+    QFile::remove(stockFile);
+    EXPECT_EQ(Setting(e, LastTemplatePathSetting), QString());
+}
+
+TEST(LabelerCommands, OpenRecentListsTheLastEightProjectsNewestFirst)
+{
+    QTemporaryDir dir;
+    TEditor e;
+    QStringList saved;
+    for (int i = 0; i < 10; ++i) {
+        const QString file = SaveProject(dir.filePath(QStringLiteral("label%1.wlp").arg(i)));
+        saved.prepend(file);
+        TScriptedFiles files({{file}});
+        e.Labeler.OpenLabel();
+    }
+    EXPECT_EQ(e.Labeler.RecentFiles(), saved.mid(0, MaxRecentFiles));
+    // Opening one again brings it to the top once; a save under a new name adds that name.
+    e.Labeler.OpenRecent(saved[3]);
+    EXPECT_EQ(e.Doc().GetFileName(), saved[3]);
+    EXPECT_EQ(e.Labeler.RecentFiles().mid(0, 4), (QStringList{saved[3], saved[0], saved[1], saved[2]}));
+    {
+        TScriptedFiles files({{dir.filePath("renamed.wlp")}});
+        e.Labeler.SaveLabelAs();
+    }
+    EXPECT_EQ(e.Labeler.RecentFiles().first(), dir.filePath("renamed.wlp"));
+    EXPECT_EQ(e.Labeler.RecentFiles().size(), MaxRecentFiles);
+    // A file that is gone stays listed (the menu greys it); opening it says why, nothing changes.
+    QFile::remove(saved[0]);
+    TScriptedAnswers answers;
+    e.Labeler.OpenRecent(saved[0]);
+    EXPECT_EQ(answers.Texts.size(), 1u);
+    EXPECT_EQ(e.Doc().GetFileName(), dir.filePath("renamed.wlp"));
+    EXPECT_TRUE(e.Labeler.RecentFiles().contains(saved[0]));
 }

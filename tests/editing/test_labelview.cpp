@@ -84,6 +84,35 @@ TEST(LabelView, CenterScreenPutsTheLabelsCentreInThePanelsCentre)
     EXPECT_NEAR(centre.Y, PanelHeight / 2, 1);
 }
 
+TEST(LabelView, TheLabelStaysCentredAtAnyZoomWhenThePanelGrowsOrShrinks)
+{
+    struct Case {
+        double Zoom;
+        TPoint Before, After; // panel sizes: a resize, or a maximise
+    };
+    const Case cases[] = {{1.0, {800, 600}, {1900, 1100}},
+                          {0.25, {800, 600}, {1900, 1100}},
+                          {0.25, {1900, 1100}, {640, 480}},
+                          {4.0, {800, 600}, {1900, 1100}},
+                          {0.0625, {300, 200}, {900, 700}}};
+    for (const Case &c : cases) {
+        TEditor e;
+        e.View().PanelResized(c.Before.X, c.Before.Y);
+        e.View().SetZoom(c.Zoom);
+        e.View().CenterScreen();
+        const auto centredIn = [&](const TPoint &panel) {
+            const TPoint centre = e.At(102000, 101750);
+            EXPECT_NEAR(centre.X, panel.X / 2, 1) << c.Zoom << " in " << panel;
+            EXPECT_NEAR(centre.Y, panel.Y / 2, 1) << c.Zoom << " in " << panel;
+        };
+        centredIn(c.Before);
+        e.View().PanelResized(c.After.X, c.After.Y);
+        centredIn(c.After);
+        e.View().CenterScreen();
+        centredIn(c.After);
+    }
+}
+
 TEST(LabelView, ScrollingNeverLeavesANegativeOffset)
 {
     TEditor e;

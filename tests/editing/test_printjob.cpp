@@ -9,6 +9,7 @@
 #include "editing/printjob.h"
 
 #include <gmock/gmock.h>
+#include <limits>
 
 namespace {
 // The black box's top-left on a page, found from outside it: its left edge along its middle row,
@@ -144,6 +145,62 @@ TEST(PrintJob, RefusalsSayWhyAndPrintNothing)
         EXPECT_EQ(progress.Steps, 0);
         // A busy printer keeps its orientation.
         EXPECT_EQ(printer.OrientationCalls, 0);
+    }
+}
+
+TEST(PrintJob, SpotsThatCannotPrintAreNamedAndTheOthersPrintOnlyWhenTheUserAgrees)
+{
+    constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+    constexpr double Inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        double Left, Top, Width, Height;
+        const char *Says;
+    };
+    const char *const offPage = "Spot 2 lies outside the 8.5 \u00d7 11 in page.";
+    const Case cases[] = {
+        {20, 1, 2, 1, offPage},
+        {1e12, 1e12, 2, 1, offPage},
+        {NaN, 1, 2, 1, offPage},
+        {0.5, 1, Inf, 1, offPage},
+        {0.5, 1, 1e9, 1, "Spot 2 is too large to print."},
+        {0.5, 1, 2, 0.001, "Spot 2 is too small to print."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Says);
+        SCOPED_TRACE(testing::Message() << c.Left << " " << c.Top << " " << c.Width << " " << c.Height);
+        TTestSheet sheet;
+        Tlabelgeometrylist &spots = sheet.Template.Geometry;
+        *spots.GetSpot(1) = *Spot(c.Left, c.Top, c.Width, c.Height);
+        spots.GetSpot(1)->Marked = true;
+        Trecordingprinter printer(50, 0, 0);
+        Tprintjob job(&printer);
+        job.SetDocument(&sheet.Project);
+        // The preview leaves the spot out.
+        Talphabitmap preview;
+        job.PaintPreview(preview, 425, 550);
+
+        // Alone, it prints nothing.
+        Tmessagelog alone;
+        EXPECT_FALSE(job.PrintSheets(1));
+        EXPECT_THAT(alone.Texts, testing::ElementsAre(c.Says));
+        EXPECT_THAT(alone.Icons, testing::ElementsAre(TMsgIcon::Error));
+        EXPECT_TRUE(printer.Pages.empty());
+
+        // With a spot that prints, the user is asked; Cancel prints nothing, OK the spot that can.
+        spots.GetSpot(0)->Marked = true;
+        Tmessagelog asked;
+        asked.Answer = mrCancel;
+        EXPECT_FALSE(job.PrintSheets(1));
+        EXPECT_TRUE(printer.Pages.empty());
+        asked.Answer = mrOk;
+        Tcountingprogress progress;
+        ASSERT_TRUE(job.PrintSheets(1));
+        const QString question = QString::fromUtf8(c.Says) + QStringLiteral("\n\n") + OtherSpotsPrintMessage;
+        EXPECT_THAT(asked.Texts, testing::ElementsAre(question, question));
+        EXPECT_THAT(asked.Icons, testing::ElementsAre(TMsgIcon::Warning, TMsgIcon::Warning));
+        ASSERT_EQ(printer.Pages.size(), 1u);
+        EXPECT_TRUE(IsDark(printer.Pages[0], 25 + 50, 50 + 12)); // spot 1 at (0.5, 1) inch
+        EXPECT_EQ(progress.Steps, 1);
     }
 }
 

@@ -64,7 +64,8 @@ TEST(TemplateEditor, GoLaysOutRowByRowButNeverMoreSpotsThanAFileHolds)
         {11, 10, -1}, {101, 1, -1},  {2000000000, 2000000000, -1},
     };
     for (const Case &c : cases) {
-        TScriptedAnswers answers;
+        // Grids that reach off the page are kept when asked (larger ones ask).
+        TScriptedAnswers answers(mrOk);
         TEditing e;
         ASSERT_TRUE(e.Editor.Go());
         e.SetLayout(c.Columns, c.Rows);
@@ -72,7 +73,7 @@ TEST(TemplateEditor, GoLaysOutRowByRowButNeverMoreSpotsThanAFileHolds)
         EXPECT_EQ(e.Template.Geometry.Count(), c.Spots >= 0 ? c.Spots : 6) << c.Columns << "x" << c.Rows;
         EXPECT_EQ(e.Template.Geometry.LayoutColumns, c.Spots >= 0 ? c.Columns : 2);
         EXPECT_EQ(e.Editor.IsLayoutTouched(), c.Spots < 0);
-        EXPECT_EQ(answers.Texts.size(), c.Spots >= 0 ? 0u : 1u) << c.Columns << "x" << c.Rows;
+        EXPECT_EQ(answers.Texts.size(), c.Spots >= 0 && c.Spots <= 6 ? 0u : 1u) << c.Columns << "x" << c.Rows;
     }
     TEditing e;
     e.Editor.Go();
@@ -112,7 +113,7 @@ TEST(TemplateEditor, SpotFieldsChangeTheSelectedSpotOrEverySpotWhileFocused)
 
 TEST(TemplateEditor, SingleLabelsAreAddedUpToAFullSheetAndRemovedBySelection)
 {
-    TScriptedAnswers answers;
+    TScriptedAnswers answers(mrOk);
     TEditing e;
     e.Editor.Go();
     ASSERT_TRUE(e.Editor.AddSingleLabel());
@@ -128,10 +129,14 @@ TEST(TemplateEditor, SingleLabelsAreAddedUpToAFullSheetAndRemovedBySelection)
 
     while (e.Template.Geometry.Count() < MaxSpots)
         ASSERT_TRUE(e.Editor.AddSingleLabel());
-    EXPECT_TRUE(answers.Texts.empty());
+    // Each spot from (7, 7) inches on lies partly off the page, and was kept when asked: the
+    // first one added above, and every one added after the removal.
+    const size_t questions = answers.Texts.size();
+    EXPECT_EQ(questions, size_t(1 + MaxSpots - 6));
     EXPECT_FALSE(e.Editor.AddSingleLabel());
     EXPECT_EQ(e.Template.Geometry.Count(), MaxSpots);
-    EXPECT_EQ(answers.Texts.size(), 1u);
+    ASSERT_EQ(answers.Texts.size(), questions + 1);
+    EXPECT_TRUE(answers.Texts.back().startsWith("A template holds at most"));
 }
 
 TEST(TemplateEditor, AClickOnThePreviewMarksEverySpotUnderItAndSelectsTheLast)
@@ -205,12 +210,12 @@ TEST(TemplateEditor, OkAsksBeforeLeavingAnUnappliedLayout)
         int32_t Spots;
     };
     const Case cases[] = {
-        {false, mrYes, true, 0}, {true, mrYes, true, 8}, {true, mrNo, true, 0}, {true, mrCancel, false, 0}};
+        {false, mrYes, true, 0}, {true, mrYes, true, 6}, {true, mrNo, true, 0}, {true, mrCancel, false, 0}};
     for (const Case &c : cases) {
         TScriptedAnswers answers(c.Answer);
         TEditing e;
         if (c.Touched)
-            e.SetLayout(2, 4);
+            e.SetLayout(2, 3);
         EXPECT_EQ(e.Editor.Ok(), c.Closes) << c.Answer;
         EXPECT_EQ(e.Template.Geometry.Count(), c.Spots) << c.Answer;
         EXPECT_EQ(answers.Texts,
@@ -246,6 +251,7 @@ TEST(TemplateEditor, LayoutsOffThePageOrWithoutSizeAreDrawnWithoutHarm)
     const Case cases[] = {{0.4, 0.4, -3.4},      {0.4, 0.4, 0},      {-20, 0.4, 3.4},
                           {1e300, 1e300, 1e300}, {0, -1e308, 1e308}, {-1e9, 1e9, 1e7}};
     for (const Case &c : cases) {
+        TScriptedAnswers keep(mrOk);
         TEditing e;
         e.SetLayout(10, 10);
         for (TLayoutField f : {TLayoutField::LeftMargin, TLayoutField::TopMargin})
@@ -260,4 +266,75 @@ TEST(TemplateEditor, LayoutsOffThePageOrWithoutSizeAreDrawnWithoutHarm)
         EXPECT_EQ(e.Template.Geometry.LayoutLabelWidth, c.Width);
         EXPECT_LE(std::abs(e.Project.GetLabelWidth()), MaxTemplateInches) << c.Width;
     }
+}
+
+TEST(TemplateEditor, AFieldWithoutANumberNamesItselfAndGoChangesNothing)
+{
+    struct Case {
+        TLayoutField Field;
+        const char *Message;
+    };
+    const Case cases[] = {{TLayoutField::LeftMargin, "Left Margin must be a number in inches"},
+                          {TLayoutField::LabelHeight, "Label Height must be a number in inches"},
+                          {TLayoutField::Columns, "Columns must be a whole number"}};
+    for (const Case &c : cases) {
+        TScriptedAnswers answers;
+        TEditing e;
+        e.Editor.Go();
+        const QStringList before = e.Editor.GetSpotItems();
+        e.SetLayout(3, 3);
+        e.Editor.LayoutFieldChanged(TLayoutField::LabelWidth, 2.0, 2);
+        e.Editor.LayoutFieldChanged(TLayoutField::LabelHeight, 2.0, 2);
+        e.Editor.SetLayoutFieldValid(c.Field, false);
+        EXPECT_FALSE(e.Editor.Go());
+        EXPECT_THAT(answers.Texts, ElementsAre(QString::fromLatin1(c.Message)));
+        EXPECT_EQ(e.Editor.GetSpotItems(), before);
+        e.Editor.SetLayoutFieldValid(c.Field, true);
+        EXPECT_TRUE(e.Editor.Go());
+        EXPECT_EQ(e.Template.Geometry.Count(), 9);
+    }
+}
+
+TEST(TemplateEditor, SpotsOffThePageAreKeptOnlyWhenTheUserSaysSo)
+{
+    struct Case {
+        int Answer;
+        int32_t Spots;
+    };
+    // Three columns of 3.5-inch labels reach past 8.5 inches: Cancel keeps the sheet as it was.
+    for (const Case &c : {Case{mrCancel, 6}, Case{mrOk, 9}}) {
+        TScriptedAnswers answers(c.Answer);
+        TEditing e;
+        e.Editor.Go();
+        const double width = e.Template.GetLabelWidth();
+        e.SetLayout(3, 3);
+        e.Editor.LayoutFieldChanged(TLayoutField::LabelWidth, 3.5, 3);
+        EXPECT_EQ(e.Editor.Go(), c.Answer == mrOk);
+        EXPECT_THAT(answers.Texts,
+                    ElementsAre(QStringLiteral("3 labels lie partly off the 8.5 \u00d7 11 in page. "
+                                               "Keep them?")));
+        EXPECT_EQ(e.Template.Geometry.Count(), c.Spots);
+        EXPECT_EQ(e.Template.GetLabelWidth(), c.Answer == mrOk ? 3.5 : width);
+        EXPECT_EQ(SpotsOffThePage(e.Template.Geometry), c.Answer == mrOk ? 3 : 0);
+    }
+}
+
+TEST(TemplateEditor, ThePreviewShowsThePageAndEverySpotOffIt)
+{
+    TScriptedAnswers keep(mrOk);
+    TEditing e;
+    e.SetLayout(3, 1);
+    e.Editor.LayoutFieldChanged(TLayoutField::LabelWidth, 3.5, 3);
+    ASSERT_TRUE(e.Editor.Go());
+    // The third spot ends at 12.2 inches: the preview is scaled so that it shows whole.
+    const QImage &preview = e.Editor.GetPreview();
+    const double scale = e.Editor.GetPreviewScale();
+    const TPoint origin = e.Editor.GetPreviewOrigin();
+    const double right = 0.4 + 3 * 3.5 + 2 * 0.4;
+    EXPECT_LE(origin.X + right * scale, preview.width());
+    EXPECT_GE(origin.X, 0);
+    EXPECT_LE(origin.Y + 11 * scale, preview.height());
+    // A click on the third spot, beyond the page, selects it.
+    e.Editor.PreviewMouseDown({int(origin.X + (right - 1) * scale), int(origin.Y + 1.5 * scale)});
+    EXPECT_EQ(e.Editor.GetSelectedSpot(), 2);
 }

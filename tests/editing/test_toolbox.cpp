@@ -41,9 +41,9 @@ TEST_F(TToolboxTest, ToolsAndSelectionsChooseThePanel)
         int Selected; // 0 nothing, 1 a shape
         int32_t Panel;
     };
-    const Case cases[] = {{0, 0, tpSelectCaption}, {0, 1, tpNone},   {1, 1, tpText},
-                          {2, 0, tpImage},         {3, 1, tpShapes}, {6, 0, tpZoomIn},
-                          {7, 0, tpZoomOut},       {8, 1, tpAlign},  {9, 0, tpNone}};
+    const Case cases[] = {{0, 0, tpSelectCaption}, {0, 1, tpNone},   {1, 1, tpText},    {2, 0, tpImage},
+                          {3, 1, tpShapes},        {6, 0, tpZoomIn}, {7, 0, tpZoomOut}, {8, 1, tpAlign},
+                          {9, 0, tpCode},          {10, 0, tpNone}};
     Tvnlshape &shape = Label.Add<Tvnlshape>({100000, 100000, 100500, 100500});
     for (const Case &c : cases) {
         shape.SetSelected(c.Selected == 1);
@@ -264,6 +264,7 @@ TEST_F(TToolboxTest, ChangeImageLoadsIntoPreviewAndSelectedPictureOrReportsTheCo
     Tvnlpic &picture = Label.Add<Tvnlpic>({100000, 100000, 100500, 100500});
     Tvnltext &text = Label.Add<Tvnltext>({100000, 100000, 102000, 100500}, false);
     Settings.Store.WriteString(QString::fromLatin1(ImagePathSetting), dir.path() + QStringLiteral("/old"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("old")));
 
     // The dialog answers with each file in turn.
     QStringList answers{damaged, good};

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Tdrawlist doc;
     LoadInput(doc, data, size);
     FUZZ_CHECK(doc.GetUndoList().Count() == 0);
-    FUZZ_CHECK((doc.FileVersion >= 0 && doc.FileVersion <= 2) || doc.Count() == 0);
+    FUZZ_CHECK((doc.FileVersion >= 0 && doc.FileVersion <= NewestFileVersion) || doc.Count() == 0);
     Tdrawlist again;
     SaveAndReload(doc, again);
     return 0;

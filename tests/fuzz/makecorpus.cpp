@@ -1,9 +1,10 @@
-// Writes the seed files of the project and template harnesses: valid files of every version
-// with every kind of object, made by the program itself (version 2) or framed by hand the way
-// older versions were (0 and 1).
-//   fuzz_makecorpus <corpus folder>   writes <folder>/project/* and <folder>/template/*
+// Writes the seed files of the project, template and code harnesses: valid files of every version
+// with every kind of object, made by the program itself (versions 2 and 3) or framed by hand the
+// way older versions were (0 and 1), and one code record of every symbology.
+//   fuzz_makecorpus <corpus folder>   writes <folder>/project/*, <folder>/template/* and <folder>/code/*
 
 #include "common/testsupport.h"
+#include "document/code.h"
 #include "document/globals.h"
 #include "document/labeltemplate.h"
 #include "document/picture.h"
@@ -49,6 +50,20 @@ void AddEveryKind(Tdrawlist &doc, int32_t origin)
     doc.AddObject(std::move(plain));
 }
 
+// One code of every symbology, in a column.
+void AddEveryCode(Tdrawlist &doc, int32_t origin)
+{
+    for (int i = 0; i < SymbologyCount; ++i) {
+        auto code = std::make_unique<Tvnlcode>();
+        code->SetSymbology(uint8_t(i));
+        code->SetData(QString::fromLatin1(SymbologyInfo(uint8_t(i))->Example));
+        code->SetQrLevel(uint8_t(i % QrLevelCount));
+        code->SetShowText(i % 2 == 0);
+        code->Bounds = {origin + 100, origin + 100 + i * 600, origin + 1600, origin + 600 + i * 600};
+        doc.AddObject(std::move(code));
+    }
+}
+
 QByteArray ObjectList(Tdrawlist &doc)
 {
     return WrittenBytes([&](QIODevice &stream) { doc.SaveObjects(stream); });
@@ -92,7 +107,26 @@ int main(int argc, char **argv)
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     folder.mkpath(QStringLiteral("project"));
     folder.mkpath(QStringLiteral("template"));
+    folder.mkpath(QStringLiteral("code"));
     bool ok = true;
+
+    // Code records: one of every symbology, and the damaged forms the readers meet.
+    Tdrawlist codes;
+    SetUpLabel(codes);
+    AddEveryCode(codes, 100000);
+    for (int32_t i = 0; i < codes.Count(); ++i) {
+        const QByteArray record = RecordOf(*codes.GetObject(i));
+        const QString name = QString::fromLatin1(SymbologyInfo(uint8_t(i))->Name).replace(u' ', u'-');
+        ok &= Write(folder.filePath(QStringLiteral("code/%1").arg(name)), record);
+    }
+    const QByteArray ean = RecordOf(*codes.GetObject(int32_t(TSymbology::Ean13)));
+    ok &= Write(folder.filePath(QStringLiteral("code/damaged-cut-in-data")), ean.chopped(5));
+    ok &= Write(folder.filePath(QStringLiteral("code/damaged-length-beyond")),
+                QByteArray(ean).replace(38, 4, Int32Bytes(0x7FFFFFF0)));
+    ok &= Write(folder.filePath(QStringLiteral("code/damaged-unknown-symbology")),
+                QByteArray(ean).replace(31, 1, QByteArray(1, char(200))));
+    ok &= Write(folder.filePath(QStringLiteral("code/damaged-wrong-check-digit")),
+                QByteArray(ean).replace(ean.size() - 1, 1, "9"));
 
     // Projects.
     Tdrawlist empty;
@@ -103,6 +137,11 @@ int main(int argc, char **argv)
     AddEveryKind(every, 100000);
     every.Title = QStringLiteral("Every kind");
     ok &= Write(folder.filePath(QStringLiteral("project/every-kind-v2.wlp")), Saved(every));
+    Tdrawlist withCodes;
+    SetUpLabel(withCodes);
+    AddEveryKind(withCodes, 100000);
+    AddEveryCode(withCodes, 100000);
+    ok &= Write(folder.filePath(QStringLiteral("project/every-kind-and-codes-v3.wlp")), Saved(withCodes));
     const QByteArray v1 = Int32Bytes(1) + "vnlabel_v1" + QByteArray(1, '\0') + Int32Bytes(0) +
                           LString("Version one") + LString("4.00x3.50") + LString("templates\\Standard.wlt") +
                           ObjectList(every);
@@ -122,6 +161,11 @@ int main(int argc, char **argv)
     AddSpots(t, 6);
     t.Title = QStringLiteral("Six labels, 4 by 3¼");
     ok &= Write(folder.filePath(QStringLiteral("template/six-v2.wlt")), Saved(t));
+    tlabeltemplate codeStarters;
+    SetUpLabel(codeStarters, 4.0, 3.25);
+    AddEveryCode(codeStarters.StarterObjects, 100000);
+    AddSpots(codeStarters, 2);
+    ok &= Write(folder.filePath(QStringLiteral("template/code-starters-v3.wlt")), Saved(codeStarters));
     const QByteArray description = EncodeFileText(t.Title);
     const QByteArray header1 = Int32Bytes(1) + "vntempl_v1" + QByteArray(1, '\0') + Int32Bytes(0) +
                                LString("") + LString("4.00x3.25") + LString("");

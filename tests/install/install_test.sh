@@ -22,6 +22,11 @@ shipped=$(find "$stock" -name '*.wlt' | wc -l)
 installed=$(find "$prefix/share/ambrelo/templates" -name '*.wlt' | wc -l)
 [[ $shipped -ge 12 && $installed -eq $shipped ]] || fail "$installed templates installed of $shipped"
 [[ -d $prefix/share/ambrelo/help ]] || fail "share/ambrelo/help"
+# The sample labels find their stock template in the installation: they export.
+for sample in front-label back-label; do
+    "$prefix/bin/ambrelo" --export-pdf "$work/$sample.pdf" --spots 1 "$prefix/share/ambrelo/samples/$sample.wlp" ||
+        fail "the installed sample $sample does not export"
+done
 icons=$(find "$prefix/share/icons/hicolor" -name '*.png' -exec file {} + | grep -cE '/([0-9]+)x\1/[^:]*: +PNG image data, \1 x \1,')
 [[ $icons -eq 24 ]] || fail "$icons theme icons of 3 names at 8 sizes"
 desktop-file-validate "$prefix/share/applications/fennbrook-ambrelo.desktop" || fail "desktop entry"

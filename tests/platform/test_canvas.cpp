@@ -184,6 +184,23 @@ TEST(CanvasPixels, FillRectCoversLeftTopUpToRightBottomExclusive)
     EXPECT_THAT(Picture(image, clRed), ElementsAre("......", ".###..", ".###..", "......", "......"));
 }
 
+TEST(CanvasPixels, FillRectListFillsEachRectangleAsFillRectDoesAndStaysInTheClip)
+{
+    QImage image = WhiteImage(8, 5);
+    {
+        Tcanvas canvas(&image);
+        canvas.Brush().SetColor(clRed);
+        canvas.Brush().SetStyle(TBrushStyle::DiagCross); // the colour only: a code's modules are solid
+        canvas.Pen().SetMode(TPenMode::Xor);             // always copied
+        canvas.SetClipRect({0, 0, 7, 5});
+        // A plain one, a reversed one, an empty one, and one the clip cuts.
+        const std::vector<TRect> rects{{0, 0, 2, 2}, {3, 1, 1, 4}, {4, 4, 4, 4}, {5, 3, 9, 5}};
+        canvas.FillRectList(rects);
+    }
+    EXPECT_THAT(Picture(image, clRed),
+                ElementsAre("##......", "###.....", ".##.....", ".##..##.", ".....##."));
+}
+
 TEST(CanvasPixels, FrameRectUsesOutermostPixelsOfItsArea)
 {
     struct Case {

@@ -74,6 +74,27 @@ static_assert(TextBoxFlags == 0x2850);
 
 } // namespace
 
+TEST(CanvasFont, TextOutPutsTheBaselineTheAscentBelowItsTop)
+{
+    QImage image = WhiteImage(60, 60);
+    Tcanvas canvas(&image);
+    canvas.Font().SetName(QStringLiteral("Liberation Sans"));
+    canvas.Font().SetHeight(-40);
+    canvas.Brush().SetStyle(TBrushStyle::Clear);
+    const int ascent = canvas.TextAscent();
+    EXPECT_EQ(ascent, QFontMetrics(canvas.ResolvedFont(), &image).ascent());
+    canvas.TextOut(5, 5, QStringLiteral("H"));
+    // The H stands on the baseline: ink in the row above it, none in the row below.
+    const auto inkInRow = [&](int y) {
+        for (int x = 0; x < image.width(); ++x)
+            if (PixelAt(image, x, y) != clWhite)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(inkInRow(5 + ascent - 1));
+    EXPECT_FALSE(inkInRow(5 + ascent + 1));
+}
+
 TEST(CanvasFont, NegativeHeightIsTheEmInDevicePixels)
 {
     Tcanvas canvas;

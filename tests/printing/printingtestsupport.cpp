@@ -15,10 +15,13 @@ QString ProgramPath()
     return QStringLiteral(AMBRELO_PROGRAM);
 }
 
-TSheetFiles WriteSheetFiles(const QString &folder, uint8_t orientation)
+TSheetFiles WriteSheetFiles(const QString &folder, uint8_t orientation,
+                            const std::function<void(Tlabelgeometrylist &)> &adjust)
 {
     TTestSheet sheet;
     sheet.Template.Geometry.Orientation = orientation;
+    if (adjust)
+        adjust(sheet.Template.Geometry);
     const TSheetFiles files{QDir(folder).filePath(QStringLiteral("sheet.wlt")),
                             QDir(folder).filePath(QStringLiteral("label.wlp"))};
     // The reference the project stores is relative to the program's folder.

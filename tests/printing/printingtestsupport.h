@@ -6,6 +6,9 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class Tlabelgeometrylist;
 
 // The program under test.
 QString ProgramPath();
@@ -15,8 +18,10 @@ struct TSheetFiles {
     QString Project;
 };
 // The test sheet (three 2 x 1 inch spots, the test label) as sheet.wlt and label.wlp in folder;
-// the project names its template as the program finds it from its own folder.
-TSheetFiles WriteSheetFiles(const QString &folder, uint8_t orientation = 0);
+// the project names its template as the program finds it from its own folder. adjust, when
+// given, changes the spots before they are saved.
+TSheetFiles WriteSheetFiles(const QString &folder, uint8_t orientation = 0,
+                            const std::function<void(Tlabelgeometrylist &)> &adjust = {});
 
 struct TRun {
     int Code = -1;

@@ -4,10 +4,21 @@
 #include "printingtestsupport.h"
 #include "printtestsupport.h"
 
+#include "document/code.h"
+#include "document/globals.h"
+#include "editing/pdfexportargs.h"
+
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 #include <gmock/gmock.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr int RenderDpi = 100;
@@ -51,6 +62,20 @@ protected:
     TSheetFiles Files;
     QString Output;
 };
+
+QByteArray Contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteContents(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+const QByteArray Yesterday = "the PDF of yesterday";
 
 // The box's top-left near where (x, y) inches put it, in pixels at RenderDpi.
 TPoint BoxCorner(const QImage &page, double x, double y)
@@ -194,6 +219,157 @@ TEST_F(PdfExport, AFailedExportLeavesAnEarlierFileAsItWas)
     QFile old(Output);
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), "the PDF of yesterday");
+}
+
+TEST_F(PdfExport, AFullDiskFailsAndLeavesTheEarlierFileByteForByte)
+{
+    TSmallFileSystem small(Folder.filePath(QStringLiteral("small")), 64);
+    if (small.Root.isEmpty())
+        GTEST_SKIP() << "No small file system: " << small.Why.toStdString();
+    const QString earlier = small.Root + QStringLiteral("/out.pdf");
+    WriteContents(earlier, Yesterday);
+    // One free page: less than ten sheets with their font need.
+    WriteContents(small.Root + QStringLiteral("/filler"), QByteArray(56 * 1024, 'x'));
+    const TRun run =
+        Export(Folder.path(), {earlier, QStringLiteral("--sheets"), QStringLiteral("10"), Files.Project});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_EQ(run.Err.toStdString(),
+              QStringLiteral("ambrelo: Could not write \"%1\": No space left on device.\n")
+                  .arg(earlier)
+                  .toStdString());
+    EXPECT_EQ(Contents(earlier), Yesterday);
+    EXPECT_EQ(QDir(small.Root).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("filler"), QStringLiteral("out.pdf")}));
+}
+
+TEST_F(PdfExport, AnExportEndedBySignalLeavesNoTemporaryFile)
+{
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        WriteContents(Output, Yesterday);
+        QProcess process;
+        process.setWorkingDirectory(Folder.path());
+        process.setProcessEnvironment(NoDisplay());
+        process.start(ProgramPath(), {QStringLiteral("--export-pdf"), Output, QStringLiteral("--sheets"),
+                                      QString::number(MaxExportSheets), Files.Project});
+        // Stopped once pages reach the temporary file.
+        const QDeadlineTimer deadline(120000);
+        const auto writing = [this] {
+            const QFileInfoList parts =
+                QDir(Folder.path())
+                    .entryInfoList({QStringLiteral(".out.pdf.*.part")}, QDir::Files | QDir::Hidden);
+            return !parts.isEmpty() && parts[0].size() > 0;
+        };
+        while (!writing() && process.state() != QProcess::NotRunning && !deadline.hasExpired())
+            QThread::msleep(5);
+        ASSERT_TRUE(writing()) << "the export ended before it could be stopped";
+        ::kill(pid_t(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+        EXPECT_EQ(LeftBehind(), QStringList{QStringLiteral("out.pdf")});
+        EXPECT_EQ(Contents(Output), Yesterday);
+    }
+}
+
+TEST_F(PdfExport, RefusesAnOutputThatIsAnInputOrNotARegularFileAndWritesThroughALink)
+{
+    const QString hardLink = Folder.filePath(QStringLiteral("hard.wlp"));
+    const QString fifo = Folder.filePath(QStringLiteral("fifo.pdf"));
+    ASSERT_EQ(::link(QFile::encodeName(Files.Project).constData(), QFile::encodeName(hardLink).constData()),
+              0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QByteArray project = Contents(Files.Project);
+    const QByteArray sheet = Contents(Files.Template);
+    struct Case {
+        QString Output;
+        QStringList Inputs;
+        const char *Is;
+    };
+    const Case cases[] = {
+        {Files.Project, {Files.Project}, "the label file itself"},
+        {Files.Template, {Files.Project, Files.Template}, "the label file itself"},
+        {Files.Template, {Files.Project}, "the label file itself"}, // the template the project names
+        {hardLink, {Files.Project}, "the label file itself"},
+        {fifo, {Files.Project}, "not a regular file"},
+        {QStringLiteral("/dev/full"), {Files.Project}, "not a regular file"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Output.toStdString());
+        const TRun run = Export(Folder.path(), QStringList{c.Output} + c.Inputs);
+        EXPECT_EQ(run.Code, 2);
+        EXPECT_EQ(run.Err.toStdString(), QStringLiteral("ambrelo: The output \"%1\" is %2.\n")
+                                             .arg(c.Output, QLatin1String(c.Is))
+                                             .toStdString());
+        EXPECT_EQ(Contents(Files.Project), project);
+        EXPECT_EQ(Contents(Files.Template), sheet);
+        EXPECT_FALSE(QFileInfo(fifo).isFile());
+    }
+    // A link stays, and the file it names becomes the PDF with the permissions it had.
+    const QString target = Folder.filePath(QStringLiteral("target.pdf"));
+    WriteContents(target, Yesterday);
+    ::chmod(QFile::encodeName(target).constData(), 0640);
+    ASSERT_EQ(::symlink("target.pdf", QFile::encodeName(Output).constData()), 0);
+    ASSERT_EQ(Export(Folder.path(), {Output, Files.Project}).Code, 0);
+    EXPECT_TRUE(QFileInfo(Output).isSymLink());
+    EXPECT_TRUE(Contents(target).startsWith("%PDF"));
+    struct stat info {};
+    EXPECT_TRUE(::stat(QFile::encodeName(target).constData(), &info) == 0 && (info.st_mode & 0777) == 0640);
+}
+
+TEST_F(PdfExport, SpotsThatCannotPrintAreNamedAndWithoutOthersNothingIsWritten)
+{
+    const TSheetFiles files =
+        WriteSheetFiles(Folder.path(), 0, [](Tlabelgeometrylist &spots) { spots.GetSpot(1)->SpotLeft = 20; });
+    const TRun alone =
+        Export(Folder.path(), {Output, QStringLiteral("--spots"), QStringLiteral("2"), files.Project});
+    EXPECT_EQ(alone.Code, 1);
+    EXPECT_EQ(alone.Err.toStdString(), "ambrelo: Spot 2 lies outside the 8.5 \u00d7 11 in page.\n");
+    EXPECT_FALSE(QFileInfo::exists(Output));
+    const TRun others = Export(Folder.path(), {Output, files.Project});
+    EXPECT_EQ(others.Code, 0);
+    EXPECT_EQ(others.Err.toStdString(), "ambrelo: warning: Spot 2 lies outside the 8.5 \u00d7 11 in page.\n");
+    const QImage page = RenderPage(Output, 1, RenderDpi);
+    ASSERT_FALSE(page.isNull());
+    EXPECT_TRUE(IsDark(page, 75, 110));
+    EXPECT_TRUE(IsDark(page, 75, 410));
+}
+
+TEST_F(PdfExport, ACodeThatCannotBeMadeIsLeftOutWithAWarning)
+{
+    // A QR code at the left of the label, an EAN-13 of five digits at its right, nothing else.
+    TTestSheet sheet;
+    sheet.Project.ClearObjects();
+    const TPoint origin = LabelOrigin;
+    auto good = std::make_unique<Tvnlcode>();
+    good->SetData(QStringLiteral("https://www.fennbrook.example/"));
+    good->SetBounds({origin.X + 100, origin.Y + 100, origin.X + 900, origin.Y + 900});
+    sheet.Project.AddObject(std::move(good));
+    auto bad = std::make_unique<Tvnlcode>();
+    bad->SetSymbology(uint8_t(TSymbology::Ean13));
+    bad->SetData(QStringLiteral("12345"));
+    bad->SetBounds({origin.X + 1100, origin.Y + 100, origin.X + 1900, origin.Y + 900});
+    sheet.Project.AddObject(std::move(bad));
+    const QString project = Folder.filePath(QStringLiteral("codes.wlp"));
+    sheet.Project.SaveToFile(project);
+
+    const TRun run = Export(
+        Folder.path(), {Output, QStringLiteral("--spots"), QStringLiteral("1"), project, Files.Template});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_EQ(run.Err.split(QLatin1Char('\n')).filter(QStringLiteral("warning")),
+              QStringList{QStringLiteral("ambrelo: warning: object 2 of \"%1\" is left out: EAN-13 takes 12 or 13 "
+                                         "digits; \"12345\" has 5")
+                              .arg(project)});
+    // Spot 1 lies at (0.5, 1) inch: the QR code prints, the bad code leaves its place empty.
+    const QImage page = RenderPage(Output, 1, RenderDpi);
+    const auto dark = [&](int left) {
+        int n = 0;
+        for (int y = 110; y < 190; ++y)
+            for (int x = left; x < left + 80; ++x)
+                n += qGray(page.pixel(x, y)) < 100 ? 1 : 0;
+        return n;
+    };
+    EXPECT_GT(dark(60), 1500);
+    EXPECT_EQ(dark(160), 0);
 }
 
 TEST(CommandLineHelp, DescribesTheExport)

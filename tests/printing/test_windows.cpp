@@ -1,7 +1,14 @@
 // The wizard and the preview as windows: their wiring to the logic, the texts they show, the
 // pictures that move, the settings around a showing, and the preview's paint.
 
+#include "printingtestsupport.h"
 #include "printtestsupport.h"
+
+#include "document/drawlist.h"
+#include "document/labeltemplate.h"
+#include "editing/printjob.h"
+#include "platform/filedialog.h"
+#include "platform/messages.h"
 
 #include "printing/printdialog.h"
 #include "printing/showpreview.h"
@@ -10,9 +17,11 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -149,4 +158,115 @@ TEST(PreviewWindow, PaintsTheSheetFittedOverBlack)
     EXPECT_EQ(w.Preview.SheetBitmap().Width(), width);
     w.Preview.hide();
     EXPECT_EQ(w.Preview.SheetBitmap().Width(), 0);
+}
+
+namespace {
+// Answers the save dialog with one file name and the message box with OK, recording the texts.
+struct TScriptedSave {
+    QString File;
+    QStringList Messages;
+    explicit TScriptedSave(const QString &file) : File(file)
+    {
+        struct TDialog : Tfiledialog {
+            QString Answer;
+            explicit TDialog(const QString &answer) : Tfiledialog(TFileDialogKind::Save), Answer(answer) {}
+            bool Execute() override
+            {
+                SetFileName(Answer);
+                return !Answer.isEmpty();
+            }
+        };
+        SetFileDialogFactory([this](TFileDialogKind) { return std::make_unique<TDialog>(File); });
+        SetMessageBoxHook([this](const QString &text, TMsgIcon, TMsgButtons) {
+            Messages << text;
+            return int(mrOk);
+        });
+    }
+    ~TScriptedSave()
+    {
+        SetFileDialogFactory(nullptr);
+        SetMessageBoxHook({});
+    }
+};
+} // namespace
+
+TEST(PrintWizardWindow, PdfFilesGetTheExportsSheetsAndNothingPrintedKeepsTheWizardOpen)
+{
+    QTemporaryDir folder;
+    const TSheetFiles files = WriteSheetFiles(folder.path());
+    const QString exported = folder.filePath(QStringLiteral("exported.pdf"));
+    const TRun run =
+        RunProgram(ProgramPath(), {QStringLiteral("--export-pdf"), exported, QStringLiteral("--nudge"),
+                                   QStringLiteral("3,-2"), files.Project});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    const QImage expected = RenderPage(exported, 1, 100);
+    ASSERT_FALSE(expected.isNull());
+
+    SetRootBackend(HKEY_CURRENT_USER, std::make_shared<Tmemorybackend>());
+    Tregistryex store;
+    store.OpenKey(QString::fromLatin1(SettingsKeyPath), true);
+    tlabeltemplate labelTemplate;
+    Tdrawlist project;
+    // As the editor holds them: the label's corner at (100000, 100000).
+    for (Tdrawlist *d : {static_cast<Tdrawlist *>(&labelTemplate), &project})
+        d->SetLabelRect({100000, 100000, 100001, 100001});
+    project.SetTemplate(&labelTemplate);
+    ASSERT_TRUE(project.LoadFromFile(files.Project));
+    // The project names its template as the program (not this test) finds it.
+    labelTemplate.LoadFromFile(files.Template);
+    Tfrm_showpreview preview;
+    Tfrm_printdialog wizard(preview);
+    const auto run_wizard = [&](QPushButton *button, int page) {
+        wizard.SetNudgeX(3);
+        wizard.SetNudgeY(-2);
+        bool stayed = false;
+        QTimer::singleShot(0, &wizard, [&] {
+            wizard.ps_steps->setCurrentIndex(page);
+            QTest::mouseClick(button, Qt::LeftButton);
+            stayed = wizard.isVisible() && wizard.ps_steps->currentIndex() == page;
+            if (wizard.isVisible())
+                QTest::mouseClick(wizard.btn_done, Qt::LeftButton);
+        });
+        const int result = wizard.Execute(project, store);
+        return std::pair{result, stayed};
+    };
+
+    // "Save as PDF...": the file the user names gets the export's sheets; the wizard is done.
+    const QString saved = folder.filePath(QStringLiteral("saved.pdf"));
+    {
+        TScriptedSave answer(saved);
+        EXPECT_EQ(run_wizard(wizard.btn_savepdf, wpPrint).first, mrOk);
+        EXPECT_TRUE(answer.Messages.isEmpty()) << answer.Messages.join('\n').toStdString();
+    }
+    EXPECT_EQ(RenderPage(saved, 1, 100), expected);
+    EXPECT_EQ(store.ReadString(QString::fromLatin1(LastPdfPathSetting)), folder.path());
+
+    // A PDF file chosen in the printer set-up is what Print prints on.
+    const QString chosen = folder.filePath(QStringLiteral("chosen.pdf"));
+    preview.Printer().GetQPrinter().setOutputFormat(QPrinter::PdfFormat);
+    preview.Printer().GetQPrinter().setOutputFileName(chosen);
+    EXPECT_EQ(run_wizard(wizard.btn_print, wpPrint).first, mrOk);
+    EXPECT_EQ(RenderPage(chosen, 1, 100), expected);
+
+    // A file that cannot be written says so; no printer says so: the wizard stays where it was.
+    {
+        TScriptedSave answer(folder.filePath(QStringLiteral("no-such-folder/x.pdf")));
+        const auto [result, stayed] = run_wizard(wizard.btn_savepdf, wpStep3);
+        EXPECT_EQ(result, mrCancel);
+        EXPECT_TRUE(stayed);
+        ASSERT_EQ(answer.Messages.size(), 1);
+        EXPECT_THAT(answer.Messages[0].toStdString(), testing::StartsWith("Could not write"));
+    }
+    // (Without queues Qt keeps the PDF format: no file name is what says no PDF was chosen.)
+    preview.Printer().GetQPrinter().setOutputFileName(QString());
+    preview.Printer().GetQPrinter().setOutputFormat(QPrinter::NativeFormat);
+    preview.Printer().GetQPrinter().setPrinterName(QStringLiteral("no-such-queue"));
+    {
+        TScriptedSave answer{QString()};
+        const auto [result, stayed] = run_wizard(wizard.btn_print, wpPrint);
+        EXPECT_EQ(result, mrCancel);
+        EXPECT_TRUE(stayed);
+        EXPECT_EQ(answer.Messages, QStringList{NoPrinterMessage});
+    }
+    SetRootBackend(HKEY_CURRENT_USER, nullptr);
 }

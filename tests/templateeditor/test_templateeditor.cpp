@@ -19,10 +19,12 @@ namespace {
 // Answers every message box with answer and counts the questions.
 struct TAnswering {
     int Asked = 0;
+    QString Last;
     explicit TAnswering(int answer)
     {
-        SetMessageBoxHook([this, answer](const QString &, TMsgIcon, TMsgButtons) {
+        SetMessageBoxHook([this, answer](const QString &text, TMsgIcon, TMsgButtons) {
             ++Asked;
+            Last = text;
             return answer;
         });
     }
@@ -47,6 +49,8 @@ TEST(TemplateEditorWindow, EditsATemplateModallyAndTheProjectTakesItsSize)
     Tfrm_templateeditor window;
     QTimer::singleShot(0, &window, [&] {
         QApplication::setActiveWindow(&window);
+        // Four rows of 2.3-inch labels fit the page.
+        TypeInto(window.ed_labelheight, "2.3");
         TypeInto(window.ed_rows, "4");
         QTest::keyClick(window.ed_rows, Qt::Key_Return);
         EXPECT_EQ(window.lb_geom->count(), 8);
@@ -59,7 +63,7 @@ TEST(TemplateEditorWindow, EditsATemplateModallyAndTheProjectTakesItsSize)
                           QPoint(origin.X + int(1.0 * scale), origin.Y + int(4.0 * scale)));
         EXPECT_EQ(window.lb_geom->currentRow(), 2);
         EXPECT_TRUE(t.Geometry.GetSpot(2)->Marked);
-        EXPECT_EQ(window.ed_top->text(), "3.8000");
+        EXPECT_EQ(window.ed_top->text(), "3.1000");
 
         // Typed with the focus, a width goes to every spot; a text that is no number is ignored.
         TypeInto(window.ed_width, "2.5");
@@ -94,4 +98,32 @@ TEST(TemplateEditorWindow, OkAfterEnteringRowsAsksAndCancelKeepsTheWindowOpen)
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), QDialog::Accepted);
     EXPECT_EQ(t.Geometry.Count(), 0);
+}
+
+TEST(TemplateEditorWindow, ATextThatIsNoNumberStopsGoAndEveryFieldShowsALongValue)
+{
+    TAnswering answers(mrOk);
+    tlabeltemplate t;
+    Tfrm_templateeditor window;
+    window.SetEditedTemplate(&t);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.btn_auto->click();
+    ASSERT_EQ(t.Geometry.Count(), 6);
+    TypeInto(window.ed_lmargin, "abc");
+    TypeInto(window.ed_columns, "3");
+    window.btn_auto->click();
+    EXPECT_EQ(answers.Last, QStringLiteral("Left Margin must be a number in inches"));
+    EXPECT_EQ(t.Geometry.Count(), 6);
+    TypeInto(window.ed_lmargin, "0.25");
+    TypeInto(window.ed_labelwidth, "2.5");
+    window.btn_auto->click();
+    EXPECT_EQ(t.Geometry.Count(), 9);
+    for (TnumEdit *field : window.findChildren<TnumEdit *>()) {
+        const int needed = field->fontMetrics().horizontalAdvance(QStringLiteral("10.0000"));
+        EXPECT_GE(field->contentsRect().width() - field->textMargins().left() - field->textMargins().right(),
+                  needed)
+            << field->objectName().toStdString();
+    }
+    window.hide();
 }

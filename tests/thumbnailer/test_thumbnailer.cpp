@@ -14,6 +14,8 @@
 #include <QUrl>
 #include <QtEndian>
 #include <gmock/gmock.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -64,6 +66,23 @@ QByteArray Flipped(QByteArray bytes, int offset)
     return bytes;
 }
 
+// Runs the thumbnailer with the arguments; the exit code, and standard error in err.
+int RunThumbnailer(const QStringList &args, QString *err = nullptr)
+{
+    QProcess process;
+    process.start(QStringLiteral(AMBRELO_THUMBNAILER), args);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    if (err)
+        *err = QString::fromLocal8Bit(process.readAllStandardError());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+QByteArray Contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 struct TFiles {
     QTemporaryDir Dir;
     QString Input = Dir.filePath(QStringLiteral("Ch\u00e2teau Rouge 2019.wlp"));
@@ -90,6 +109,11 @@ TEST(Thumbnailer, WritesTheHeadersThumbnailAtTheSizeAskedFor)
         {"a project at the normal size", Saved(Tdrawlist(), 4, 2, clRed), 128, {128, 64}, clRed},
         {"a tall template at the large size", Saved(tlabeltemplate(), 2, 4, clBlue), 256, {128, 256}, clBlue},
         {"a single pixel", Saved(Tdrawlist(), 4, 2, clRed), 1, {1, 1}, clRed},
+        {"a project of version 3 (one that holds a code)",
+         QByteArray(Saved(Tdrawlist(), 4, 2, clRed)).replace(0, 4, Int32Bytes(3)),
+         128,
+         {128, 64},
+         clRed},
     };
     for (const Case &c : cases) {
         TFiles files(c.File);
@@ -128,6 +152,7 @@ TEST(Thumbnailer, EachFailureHasItsCodeAndLeavesNoOutput)
              QByteArray(1, char(255)),
          {},
          1},
+        {"a version newer than the program's", QByteArray(project).replace(0, 4, Int32Bytes(4)), {}, 1},
         {"a thumbnail length far beyond the file", WithThumbnail(QByteArray(40, 'x'), 0x7fffffff), {}, 1},
         {"a thumbnail 20000 pixels wide", WithThumbnail(wide, int32_t(wide.size())), {}, 1},
         {"a file that is not there", project, {{}, QStringLiteral("/nonexistent/label.wlp")}, 1},
@@ -154,4 +179,31 @@ TEST(Thumbnailer, AFileGivenAsAUriIsRead)
                                 QUrl::fromLocalFile(files.Input).toString(QUrl::FullyEncoded), files.Output}),
               0);
     EXPECT_TRUE(QFileInfo::exists(files.Output));
+}
+
+TEST(Thumbnailer, RefusesOutputsThatWouldDestroyAFileAndASecondSizeAndWritesThroughALink)
+{
+    TFiles files(Saved(Tdrawlist(), 4, 2, clRed));
+    const QByteArray project = Contents(files.Input);
+    const QString hardLink = files.Dir.filePath(QStringLiteral("hard.wlp"));
+    const QString fifo = files.Dir.filePath(QStringLiteral("fifo.png"));
+    ASSERT_EQ(::link(QFile::encodeName(files.Input).constData(), QFile::encodeName(hardLink).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QString err;
+    EXPECT_EQ(RunThumbnailer({files.Input, files.Input}, &err), 2);
+    EXPECT_EQ(err, QStringLiteral("ambrelo-thumbnailer: The output \"%1\" is the label file itself.\n")
+                       .arg(files.Input));
+    for (const QString &output : {hardLink, fifo, QStringLiteral("/dev/full")})
+        EXPECT_EQ(RunThumbnailer({files.Input, output}), 2) << output.toStdString();
+    EXPECT_EQ(Contents(files.Input), project);
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+    EXPECT_EQ(RunThumbnailer({QStringLiteral("-s"), QStringLiteral("64"), QStringLiteral("-s"),
+                              QStringLiteral("128"), files.Input, files.Output}),
+              2);
+    EXPECT_FALSE(QFileInfo::exists(files.Output));
+    // A link stays, and the file it names becomes the thumbnail.
+    ASSERT_EQ(::symlink("thumb.png", QFile::encodeName(files.Output).constData()), 0);
+    EXPECT_EQ(RunThumbnailer({files.Input, files.Output}), 0);
+    EXPECT_TRUE(QFileInfo(files.Output).isSymLink());
+    EXPECT_EQ(DecodePng(Contents(files.Dir.filePath(QStringLiteral("thumb.png")))).size(), QSize(128, 64));
 }

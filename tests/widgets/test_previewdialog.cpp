@@ -2,6 +2,7 @@
 #include "widgets/previewdialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,28 +97,35 @@ TEST(PreviewDialog, ThePaneStandsBesideTheFileList)
 
     const QRect caption = InDialog(shown.Dialog.PictureLabel, &shown.Dialog);
     const QRect picture = InDialog(shown.Dialog.PaintPanel, &shown.Dialog);
-    EXPECT_EQ(caption.height(), 32);
+    EXPECT_GE(caption.height(), 32);
     EXPECT_LE(caption.bottom(), picture.top());
     EXPECT_EQ(InDialog(shown.Dialog.lbl_blankmsg, &shown.Dialog),
               shown.Dialog.PaintPanel->contentsRect().translated(picture.topLeft()));
 }
 
-TEST(PreviewDialog, ALongCaptionShowsAsFarAsItFitsAndWholeInTheToolTip)
+TEST(PreviewDialog, ADescriptionShowsWrappedInFullAndAnEndlessOneInTheToolTip)
 {
     TShownDialog shown;
     const QString description =
         QStringLiteral("4 x 3 1/3 in, 6 per sheet (2 across, 3 down): front labels for "
                        "750 ml wine bottles, Bordeaux and Burgundy alike");
+    QString caption_text = description;
     shown.Dialog.ongetpreview = [&](Tfiledialog *sender, bool &drawn) {
-        sender->SetPreviewCaption(description);
+        sender->SetPreviewCaption(caption_text);
         drawn = true;
     };
     shown.Select("sheet.wlt");
     const QLabel &caption = *shown.Dialog.PictureLabel;
-    EXPECT_TRUE(caption.text().startsWith(QStringLiteral("4 x 3 1/3 in,"))) << caption.text().toStdString();
-    EXPECT_TRUE(caption.text().endsWith(QChar(0x2026))) << caption.text().toStdString();
+    EXPECT_EQ(QString(caption.text()).replace(QLatin1Char('\n'), QLatin1Char(' ')), description);
+    EXPECT_GT(caption.text().count(QLatin1Char('\n')), 1);
+    QCoreApplication::processEvents();
     EXPECT_LE(caption.heightForWidth(caption.contentsRect().width()), caption.height());
-    EXPECT_EQ(caption.toolTip(), description);
+    EXPECT_TRUE(caption.toolTip().isEmpty());
+
+    caption_text = description.repeated(40);
+    shown.Select("one.wlp");
+    EXPECT_TRUE(caption.text().endsWith(QChar(0x2026))) << caption.text().toStdString();
+    EXPECT_EQ(caption.toolTip(), caption_text);
 }
 
 TEST(PreviewDialog, SelectingTheSameFileTwiceAsksForOnePreview)

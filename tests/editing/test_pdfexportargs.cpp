@@ -1,0 +1,48 @@
+// The PDF export's command line: the sloppy or repeated options it refuses rather than guess at
+// (what it takes, the export's own tests run).
+
+#include "editing/pdfexportargs.h"
+
+#include <gmock/gmock.h>
+
+namespace {
+QStringList Args(std::initializer_list<const char *> words)
+{
+    QStringList args{QLatin1String(ExportPdfSwitch)};
+    for (const char *word : words)
+        args << QString::fromUtf8(word);
+    return args << QStringLiteral("out.pdf") << QStringLiteral("label.wlp");
+}
+} // namespace
+
+TEST(PdfExportArgs, RefusesRepeatedOptionsAndNumbersThatAreNotPlainDigits)
+{
+    struct Case {
+        std::initializer_list<const char *> Words;
+        const char *Says;
+    };
+    const Case cases[] = {
+        {{"--sheets", "2", "--sheets", "3"}, "--sheets is given more than once"},
+        {{"--sheets=2", "--sheets", "2"}, "--sheets is given more than once"},
+        {{"--nudge", "1,1", "--nudge=1,1"}, "--nudge is given more than once"},
+        {{"--high-quality", "--high-quality"}, "--high-quality is given more than once"},
+        {{"--sheets", "+3"}, "--sheets takes"},
+        {{"--sheets", " 3"}, "--sheets takes"},
+        {{"--sheets", "-3"}, "--sheets takes"},
+        {{"--sheets", "3x"}, "--sheets takes"},
+        {{"--sheets", "\xef\xbc\x93"}, "--sheets takes"}, // a full-width digit three
+        {{"--nudge", "+1,2"}, "--nudge takes"},
+        {{"--nudge", "1, 2"}, "--nudge takes"},
+        {{"--nudge", "--1,2"}, "--nudge takes"},
+        {{"--spots", "+1"}, "--spots takes"},
+        {{"--spots", "1, 2"}, "--spots takes"},
+    };
+    for (const Case &c : cases) {
+        const QStringList args = Args(c.Words);
+        SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+        TPdfExportOptions options;
+        QString error;
+        EXPECT_FALSE(ParsePdfExportArgs(args, options, error));
+        EXPECT_THAT(error.toStdString(), testing::StartsWith(c.Says));
+    }
+}
