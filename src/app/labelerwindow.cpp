@@ -33,6 +33,8 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -241,8 +243,10 @@ void Tfrm_labeler::BuildCanvas()
     mem_edittext->setAcceptDrops(false);
     mem_edittext->viewport()->installEventFilter(this);
     connect(mem_edittext, &QPlainTextEdit::textChanged, this, [this] {
-        if (!SettingEditorText)
-            Labeler->Input().TextEdited(mem_edittext->toPlainText());
+        if (SettingEditorText)
+            return;
+        Labeler->Input().TextEdited(mem_edittext->toPlainText());
+        FitTextEditorWidget(EditorRect);
     });
 
     connect(sb_horiz, &QScrollBar::valueChanged, this,
@@ -706,8 +710,19 @@ void Tfrm_labeler::RepaintTimerFired()
     QRegion region;
     for (int32_t i = 0; i < rects.Count(); ++i)
         region += ToQRect(rects.GetRect(i));
-    if (!region.isEmpty())
-        dpnl_canvas->repaint(region);
+    if (region.isEmpty())
+        return;
+    // Qt leaves out of a paint what the in-place editor covers, but the text under it must still
+    // be drawn into the buffer: its measure sizes the editor while the user types.
+    if (mem_edittext->isVisible() && region.intersects(mem_edittext->geometry())) {
+        const QRect bounds = region.boundingRect();
+        const Trectlist painted = Labeler->PaintCanvas(
+            {bounds.left(), bounds.top(), bounds.left() + bounds.width(), bounds.top() + bounds.height()});
+        for (int32_t i = 0; i < painted.Count(); ++i)
+            PendingCopy += ToQRect(painted.GetRect(i));
+        region += PendingCopy;
+    }
+    dpnl_canvas->repaint(region);
 }
 
 void Tfrm_labeler::PaintPanel()
@@ -784,9 +799,6 @@ void Tfrm_labeler::SetCanvasCursor(TCanvasCursor cursor)
 
 void Tfrm_labeler::TextEditorChanged(const TTextEditorState &editor)
 {
-    const QRect rect = ToQRect(editor.Rect);
-    if (mem_edittext->geometry() != rect)
-        mem_edittext->setGeometry(rect);
     const QFont font = EditorFont(editor.Font);
     if (mem_edittext->font() != font)
         mem_edittext->setFont(font);
@@ -810,6 +822,30 @@ void Tfrm_labeler::TextEditorChanged(const TTextEditorState &editor)
     }
     if (mem_edittext->isVisible() != editor.Visible)
         mem_edittext->setVisible(editor.Visible);
+    EditorRect = ToQRect(editor.Rect);
+    FitTextEditorWidget(EditorRect);
+}
+
+void Tfrm_labeler::FitTextEditorWidget(QRect rect)
+{
+    const QRect before = mem_edittext->geometry();
+    if (before.topLeft() != rect.topLeft() || before.width() != rect.width())
+        mem_edittext->setGeometry(rect);
+    // The editor shows every line of the text. Its lines may be a little taller than those the
+    // label draws, so it grows by what its own layout needs.
+    int32_t lines = 0;
+    for (QTextBlock block = mem_edittext->document()->begin(); block.isValid(); block = block.next())
+        lines += std::max(block.layout() ? block.layout()->lineCount() : 1, 1);
+    const int32_t frame = mem_edittext->height() - mem_edittext->viewport()->height();
+    rect.setHeight(std::max(rect.height(), lines * QFontMetrics(mem_edittext->font()).lineSpacing() + frame));
+    if (mem_edittext->geometry() == before && before == rect)
+        return;
+    mem_edittext->setGeometry(rect);
+    // A line the editor scrolled away while it was shorter comes back into sight: going to the
+    // start scrolls to the top, and the caret goes back where it was.
+    const QTextCursor caret = mem_edittext->textCursor();
+    mem_edittext->moveCursor(QTextCursor::Start);
+    mem_edittext->setTextCursor(caret);
 }
 
 void Tfrm_labeler::FocusTextEditor()

@@ -159,6 +159,7 @@ private:
     void WirePanel();
     void RunStartupDialog();
     void RepaintTimerFired();
+    void FitTextEditorWidget(QRect rect);
     void PaintPanel();
     void SetActionsEnabled(bool enabled);
     bool IsInThisWindow(QObject *object) const;
@@ -175,6 +176,7 @@ private:
     bool Ending = false;
     // The in-place editor's text is being set from the logic, not typed.
     bool SettingEditorText = false;
+    QRect EditorRect; // where the editor goes, as the editing logic last placed it
     // The start-up dialog waits for the window to be on screen.
     bool StartupPending = false;
     bool Placed = false;

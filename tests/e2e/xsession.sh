@@ -38,15 +38,17 @@ end_session() {
     [[ -n ${session_dir:-} ]] && rm -rf "$session_dir"
 }
 
-# Starts Xvfb on a display it picks itself, then openbox; sets DISPLAY, session_dir and work (a
-# folder for the files of the run, with the program's settings and runtime folders in it).
+# Starts Xvfb on a display it picks itself (a screen of $1, 1280x1024 unless given), then openbox;
+# sets DISPLAY, session_dir and work (a folder for the files of the run, with the program's
+# settings and runtime folders in it).
 start_session() {
+    local screen=${1:-1280x1024}
     for tool in Xvfb openbox xdotool import identify; do
         command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/packages.txt lists it)"
     done
     session_dir=$(mktemp -d)
     trap end_session EXIT
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$session_dir/display" \
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset 3>"$session_dir/display" \
         2>"$session_dir/xvfb.log" &
     x_pids+=($!)
     wait_for 15 test -s "$session_dir/display" || fail "Xvfb did not start: $(cat "$session_dir/xvfb.log")"
