@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -27,6 +28,44 @@ constexpr int MaxCaptionLines = 12;
 // The pane's width leaves the picture as wide as a thumbnail is at first (152 pixels).
 constexpr int PaneWidth = 152 + 2 * (PaneBorder + 2 * BevelWidth);
 constexpr int MinPictureHeight = 100;
+
+// The description of the filter ("Wine Label Template (*.wlt) (*.wlt)") whose patterns take the
+// file's name, or nothing; a filter for every file ("*") names no type.
+QString TypeFromFilters(const QStringList &filters, const QString &fileName)
+{
+    for (const QString &filter : filters) {
+        const qsizetype open = filter.lastIndexOf(u'(');
+        const qsizetype close = filter.lastIndexOf(u')');
+        if (open < 0 || close < open)
+            continue;
+        const QStringList patterns = filter.mid(open + 1, close - open - 1).split(u' ', Qt::SkipEmptyParts);
+        for (const QString &pattern : patterns)
+            if (pattern != QLatin1String("*") && pattern != QLatin1String("*.*") &&
+                QDir::match(pattern, fileName))
+                return filter.left(filter.indexOf(QLatin1String(" ("))).trimmed();
+    }
+    return {};
+}
+
+// The detail view's Type column names the program's own files by their filter's description,
+// where the desktop's type database does not know them (it says "unknown").
+class TFilterTypeNames : public QFileIconProvider {
+public:
+    explicit TFilterTypeNames(const QFileDialog &dialog) : Dialog(dialog) {}
+
+    QString type(const QFileInfo &info) const override
+    {
+        if (info.isFile()) {
+            const QString name = TypeFromFilters(Dialog.nameFilters(), info.fileName());
+            if (!name.isEmpty())
+                return name;
+        }
+        return QFileIconProvider::type(info);
+    }
+
+private:
+    const QFileDialog &Dialog;
+};
 
 QColor ButtonFace()
 {
@@ -154,6 +193,8 @@ Topenpreviewdialog::Topenpreviewdialog(TFileDialogKind kind, QWidget *parent)
     setOption(QFileDialog::DontUseNativeDialog);
     setOption(QFileDialog::HideNameFilterDetails);
     CreatePreviewPane();
+    TypeNames = std::make_unique<TFilterTypeNames>(*this);
+    setIconProvider(TypeNames.get());
     connect(this, &QFileDialog::currentChanged, this, &Topenpreviewdialog::SelectionChanged);
     // The detail view's size, type and date columns are as wide as what they show: a type's
     // name whole, not its first letters.

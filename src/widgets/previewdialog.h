@@ -5,9 +5,11 @@
 
 #include "platform/filedialog.h"
 
+#include <QAbstractFileIconProvider>
 #include <QFileDialog>
 #include <QFrame>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QLabel;
@@ -95,6 +97,8 @@ private:
     void ShowPicture(bool drawn);
 
     QString LastPreviewed;
+    // Names the type of the files the filters describe (the Type column), see the constructor.
+    std::unique_ptr<QAbstractFileIconProvider> TypeNames;
 };
 
 // The same dialog for saving.

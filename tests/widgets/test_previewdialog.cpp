@@ -296,6 +296,33 @@ TEST(PreviewDialog, ExecuteAppliesTheSetUpAndReturnsTheChoice)
     EXPECT_EQ(dialog.GetFilterIndex(), 2);
 }
 
+TEST(PreviewDialog, TheTypeColumnNamesTheFilesTheFiltersDescribe)
+{
+    Topenpreviewdialog dialog;
+    dialog.SetFilter("Wine Label Project (*.wlp)|*.wlp|Wine Label Template (*.wlt)|*.wlt|All Files|*");
+    TFolder folder;
+    const struct {
+        const char *file;
+        const char *type;
+    } cases[] = {{"merlot.wlp", "Wine Label Project"},
+                 {"sheet.WLT", "Wine Label Template"},
+                 {"notes.txt", nullptr}}; // the desktop's own name, whatever it is
+    for (const auto &c : cases) {
+        QFile file(folder.Path(c.file));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    // The filters take effect when the dialog runs.
+    ExecuteWith(dialog, [&] {
+        for (const auto &c : cases) {
+            const QString type = dialog.iconProvider()->type(QFileInfo(folder.Path(c.file)));
+            if (c.type)
+                EXPECT_EQ(type, c.type) << c.file;
+            else
+                EXPECT_NE(type, "Wine Label Project") << c.file;
+        }
+    });
+}
+
 TEST(PreviewDialog, CancellingKeepsTheNameItStartedWith)
 {
     TFolder folder;
