@@ -230,7 +230,7 @@ int32_t Tvnlcode::FileVersionNeeded() const
     return CodeFileVersion;
 }
 
-TPoint Tvnlcode::GetDefaultSize() const
+TPoint Tvnlcode::GetDefaultSize(int32_t) const
 {
     const TCodeResult &r = Encoded();
     const TSymbologyInfo *info = Info();

@@ -170,7 +170,9 @@ bool Tdrawlist::Paint(Tcanvas &canvas, Trectlist &dirty, const TPoint &offset, T
             Doc.Painting = false;
         }
     } paintEnd{*this};
-    const TScopedValue<TPoint> origin(OutputOrigin, OutputMode ? LabelOrigin : TPoint{});
+    // For output the label's own top-left becomes pixel (0, 0).
+    const TScopedValue<TPoint> origin(OutputOrigin,
+                                      OutputMode ? TPoint{LabelRect.Left, LabelRect.Top} : TPoint{});
     PaintStart = static_cast<int32_t>(GetTickCount());
     if (scale == -1)
         scale = FitScale(viewport);

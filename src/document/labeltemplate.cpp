@@ -29,6 +29,8 @@ void tlabeltemplate::SetLabelWidth(double inches)
 
 void tlabeltemplate::Resized()
 {
+    // The starter objects lie on the template's label: they are drawn from its corner.
+    StarterObjects.SetLabelRect(GetLabelRect());
     if (OnResize)
         OnResize(this);
 }

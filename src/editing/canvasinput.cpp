@@ -249,7 +249,7 @@ void Tcanvasinput::CreateObject(const TPoint &p)
         if (Toolbox)
             Toolbox->GetCodePanel().ApplyTo(*code);
         // A drag keeps the proportions the symbology gives it.
-        const TPoint size = code->GetDefaultSize();
+        const TPoint size = code->GetDefaultSize(Document.GetLabelRect().Width());
         code->AspectRatio = double(size.Y) / std::max(size.X, 1);
         object = std::move(code);
         break;
@@ -465,7 +465,7 @@ void Tcanvasinput::PlaceAtDefaultSize(Tdrawobj &o, const TPoint &p) const
     o.SetView(View.GetViewport(), View.GetScale());
     o.Changed();
     o.SetScreenRect({p.X, p.Y, p.X + 1, p.Y + 1});
-    const TPoint size = o.GetDefaultSize();
+    const TPoint size = o.GetDefaultSize(Document.GetLabelRect().Width());
     o.SetWidth(size.X);
     o.SetHeight(size.Y);
 }

@@ -625,7 +625,7 @@ void Ttoolbox::AddToLabel()
         Document->AddObject(std::move(owned));
         if (ImageLoaded)
             picture->SetPicture(Preview);
-        const TPoint size = picture->GetDefaultSize();
+        const TPoint size = picture->GetDefaultSize(label.Width());
         picture->SetHeight(size.Y);
         picture->SetWidth(size.X);
         picture->SetLeft(label.Left + (label.Right - label.Left) / 2);

@@ -81,7 +81,7 @@ void WriteCodes(const QString &projectPath, const QString &templatePath)
     SetProgramFolder(QFileInfo(templatePath).absolutePath());
     Tdrawlist &project = label.Project();
     project.Title = QStringLiteral("Every code");
-    const TPoint origin = LabelOrigin;
+    const TPoint origin{LabelCorner, LabelCorner};
     for (const TTestCode &c : TestCodes()) {
         auto code = std::make_unique<Tvnlcode>();
         code->SetSymbology(uint8_t(c.Symbology));
