@@ -140,7 +140,7 @@ void Tlabeler::DisconnectToolbox()
         return;
     Toolbox->SetDocument(nullptr);
     Toolbox->OnSelectTool = nullptr;
-    Toolbox->OnZoomChange = nullptr;
+    Toolbox->OnTrackMoved = nullptr;
     Toolbox->OnTextStyleChange = nullptr;
 }
 
@@ -157,10 +157,10 @@ void Tlabeler::ConnectToolbox(Ttoolbox *toolbox, Ttoolwindowplacement *placement
     }
     toolbox->SetDocument(Project);
     toolbox->OnSelectTool = [this](int32_t tool) { CanvasInput->SelectTool(tool); };
-    toolbox->OnZoomChange = [this](double zoom) { LabelView->ZoomAtCentre(zoom); };
+    toolbox->OnTrackMoved = [this](int32_t position) { LabelView->MoveTrack(position); };
     toolbox->OnTextStyleChange = [this] { CanvasInput->TextAlignChanged(); };
     toolbox->SetSelectLayout(true);
-    LabelView->OnZoomShown = [toolbox](double zoom, int32_t) { toolbox->SetZoomDisplay(zoom); };
+    LabelView->OnZoomShown = [toolbox](double zoom, int32_t track) { toolbox->ShowZoom(zoom, track); };
 }
 
 void Tlabeler::FirstShow()
@@ -314,10 +314,7 @@ void Tlabeler::Wheel(int32_t delta)
     const int32_t notches = LabelView->WheelNotches(delta);
     if (notches == 0)
         return;
-    if (Toolbox)
-        Toolbox->StepTrackBar(notches);
-    else
-        LabelView->StepTrack(notches);
+    LabelView->StepTrack(notches);
 }
 
 Trectlist Tlabeler::PendingPanelRects()

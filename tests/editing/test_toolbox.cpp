@@ -309,25 +309,20 @@ TEST_F(TToolboxTest, ChangeImageLoadsIntoPreviewAndSelectedPictureOrReportsTheCo
     SetFileDialogFactory(nullptr);
 }
 
-TEST_F(TToolboxTest, TrackBarZoomsTheEditorAndTheEditorMovesTheTrackBar)
+TEST_F(TToolboxTest, TrackBarAsksTheEditorToZoomAndShowsTheEditorsZoom)
 {
-    tlabeltemplate templ;
-    Label.Doc.SetTemplate(&templ);
-    std::vector<double> zooms;
-    Toolbox.OnZoomChange = [&](double z) { zooms.push_back(z); };
+    std::vector<int32_t> asked;
+    Toolbox.OnTrackMoved = [&](int32_t position) { asked.push_back(position); };
 
     Toolbox.TrackBarMoved(3);
-    EXPECT_TRUE(Label.Doc.IsDraftAll());
-    EXPECT_TRUE(templ.IsDraftAll());
-    Toolbox.SetZoomDisplay(1.25);
+    Toolbox.TrackBarMoved(-9); // beyond the bar's ends: its end
+    Toolbox.TrackBarMoved(40);
+    EXPECT_EQ(asked, (std::vector<int32_t>{3, -3, 17}));
+    // What it shows is what the editor's view says.
+    EXPECT_EQ(Toolbox.GetTrackPosition(), 1);
+    Toolbox.ShowZoom(1.25, 1);
     EXPECT_EQ(Toolbox.GetTrackPosition(), 1);
     EXPECT_EQ(Toolbox.GetZoomText(), QLocale().toString(1.25, 'f', 2) + QLatin1Char('x'));
-    EXPECT_TRUE(Toolbox.StepTrackBar(-4));
-    EXPECT_FALSE(Toolbox.StepTrackBar(-1)); // at -3 already
-    Toolbox.SetZoomDisplay(9.5);
-    EXPECT_FALSE(Toolbox.StepTrackBar(1)); // at 17
-    EXPECT_EQ(zooms, (std::vector<double>{2.0, 0.0625}));
-    Label.Doc.SetTemplate(nullptr);
 }
 
 TEST_F(TToolboxTest, HintsFollowTheSettingAndBreakLines)

@@ -179,15 +179,15 @@ TEST_F(TToolWindowTest, AlignmentPanelAlignsByTheTypedDistanceOrSaysItIsNoNumber
 
 TEST_F(TToolWindowTest, TrackBarZoomsOnlyWhenTheUserMovesIt)
 {
-    std::vector<double> zooms;
-    Window->Logic().OnZoomChange = [&](double z) { zooms.push_back(z); };
+    std::vector<int32_t> asked;
+    Window->Logic().OnTrackMoved = [&](int32_t position) { asked.push_back(position); };
     Window->Logic().SelectTool(6);
-    Window->Logic().SetZoomDisplay(2.0);
+    Window->Logic().ShowZoom(2.0, 3);
     EXPECT_EQ(Window->tb_zoom->value(), 3);
     EXPECT_EQ(Window->lbl_zoomin->text(), QLocale().toString(2.0, 'f', 2) + QLatin1Char('x'));
     Window->tb_zoom->setFocus();
     QTest::keyClick(Window->tb_zoom, Qt::Key_Right);
-    EXPECT_EQ(zooms, std::vector<double>{2.5});
+    EXPECT_EQ(asked, std::vector<int32_t>{4});
 }
 
 TEST_F(TToolWindowTest, TheSelectColumnShrinksToItsIconWhileAnObjectIsSelected)
