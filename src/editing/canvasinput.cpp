@@ -11,6 +11,7 @@
 #include "editing/zoom.h"
 #include "platform/colors.h"
 #include "platform/rnd.h"
+#include "platform/scopedvalue.h"
 
 #include <algorithm>
 #include <bit>
@@ -355,15 +356,10 @@ void Tcanvasinput::MouseUp(TMouseButton button, const TPoint &p, bool ctrl, bool
     if (closesGroup)
         LeftPressOpen = false;
     // The group the press opened closes on every way out.
-    struct TGroupEnd {
-        Tdrawlist &Doc;
-        bool Close;
-        ~TGroupEnd()
-        {
-            if (Close)
-                Doc.EndUndoGroup();
-        }
-    } groupEnd{Document, closesGroup};
+    const TScopeEnd groupEnd([this, closesGroup] {
+        if (closesGroup)
+            Document.EndUndoGroup();
+    });
     ReleaseSteps(button, p, ctrl);
 }
 
@@ -453,10 +449,7 @@ void Tcanvasinput::KeyUp(int key)
     DragObject = nullptr;
     // One undo step, unless a press is under way, whose group then holds it.
     Document.BeginUndoGroup();
-    struct TGroupEnd {
-        Tdrawlist &Doc;
-        ~TGroupEnd() { Doc.EndUndoGroup(); }
-    } groupEnd{Document};
+    const TScopeEnd groupEnd([this] { Document.EndUndoGroup(); });
     Document.DeleteSelected();
 }
 

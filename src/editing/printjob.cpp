@@ -125,10 +125,7 @@ void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSiz
         bool painted = false;
         {
             // The cache limit goes back to none on every way out, also when drawing fails.
-            struct TLimitEnd {
-                Tdrawlist &Doc;
-                ~TLimitEnd() { Doc.SetPictureCacheLimit(0); }
-            } limitEnd{*Document};
+            const TScopeEnd limitEnd([this] { Document->SetPictureCacheLimit(0); });
             const TScopedValue<bool> output(Document->OutputMode, true);
             if (!settings.HighQuality)
                 Document->SetPictureCacheLimit(onScreen ? PreviewPictureLimit : AutomaticCacheLimit);
