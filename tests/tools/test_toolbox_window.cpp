@@ -1,3 +1,4 @@
+#include "common/fakes.h"
 #include "document/drawlist.h"
 #include "document/shape.h"
 #include "document/text.h"
@@ -150,11 +151,7 @@ TEST_F(TToolWindowTest, AlignmentPanelAlignsByTheTypedDistanceOrSaysItIsNoNumber
 {
     Tvnlshape &a = Add<Tvnlshape>({100400, 100200, 101400, 100700});
     Tvnlshape &b = Add<Tvnlshape>({100050, 100850, 100350, 101050});
-    std::vector<QString> messages;
-    SetMessageBoxHook([&](const QString &text, TMsgIcon, TMsgButtons) {
-        messages.push_back(text);
-        return int(mrOk);
-    });
+    TMessageRecorder messages;
     Window->Logic().SelectTool(8);
     EXPECT_FALSE(Window->tb_alignsizes->isVisible());
     EXPECT_FALSE(Window->btn_alignall->isEnabled());
@@ -164,7 +161,7 @@ TEST_F(TToolWindowTest, AlignmentPanelAlignsByTheTypedDistanceOrSaysItIsNoNumber
     EXPECT_EQ(b.GetBounds(), (TRect{100850, 100850, 101150, 101050}));
     Window->ed_align_distance->setText(QStringLiteral("a quarter"));
     Click(Window->btn_alignside[asLeft]);
-    EXPECT_THAT(messages, testing::ElementsAre(QStringLiteral("Please enter a number in Inches.")));
+    EXPECT_THAT(messages.Texts, testing::ElementsAre(QStringLiteral("Please enter a number in Inches.")));
     EXPECT_EQ(b.Left(), 100850);
 
     Click(Window->rb_stretch);
