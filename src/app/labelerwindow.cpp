@@ -2,8 +2,8 @@
 
 #include "app/aboutbox.h"
 #include "app/appicons.h"
+#include "app/errorreport.h"
 #include "app/helpwindow.h"
-#include "app/program.h"
 #include "app/startupdialog.h"
 #include "document/alphabitmap.h"
 #include "document/drawlist.h"

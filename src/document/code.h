@@ -74,7 +74,7 @@ public:
     // Base
     QString PrintProblem() const override;
     int32_t FileVersionNeeded() const override;
-    TPoint GetDefaultSize() const override;
+    TPoint GetDefaultSize(int32_t labelWidth) const override;
     void ResetAspect() override;
     void ResetCaches() override { Encoding.reset(); }
     bool CanCopy() const override { return true; }

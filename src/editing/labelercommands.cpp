@@ -25,7 +25,7 @@ TEditActions Tlabeler::UpdateEditActions()
 
 void Tlabeler::Cut()
 {
-    TUndoGroup group(Project.get());
+    TUndoGroup group(Project);
     Project->CopySelected(false);
     Project->DeleteSelected();
 }
@@ -42,7 +42,7 @@ void Tlabeler::Paste()
                         label.Top + (label.Bottom - label.Top) / 2};
     QString kind;
     {
-        TUndoGroup group(Project.get());
+        TUndoGroup group(Project);
         Project->Paste(centre, false, kind);
     }
     LabelView->GiveDocumentsTheView();
@@ -50,7 +50,7 @@ void Tlabeler::Paste()
 
 void Tlabeler::Delete()
 {
-    TUndoGroup group(Project.get());
+    TUndoGroup group(Project);
     Project->DeleteSelected();
 }
 
@@ -105,14 +105,14 @@ void Tlabeler::MoveToTemplate()
 {
     LabelTemplate->CopyObjects(*Project, true);
     LabelView->GiveDocumentsTheView();
-    TUndoGroup group(Project.get());
+    TUndoGroup group(Project);
     Project->DeleteSelected();
 }
 
 void Tlabeler::MoveFromTemplate()
 {
     {
-        TUndoGroup group(Project.get());
+        TUndoGroup group(Project);
         Project->CopyObjects(*LabelTemplate, false);
     }
     LabelTemplate->ClearObjects();
@@ -124,7 +124,7 @@ void Tlabeler::EditTemplate()
 {
     CanvasInput->HideTextEditor();
     if (OnEditTemplate)
-        OnEditTemplate(*LabelTemplate, Project.get());
+        OnEditTemplate(*LabelTemplate, Project);
     Project->SetLabelWidth(LabelTemplate->GetLabelWidth());
     Project->SetLabelHeight(LabelTemplate->GetLabelHeight());
     LabelView->UpdateScrollBars();

@@ -1,7 +1,5 @@
 #include "editing/pdfexportargs.h"
 
-#include "editing/printwizard.h"
-
 #include <QSet>
 #include <algorithm>
 
@@ -37,7 +35,7 @@ bool ParseSheets(const QString &text, TPdfExportOptions &options, QString &error
                     .arg(text);
         return false;
     }
-    options.Sheets = n;
+    options.Settings.Copies = n;
     return true;
 }
 
@@ -53,14 +51,14 @@ bool ParseNudge(const QString &text, TPdfExportOptions &options, QString &error)
                     .arg(text);
         return false;
     }
-    options.NudgeX = x;
-    options.NudgeY = y;
+    options.Settings.NudgeX = x;
+    options.Settings.NudgeY = y;
     return true;
 }
 
 bool ParseSpots(const QString &text, TPdfExportOptions &options, QString &error)
 {
-    options.Spots.clear();
+    options.Settings.Spots.clear();
     for (const QString &part : text.split(QLatin1Char(','))) {
         int32_t n = 0;
         if (!ToInt(part, n) || n < 1) {
@@ -68,7 +66,7 @@ bool ParseSpots(const QString &text, TPdfExportOptions &options, QString &error)
                 QStringLiteral("--spots takes spot numbers from 1 separated by commas, not \"%1\"").arg(text);
             return false;
         }
-        options.Spots.push_back(n);
+        options.Settings.Spots.push_back(n - 1);
     }
     return true;
 }
@@ -101,7 +99,7 @@ bool ParsePdfExportArgs(const QStringList &args, TPdfExportOptions &options, QSt
         if (arg == HighQualityOption) {
             if (!once(arg))
                 return false;
-            options.HighQuality = true;
+            options.Settings.HighQuality = true;
             continue;
         }
         bool (*parse)(const QString &, TPdfExportOptions &, QString &) = nullptr;

@@ -625,7 +625,7 @@ void Ttoolbox::AddToLabel()
         Document->AddObject(std::move(owned));
         if (ImageLoaded)
             picture->SetPicture(Preview);
-        const TPoint size = picture->GetDefaultSize();
+        const TPoint size = picture->GetDefaultSize(label.Width());
         picture->SetHeight(size.Y);
         picture->SetWidth(size.X);
         picture->SetLeft(label.Left + (label.Right - label.Left) / 2);
@@ -649,35 +649,17 @@ void Ttoolbox::ResetAspect()
 
 // ---- Zoom
 
-void Ttoolbox::SetZoomDisplay(double zoom)
+void Ttoolbox::ShowZoom(double zoom, int32_t trackPosition)
 {
     ZoomLabel = ZoomText(zoom);
-    TrackPosition = TrackPositionOfZoom(zoom);
+    TrackPosition = trackPosition;
     Changed(taZoom);
 }
 
 void Ttoolbox::TrackBarMoved(int32_t position)
 {
-    TrackPosition = std::clamp(position, ZoomTrackMin, ZoomTrackMax);
-    if (Document) {
-        Document->SetDraftAll(true);
-        if (tlabeltemplate *t = Document->GetTemplate())
-            t->SetDraftAll(true);
-    }
-    if (OnZoomChange)
-        OnZoomChange(ZoomOfTrackPosition(TrackPosition));
-    if (Document)
-        Document->Invalidate(true);
-    Changed(taZoom);
-}
-
-bool Ttoolbox::StepTrackBar(int32_t delta)
-{
-    const int32_t position = std::clamp(TrackPosition + delta, ZoomTrackMin, ZoomTrackMax);
-    if (position == TrackPosition)
-        return false;
-    TrackBarMoved(position);
-    return true;
+    if (OnTrackMoved)
+        OnTrackMoved(std::clamp(position, ZoomTrackMin, ZoomTrackMax));
 }
 
 // ---- Hint line

@@ -118,10 +118,11 @@ public:
     Tdrawlist *GetDocument() const { return Document; }
 
     // To the editor window: make a tool current ("Add To Label" selects tool 0), the text style
-    // changed (after every ApplyTextStyle), zoom about the panel's centre.
+    // changed (after every ApplyTextStyle), move the zoom's track position (the editor zooms and
+    // shows its zoom here through ShowZoom).
     std::function<void(int32_t tool)> OnSelectTool;
     std::function<void()> OnTextStyleChange;
-    std::function<void(double zoom)> OnZoomChange;
+    std::function<void(int32_t trackPosition)> OnTrackMoved;
     // To the window: what it shows changed (TToolboxArea bits).
     std::function<void(uint32_t areas)> OnViewChange;
 
@@ -247,13 +248,12 @@ public:
     int32_t GetTrackPosition() const { return TrackPosition; }
     // "1.00x", the text of both zoom labels.
     const QString &GetZoomText() const { return ZoomLabel; }
-    // The editor window shows its zoom: the labels and the track bar follow, nothing else.
-    void SetZoomDisplay(double zoom);
-    // The user moved the track bar: the documents draw in draft, the editor zooms to the
-    // position's factor about the panel's centre, and everything is repainted.
+    // The editor's view shows its zoom and track position: the labels and the track bar follow,
+    // nothing else.
+    void ShowZoom(double zoom, int32_t trackPosition);
+    // The user moved the track bar: the editor is asked to move its track there (within the
+    // bar's ends); what it shows comes back through ShowZoom.
     void TrackBarMoved(int32_t position);
-    // The mouse wheel: the track bar one step up or down; false at its end.
-    bool StepTrackBar(int32_t delta);
 
     // ---- Hint line
     bool GetShowHints() const { return ShowHints; }

@@ -2,8 +2,7 @@
 
 #include "document/drawlist.h"
 #include "document/globals.h"
-#include "document/labeltemplate.h"
-#include "editing/labeler.h"
+#include "document/labelproject.h"
 #include "editing/pdfexportargs.h"
 #include "editing/printjob.h"
 #include "platform/errors.h"
@@ -81,12 +80,15 @@ void RequireFile(const QString &path, const QString &what)
         throw EExport(QStringLiteral("%1 \"%2\" is not a file").arg(what, path));
 }
 
-void LoadInto(Tdrawlist &document, const QString &path, const QString &what, TMessageCollector &messages)
+// Loads a file through load, which is false for an empty file, with what was being done in the
+// message of any failure.
+template <typename TLoad>
+void LoadInto(TLoad load, const QString &path, const QString &what, TMessageCollector &messages)
 {
     RequireFile(path, what);
     const QString doing = QStringLiteral("cannot load %1 \"%2\"").arg(what, path);
     try {
-        if (!document.LoadFromFile(path))
+        if (!load(path))
             throw EExport(doing + QStringLiteral(": the file is empty"));
     } catch (const EExport &) {
         throw;
@@ -107,44 +109,46 @@ void WarnOfUnprintable(const Tdrawlist &document, const QString &path)
     }
 }
 
-// Marks the spots to print: those listed (counted from 1), or every one. Spots that cannot
-// print are named: when none of the chosen ones can, the export fails; otherwise a warning
-// says so and the others print.
-void MarkSpots(Tlabelgeometrylist &spots, const std::vector<int32_t> &chosen, const QString &templateName)
+// The spots to print: those the command line lists (in settings.Spots, counted from 0), or
+// every one, each once in the sheet's order. Spots that cannot print are named: when none of the
+// chosen ones can, the export fails; otherwise a warning says so and the others print.
+void ChooseSpots(TPrintSettings &settings, const Tlabelgeometrylist &spots, const QString &templateName)
 {
     if (spots.Count() == 0)
         throw EExport(QStringLiteral("the template \"%1\" has no label spots").arg(templateName));
-    for (int32_t i = 0; i < spots.Count(); ++i)
-        spots.GetSpot(i)->Marked = chosen.empty();
-    for (const int32_t n : chosen) {
-        if (n > spots.Count())
+    std::vector<bool> chosen(size_t(spots.Count()), settings.Spots.empty());
+    for (const int32_t i : settings.Spots) {
+        if (i >= spots.Count())
             throw EExport(QStringLiteral("spot %1 is out of range: the template \"%2\" has %3 spots")
-                              .arg(n)
+                              .arg(i + 1)
                               .arg(templateName)
                               .arg(spots.Count()));
-        spots.GetSpot(n - 1)->Marked = true;
+        chosen[size_t(i)] = true;
     }
-    const QString unprintable = spots.UnprintableMarkedSpots();
+    settings.Spots.clear();
+    for (int32_t i = 0; i < spots.Count(); ++i)
+        if (chosen[size_t(i)])
+            settings.Spots.push_back(i);
+    const QString unprintable = spots.UnprintableSpots(settings.Spots);
     if (unprintable.isEmpty())
         return;
-    if (spots.PrintableMarkedCount() == 0)
+    if (spots.PrintableCount(settings.Spots) == 0)
         throw EExport(unprintable);
     Warn(unprintable);
-    for (int32_t i = 0; i < spots.Count(); ++i)
-        spots.GetSpot(i)->Marked = spots.GetSpot(i)->Marked && spots.Fit(i) == TSpotFit::Prints;
+    std::erase_if(settings.Spots, [&spots](int32_t i) { return spots.Fit(i) != TSpotFit::Prints; });
 }
 
 void Export(const TPdfExportOptions &options)
 {
     TMessageCollector messages;
-    tlabeltemplate labelTemplate;
-    Tdrawlist project;
-    for (Tdrawlist *document : {static_cast<Tdrawlist *>(&labelTemplate), &project})
-        document->SetLabelRect({LabelCorner, LabelCorner, LabelCorner, LabelCorner});
-    project.SetTemplate(&labelTemplate);
-    LoadInto(project, options.Project, QStringLiteral("the label project"), messages);
+    Tlabelproject label;
+    Tdrawlist &project = label.Project();
+    tlabeltemplate &labelTemplate = label.Template();
+    LoadInto([&label](const QString &file) { return label.Open(file); }, options.Project,
+             QStringLiteral("the label project"), messages);
     if (!options.Template.isEmpty()) {
-        LoadInto(labelTemplate, options.Template, QStringLiteral("the template"), messages);
+        LoadInto([&label](const QString &file) { return label.OpenTemplate(file); }, options.Template,
+                 QStringLiteral("the template"), messages);
     } else if (labelTemplate.GetFileName().isEmpty()) {
         if (project.TemplateFile.isEmpty())
             throw EExport(QStringLiteral("the label project \"%1\" names no template; give one after it")
@@ -156,18 +160,16 @@ void Export(const TPdfExportOptions &options)
     }
     // The output is checked first: one that may not be written is a bad command line.
     Tpdfprinter printer(options.Output, {options.Project, labelTemplate.GetFullPath()});
-    MarkSpots(labelTemplate.Geometry, options.Spots, labelTemplate.GetFileName());
+    TPrintSettings settings = options.Settings;
+    ChooseSpots(settings, labelTemplate.Geometry, labelTemplate.GetFileName());
     WarnOfUnprintable(labelTemplate, labelTemplate.GetFileName());
     WarnOfUnprintable(project, options.Project);
     Tprintjob job(&printer);
     job.SetDocument(&project);
-    job.NudgeX = options.NudgeX;
-    job.NudgeY = options.NudgeY;
-    job.HighQuality = options.HighQuality;
     const QString doing = QStringLiteral("Could not write \"%1\"").arg(options.Output);
     bool printed = false;
     try {
-        printed = job.PrintSheets(options.Sheets);
+        printed = job.PrintSheets(settings);
     } catch (const std::exception &e) {
         throw EExport(doing + QStringLiteral(": ") + ErrorMessage(e));
     }

@@ -4,6 +4,7 @@
 #include "document/labeltemplate.h"
 #include "editing/printjob.h"
 #include "platform/outputpath.h"
+#include "platform/scopedvalue.h"
 #include "printing/qtprinter.h"
 
 #include <QDir>
@@ -202,7 +203,7 @@ void Tpdfprinter::EndDoc()
     InJob = false;
 }
 
-bool PrintSheetsToPdf(Tprintjob &job, const QString &path, int32_t copies)
+bool PrintSheetsToPdf(Tprintjob &job, const QString &path, const TPrintSettings &settings)
 {
     QStringList inputs;
     if (const Tdrawlist *document = job.GetDocument()) {
@@ -212,13 +213,9 @@ bool PrintSheetsToPdf(Tprintjob &job, const QString &path, int32_t copies)
     }
     Tpdfprinter printer(path, inputs);
     // The job goes back to its printer on every way out.
-    struct TRestore {
-        Tprintjob &Job;
-        Tprinter *Previous;
-        ~TRestore() { Job.SetPrinter(Previous); }
-    } restore{job, job.GetPrinter()};
+    const TScopeEnd restore([&job, previous = job.GetPrinter()] { job.SetPrinter(previous); });
     job.SetPrinter(&printer);
-    if (!job.PrintSheets(copies))
+    if (!job.PrintSheets(settings))
         return false;
     printer.Commit();
     return true;

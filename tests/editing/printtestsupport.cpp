@@ -43,6 +43,14 @@ TTestSheet::TTestSheet()
     BuildTestLabel(Project);
 }
 
+TPrintSettings MarkedSettings(const TTestSheet &sheet, int32_t copies)
+{
+    TPrintSettings settings;
+    settings.Copies = copies;
+    settings.Spots = sheet.Template.Geometry.MarkedSpots();
+    return settings;
+}
+
 Trecordingprinter::Trecordingprinter(int32_t dpi, int32_t offsetX, int32_t offsetY, double widthInches,
                                      double heightInches)
     : Dpi(dpi), Offset{offsetX, offsetY}, Page{rnd(widthInches * dpi), rnd(heightInches * dpi)}
@@ -102,20 +110,6 @@ void Trecordingprinter::EndDoc()
 {
     FCanvas.Unbind();
     ++EndDocCalls;
-}
-
-Tmessagelog::Tmessagelog()
-{
-    SetMessageBoxHook([this](const QString &text, TMsgIcon icon, TMsgButtons) {
-        Texts << text;
-        Icons.push_back(icon);
-        return Answer;
-    });
-}
-
-Tmessagelog::~Tmessagelog()
-{
-    SetMessageBoxHook({});
 }
 
 bool IsDark(const QImage &image, int32_t x, int32_t y)

@@ -339,7 +339,7 @@ TEST_F(PdfExport, ACodeThatCannotBeMadeIsLeftOutWithAWarning)
     // A QR code at the left of the label, an EAN-13 of five digits at its right, nothing else.
     TTestSheet sheet;
     sheet.Project.ClearObjects();
-    const TPoint origin = LabelOrigin;
+    const TPoint origin{sheet.Project.GetLabelRect().Left, sheet.Project.GetLabelRect().Top};
     auto good = std::make_unique<Tvnlcode>();
     good->SetData(QStringLiteral("https://www.fennbrook.example/"));
     good->SetBounds({origin.X + 100, origin.Y + 100, origin.X + 900, origin.Y + 900});
@@ -355,10 +355,11 @@ TEST_F(PdfExport, ACodeThatCannotBeMadeIsLeftOutWithAWarning)
     const TRun run = Export(
         Folder.path(), {Output, QStringLiteral("--spots"), QStringLiteral("1"), project, Files.Template});
     ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
-    EXPECT_EQ(run.Err.split(QLatin1Char('\n')).filter(QStringLiteral("warning")),
-              QStringList{QStringLiteral("ambrelo: warning: object 2 of \"%1\" is left out: EAN-13 takes 12 or 13 "
-                                         "digits; \"12345\" has 5")
-                              .arg(project)});
+    EXPECT_EQ(
+        run.Err.split(QLatin1Char('\n')).filter(QStringLiteral("warning")),
+        QStringList{QStringLiteral("ambrelo: warning: object 2 of \"%1\" is left out: EAN-13 takes 12 or 13 "
+                                   "digits; \"12345\" has 5")
+                        .arg(project)});
     // Spot 1 lies at (0.5, 1) inch: the QR code prints, the bad code leaves its place empty.
     const QImage page = RenderPage(Output, 1, RenderDpi);
     const auto dark = [&](int left) {

@@ -61,8 +61,8 @@ TEST(PrintWizardWindow, ButtonsStepThePagesAndNudge)
     QTest::mouseClick(w.Wizard.btn_nudgeup, Qt::LeftButton);
     EXPECT_EQ(w.Wizard.lbl_nudgex->text(), "Nudge Right 1/32\"");
     EXPECT_EQ(w.Wizard.lbl_nudgey->text(), "Nudge Up 1/64\"");
-    EXPECT_EQ(w.Preview.Job().NudgeX, 2);
-    EXPECT_EQ(w.Preview.Job().NudgeY, -1);
+    EXPECT_EQ(w.Wizard.Logic().Settings().NudgeX, 2);
+    EXPECT_EQ(w.Wizard.Logic().Settings().NudgeY, -1);
     EXPECT_THAT(
         TextsOf(w.Wizard.ts_step3),
         testing::Contains("Adjust Vertical Nudge to print the labels higher or  lower on the page. "));
@@ -134,6 +134,27 @@ TEST(PrintWizardWindow, ExecuteReadsAndWritesTheSettingsWhateverTheResult)
     SetRootBackend(HKEY_CURRENT_USER, nullptr);
 }
 
+TEST(PrintWizardWindow, BothQualityBoxesAndThePagesCounterAreTheWizardsSettings)
+{
+    TWindows w;
+    w.Wizard.show();
+    w.Wizard.chk_highquality->setChecked(true);
+    w.Wizard.ed_pagecount->setValue(7);
+    EXPECT_TRUE(w.Wizard.Logic().Settings().HighQuality);
+    EXPECT_EQ(w.Wizard.Logic().Settings().Copies, 7);
+    // "Preview " shows the same setting; the preview's box changes it for both.
+    bool shown = false;
+    QTimer::singleShot(0, &w.Preview, [&] {
+        shown = w.Preview.chk_highquality->isChecked();
+        w.Preview.chk_highquality->setChecked(false);
+        QTest::mouseClick(w.Preview.btn_close, Qt::LeftButton);
+    });
+    QTest::mouseClick(w.Wizard.btn_preview, Qt::LeftButton);
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(w.Wizard.Logic().Settings().HighQuality);
+    EXPECT_FALSE(w.Wizard.chk_highquality->isChecked());
+}
+
 TEST(PreviewWindow, PaintsTheSheetFittedOverBlack)
 {
     TWindows w;
@@ -163,30 +184,13 @@ TEST(PreviewWindow, PaintsTheSheetFittedOverBlack)
 namespace {
 // Answers the save dialog with one file name and the message box with OK, recording the texts.
 struct TScriptedSave {
-    QString File;
-    QStringList Messages;
-    explicit TScriptedSave(const QString &file) : File(file)
+    explicit TScriptedSave(const QString &file)
+        : Files(file.isEmpty() ? std::deque<QStringList>() : std::deque<QStringList>{{file}})
     {
-        struct TDialog : Tfiledialog {
-            QString Answer;
-            explicit TDialog(const QString &answer) : Tfiledialog(TFileDialogKind::Save), Answer(answer) {}
-            bool Execute() override
-            {
-                SetFileName(Answer);
-                return !Answer.isEmpty();
-            }
-        };
-        SetFileDialogFactory([this](TFileDialogKind) { return std::make_unique<TDialog>(File); });
-        SetMessageBoxHook([this](const QString &text, TMsgIcon, TMsgButtons) {
-            Messages << text;
-            return int(mrOk);
-        });
     }
-    ~TScriptedSave()
-    {
-        SetFileDialogFactory(nullptr);
-        SetMessageBoxHook({});
-    }
+    TScriptedFiles Files;
+    TMessageRecorder Boxes;
+    std::vector<QString> &Messages = Boxes.Texts;
 };
 } // namespace
 
@@ -236,7 +240,7 @@ TEST(PrintWizardWindow, PdfFilesGetTheExportsSheetsAndNothingPrintedKeepsTheWiza
     {
         TScriptedSave answer(saved);
         EXPECT_EQ(run_wizard(wizard.btn_savepdf, wpPrint).first, mrOk);
-        EXPECT_TRUE(answer.Messages.isEmpty()) << answer.Messages.join('\n').toStdString();
+        EXPECT_THAT(answer.Messages, testing::IsEmpty());
     }
     EXPECT_EQ(RenderPage(saved, 1, 100), expected);
     EXPECT_EQ(store.ReadString(QString::fromLatin1(LastPdfPathSetting)), folder.path());
@@ -254,7 +258,7 @@ TEST(PrintWizardWindow, PdfFilesGetTheExportsSheetsAndNothingPrintedKeepsTheWiza
         const auto [result, stayed] = run_wizard(wizard.btn_savepdf, wpStep3);
         EXPECT_EQ(result, mrCancel);
         EXPECT_TRUE(stayed);
-        ASSERT_EQ(answer.Messages.size(), 1);
+        ASSERT_EQ(answer.Messages.size(), 1u);
         EXPECT_THAT(answer.Messages[0].toStdString(), testing::StartsWith("Could not write"));
     }
     // (Without queues Qt keeps the PDF format: no file name is what says no PDF was chosen.)
@@ -266,7 +270,7 @@ TEST(PrintWizardWindow, PdfFilesGetTheExportsSheetsAndNothingPrintedKeepsTheWiza
         const auto [result, stayed] = run_wizard(wizard.btn_print, wpPrint);
         EXPECT_EQ(result, mrCancel);
         EXPECT_TRUE(stayed);
-        EXPECT_EQ(answer.Messages, QStringList{NoPrinterMessage});
+        EXPECT_THAT(answer.Messages, testing::ElementsAre(NoPrinterMessage));
     }
     SetRootBackend(HKEY_CURRENT_USER, nullptr);
 }
