@@ -1,8 +1,8 @@
 #pragma once
 // The command line of the PDF export: sheets of a label project written to a PDF file without
 // a window, for print shops and scripts.
-//   ambrelo --export-pdf OUT.pdf [--sheets N] [--nudge X,Y] [--spots 1,3,5] [--high-quality]
-//           LABEL.wlp [TEMPLATE.wlt]
+//   ambrelo --export-pdf OUT.pdf [--sheets N] [--nudge X,Y] [--scale X,Y] [--spots 1,3,5]
+//           [--high-quality] [--strict] LABEL.wlp [TEMPLATE.wlt]
 
 #include <QString>
 #include <QStringList>
@@ -22,9 +22,14 @@ struct TPdfExportOptions {
     int32_t Sheets = 1;
     int32_t NudgeX = 0;
     int32_t NudgeY = 0;
+    // Scale corrections in hundredths of a per cent.
+    int32_t ScaleX = 0;
+    int32_t ScaleY = 0;
     // Spot numbers counted from 1; empty for every spot.
     std::vector<int32_t> Spots;
     bool HighQuality = false;
+    // Any warning fails the export and nothing is written.
+    bool Strict = false;
     bool Help = false;
 };
 

@@ -4,8 +4,10 @@
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "editing/printjob.h"
+#include "editing/rulerpage.h"
 #include "platform/canvas.h"
 #include "platform/filedialog.h"
+#include "platform/messages.h"
 #include "platform/rnd.h"
 #include "settings/registry.h"
 #include "settings/userfolders.h"
@@ -80,6 +82,89 @@ void Tprintwizard::GiveJobTheSettings()
     Job->NudgeY = NudgeY;
 }
 
+void Tprintwizard::SetScaleX(int32_t value)
+{
+    if (!ValidScaleCorrection(value))
+        return;
+    ScaleX = value;
+    GiveJobTheSettings();
+}
+
+void Tprintwizard::SetScaleY(int32_t value)
+{
+    if (!ValidScaleCorrection(value))
+        return;
+    ScaleY = value;
+    GiveJobTheSettings();
+}
+
+void Tprintwizard::SetCalibration(const TCalibration &calibration)
+{
+    SetNudgeX(calibration.NudgeX);
+    SetNudgeY(calibration.NudgeY);
+    SetScaleX(calibration.ScaleX);
+    SetScaleY(calibration.ScaleY);
+}
+
+void Tprintwizard::SetPrinterName(const QString &name)
+{
+    if (name == PrinterName)
+        return;
+    if (Store)
+        StoreCalibration(*Store, PrinterName, Calibration());
+    PrinterName = name;
+    if (!Store)
+        return;
+    // A printer without values of its own takes the offsets the settings hold for every printer.
+    TCalibration shared = Calibration();
+    if (Store->ValueExists(NudgeXSetting))
+        shared.NudgeX = Store->ReadInteger(NudgeXSetting, shared.NudgeX);
+    if (Store->ValueExists(NudgeYSetting))
+        shared.NudgeY = Store->ReadInteger(NudgeYSetting, shared.NudgeY);
+    SetCalibration(LoadCalibration(*Store, PrinterName, shared));
+}
+
+bool Tprintwizard::PrintRulerPage()
+{
+    if (OnPrintRulerPage)
+        return OnPrintRulerPage(Calibration());
+    Tprinter *printer = Job ? Job->GetPrinter() : nullptr;
+    if (!printer) {
+        MessageBox(NoPrinterMessage, TMsgIcon::Error);
+        return false;
+    }
+    return ::PrintRulerPage(*printer, Calibration());
+}
+
+bool Tprintwizard::ApplyMeasurements(const QString &across, const QString &down)
+{
+    int32_t corrected[2] = {ScaleX, ScaleY};
+    const struct {
+        const QString &Text;
+        double Expected;
+        const char *Name;
+    } directions[2] = {{across, RulerAcross, "Across"}, {down, RulerDown, "Down"}};
+    for (int i = 0; i < 2; ++i) {
+        if (directions[i].Text.trimmed().isEmpty())
+            continue;
+        double inches = 0;
+        QString error;
+        if (!ParseMeasuredLength(directions[i].Text, inches, error) ||
+            !CorrectionFromMeasurement(directions[i].Expected, inches, corrected[i], corrected[i], error)) {
+            MeasureMessage = QStringLiteral("%1: %2").arg(QLatin1String(directions[i].Name), error);
+            return false;
+        }
+    }
+    SetScaleX(corrected[0]);
+    SetScaleY(corrected[1]);
+    MeasureMessage = QStringLiteral("Scale corrected by %1 across and %2 down for %3.")
+                         .arg(ScaleCorrectionText(ScaleX), ScaleCorrectionText(ScaleY),
+                              PrinterName.isEmpty() ? QStringLiteral("this printer") : PrinterName);
+    if (Store)
+        StoreCalibration(*Store, PrinterName, Calibration());
+    return true;
+}
+
 void Tprintwizard::SetDocument(Tdrawlist *document)
 {
     Document = document;
@@ -136,6 +221,8 @@ void Tprintwizard::LoadSettings(Tregistryex &store)
         SetNudgeY(store.ReadInteger(NudgeYSetting, NudgeY));
     if (store.ValueExists(HighQualitySetting))
         HighQuality = store.ReadBool(HighQualitySetting, HighQuality);
+    SetCalibration(LoadCalibration(store, PrinterName, Calibration()));
+    PendingRequest = TPending::None;
 }
 
 void Tprintwizard::StoreSettings(Tregistryex &store) const
@@ -143,6 +230,7 @@ void Tprintwizard::StoreSettings(Tregistryex &store) const
     store.WriteBool(HighQualitySetting, HighQuality);
     store.WriteInteger(NudgeXSetting, NudgeX);
     store.WriteInteger(NudgeYSetting, NudgeY);
+    StoreCalibration(store, PrinterName, Calibration());
 }
 
 void Tprintwizard::Showing()
@@ -200,12 +288,48 @@ int32_t Tprintwizard::ClickSheetPicture(const TPoint &point)
     return toggled;
 }
 
+const std::vector<TPrintProblem> &Tprintwizard::CheckLabel()
+{
+    Problems = Document ? CheckBeforePrinting(*Document) : std::vector<TPrintProblem>{};
+    return Problems;
+}
+
+bool Tprintwizard::Checked(TPending request, int32_t pages)
+{
+    PendingRequest = TPending::None;
+    if (CheckLabel().empty())
+        return true;
+    PendingRequest = request;
+    PendingPages = pages;
+    return false;
+}
+
+bool Tprintwizard::PrintAnyway()
+{
+    const TPending request = PendingRequest;
+    PendingRequest = TPending::None;
+    switch (request) {
+    case TPending::Print:
+        return DoPrint(PendingPages);
+    case TPending::SaveAsPdf:
+        return DoSaveAsPdf(PendingPages);
+    default:
+        return false;
+    }
+}
+
 bool Tprintwizard::PrintTest()
 {
-    return Print(1);
+    // A test page is for lining up: it is not checked.
+    return DoPrint(1);
 }
 
 bool Tprintwizard::Print(int32_t pages)
+{
+    return Job && Checked(TPending::Print, pages) && DoPrint(pages);
+}
+
+bool Tprintwizard::DoPrint(int32_t pages)
 {
     if (!Job)
         return false;
@@ -215,6 +339,11 @@ bool Tprintwizard::Print(int32_t pages)
 }
 
 bool Tprintwizard::SaveAsPdf(int32_t pages)
+{
+    return Job && OnSaveAsPdf && Checked(TPending::SaveAsPdf, pages) && DoSaveAsPdf(pages);
+}
+
+bool Tprintwizard::DoSaveAsPdf(int32_t pages)
 {
     if (!Job || !OnSaveAsPdf)
         return false;
@@ -231,6 +360,14 @@ bool Tprintwizard::SaveAsPdf(int32_t pages)
         return false;
     const QString file = dialog->GetFileName();
     Job->HighQuality = HighQuality;
+    // A PDF file is printed with the calibration of the printer "PDF"; the printer chosen
+    // gets its own back afterwards, also when writing fails.
+    struct TBackTo {
+        Tprintwizard &Wizard;
+        QString Printer;
+        ~TBackTo() { Wizard.SetPrinterName(Printer); }
+    } backTo{*this, PrinterName};
+    SetPrinterName(PdfPrinterName);
     if (!OnSaveAsPdf(file, pages))
         return false;
     if (Store)

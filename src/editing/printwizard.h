@@ -3,12 +3,15 @@
 // five pages and their order, the settings it opens with and leaves behind, and the picture of
 // the sheet on which a click chooses the spots to print. The job itself is the preview's.
 
+#include "editing/calibration.h"
+#include "editing/printcheck.h"
 #include "platform/colors.h"
 #include "platform/types.h"
 
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class Talphabitmap;
 class Tdrawlist;
@@ -65,8 +68,34 @@ public:
     bool PreviousEnabled() const { return Page != wpIntroduction; }
     bool NextEnabled() const { return Page != wpPrint; }
 
+    // The scale corrections in hundredths of a per cent; a value off the steps or beyond the
+    // limits is ignored. Both go to the job.
+    void SetScaleX(int32_t value);
+    void SetScaleY(int32_t value);
+    int32_t GetScaleX() const { return ScaleX; }
+    int32_t GetScaleY() const { return ScaleY; }
+    // What the printer prints with: its offsets and scale corrections.
+    TCalibration Calibration() const { return {NudgeX, NudgeY, ScaleX, ScaleY}; }
+    void SetCalibration(const TCalibration &calibration);
+
+    // The printer the calibration belongs to (PdfPrinterName for a PDF file; empty for none).
+    // Choosing another one keeps the calibration of the one before in the settings and takes
+    // the new one's (the offsets "nudge.x" and "nudge.y" hold for a printer without its own).
+    void SetPrinterName(const QString &name);
+    const QString &GetPrinterName() const { return PrinterName; }
+
+    // "Print Ruler Page": the ruler page on the printer, through its calibration. True when it
+    // printed.
+    bool PrintRulerPage();
+    // The distances measured on the ruler page, as typed (an empty text leaves its direction
+    // as it was): the corrections follow, are kept for the printer at once and go to the job.
+    // False, changing nothing, with the reason in MeasureMessage.
+    bool ApplyMeasurements(const QString &across, const QString &down);
+    const QString &GetMeasureMessage() const { return MeasureMessage; }
+
     // Opening: the first page, and the offsets and quality the settings hold (offsets beyond
-    // MaxNudge are ignored). Closing: the offsets and quality back into the settings.
+    // MaxNudge are ignored), then the printer's own calibration. Closing: the offsets and quality
+    // back into the settings, and the calibration under the printer's key.
     void LoadSettings(Tregistryex &store);
     void StoreSettings(Tregistryex &store) const;
     // On showing: when no spot is chosen, every spot is.
@@ -81,25 +110,41 @@ public:
     double GetSheetScale() const { return SheetScale; }
     const TPoint &GetSheetOrigin() const { return SheetOrigin; }
 
+    // The look at the label before printing (the Print page lists it): done again on every call.
+    const std::vector<TPrintProblem> &CheckLabel();
+    const std::vector<TPrintProblem> &GetProblems() const { return Problems; }
+
     // "Print Test ": one sheet, whatever the pages counter says; "Print  ": pages sheets. True
-    // when something was printed; the wizard stays open otherwise.
+    // when something was printed; the wizard stays open otherwise. Print and SaveAsPdf check the
+    // label first: when something would come out wrong they do nothing but keep the request
+    // (Pending), for "Print Anyway" (PrintAnyway) or "Cancel" (CancelPending).
     bool PrintTest();
     bool Print(int32_t pages);
     // "Save as PDF...": asks for a PDF file (starting in the folder last saved to, the documents
     // folder at first) and writes pages sheets into it, the same sheets Print prints. True when
     // the file was written.
     bool SaveAsPdf(int32_t pages);
+    enum class TPending : uint8_t { None, Print, SaveAsPdf };
+    TPending Pending() const { return PendingRequest; }
+    bool PrintAnyway();
+    void CancelPending() { PendingRequest = TPending::None; }
     // How the window prints and writes PDF files (the printer the set-up chose, a PDF file
     // through the safe PDF printer). Without them Print uses the job's printer and SaveAsPdf
     // writes nothing.
     std::function<bool(int32_t copies)> OnPrint;
     std::function<bool(const QString &file, int32_t copies)> OnSaveAsPdf;
+    // How the window prints the ruler page (on a PDF file too); without it the job's printer.
+    std::function<bool(const TCalibration &calibration)> OnPrintRulerPage;
 
     // The "High Quality (SLOWER)" check box.
     bool HighQuality = false;
 
 private:
     void GiveJobTheSettings();
+    // Checks the label when the request is not confirmed yet: true when it may go on.
+    bool Checked(TPending request, int32_t pages);
+    bool DoPrint(int32_t pages);
+    bool DoSaveAsPdf(int32_t pages);
 
     Tprintjob *Job = nullptr;
     Tdrawlist *Document = nullptr;
@@ -107,6 +152,13 @@ private:
     Tregistryex *Store = nullptr;
     int32_t NudgeX = 0;
     int32_t NudgeY = 0;
+    int32_t ScaleX = 0;
+    int32_t ScaleY = 0;
+    QString PrinterName;
+    QString MeasureMessage;
+    std::vector<TPrintProblem> Problems;
+    TPending PendingRequest = TPending::None;
+    int32_t PendingPages = 1;
     QString NudgeXCaption;
     QString NudgeYCaption;
     int32_t Page = wpIntroduction;

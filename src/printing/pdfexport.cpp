@@ -5,6 +5,7 @@
 #include "document/labeltemplate.h"
 #include "editing/labeler.h"
 #include "editing/pdfexportargs.h"
+#include "editing/printcheck.h"
 #include "editing/printjob.h"
 #include "platform/errors.h"
 #include "platform/messages.h"
@@ -19,6 +20,7 @@
 namespace {
 constexpr int ExitBadArguments = 2;
 constexpr int ExitFailed = 1;
+constexpr int ExitStrictWarnings = 3;
 const QString HelpSwitch = QStringLiteral("--help");
 
 // The export's failure: its one-line message.
@@ -41,10 +43,20 @@ int Fail(const QString &message, int code)
     return code;
 }
 
+// The warnings this export wrote, which --strict turns into a failure.
+int WarningCount = 0;
+
 void Warn(const QString &message)
 {
+    ++WarningCount;
     std::fprintf(stderr, "ambrelo: warning: %s\n", OneLine(message).toLocal8Bit().constData());
 }
+
+// --strict found warnings: nothing is written.
+class EStrict : public std::runtime_error {
+public:
+    EStrict() : std::runtime_error("strict") {}
+};
 
 // What the loaders would have told a user: kept, and every question answered Cancel, since
 // nobody is there to answer. The first error or warning ends the export.
@@ -107,6 +119,19 @@ void WarnOfUnprintable(const Tdrawlist &document, const QString &path)
     }
 }
 
+// What would come out wrong on the sheets, one warning each; a code that is left out has had
+// its warning already.
+void WarnOfProblems(const Tdrawlist &project, const QString &projectPath, const QString &templatePath)
+{
+    for (const TPrintProblem &p : CheckBeforePrinting(project)) {
+        if (p.Issue == TPrintIssue::CodeInvalid)
+            continue;
+        Warn(QStringLiteral("object %1 of \"%2\": %3")
+                 .arg(p.Object + 1)
+                 .arg(p.Document == &project ? projectPath : templatePath, p.Text));
+    }
+}
+
 // Marks the spots to print: those listed (counted from 1), or every one. Spots that cannot
 // print are named: when none of the chosen ones can, the export fails; otherwise a warning
 // says so and the others print.
@@ -159,6 +184,9 @@ void Export(const TPdfExportOptions &options)
     MarkSpots(labelTemplate.Geometry, options.Spots, labelTemplate.GetFileName());
     WarnOfUnprintable(labelTemplate, labelTemplate.GetFileName());
     WarnOfUnprintable(project, options.Project);
+    WarnOfProblems(project, options.Project, labelTemplate.GetFileName());
+    if (options.Strict && WarningCount > 0)
+        throw EStrict();
     Tprintjob job(&printer);
     job.SetDocument(&project);
     job.NudgeX = options.NudgeX;
@@ -188,8 +216,14 @@ int RunPdfExport(const QStringList &args)
         std::fputs(CommandLineHelp().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    WarningCount = 0;
     try {
         Export(options);
+    } catch (const EStrict &) {
+        return Fail(QStringLiteral("--strict: nothing was written, since %1 warning%2 above")
+                        .arg(WarningCount)
+                        .arg(WarningCount == 1 ? QStringLiteral(" is") : QStringLiteral("s are")),
+                    ExitStrictWarnings);
     } catch (const EOutputRefused &e) {
         return Fail(e.Message(), ExitBadArguments);
     } catch (const EExport &e) {

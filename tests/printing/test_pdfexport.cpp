@@ -6,6 +6,8 @@
 
 #include "document/code.h"
 #include "document/globals.h"
+#include "document/picture.h"
+#include "document/text.h"
 #include "editing/pdfexportargs.h"
 
 #include <QDeadlineTimer>
@@ -55,6 +57,7 @@ protected:
         names.removeAll(QStringLiteral("bad.wlp"));
         names.removeAll(QStringLiteral("bad.wlt"));
         names.removeAll(QStringLiteral("empty.wlp"));
+        names.removeAll(QStringLiteral("checked.wlp"));
         return names;
     }
 
@@ -355,10 +358,11 @@ TEST_F(PdfExport, ACodeThatCannotBeMadeIsLeftOutWithAWarning)
     const TRun run = Export(
         Folder.path(), {Output, QStringLiteral("--spots"), QStringLiteral("1"), project, Files.Template});
     ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
-    EXPECT_EQ(run.Err.split(QLatin1Char('\n')).filter(QStringLiteral("warning")),
-              QStringList{QStringLiteral("ambrelo: warning: object 2 of \"%1\" is left out: EAN-13 takes 12 or 13 "
-                                         "digits; \"12345\" has 5")
-                              .arg(project)});
+    EXPECT_EQ(
+        run.Err.split(QLatin1Char('\n')).filter(QStringLiteral("warning")),
+        QStringList{QStringLiteral("ambrelo: warning: object 2 of \"%1\" is left out: EAN-13 takes 12 or 13 "
+                                   "digits; \"12345\" has 5")
+                        .arg(project)});
     // Spot 1 lies at (0.5, 1) inch: the QR code prints, the bad code leaves its place empty.
     const QImage page = RenderPage(Output, 1, RenderDpi);
     const auto dark = [&](int left) {
@@ -370,6 +374,51 @@ TEST_F(PdfExport, ACodeThatCannotBeMadeIsLeftOutWithAWarning)
     };
     EXPECT_GT(dark(60), 1500);
     EXPECT_EQ(dark(160), 0);
+}
+
+TEST_F(PdfExport, TheLabelIsCheckedFirstAndStrictTurnsWarningsIntoExitCodeThreeWithNothingWritten)
+{
+    // The test label with a coarse picture and an empty text box added (a file keeps no prompt of
+    // its own: the box shows the default one).
+    TTestSheet sheet;
+    auto picture = std::make_unique<Tvnlpic>();
+    QImage pixels(50, 50, QImage::Format_RGB32);
+    pixels.fill(Qt::gray);
+    picture->SetPicture(pixels);
+    picture->Bounds = {LabelOrigin.X + 1500, LabelOrigin.Y + 500, LabelOrigin.X + 2000, LabelOrigin.Y + 1000};
+    sheet.Project.AddObject(std::move(picture));
+    auto prompt = std::make_unique<Tvnltext>();
+    prompt->Bounds = {LabelOrigin.X + 100, LabelOrigin.Y + 100, LabelOrigin.X + 900, LabelOrigin.Y + 400};
+    sheet.Project.AddObject(std::move(prompt));
+    const QString project = Folder.filePath(QStringLiteral("checked.wlp"));
+    sheet.Project.SaveToFile(project);
+    const QStringList expected{
+        QStringLiteral("ambrelo: warning: object 3 of \"%1\": A picture prints at 100 dots per inch at 0.50 "
+                       "\u00d7 0.50 in, under 200: it will look coarse.")
+            .arg(project),
+        QStringLiteral("ambrelo: warning: object 4 of \"%1\": The prompt \"* Click here to add text *\" is "
+                       "still empty: nothing "
+                       "prints there.")
+            .arg(project)};
+
+    WriteContents(Output, Yesterday);
+    const TRun strict = Export(Folder.path(), {Output, QStringLiteral("--strict"), project, Files.Template});
+    EXPECT_EQ(strict.Code, 3);
+    EXPECT_EQ(strict.Err.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+              expected +
+                  QStringList{QStringLiteral("ambrelo: --strict: nothing was written, since 2 warnings are "
+                                             "above")});
+    EXPECT_EQ(Contents(Output), Yesterday);
+    EXPECT_TRUE(LeftBehind() == QStringList{QStringLiteral("out.pdf")})
+        << LeftBehind().join(' ').toStdString();
+
+    const TRun loose = Export(Folder.path(), {Output, project, Files.Template});
+    EXPECT_EQ(loose.Code, 0);
+    EXPECT_EQ(loose.Err.toStdString(), (expected.join(QLatin1Char('\n')) + QLatin1Char('\n')).toStdString());
+    EXPECT_NE(Contents(Output), Yesterday);
+    // A label with nothing to say passes --strict.
+    const TRun clean = Export(Folder.path(), {Output, QStringLiteral("--strict"), Files.Project});
+    EXPECT_EQ(clean.Code, 0) << clean.Err.toStdString();
 }
 
 TEST(CommandLineHelp, DescribesTheExport)

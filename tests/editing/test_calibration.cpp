@@ -1,0 +1,215 @@
+// A printer's calibration: corrections from measured lengths in inches and millimetres, their
+// limits, per-printer storage with the shared offsets for a printer without its own, and the
+// ruler page by its pixels.
+
+#include "printtestsupport.h"
+
+#include "editing/calibration.h"
+#include "editing/printjob.h"
+#include "editing/printwizard.h"
+#include "editing/rulerpage.h"
+#include "settings/registry.h"
+
+#include <gmock/gmock.h>
+
+namespace {
+struct TStore {
+    TStore()
+    {
+        SetRootBackend(HKEY_CURRENT_USER, Backend);
+        Store.OpenKey(QString::fromLatin1(SettingsKeyPath), true);
+    }
+    ~TStore() { SetRootBackend(HKEY_CURRENT_USER, nullptr); }
+    std::shared_ptr<Tmemorybackend> Backend = std::make_shared<Tmemorybackend>();
+    Tregistryex Store;
+};
+
+// The centres of the dark runs along a row (dx 1) or a column (dy 1) of the page.
+std::vector<double> RunCentres(const QImage &page, int32_t x, int32_t y, int32_t dx, int32_t dy)
+{
+    std::vector<double> centres;
+    int32_t start = -1;
+    for (int32_t at = 0;; ++at) {
+        const int32_t px = x + at * dx, py = y + at * dy;
+        const bool inside = px < page.width() && py < page.height();
+        const bool dark = inside && IsDark(page, px, py);
+        if (dark && start < 0)
+            start = at;
+        if (!dark && start >= 0) {
+            centres.push_back((start + at - 1) / 2.0);
+            start = -1;
+        }
+        if (!inside)
+            return centres;
+    }
+}
+} // namespace
+
+TEST(Calibration, MeasuredLengthsInInchesOrMillimetresGiveCorrectionsInSteps)
+{
+    struct Case {
+        const char *Typed;
+        double Expected;
+        int32_t Current;
+        bool Ok;
+        int32_t Corrected;
+    };
+    const Case cases[] = {
+        {"8", RulerAcross, 0, true, 0},
+        {"7.92 in", RulerAcross, 0, true, 100},  // 8 / 7.92 = 1.0101: +1.00 %
+        {"8.08\"", RulerAcross, 0, true, -100},  // 8 / 8.08 = 0.9901
+        {"201.2 mm", RulerAcross, 0, true, 100}, // 7.921 in
+        {"201,2", RulerAcross, 0, true, 100},    // a number over 50 is millimetres
+        {"10.02", RulerDown, 0, true, -20},      // -0.1996 % to the nearest 0.05 %
+        {"254 MM", RulerDown, 0, true, 0},
+        {"8.04", RulerAcross, 100, true, 50}, // printed at +1 %, still 0.5 % long
+        {"7.7", RulerAcross, 0, false, 0},    // +3.9 %: beyond the limits
+        {"8.26", RulerAcross, 0, false, 0},
+        {"", RulerAcross, 0, false, 0},
+        {"eight", RulerAcross, 0, false, 0},
+        {"-8", RulerAcross, 0, false, 0},
+        {"0", RulerAcross, 0, false, 0},
+        {"8 ft", RulerAcross, 0, false, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Typed);
+        double inches = 0;
+        QString error;
+        int32_t corrected = -1;
+        const bool ok = ParseMeasuredLength(QString::fromUtf8(c.Typed), inches, error) &&
+                        CorrectionFromMeasurement(c.Expected, inches, c.Current, corrected, error);
+        EXPECT_EQ(ok, c.Ok) << error.toStdString();
+        if (c.Ok)
+            EXPECT_EQ(corrected, c.Corrected);
+        else
+            EXPECT_FALSE(error.isEmpty());
+    }
+}
+
+TEST(Calibration, CorrectionsStayWithinThreePerCentInSteps)
+{
+    for (const int32_t v : {-300, -5, 0, 5, 300})
+        EXPECT_TRUE(ValidScaleCorrection(v)) << v;
+    for (const int32_t v : {-305, -3, 1, 301, 305})
+        EXPECT_FALSE(ValidScaleCorrection(v)) << v;
+    EXPECT_EQ(ScaleCorrectionText(45).toStdString(), "+0.45 %");
+    EXPECT_EQ(ScaleCorrectionText(-120).toStdString(), "-1.20 %");
+    EXPECT_EQ(ScaleCorrectionText(0).toStdString(), "0.00 %");
+}
+
+TEST(Calibration, TwoPrintersKeepTheirOwnAndOneWithoutTakesTheSharedOffsets)
+{
+    TStore s;
+    StoreCalibration(s.Store, QStringLiteral("Laser"), {3, -2, 100, -50});
+    StoreCalibration(s.Store, PdfPrinterName, {-1, 4, 0, 25});
+    const TCalibration shared{7, 8, 0, 0};
+    EXPECT_EQ(LoadCalibration(s.Store, QStringLiteral("Laser"), shared), (TCalibration{3, -2, 100, -50}));
+    EXPECT_EQ(LoadCalibration(s.Store, QStringLiteral("PDF"), shared), (TCalibration{-1, 4, 0, 25}));
+    EXPECT_EQ(LoadCalibration(s.Store, QStringLiteral("Inkjet"), shared), (TCalibration{7, 8, 0, 0}));
+    // The caller's store stays on its key; the values live below it, one key per printer.
+    EXPECT_EQ(s.Store.GetCurrentPath().toStdString(), "software\\fennbrook\\ambrelo");
+    EXPECT_EQ(s.Backend->ReadValue(QStringLiteral("software\\fennbrook\\ambrelo\\printers\\Laser"),
+                                   QStringLiteral("scale.x")),
+              std::optional<TRegValue>(int32_t(100)));
+    // A name with a backslash stays one key; values beyond the limits are ignored.
+    StoreCalibration(s.Store, QStringLiteral("office\\hp"), {1, 1, 5, 5});
+    EXPECT_EQ(LoadCalibration(s.Store, QStringLiteral("office\\hp"), shared), (TCalibration{1, 1, 5, 5}));
+    s.Backend->WriteValue(QStringLiteral("software\\fennbrook\\ambrelo\\printers\\Laser"),
+                          QStringLiteral("scale.y"), int32_t(900));
+    s.Backend->WriteValue(QStringLiteral("software\\fennbrook\\ambrelo\\printers\\Laser"),
+                          QStringLiteral("nudge.x"), int32_t(40));
+    EXPECT_EQ(LoadCalibration(s.Store, QStringLiteral("Laser"), shared), (TCalibration{7, -2, 100, 0}));
+}
+
+TEST(Calibration, TheWizardKeepsEachPrintersCalibrationAndWritesTheSharedOffsets)
+{
+    TStore s;
+    s.Store.WriteInteger(QStringLiteral("nudge.x"), 2);
+    s.Store.WriteInteger(QStringLiteral("nudge.y"), -1);
+    TTestSheet sheet;
+    Tprintjob job;
+    Tprintwizard wizard(job);
+    wizard.SetDocument(&sheet.Project);
+    wizard.SetPrinterName(QStringLiteral("Laser"));
+    wizard.LoadSettings(s.Store);
+    EXPECT_EQ(wizard.Calibration(), (TCalibration{2, -1, 0, 0}));
+    wizard.SetNudgeX(5);
+    ASSERT_TRUE(wizard.ApplyMeasurements(QStringLiteral("7.96"), QStringLiteral("254.5 mm")));
+    EXPECT_EQ(wizard.Calibration(), (TCalibration{5, -1, 50, -20}));
+    EXPECT_EQ(wizard.GetMeasureMessage().toStdString(),
+              "Scale corrected by +0.50 % across and -0.20 % down for Laser.");
+    // Another printer starts from the shared offsets; coming back finds the first one's.
+    wizard.SetPrinterName(PdfPrinterName);
+    EXPECT_EQ(wizard.Calibration(), (TCalibration{2, -1, 0, 0}));
+    wizard.SetPrinterName(QStringLiteral("Laser"));
+    EXPECT_EQ(wizard.Calibration(), (TCalibration{5, -1, 50, -20}));
+    // A bad measurement changes nothing and says why.
+    EXPECT_FALSE(wizard.ApplyMeasurements(QStringLiteral("8"), QStringLiteral("11 in")));
+    EXPECT_THAT(wizard.GetMeasureMessage().toStdString(),
+                testing::StartsWith("Down: 11.000 in is more than 3 %"));
+    EXPECT_EQ(wizard.Calibration(), (TCalibration{5, -1, 50, -20}));
+    wizard.StoreSettings(s.Store);
+    EXPECT_EQ(s.Store.ReadInteger(QStringLiteral("nudge.x")), 5);
+    EXPECT_EQ(LoadCalibration(s.Store, QStringLiteral("Laser"), {}), (TCalibration{5, -1, 50, -20}));
+}
+
+TEST(RulerPage, MarksLieEightAndTenInchesApartAt600DpiAndScaleWithTheCorrection)
+{
+    struct Case {
+        TCalibration Calibration;
+        double Across, Down;
+    };
+    const Case cases[] = {
+        {{}, 4800, 6000},
+        {{0, 0, 100, -50}, 4848, 5970},
+        {{16, -8, 0, 0}, 4800, 6000}, // the nudge is left out: the marks stay on the paper
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Across);
+        Trecordingprinter printer(600, 25, 30);
+        ASSERT_TRUE(PrintRulerPage(printer, c.Calibration));
+        ASSERT_EQ(printer.Pages.size(), 1u);
+        const QImage &page = printer.Pages[0];
+        const TRulerDevice device{600, 600, {25, 30}};
+        // Across the line of the first pair, down the line of the second.
+        const TPoint across = RulerPixel(0, MarkAcrossY, device, c.Calibration);
+        const TPoint down = RulerPixel(MarkDownX, 0, device, c.Calibration);
+        const std::vector<double> xs = RunCentres(page, 0, across.Y, 1, 0);
+        const std::vector<double> ys = RunCentres(page, down.X, 0, 0, 1);
+        ASSERT_EQ(xs.size(), 2u);
+        ASSERT_EQ(ys.size(), 2u);
+        EXPECT_NEAR(xs[1] - xs[0], c.Across, 1.0);
+        EXPECT_NEAR(ys[1] - ys[0], c.Down, 1.0);
+        // The left mark: a quarter inch in, scaled, less the margin.
+        EXPECT_NEAR(xs[0], 0.25 * ScaleFactor(c.Calibration.ScaleX) * 600 - 25, 1.0);
+    }
+}
+
+TEST(RulerPage, EachMarkHasAMillimetreScaleAndThePageItsInstruction)
+{
+    Trecordingprinter printer(600, 0, 0);
+    ASSERT_TRUE(PrintRulerPage(printer, {}));
+    const QImage &page = printer.Pages[0];
+    // Below the left mark: eleven ticks a millimetre (23.6 pixels) apart.
+    const int32_t tickRow = int32_t((MarkAcrossY + MarkLength / 2 + 0.07) * 600);
+    const std::vector<double> ticks = RunCentres(page, 0, tickRow, 1, 0);
+    ASSERT_EQ(ticks.size(), 22u);
+    for (size_t i = 1; i < 11; ++i)
+        EXPECT_NEAR(ticks[i] - ticks[i - 1], 600 / 25.4, 1.0) << i;
+    EXPECT_NEAR(ticks[5], 0.25 * 600, 1.0);
+    EXPECT_EQ(printer.Title.toStdString(), RulerJobTitle.toStdString());
+    EXPECT_GT(FirstDark(page, int32_t(1.0 * 600), int32_t(1.5 * 600), 0, 1), 0);
+}
+
+TEST(RulerPage, WithoutAPrinterOrWhileItIsBusyNothingPrints)
+{
+    Tmessagelog log;
+    Trecordingprinter none(600, 0, 0);
+    none.IsAvailable = false;
+    EXPECT_FALSE(PrintRulerPage(none, {}));
+    Trecordingprinter busy(600, 0, 0);
+    busy.Busy = true;
+    EXPECT_FALSE(PrintRulerPage(busy, {}));
+    EXPECT_TRUE(none.Pages.empty() && busy.Pages.empty());
+    EXPECT_EQ(log.Texts, (QStringList{NoPrinterMessage, PrinterBusyMessage}));
+}
