@@ -104,6 +104,8 @@ void Tprintwizard::SetCalibration(const TCalibration &calibration)
     SetNudgeY(calibration.NudgeY);
     SetScaleX(calibration.ScaleX);
     SetScaleY(calibration.ScaleY);
+    RulerScaleX = ScaleX;
+    RulerScaleY = ScaleY;
 }
 
 void Tprintwizard::SetPrinterName(const QString &name)
@@ -126,19 +128,22 @@ void Tprintwizard::SetPrinterName(const QString &name)
 
 bool Tprintwizard::PrintRulerPage()
 {
-    if (OnPrintRulerPage)
-        return OnPrintRulerPage(Calibration());
     Tprinter *printer = Job ? Job->GetPrinter() : nullptr;
-    if (!printer) {
+    if (!OnPrintRulerPage && !printer) {
         MessageBox(NoPrinterMessage, TMsgIcon::Error);
         return false;
     }
-    return ::PrintRulerPage(*printer, Calibration());
+    if (!(OnPrintRulerPage ? OnPrintRulerPage(Calibration()) : ::PrintRulerPage(*printer, Calibration())))
+        return false;
+    RulerScaleX = ScaleX;
+    RulerScaleY = ScaleY;
+    return true;
 }
 
 bool Tprintwizard::ApplyMeasurements(const QString &across, const QString &down)
 {
     int32_t corrected[2] = {ScaleX, ScaleY};
+    const int32_t printedWith[2] = {RulerScaleX, RulerScaleY};
     const struct {
         const QString &Text;
         double Expected;
@@ -150,7 +155,7 @@ bool Tprintwizard::ApplyMeasurements(const QString &across, const QString &down)
         double inches = 0;
         QString error;
         if (!ParseMeasuredLength(directions[i].Text, inches, error) ||
-            !CorrectionFromMeasurement(directions[i].Expected, inches, corrected[i], corrected[i], error)) {
+            !CorrectionFromMeasurement(directions[i].Expected, inches, printedWith[i], corrected[i], error)) {
             MeasureMessage = QStringLiteral("%1: %2").arg(QLatin1String(directions[i].Name), error);
             return false;
         }

@@ -88,8 +88,10 @@ public:
     // printed.
     bool PrintRulerPage();
     // The distances measured on the ruler page, as typed (an empty text leaves its direction
-    // as it was): the corrections follow, are kept for the printer at once and go to the job.
-    // False, changing nothing, with the reason in MeasureMessage.
+    // as it was): the corrections follow from the ones the page was printed with (those the
+    // printer had when the wizard opened or the printer was chosen, before any ruler page), so
+    // applying the same distances again changes nothing. They are kept for the printer at once
+    // and go to the job. False, changing nothing, with the reason in MeasureMessage.
     bool ApplyMeasurements(const QString &across, const QString &down);
     const QString &GetMeasureMessage() const { return MeasureMessage; }
 
@@ -154,6 +156,9 @@ private:
     int32_t NudgeY = 0;
     int32_t ScaleX = 0;
     int32_t ScaleY = 0;
+    // The corrections the last ruler page was printed with.
+    int32_t RulerScaleX = 0;
+    int32_t RulerScaleY = 0;
     QString PrinterName;
     QString MeasureMessage;
     std::vector<TPrintProblem> Problems;

@@ -1,5 +1,7 @@
 #include "printing/pdfprinter.h"
 
+#include "editing/rulerpage.h"
+
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "editing/printjob.h"
@@ -219,6 +221,15 @@ bool PrintSheetsToPdf(Tprintjob &job, const QString &path, int32_t copies)
     } restore{job, job.GetPrinter()};
     job.SetPrinter(&printer);
     if (!job.PrintSheets(copies))
+        return false;
+    printer.Commit();
+    return true;
+}
+
+bool PrintRulerPageToPdf(const QString &path, const TCalibration &calibration)
+{
+    Tpdfprinter printer(path);
+    if (!PrintRulerPage(printer, calibration))
         return false;
     printer.Commit();
     return true;

@@ -86,9 +86,12 @@ private:
 };
 
 class Tprintjob;
+struct TCalibration;
 
 // Prints copies sheets of the job into the PDF file at path, through a Tpdfprinter, exactly as
 // the job would print them on its printer (which it prints on again afterwards). The project
 // and its template are the inputs the file may not replace. True when the file was written;
 // false when the job printed nothing (it said why). Raises what Tpdfprinter raises.
 bool PrintSheetsToPdf(Tprintjob &job, const QString &path, int32_t copies);
+// The ruler page into the PDF file path, as PrintSheetsToPdf writes its sheets.
+bool PrintRulerPageToPdf(const QString &path, const TCalibration &calibration);

@@ -138,6 +138,18 @@ TEST(Calibration, TheWizardKeepsEachPrintersCalibrationAndWritesTheSharedOffsets
     EXPECT_EQ(wizard.Calibration(), (TCalibration{5, -1, 50, -20}));
     EXPECT_EQ(wizard.GetMeasureMessage().toStdString(),
               "Scale corrected by +0.50 % across and -0.20 % down for Laser.");
+    // The same distances again change nothing: they were measured on a page printed without.
+    ASSERT_TRUE(wizard.ApplyMeasurements(QStringLiteral("7.96"), QString()));
+    EXPECT_EQ(wizard.Calibration(), (TCalibration{5, -1, 50, -20}));
+    // A ruler page printed now carries the correction: what it measures refines it.
+    Trecordingprinter printer(100, 0, 0);
+    job.SetPrinter(&printer);
+    ASSERT_TRUE(wizard.PrintRulerPage());
+    ASSERT_TRUE(wizard.ApplyMeasurements(QStringLiteral("8.02"), QString()));
+    EXPECT_EQ(wizard.Calibration(), (TCalibration{5, -1, 25, -20}));
+    ASSERT_TRUE(wizard.ApplyMeasurements(QStringLiteral("7.96"), QString()));
+    EXPECT_EQ(wizard.Calibration(), (TCalibration{5, -1, 100, -20}));
+    wizard.SetScaleX(50);
     // Another printer starts from the shared offsets; coming back finds the first one's.
     wizard.SetPrinterName(PdfPrinterName);
     EXPECT_EQ(wizard.Calibration(), (TCalibration{2, -1, 0, 0}));

@@ -4,6 +4,7 @@
 #include "printtestsupport.h"
 
 #include "document/alphabitmap.h"
+#include "document/text.h"
 #include "editing/printjob.h"
 #include "editing/printwizard.h"
 #include "editing/wizardanimation.h"
@@ -168,6 +169,36 @@ TEST(PrintWizard, PrintTestPrintsOneSheetWhateverTheCounter)
     EXPECT_TRUE(job.HighQuality);
     EXPECT_TRUE(wizard.Print(4));
     EXPECT_EQ(printer.Pages.size(), 4u);
+}
+
+TEST(PrintWizard, WhatTheCheckFindsHoldsPrintBackUntilPrintAnyway)
+{
+    TWizard w;
+    Trecordingprinter printer(20, 0, 0);
+    Tprintjob job(&printer);
+    Tprintwizard wizard(job);
+    wizard.SetDocument(&w.Sheet.Project);
+    wizard.Showing();
+    // An empty text box: it shows its prompt and would print nothing.
+    auto empty = std::make_unique<Tvnltext>();
+    empty->Bounds = {100100, 100100, 100900, 100300};
+    w.Sheet.Project.AddObject(std::move(empty));
+    EXPECT_FALSE(wizard.Print(2));
+    EXPECT_TRUE(printer.Pages.empty());
+    EXPECT_EQ(wizard.Pending(), Tprintwizard::TPending::Print);
+    ASSERT_EQ(wizard.GetProblems().size(), 1u);
+    EXPECT_EQ(wizard.GetProblems()[0].Issue, TPrintIssue::EmptyPrompt);
+    // Cancel prints nothing; asked again, Print Anyway prints what was asked for.
+    wizard.CancelPending();
+    EXPECT_FALSE(wizard.PrintAnyway());
+    EXPECT_TRUE(printer.Pages.empty());
+    EXPECT_FALSE(wizard.Print(2));
+    EXPECT_TRUE(wizard.PrintAnyway());
+    EXPECT_EQ(printer.Pages.size(), 2u);
+    EXPECT_EQ(wizard.Pending(), Tprintwizard::TPending::None);
+    // A test page is for lining up: it prints unchecked.
+    EXPECT_TRUE(wizard.PrintTest());
+    EXPECT_EQ(printer.Pages.size(), 1u);
 }
 
 TEST(WizardAnimations, TheTestPageSlidesOnSlowerAndRests)
