@@ -1,6 +1,6 @@
 #include "editing/calibration.h"
 
-#include "editing/printwizard.h"
+#include "document/printsettings.h"
 #include "platform/rnd.h"
 #include "settings/registry.h"
 

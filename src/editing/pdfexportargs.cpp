@@ -1,10 +1,8 @@
 #include "editing/pdfexportargs.h"
 
 #include "editing/calibration.h"
-#include "editing/printwizard.h"
 
 #include <QRegularExpression>
-
 #include <QSet>
 #include <algorithm>
 
@@ -42,7 +40,7 @@ bool ParseSheets(const QString &text, TPdfExportOptions &options, QString &error
                     .arg(text);
         return false;
     }
-    options.Sheets = n;
+    options.Settings.Copies = n;
     return true;
 }
 
@@ -58,8 +56,8 @@ bool ParseNudge(const QString &text, TPdfExportOptions &options, QString &error)
                     .arg(text);
         return false;
     }
-    options.NudgeX = x;
-    options.NudgeY = y;
+    options.Settings.NudgeX = x;
+    options.Settings.NudgeY = y;
     return true;
 }
 
@@ -89,14 +87,14 @@ bool ParseScale(const QString &text, TPdfExportOptions &options, QString &error)
                      QString::number(ScaleCorrectionStep / 100.0, 'f', 2), text);
         return false;
     }
-    options.ScaleX = x;
-    options.ScaleY = y;
+    options.Settings.ScaleX = x;
+    options.Settings.ScaleY = y;
     return true;
 }
 
 bool ParseSpots(const QString &text, TPdfExportOptions &options, QString &error)
 {
-    options.Spots.clear();
+    options.Settings.Spots.clear();
     for (const QString &part : text.split(QLatin1Char(','))) {
         int32_t n = 0;
         if (!ToInt(part, n) || n < 1) {
@@ -104,7 +102,7 @@ bool ParseSpots(const QString &text, TPdfExportOptions &options, QString &error)
                 QStringLiteral("--spots takes spot numbers from 1 separated by commas, not \"%1\"").arg(text);
             return false;
         }
-        options.Spots.push_back(n);
+        options.Settings.Spots.push_back(n - 1);
     }
     return true;
 }
@@ -137,7 +135,7 @@ bool ParsePdfExportArgs(const QStringList &args, TPdfExportOptions &options, QSt
         if (arg == HighQualityOption || arg == StrictOption) {
             if (!once(arg))
                 return false;
-            (arg == StrictOption ? options.Strict : options.HighQuality) = true;
+            (arg == StrictOption ? options.Strict : options.Settings.HighQuality) = true;
             continue;
         }
         bool (*parse)(const QString &, TPdfExportOptions &, QString &) = nullptr;

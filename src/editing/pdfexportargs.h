@@ -4,10 +4,11 @@
 //   ambrelo --export-pdf OUT.pdf [--sheets N] [--nudge X,Y] [--scale X,Y] [--spots 1,3,5]
 //           [--high-quality] [--strict] LABEL.wlp [TEMPLATE.wlt]
 
+#include "document/printsettings.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <vector>
 
 // The switch that starts the export when it is the first argument.
 inline constexpr char ExportPdfSwitch[] = "--export-pdf";
@@ -19,15 +20,10 @@ struct TPdfExportOptions {
     QString Project;
     // Empty: the template the project names, found as opening the project finds it.
     QString Template;
-    int32_t Sheets = 1;
-    int32_t NudgeX = 0;
-    int32_t NudgeY = 0;
-    // Scale corrections in hundredths of a per cent.
-    int32_t ScaleX = 0;
-    int32_t ScaleY = 0;
-    // Spot numbers counted from 1; empty for every spot.
-    std::vector<int32_t> Spots;
-    bool HighQuality = false;
+    // The sheets (Copies), the nudge, the scale correction, the quality and the spots as given:
+    // counted from 0 in the order of the command line, checked against the template once it is
+    // loaded; none for every spot.
+    TPrintSettings Settings;
     // Any warning fails the export and nothing is written.
     bool Strict = false;
     bool Help = false;

@@ -71,31 +71,27 @@ void Tprintwizard::SetJob(Tprintjob *job)
     Job = job;
     if (Job)
         Job->SetDocument(Document);
-    GiveJobTheSettings();
 }
 
-void Tprintwizard::GiveJobTheSettings()
+const TPrintSettings &Tprintwizard::Settings()
 {
-    if (!Job)
-        return;
-    Job->NudgeX = NudgeX;
-    Job->NudgeY = NudgeY;
+    const Tlabelgeometrylist *spots = SpotsOf(Document);
+    Values.Spots = spots ? spots->MarkedSpots() : std::vector<int32_t>();
+    return Values;
 }
 
 void Tprintwizard::SetScaleX(int32_t value)
 {
     if (!ValidScaleCorrection(value))
         return;
-    ScaleX = value;
-    GiveJobTheSettings();
+    Values.ScaleX = value;
 }
 
 void Tprintwizard::SetScaleY(int32_t value)
 {
     if (!ValidScaleCorrection(value))
         return;
-    ScaleY = value;
-    GiveJobTheSettings();
+    Values.ScaleY = value;
 }
 
 void Tprintwizard::SetCalibration(const TCalibration &calibration)
@@ -104,8 +100,8 @@ void Tprintwizard::SetCalibration(const TCalibration &calibration)
     SetNudgeY(calibration.NudgeY);
     SetScaleX(calibration.ScaleX);
     SetScaleY(calibration.ScaleY);
-    RulerScaleX = ScaleX;
-    RulerScaleY = ScaleY;
+    RulerScaleX = Values.ScaleX;
+    RulerScaleY = Values.ScaleY;
 }
 
 void Tprintwizard::SetPrinterName(const QString &name)
@@ -135,14 +131,14 @@ bool Tprintwizard::PrintRulerPage()
     }
     if (!(OnPrintRulerPage ? OnPrintRulerPage(Calibration()) : ::PrintRulerPage(*printer, Calibration())))
         return false;
-    RulerScaleX = ScaleX;
-    RulerScaleY = ScaleY;
+    RulerScaleX = Values.ScaleX;
+    RulerScaleY = Values.ScaleY;
     return true;
 }
 
 bool Tprintwizard::ApplyMeasurements(const QString &across, const QString &down)
 {
-    int32_t corrected[2] = {ScaleX, ScaleY};
+    int32_t corrected[2] = {Values.ScaleX, Values.ScaleY};
     const int32_t printedWith[2] = {RulerScaleX, RulerScaleY};
     const struct {
         const QString &Text;
@@ -163,7 +159,7 @@ bool Tprintwizard::ApplyMeasurements(const QString &across, const QString &down)
     SetScaleX(corrected[0]);
     SetScaleY(corrected[1]);
     MeasureMessage = QStringLiteral("Scale corrected by %1 across and %2 down for %3.")
-                         .arg(ScaleCorrectionText(ScaleX), ScaleCorrectionText(ScaleY),
+                         .arg(ScaleCorrectionText(Values.ScaleX), ScaleCorrectionText(Values.ScaleY),
                               PrinterName.isEmpty() ? QStringLiteral("this printer") : PrinterName);
     if (Store)
         StoreCalibration(*Store, PrinterName, Calibration());
@@ -181,18 +177,16 @@ void Tprintwizard::SetNudgeX(int32_t value)
 {
     if (!ValidNudge(value))
         return;
-    NudgeX = value;
+    Values.NudgeX = value;
     NudgeXCaption = NudgeText(value, false);
-    GiveJobTheSettings();
 }
 
 void Tprintwizard::SetNudgeY(int32_t value)
 {
     if (!ValidNudge(value))
         return;
-    NudgeY = value;
+    Values.NudgeY = value;
     NudgeYCaption = NudgeText(value, true);
-    GiveJobTheSettings();
 }
 
 void Tprintwizard::SelectPage(int32_t page)
@@ -221,20 +215,20 @@ void Tprintwizard::LoadSettings(Tregistryex &store)
     Store = &store;
     SelectPage(wpIntroduction);
     if (store.ValueExists(NudgeXSetting))
-        SetNudgeX(store.ReadInteger(NudgeXSetting, NudgeX));
+        SetNudgeX(store.ReadInteger(NudgeXSetting, Values.NudgeX));
     if (store.ValueExists(NudgeYSetting))
-        SetNudgeY(store.ReadInteger(NudgeYSetting, NudgeY));
+        SetNudgeY(store.ReadInteger(NudgeYSetting, Values.NudgeY));
     if (store.ValueExists(HighQualitySetting))
-        HighQuality = store.ReadBool(HighQualitySetting, HighQuality);
+        Values.HighQuality = store.ReadBool(HighQualitySetting, Values.HighQuality);
     SetCalibration(LoadCalibration(store, PrinterName, Calibration()));
     PendingRequest = TPending::None;
 }
 
 void Tprintwizard::StoreSettings(Tregistryex &store) const
 {
-    store.WriteBool(HighQualitySetting, HighQuality);
-    store.WriteInteger(NudgeXSetting, NudgeX);
-    store.WriteInteger(NudgeYSetting, NudgeY);
+    store.WriteBool(HighQualitySetting, Values.HighQuality);
+    store.WriteInteger(NudgeXSetting, Values.NudgeX);
+    store.WriteInteger(NudgeYSetting, Values.NudgeY);
     StoreCalibration(store, PrinterName, Calibration());
 }
 
@@ -299,13 +293,12 @@ const std::vector<TPrintProblem> &Tprintwizard::CheckLabel()
     return Problems;
 }
 
-bool Tprintwizard::Checked(TPending request, int32_t pages)
+bool Tprintwizard::Checked(TPending request)
 {
     PendingRequest = TPending::None;
     if (CheckLabel().empty())
         return true;
     PendingRequest = request;
-    PendingPages = pages;
     return false;
 }
 
@@ -315,9 +308,9 @@ bool Tprintwizard::PrintAnyway()
     PendingRequest = TPending::None;
     switch (request) {
     case TPending::Print:
-        return DoPrint(PendingPages);
+        return PrintWith(Settings());
     case TPending::SaveAsPdf:
-        return DoSaveAsPdf(PendingPages);
+        return WritePdf();
     default:
         return false;
     }
@@ -326,29 +319,29 @@ bool Tprintwizard::PrintAnyway()
 bool Tprintwizard::PrintTest()
 {
     // A test page is for lining up: it is not checked.
-    return DoPrint(1);
+    TPrintSettings test = Settings();
+    test.Copies = 1;
+    return PrintWith(test);
 }
 
-bool Tprintwizard::Print(int32_t pages)
+bool Tprintwizard::Print()
 {
-    return Job && Checked(TPending::Print, pages) && DoPrint(pages);
+    return Job && Checked(TPending::Print) && PrintWith(Settings());
 }
 
-bool Tprintwizard::DoPrint(int32_t pages)
+bool Tprintwizard::PrintWith(const TPrintSettings &settings)
 {
     if (!Job)
         return false;
-    // The quality the user sees ticked here is the one printed with.
-    Job->HighQuality = HighQuality;
-    return OnPrint ? OnPrint(pages) : Job->PrintSheets(pages);
+    return OnPrint ? OnPrint(settings) : Job->PrintSheets(settings);
 }
 
-bool Tprintwizard::SaveAsPdf(int32_t pages)
+bool Tprintwizard::SaveAsPdf()
 {
-    return Job && OnSaveAsPdf && Checked(TPending::SaveAsPdf, pages) && DoSaveAsPdf(pages);
+    return Job && OnSaveAsPdf && Checked(TPending::SaveAsPdf) && WritePdf();
 }
 
-bool Tprintwizard::DoSaveAsPdf(int32_t pages)
+bool Tprintwizard::WritePdf()
 {
     if (!Job || !OnSaveAsPdf)
         return false;
@@ -364,7 +357,6 @@ bool Tprintwizard::DoSaveAsPdf(int32_t pages)
     if (!dialog->Execute())
         return false;
     const QString file = dialog->GetFileName();
-    Job->HighQuality = HighQuality;
     // A PDF file is printed with the calibration of the printer "PDF"; the printer chosen
     // gets its own back afterwards, also when writing fails.
     struct TBackTo {
@@ -373,7 +365,7 @@ bool Tprintwizard::DoSaveAsPdf(int32_t pages)
         ~TBackTo() { Wizard.SetPrinterName(Printer); }
     } backTo{*this, PrinterName};
     SetPrinterName(PdfPrinterName);
-    if (!OnSaveAsPdf(file, pages))
+    if (!OnSaveAsPdf(file, Settings()))
         return false;
     if (Store)
         Store->WriteString(QString::fromLatin1(LastPdfPathSetting), QFileInfo(file).absolutePath());

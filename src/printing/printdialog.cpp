@@ -164,11 +164,12 @@ void Tfrm_printdialog::ConnectPreview(Tfrm_showpreview &preview)
 {
     Preview = &preview;
     Wizard.SetJob(&preview.Job());
+    preview.BindSettings(Wizard);
     // Printing goes to what the printer set-up chose, a queue or a PDF file; Save as PDF goes
     // through the same sheets into the file the user names.
-    Wizard.OnPrint = [&preview](int32_t copies) { return preview.PrintPages(copies); };
-    Wizard.OnSaveAsPdf = [&preview](const QString &file, int32_t copies) {
-        return PrintSheetsToPdf(preview.Job(), file, copies);
+    Wizard.OnPrint = [&preview](const TPrintSettings &settings) { return preview.PrintPages(settings); };
+    Wizard.OnSaveAsPdf = [&preview](const QString &file, const TPrintSettings &settings) {
+        return PrintSheetsToPdf(preview.Job(), file, settings);
     };
     Wizard.OnPrintRulerPage = [&preview](const TCalibration &calibration) {
         const QString pdf = preview.Printer().PdfFileName();
@@ -248,7 +249,6 @@ void Tfrm_printdialog::HeldBack()
 
 void Tfrm_printdialog::PrintAnywayClicked()
 {
-    Wizard.HighQuality = chk_highquality->isChecked();
     bool printed = false;
     try {
         printed = Wizard.PrintAnyway();
@@ -420,7 +420,8 @@ void Tfrm_printdialog::BuildBottomBar()
     connect(btn_print, &QPushButton::clicked, this, &Tfrm_printdialog::PrintClicked);
     connect(btn_savepdf, &QPushButton::clicked, this, &Tfrm_printdialog::SavePdfClicked);
     connect(btn_done, &QPushButton::clicked, this, &Tfrm_printdialog::reject);
-    connect(chk_highquality, &QCheckBox::toggled, this, [this](bool on) { Wizard.HighQuality = on; });
+    connect(chk_highquality, &QCheckBox::toggled, this, [this](bool on) { Wizard.SetHighQuality(on); });
+    connect(ed_pagecount, &QSpinBox::valueChanged, this, [this](int pages) { Wizard.SetCopies(pages); });
 }
 
 int Tfrm_printdialog::Execute(Tdrawlist &document, Tregistryex &store)
@@ -429,13 +430,12 @@ int Tfrm_printdialog::Execute(Tdrawlist &document, Tregistryex &store)
     Wizard.SetPrinterName(CurrentPrinterName());
     Wizard.LoadSettings(store);
     ps_steps->setCurrentIndex(Wizard.GetPage());
-    chk_highquality->setChecked(Wizard.HighQuality);
+    chk_highquality->setChecked(Wizard.GetHighQuality());
     ed_measuredx->clear();
     ed_measuredy->clear();
     UpdateNudgeLabels();
     UpdateScaleLabel();
     const int result = exec();
-    Wizard.HighQuality = chk_highquality->isChecked();
     Wizard.StoreSettings(store);
     return result;
 }
@@ -546,7 +546,6 @@ void Tfrm_printdialog::reject()
 
 void Tfrm_printdialog::PrintTest()
 {
-    Wizard.HighQuality = chk_highquality->isChecked();
     try {
         Wizard.PrintTest();
     } catch (const std::exception &e) {
@@ -558,14 +557,14 @@ void Tfrm_printdialog::PreviewClicked()
 {
     if (!Preview)
         return;
-    Preview->chk_highquality->setChecked(chk_highquality->isChecked());
     int result = mrCancel;
     try {
         result = Preview->exec();
     } catch (const std::exception &e) {
         ShowPrintError(e);
     }
-    chk_highquality->setChecked(Preview->chk_highquality->isChecked());
+    // The preview's box changes the same settings.
+    chk_highquality->setChecked(Wizard.GetHighQuality());
     // The preview's Setup may have chosen another printer.
     PrinterChosen();
     if (result == mrOk)
@@ -574,10 +573,9 @@ void Tfrm_printdialog::PreviewClicked()
 
 void Tfrm_printdialog::PrintClicked()
 {
-    Wizard.HighQuality = chk_highquality->isChecked();
     bool printed = false;
     try {
-        printed = Wizard.Print(ed_pagecount->value());
+        printed = Wizard.Print();
     } catch (const std::exception &e) {
         ShowPrintError(e);
     }
@@ -590,10 +588,9 @@ void Tfrm_printdialog::PrintClicked()
 
 void Tfrm_printdialog::SavePdfClicked()
 {
-    Wizard.HighQuality = chk_highquality->isChecked();
     bool written = false;
     try {
-        written = Wizard.SaveAsPdf(ed_pagecount->value());
+        written = Wizard.SaveAsPdf();
     } catch (const std::exception &e) {
         ShowPrintError(e);
     }

@@ -47,6 +47,29 @@ TEST(PdfExportArgs, RefusesRepeatedOptionsAndNumbersThatAreNotPlainDigits)
     }
 }
 
+TEST(PdfExportArgs, BuildsThePrintSettingsTheWizardWouldPrintWith)
+{
+    struct Case {
+        std::initializer_list<const char *> Words;
+        TPrintSettings Expected;
+    };
+    const Case cases[] = {
+        {{}, {0, 0, false, 1, {}}},
+        {{"--sheets=3", "--nudge", "-16,16", "--high-quality"}, {-16, 16, true, 3, {}}},
+        // Spots as given, counted from 0: the export checks them once the template is loaded.
+        {{"--spots", "3,1,3"}, {0, 0, false, 1, {2, 0, 2}}},
+    };
+    for (const Case &c : cases) {
+        const QStringList args = Args(c.Words);
+        SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+        TPdfExportOptions options;
+        QString error;
+        ASSERT_TRUE(ParsePdfExportArgs(args, options, error)) << error.toStdString();
+        EXPECT_EQ(options.Settings, c.Expected);
+        EXPECT_EQ(options.Project, "label.wlp");
+    }
+}
+
 TEST(PdfExportArgs, ScaleTakesPerCentsInStepsWithinThreeAndStrictIsASwitch)
 {
     struct Case {
@@ -66,8 +89,8 @@ TEST(PdfExportArgs, ScaleTakesPerCentsInStepsWithinThreeAndStrictIsASwitch)
         QString error;
         EXPECT_EQ(ParsePdfExportArgs(Args({"--scale", c.Value}), options, error), c.Ok);
         if (c.Ok) {
-            EXPECT_EQ(options.ScaleX, c.X);
-            EXPECT_EQ(options.ScaleY, c.Y);
+            EXPECT_EQ(options.Settings.ScaleX, c.X);
+            EXPECT_EQ(options.Settings.ScaleY, c.Y);
         } else {
             EXPECT_EQ(error.toStdString(),
                       "--scale takes X,Y in per cent, each from -3.00 to 3.00 in steps of 0.05, "

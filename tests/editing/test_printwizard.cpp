@@ -53,7 +53,7 @@ TEST(PrintWizard, NudgeTextsAreFractionsOfAnInchReducedOnlyWhenTheyDivide64)
     }
 }
 
-TEST(PrintWizard, TheNudgeStopsAtAQuarterInchAndReachesTheJob)
+TEST(PrintWizard, TheNudgeStopsAtAQuarterInchAndIsInItsSettings)
 {
     TWizard w;
     for (int i = 0; i < 17; ++i)
@@ -67,8 +67,8 @@ TEST(PrintWizard, TheNudgeStopsAtAQuarterInchAndReachesTheJob)
     w.Wizard.SetNudgeY(17);
     EXPECT_EQ(w.Wizard.GetNudgeY(), -3);
     EXPECT_EQ(w.Wizard.NudgeYText(), "Nudge Up 3/64\"");
-    EXPECT_EQ(w.Job.NudgeX, 16);
-    EXPECT_EQ(w.Job.NudgeY, -3);
+    EXPECT_EQ(w.Wizard.Settings().NudgeX, 16);
+    EXPECT_EQ(w.Wizard.Settings().NudgeY, -3);
 }
 
 TEST(PrintWizard, SettingsOpenTheWizardAndTakeItsStateWhenItCloses)
@@ -84,9 +84,9 @@ TEST(PrintWizard, SettingsOpenTheWizardAndTakeItsStateWhenItCloses)
     EXPECT_EQ(w.Wizard.GetPage(), wpIntroduction);
     EXPECT_EQ(w.Wizard.GetNudgeX(), 5);
     EXPECT_EQ(w.Wizard.GetNudgeY(), -7);
-    EXPECT_TRUE(w.Wizard.HighQuality);
+    EXPECT_TRUE(w.Wizard.GetHighQuality());
 
-    w.Wizard.HighQuality = false;
+    w.Wizard.SetHighQuality(false);
     w.Wizard.SetNudgeX(-2);
     w.Wizard.StoreSettings(settings.Store);
     EXPECT_EQ(settings.Store.ReadInteger(QStringLiteral("nudge.x")), -2);
@@ -163,12 +163,24 @@ TEST(PrintWizard, PrintTestPrintsOneSheetWhateverTheCounter)
     Tprintwizard wizard(job);
     wizard.SetDocument(&w.Sheet.Project);
     wizard.Showing();
-    wizard.HighQuality = true;
+    std::vector<TPrintSettings> printed;
+    wizard.OnPrint = [&](const TPrintSettings &settings) {
+        printed.push_back(settings);
+        return job.PrintSheets(settings);
+    };
+    wizard.SetHighQuality(true);
+    wizard.SetCopies(4);
     EXPECT_TRUE(wizard.PrintTest());
     EXPECT_EQ(printer.Pages.size(), 1u);
-    EXPECT_TRUE(job.HighQuality);
-    EXPECT_TRUE(wizard.Print(4));
+    EXPECT_TRUE(wizard.Print());
     EXPECT_EQ(printer.Pages.size(), 4u);
+    // Both print with the quality set and every spot the showing marked.
+    ASSERT_EQ(printed.size(), 2u);
+    EXPECT_EQ(printed[0].Copies, 1);
+    for (const TPrintSettings &settings : printed) {
+        EXPECT_TRUE(settings.HighQuality);
+        EXPECT_EQ(settings.Spots, (std::vector<int32_t>{0, 1, 2}));
+    }
 }
 
 TEST(PrintWizard, WhatTheCheckFindsHoldsPrintBackUntilPrintAnyway)
@@ -183,7 +195,8 @@ TEST(PrintWizard, WhatTheCheckFindsHoldsPrintBackUntilPrintAnyway)
     auto empty = std::make_unique<Tvnltext>();
     empty->Bounds = {100100, 100100, 100900, 100300};
     w.Sheet.Project.AddObject(std::move(empty));
-    EXPECT_FALSE(wizard.Print(2));
+    wizard.SetCopies(2);
+    EXPECT_FALSE(wizard.Print());
     EXPECT_TRUE(printer.Pages.empty());
     EXPECT_EQ(wizard.Pending(), Tprintwizard::TPending::Print);
     ASSERT_EQ(wizard.GetProblems().size(), 1u);
@@ -192,7 +205,7 @@ TEST(PrintWizard, WhatTheCheckFindsHoldsPrintBackUntilPrintAnyway)
     wizard.CancelPending();
     EXPECT_FALSE(wizard.PrintAnyway());
     EXPECT_TRUE(printer.Pages.empty());
-    EXPECT_FALSE(wizard.Print(2));
+    EXPECT_FALSE(wizard.Print());
     EXPECT_TRUE(wizard.PrintAnyway());
     EXPECT_EQ(printer.Pages.size(), 2u);
     EXPECT_EQ(wizard.Pending(), Tprintwizard::TPending::None);
