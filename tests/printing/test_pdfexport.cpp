@@ -9,11 +9,15 @@
 #include "document/picture.h"
 #include "document/text.h"
 #include "editing/pdfexportargs.h"
+#include "editing/rulerpage.h"
+#include "printing/pdfprinter.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
+#include <QScopeGuard>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -419,6 +423,74 @@ TEST_F(PdfExport, TheLabelIsCheckedFirstAndStrictTurnsWarningsIntoExitCodeThreeW
     // A label with nothing to say passes --strict.
     const TRun clean = Export(Folder.path(), {Output, QStringLiteral("--strict"), Files.Project});
     EXPECT_EQ(clean.Code, 0) << clean.Err.toStdString();
+}
+
+TEST_F(PdfExport, ScaleCorrectsAboutTheSheetsCornerAndKeepsToItsLimits)
+{
+    // +3 % across, -2 % down: spot 2 at (4, 1) inches lands at (4.12, 0.98), spot 1 at (0.515, 0.98).
+    const TRun run = Export(Folder.path(), {Output, QStringLiteral("--scale"), QStringLiteral("3,-2"),
+                                            QStringLiteral("--spots"), QStringLiteral("1,2"), Files.Project});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    const QImage page = RenderPage(Output, 1, RenderDpi);
+    ASSERT_FALSE(page.isNull());
+    const TPoint first = BoxCorner(page, 0.515, 0.98);
+    EXPECT_NEAR(first.X, 51.5, 1);
+    EXPECT_NEAR(first.Y, 98, 1);
+    const TPoint second = BoxCorner(page, 4.12, 0.98);
+    EXPECT_NEAR(second.X, 412, 1);
+    EXPECT_NEAR(second.Y, 98, 1);
+
+    WriteContents(Output, Yesterday);
+    const TRun beyond =
+        Export(Folder.path(), {Output, QStringLiteral("--scale"), QStringLiteral("3.05,0"), Files.Project});
+    EXPECT_EQ(beyond.Code, 2);
+    EXPECT_EQ(beyond.Err.toStdString(), "ambrelo: --scale takes X,Y in per cent, each from -3.00 to 3.00 in "
+                                        "steps of 0.05, not \"3.05,0\"\n");
+    EXPECT_EQ(Contents(Output), Yesterday);
+}
+
+TEST(RulerPagePdf, MarksLieEightAndTenInchesApartAt600DpiThroughTheCorrection)
+{
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath(QStringLiteral("ruler.pdf"));
+    constexpr int Dpi = 600;
+    // A whole page at 600 dpi is more than Qt reads by default.
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(512);
+    const auto restore = qScopeGuard([limit] { QImageReader::setAllocationLimit(limit); });
+    // The centres of the dark runs along a row or a column.
+    const auto centres = [](const QImage &page, int x, int y, int dx, int dy) {
+        std::vector<double> found;
+        int start = -1;
+        for (int at = 0;; ++at) {
+            const int px = x + at * dx, py = y + at * dy;
+            const bool inside = px < page.width() && py < page.height();
+            const bool dark = inside && IsDark(page, px, py);
+            if (dark && start < 0)
+                start = at;
+            if (!dark && start >= 0) {
+                found.push_back((start + at - 1) / 2.0);
+                start = -1;
+            }
+            if (!inside)
+                return found;
+        }
+    };
+    for (const TCalibration &c : {TCalibration{}, TCalibration{0, 0, 100, -50}}) {
+        SCOPED_TRACE(c.ScaleX);
+        ASSERT_TRUE(PrintRulerPageToPdf(pdf, c));
+        const QImage page = RenderPage(pdf, 1, Dpi);
+        ASSERT_EQ(page.size(), QSize(5100, 6600));
+        const std::vector<double> xs = centres(page, 0, int(MarkAcrossY * ScaleFactor(c.ScaleY) * Dpi), 1, 0);
+        const std::vector<double> ys = centres(page, int(MarkDownX * ScaleFactor(c.ScaleX) * Dpi), 0, 0, 1);
+        ASSERT_EQ(xs.size(), 2u);
+        ASSERT_EQ(ys.size(), 2u);
+        EXPECT_NEAR(xs[0], MarkLeft * ScaleFactor(c.ScaleX) * Dpi, 1.5);
+        EXPECT_NEAR(xs[1] - xs[0], RulerAcross * ScaleFactor(c.ScaleX) * Dpi, 1.5);
+        EXPECT_NEAR(ys[1] - ys[0], RulerDown * ScaleFactor(c.ScaleY) * Dpi, 1.5);
+    }
+    const TRun text = RunProgram(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_THAT(text.Out.simplified().toStdString(), testing::HasSubstr("Ruler page. With a good ruler"));
 }
 
 TEST(CommandLineHelp, DescribesTheExport)
