@@ -31,38 +31,35 @@ constexpr double TextWidth = 3.25;
 constexpr double TextHeight = 3.0;
 constexpr double TextSize = 0.15;
 
-// Fills the box from (x1, y1) to (x2, y2) inches on the sheet, black.
-void Box(Tcanvas &canvas, double x1, double y1, double x2, double y2, const TRulerDevice &device,
-         const TCalibration &calibration)
-{
-    const TPoint a = RulerPixel(x1, y1, device, calibration);
-    const TPoint b = RulerPixel(x2, y2, device, calibration);
-    canvas.FillRect({a.X, a.Y, std::max(b.X, a.X + 1), std::max(b.Y, a.Y + 1)});
-}
-
-// A mark across the sheet (a vertical line at x, centred on y) with its scale below it.
-void AcrossMark(Tcanvas &canvas, double x, double y, const TRulerDevice &device, const TCalibration &c)
-{
-    Box(canvas, x - MarkThickness / 2, y - MarkLength / 2, x + MarkThickness / 2, y + MarkLength / 2, device,
-        c);
-    const double top = y + MarkLength / 2 + ScaleGap;
-    for (int32_t mm = -ScaleReach; mm <= ScaleReach; ++mm) {
-        const double at = x + mm * MillimetreInches;
-        Box(canvas, at - TickThickness / 2, top, at + TickThickness / 2,
-            top + (mm % 5 == 0 ? TickLong : TickShort), device, c);
+// Where a mark lies on the sheet: along is the direction its distance is measured in, across
+// the other one. A mark across the sheet is measured along x.
+struct TMarkFrame {
+    bool AlongX;
+    // Fills the box from (along1, across1) to (along2, across2) inches, black.
+    void Box(Tcanvas &canvas, double along1, double across1, double along2, double across2,
+             const TRulerDevice &device, const TCalibration &c) const
+    {
+        const TPoint a =
+            AlongX ? RulerPixel(along1, across1, device, c) : RulerPixel(across1, along1, device, c);
+        const TPoint b =
+            AlongX ? RulerPixel(along2, across2, device, c) : RulerPixel(across2, along2, device, c);
+        canvas.FillRect({a.X, a.Y, std::max(b.X, a.X + 1), std::max(b.Y, a.Y + 1)});
     }
-}
+};
 
-// A mark down the sheet (a horizontal line at y, centred on x) with its scale to its right.
-void DownMark(Tcanvas &canvas, double x, double y, const TRulerDevice &device, const TCalibration &c)
+// A mark at along (a line MarkLength long, centred on across) with its millimetre scale beside
+// it: below a mark measured across the sheet, right of one measured down it.
+void Mark(Tcanvas &canvas, bool alongX, double along, double across, const TRulerDevice &device,
+          const TCalibration &c)
 {
-    Box(canvas, x - MarkLength / 2, y - MarkThickness / 2, x + MarkLength / 2, y + MarkThickness / 2, device,
-        c);
-    const double left = x + MarkLength / 2 + ScaleGap;
+    const TMarkFrame frame{alongX};
+    frame.Box(canvas, along - MarkThickness / 2, across - MarkLength / 2, along + MarkThickness / 2,
+              across + MarkLength / 2, device, c);
+    const double start = across + MarkLength / 2 + ScaleGap;
     for (int32_t mm = -ScaleReach; mm <= ScaleReach; ++mm) {
-        const double at = y + mm * MillimetreInches;
-        Box(canvas, left, at - TickThickness / 2, left + (mm % 5 == 0 ? TickLong : TickShort),
-            at + TickThickness / 2, device, c);
+        const double at = along + mm * MillimetreInches;
+        frame.Box(canvas, at - TickThickness / 2, start, at + TickThickness / 2,
+                  start + (mm % 5 == 0 ? TickLong : TickShort), device, c);
     }
 }
 } // namespace
@@ -78,10 +75,10 @@ void DrawRulerPage(Tcanvas &canvas, const TRulerDevice &device, const TCalibrati
 {
     canvas.Brush().SetStyle(TBrushStyle::Solid);
     canvas.Brush().SetColor(clBlack);
-    AcrossMark(canvas, MarkLeft, MarkAcrossY, device, calibration);
-    AcrossMark(canvas, MarkLeft + RulerAcross, MarkAcrossY, device, calibration);
-    DownMark(canvas, MarkDownX, MarkTop, device, calibration);
-    DownMark(canvas, MarkDownX, MarkTop + RulerDown, device, calibration);
+    Mark(canvas, true, MarkLeft, MarkAcrossY, device, calibration);
+    Mark(canvas, true, MarkLeft + RulerAcross, MarkAcrossY, device, calibration);
+    Mark(canvas, false, MarkTop, MarkDownX, device, calibration);
+    Mark(canvas, false, MarkTop + RulerDown, MarkDownX, device, calibration);
 
     const TPoint a = RulerPixel(TextLeft, TextTop, device, calibration);
     const TPoint b = RulerPixel(TextLeft + TextWidth, TextTop + TextHeight, device, calibration);

@@ -24,25 +24,6 @@ struct TStore {
     Tregistryex Store;
 };
 
-// The centres of the dark runs along a row (dx 1) or a column (dy 1) of the page.
-std::vector<double> RunCentres(const QImage &page, int32_t x, int32_t y, int32_t dx, int32_t dy)
-{
-    std::vector<double> centres;
-    int32_t start = -1;
-    for (int32_t at = 0;; ++at) {
-        const int32_t px = x + at * dx, py = y + at * dy;
-        const bool inside = px < page.width() && py < page.height();
-        const bool dark = inside && IsDark(page, px, py);
-        if (dark && start < 0)
-            start = at;
-        if (!dark && start >= 0) {
-            centres.push_back((start + at - 1) / 2.0);
-            start = -1;
-        }
-        if (!inside)
-            return centres;
-    }
-}
 } // namespace
 
 TEST(Calibration, MeasuredLengthsInInchesOrMillimetresGiveCorrectionsInSteps)
@@ -186,8 +167,8 @@ TEST(RulerPage, MarksLieEightAndTenInchesApartAt600DpiAndScaleWithTheCorrection)
         // Across the line of the first pair, down the line of the second.
         const TPoint across = RulerPixel(0, MarkAcrossY, device, c.Calibration);
         const TPoint down = RulerPixel(MarkDownX, 0, device, c.Calibration);
-        const std::vector<double> xs = RunCentres(page, 0, across.Y, 1, 0);
-        const std::vector<double> ys = RunCentres(page, down.X, 0, 0, 1);
+        const std::vector<double> xs = DarkRunCentres(page, 0, across.Y, 1, 0);
+        const std::vector<double> ys = DarkRunCentres(page, down.X, 0, 0, 1);
         ASSERT_EQ(xs.size(), 2u);
         ASSERT_EQ(ys.size(), 2u);
         EXPECT_NEAR(xs[1] - xs[0], c.Across, 1.0);
@@ -204,7 +185,7 @@ TEST(RulerPage, EachMarkHasAMillimetreScaleAndThePageItsInstruction)
     const QImage &page = printer.Pages[0];
     // Below the left mark: eleven ticks a millimetre (23.6 pixels) apart.
     const int32_t tickRow = int32_t((MarkAcrossY + MarkLength / 2 + 0.07) * 600);
-    const std::vector<double> ticks = RunCentres(page, 0, tickRow, 1, 0);
+    const std::vector<double> ticks = DarkRunCentres(page, 0, tickRow, 1, 0);
     ASSERT_EQ(ticks.size(), 22u);
     for (size_t i = 1; i < 11; ++i)
         EXPECT_NEAR(ticks[i] - ticks[i - 1], 600 / 25.4, 1.0) << i;

@@ -17,8 +17,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QScopeGuard>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -458,31 +458,15 @@ TEST(RulerPagePdf, MarksLieEightAndTenInchesApartAt600DpiThroughTheCorrection)
     const int limit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(512);
     const auto restore = qScopeGuard([limit] { QImageReader::setAllocationLimit(limit); });
-    // The centres of the dark runs along a row or a column.
-    const auto centres = [](const QImage &page, int x, int y, int dx, int dy) {
-        std::vector<double> found;
-        int start = -1;
-        for (int at = 0;; ++at) {
-            const int px = x + at * dx, py = y + at * dy;
-            const bool inside = px < page.width() && py < page.height();
-            const bool dark = inside && IsDark(page, px, py);
-            if (dark && start < 0)
-                start = at;
-            if (!dark && start >= 0) {
-                found.push_back((start + at - 1) / 2.0);
-                start = -1;
-            }
-            if (!inside)
-                return found;
-        }
-    };
     for (const TCalibration &c : {TCalibration{}, TCalibration{0, 0, 100, -50}}) {
         SCOPED_TRACE(c.ScaleX);
         ASSERT_TRUE(PrintRulerPageToPdf(pdf, c));
         const QImage page = RenderPage(pdf, 1, Dpi);
         ASSERT_EQ(page.size(), QSize(5100, 6600));
-        const std::vector<double> xs = centres(page, 0, int(MarkAcrossY * ScaleFactor(c.ScaleY) * Dpi), 1, 0);
-        const std::vector<double> ys = centres(page, int(MarkDownX * ScaleFactor(c.ScaleX) * Dpi), 0, 0, 1);
+        const std::vector<double> xs =
+            DarkRunCentres(page, 0, int(MarkAcrossY * ScaleFactor(c.ScaleY) * Dpi), 1, 0);
+        const std::vector<double> ys =
+            DarkRunCentres(page, int(MarkDownX * ScaleFactor(c.ScaleX) * Dpi), 0, 0, 1);
         ASSERT_EQ(xs.size(), 2u);
         ASSERT_EQ(ys.size(), 2u);
         EXPECT_NEAR(xs[0], MarkLeft * ScaleFactor(c.ScaleX) * Dpi, 1.5);
