@@ -233,7 +233,10 @@ void Tfrm_printdialog::ShowProblems()
             p.Text, lst_problems);
         item->setToolTip(p.Text);
     }
+    // The list takes the page's width; the animation gives way while it shows.
+    lst_problems->setGeometry(8, 70, std::max(ts_printdone->width() - 16, 200), 140);
     lst_problems->setVisible(lst_problems->count() > 0);
+    img_print->setVisible(lst_problems->count() == 0);
     const bool held = Wizard.Pending() != Tprintwizard::TPending::None;
     btn_printanyway->setVisible(held);
     btn_cancelprint->setVisible(held);
@@ -332,9 +335,10 @@ void Tfrm_printdialog::BuildPages()
     // What the check found: an icon and one line each, the whole line in its tip.
     lst_problems = new QListWidget(ts_printdone);
     lst_problems->setObjectName(QStringLiteral("lst_problems"));
-    lst_problems->setGeometry(8, 70, 264, 140);
     lst_problems->setWordWrap(false);
     lst_problems->setTextElideMode(Qt::ElideRight);
+    lst_problems->setIconSize(QSize(16, 16));
+    lst_problems->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lst_problems->hide();
     btn_printanyway = new QPushButton(QStringLiteral("Print Anyway"), ts_printdone);
     btn_printanyway->setObjectName(QStringLiteral("btn_printanyway"));
