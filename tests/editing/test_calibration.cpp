@@ -67,17 +67,6 @@ TEST(Calibration, MeasuredLengthsInInchesOrMillimetresGiveCorrectionsInSteps)
     }
 }
 
-TEST(Calibration, CorrectionsStayWithinThreePerCentInSteps)
-{
-    for (const int32_t v : {-300, -5, 0, 5, 300})
-        EXPECT_TRUE(ValidScaleCorrection(v)) << v;
-    for (const int32_t v : {-305, -3, 1, 301, 305})
-        EXPECT_FALSE(ValidScaleCorrection(v)) << v;
-    EXPECT_EQ(ScaleCorrectionText(45).toStdString(), "+0.45 %");
-    EXPECT_EQ(ScaleCorrectionText(-120).toStdString(), "-1.20 %");
-    EXPECT_EQ(ScaleCorrectionText(0).toStdString(), "0.00 %");
-}
-
 TEST(Calibration, TwoPrintersKeepTheirOwnAndOneWithoutTakesTheSharedOffsets)
 {
     TStore s;
@@ -146,50 +135,20 @@ TEST(Calibration, TheWizardKeepsEachPrintersCalibrationAndWritesTheSharedOffsets
     EXPECT_EQ(LoadCalibration(s.Store, QStringLiteral("Laser"), {}), (TCalibration{5, -1, 50, -20}));
 }
 
-TEST(RulerPage, MarksLieEightAndTenInchesApartAt600DpiAndScaleWithTheCorrection)
+TEST(RulerPage, EachMarkHasAMillimetreScaleOnThePaperLessThePrintersMargin)
 {
-    struct Case {
-        TCalibration Calibration;
-        double Across, Down;
-    };
-    const Case cases[] = {
-        {{}, 4800, 6000},
-        {{0, 0, 100, -50}, 4848, 5970},
-        {{16, -8, 0, 0}, 4800, 6000}, // the nudge is left out: the marks stay on the paper
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.Across);
-        Trecordingprinter printer(600, 25, 30);
-        ASSERT_TRUE(PrintRulerPage(printer, c.Calibration));
-        ASSERT_EQ(printer.Pages.size(), 1u);
-        const QImage &page = printer.Pages[0];
-        const TRulerDevice device{600, 600, {25, 30}};
-        // Across the line of the first pair, down the line of the second.
-        const TPoint across = RulerPixel(0, MarkAcrossY, device, c.Calibration);
-        const TPoint down = RulerPixel(MarkDownX, 0, device, c.Calibration);
-        const std::vector<double> xs = DarkRunCentres(page, 0, across.Y, 1, 0);
-        const std::vector<double> ys = DarkRunCentres(page, down.X, 0, 0, 1);
-        ASSERT_EQ(xs.size(), 2u);
-        ASSERT_EQ(ys.size(), 2u);
-        EXPECT_NEAR(xs[1] - xs[0], c.Across, 1.0);
-        EXPECT_NEAR(ys[1] - ys[0], c.Down, 1.0);
-        // The left mark: a quarter inch in, scaled, less the margin.
-        EXPECT_NEAR(xs[0], 0.25 * ScaleFactor(c.Calibration.ScaleX) * 600 - 25, 1.0);
-    }
-}
-
-TEST(RulerPage, EachMarkHasAMillimetreScaleAndThePageItsInstruction)
-{
-    Trecordingprinter printer(600, 0, 0);
-    ASSERT_TRUE(PrintRulerPage(printer, {}));
+    // The nudge is left out, so a mark a quarter inch from the edge stays on the paper.
+    Trecordingprinter printer(600, 25, 30);
+    ASSERT_TRUE(PrintRulerPage(printer, {16, -8, 0, 0}));
     const QImage &page = printer.Pages[0];
-    // Below the left mark: eleven ticks a millimetre (23.6 pixels) apart.
-    const int32_t tickRow = int32_t((MarkAcrossY + MarkLength / 2 + 0.07) * 600);
+    // Below the left mark: eleven ticks a millimetre (23.6 pixels) apart, centred on the mark.
+    const int32_t tickRow = int32_t((MarkAcrossY + MarkLength / 2 + 0.07) * 600) - 30;
     const std::vector<double> ticks = DarkRunCentres(page, 0, tickRow, 1, 0);
     ASSERT_EQ(ticks.size(), 22u);
     for (size_t i = 1; i < 11; ++i)
         EXPECT_NEAR(ticks[i] - ticks[i - 1], 600 / 25.4, 1.0) << i;
-    EXPECT_NEAR(ticks[5], 0.25 * 600, 1.0);
+    EXPECT_NEAR(ticks[5], 0.25 * 600 - 25, 1.0);
+    EXPECT_NEAR(ticks[16] - ticks[5], RulerAcross * 600, 1.0);
     EXPECT_EQ(printer.Title.toStdString(), RulerJobTitle.toStdString());
     EXPECT_GT(FirstDark(page, int32_t(1.0 * 600), int32_t(1.5 * 600), 0, 1), 0);
 }
