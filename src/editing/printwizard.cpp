@@ -358,12 +358,18 @@ bool Tprintwizard::WritePdf()
         return false;
     const QString file = dialog->GetFileName();
     // A PDF file is printed with the calibration of the printer "PDF"; the printer chosen
-    // gets its own back afterwards, also when writing fails.
+    // gets its own back afterwards, as it was (also what is not stored yet), also when writing
+    // fails.
     struct TBackTo {
         Tprintwizard &Wizard;
         QString Printer;
-        ~TBackTo() { Wizard.SetPrinterName(Printer); }
-    } backTo{*this, PrinterName};
+        TCalibration Calibration;
+        ~TBackTo()
+        {
+            Wizard.SetPrinterName(Printer);
+            Wizard.SetCalibration(Calibration);
+        }
+    } backTo{*this, PrinterName, Calibration()};
     SetPrinterName(PdfPrinterName);
     if (!OnSaveAsPdf(file, Settings()))
         return false;

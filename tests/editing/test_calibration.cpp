@@ -8,6 +8,7 @@
 #include "editing/printjob.h"
 #include "editing/printwizard.h"
 #include "editing/rulerpage.h"
+#include "platform/filedialog.h"
 #include "settings/registry.h"
 
 #include <gmock/gmock.h>
@@ -130,6 +131,36 @@ TEST(Calibration, TheWizardKeepsEachPrintersCalibrationAndWritesTheSharedOffsets
     EXPECT_THAT(wizard.GetMeasureMessage().toStdString(),
                 testing::StartsWith("Down: 11.000 in is more than 3 %"));
     EXPECT_EQ(wizard.Calibration(), (TCalibration{5, -1, 50, -20}));
+    // Save as PDF writes with the calibration of "PDF", then the printer's, unsaved nudge and all,
+    // comes back.
+    StoreCalibration(s.Store, PdfPrinterName, {1, 1, 15, 0});
+    wizard.SetNudgeY(3);
+    TPrintSettings written;
+    wizard.OnSaveAsPdf = [&written](const QString &, const TPrintSettings &settings) {
+        written = settings;
+        return true;
+    };
+    SetFileDialogFactory([](TFileDialogKind kind) {
+        struct TAnswer : Tfiledialog {
+            using Tfiledialog::Tfiledialog;
+            bool Execute() override { return true; }
+        };
+        auto dialog = std::make_unique<TAnswer>(kind);
+        dialog->SetFileName(QStringLiteral("/tmp/labels.pdf"));
+        return dialog;
+    });
+    EXPECT_TRUE(wizard.SaveAsPdf());
+    EXPECT_EQ((TCalibration{written.NudgeX, written.NudgeY, written.ScaleX, written.ScaleY}),
+              (TCalibration{1, 1, 15, 0}));
+    EXPECT_EQ(wizard.Calibration(), (TCalibration{5, 3, 50, -20}));
+    // Also without a printer, whose values are kept nowhere.
+    wizard.SetPrinterName(QString());
+    wizard.SetNudgeX(7);
+    EXPECT_TRUE(wizard.SaveAsPdf());
+    EXPECT_EQ(wizard.Calibration().NudgeX, 7);
+    SetFileDialogFactory(nullptr);
+    wizard.SetPrinterName(QStringLiteral("Laser"));
+    wizard.SetNudgeY(-1);
     wizard.StoreSettings(s.Store);
     EXPECT_EQ(s.Store.ReadInteger(QStringLiteral("nudge.x")), 5);
     EXPECT_EQ(LoadCalibration(s.Store, QStringLiteral("Laser"), {}), (TCalibration{5, -1, 50, -20}));
