@@ -431,8 +431,9 @@ void Tfrm_printdialog::BuildBottomBar()
 int Tfrm_printdialog::Execute(Tdrawlist &document, Tregistryex &store)
 {
     SetDocument(&document);
-    Wizard.SetPrinterName(CurrentPrinterName());
+    // The store first: the printer's calibration is read from this one, never an earlier one.
     Wizard.LoadSettings(store);
+    Wizard.SetPrinterName(CurrentPrinterName());
     ps_steps->setCurrentIndex(Wizard.GetPage());
     chk_highquality->setChecked(Wizard.GetHighQuality());
     ed_measuredx->clear();
