@@ -19,6 +19,8 @@
 const char *const LastPdfPathSetting = "lastpdfpath";
 const char *const SavePdfTitle = "Save as PDF";
 const char *const PdfFileFilter = "PDF files (*.pdf)|*.pdf";
+const QString CheckedQuestionTitle = QStringLiteral("This would come out wrong:");
+const QString CheckedQuestion = QStringLiteral("Print anyway?");
 
 namespace {
 const QString NudgeXSetting = QStringLiteral("nudge.x");
@@ -300,6 +302,17 @@ bool Tprintwizard::Checked(TPending request)
         return true;
     PendingRequest = request;
     return false;
+}
+
+bool Tprintwizard::ConfirmChecked()
+{
+    if (CheckLabel().empty())
+        return true;
+    QString text = CheckedQuestionTitle;
+    for (const TPrintProblem &p : Problems)
+        text += QStringLiteral("\n\u2022 ") + p.Text;
+    text += QStringLiteral("\n\n") + CheckedQuestion;
+    return MessageBox(text, TMsgIcon::Warning, TMsgButtons::OkCancel) == mrOk;
 }
 
 bool Tprintwizard::PrintAnyway()

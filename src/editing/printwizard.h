@@ -24,6 +24,9 @@ class Tregistryex;
 extern const char *const LastPdfPathSetting;
 extern const char *const SavePdfTitle;
 extern const char *const PdfFileFilter;
+// The question a print started outside the wizard asks about the check's findings.
+extern const QString CheckedQuestionTitle;
+extern const QString CheckedQuestion;
 
 // The pages in order.
 enum TWizardPage : int32_t { wpIntroduction, wpStep1, wpStep2, wpStep3, wpPrint };
@@ -136,6 +139,9 @@ public:
     // folder at first) and writes the counter's sheets into it, the same sheets Print prints,
     // with the calibration of the printer "PDF". True when the file was written.
     bool SaveAsPdf();
+    // For a print started elsewhere (the preview's Print): the check's findings in a warning
+    // with OK and Cancel. True when nothing was found or the user goes on.
+    bool ConfirmChecked();
     enum class TPending : uint8_t { None, Print, SaveAsPdf };
     TPending Pending() const { return PendingRequest; }
     bool PrintAnyway();

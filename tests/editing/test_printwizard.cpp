@@ -212,6 +212,18 @@ TEST(PrintWizard, WhatTheCheckFindsHoldsPrintBackUntilPrintAnyway)
     // A test page is for lining up: it prints unchecked.
     EXPECT_TRUE(wizard.PrintTest());
     EXPECT_EQ(printer.Pages.size(), 1u);
+    // A print started in the preview asks, listing the findings.
+    Tmessagelog log;
+    log.Answer = mrCancel;
+    EXPECT_FALSE(wizard.ConfirmChecked());
+    log.Answer = mrOk;
+    EXPECT_TRUE(wizard.ConfirmChecked());
+    ASSERT_EQ(log.Texts.size(), 2);
+    EXPECT_EQ(log.Texts[0], CheckedQuestionTitle + QStringLiteral("\n\u2022 ") +
+                                wizard.GetProblems()[0].Text + QStringLiteral("\n\n") + CheckedQuestion);
+    w.Sheet.Project.RemoveObject(w.Sheet.Project.Count() - 1);
+    EXPECT_TRUE(wizard.ConfirmChecked());
+    EXPECT_EQ(log.Texts.size(), 2);
 }
 
 TEST(WizardAnimations, TheTestPageSlidesOnSlowerAndRests)
