@@ -74,8 +74,8 @@ public:
     bool PreviousEnabled() const { return Page != wpIntroduction; }
     bool NextEnabled() const { return Page != wpPrint; }
 
-    // The scale corrections in hundredths of a per cent; a value off the steps or beyond the
-    // limits is ignored. Both go to the job.
+    // The scale corrections in hundredths of a per cent, part of the settings printed with; a
+    // value off the steps or beyond the limits is ignored.
     void SetScaleX(int32_t value);
     void SetScaleY(int32_t value);
     int32_t GetScaleX() const { return Values.ScaleX; }
@@ -96,8 +96,8 @@ public:
     // The distances measured on the ruler page, as typed (an empty text leaves its direction
     // as it was): the corrections follow from the ones the page was printed with (those the
     // printer had when the wizard opened or the printer was chosen, before any ruler page), so
-    // applying the same distances again changes nothing. They are kept for the printer at once
-    // and go to the job. False, changing nothing, with the reason in MeasureMessage.
+    // applying the same distances again changes nothing. They are kept for the printer at once.
+    // False, changing nothing, with the reason in MeasureMessage.
     bool ApplyMeasurements(const QString &across, const QString &down);
     const QString &GetMeasureMessage() const { return MeasureMessage; }
 
