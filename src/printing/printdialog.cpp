@@ -224,6 +224,9 @@ void Tfrm_printdialog::MeasurementsTyped()
 
 void Tfrm_printdialog::ShowProblems()
 {
+    // Nothing left to warn of (the label was mended meanwhile): nothing is held back.
+    if (Wizard.GetProblems().empty())
+        Wizard.CancelPending();
     lst_problems->clear();
     const QStyle *style = this->style();
     for (const TPrintProblem &p : Wizard.GetProblems()) {
