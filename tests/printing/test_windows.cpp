@@ -18,6 +18,7 @@
 #include "widgets/drawpanel.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -175,10 +176,15 @@ TEST(PrintWizardWindow, MeasuredDistancesGiveThePrintersCorrectionsAndTheCheckHo
     empty->Bounds = {100100, 100100, 100900, 100300};
     w.Sheet.Project.AddObject(std::move(empty));
     QString scale;
+    bool rulerPrinted = false;
     int heldOnPage = -1, listed = -1;
     bool buttonsShown = false, buttonsAfterCancel = true, writtenBeforeAnyway = true;
     QTimer::singleShot(0, &w.Wizard, [&] {
         w.Wizard.ps_steps->setCurrentIndex(wpStep1);
+        // The ruler page goes where the set-up chose: the PDF file.
+        QTest::mouseClick(w.Wizard.btn_printruler, Qt::LeftButton);
+        rulerPrinted = PdfInfo(pdf, QStringLiteral("Pages")) == QLatin1String("1");
+        QFile::remove(pdf);
         w.Wizard.ed_measuredx->setText(QStringLiteral("7.96"));
         QTest::keyClick(w.Wizard.ed_measuredx, Qt::Key_Return);
         w.Wizard.ed_measuredy->setText(QStringLiteral("254.5 mm"));
@@ -197,6 +203,7 @@ TEST(PrintWizardWindow, MeasuredDistancesGiveThePrintersCorrectionsAndTheCheckHo
         QTest::mouseClick(w.Wizard.btn_printanyway, Qt::LeftButton);
     });
     EXPECT_EQ(w.Wizard.Execute(w.Sheet.Project, store), mrOk);
+    EXPECT_TRUE(rulerPrinted);
     EXPECT_EQ(scale.toStdString(), "Scale correction for PDF: +0.50 % across, -0.20 % down");
     EXPECT_EQ(heldOnPage, wpPrint);
     EXPECT_EQ(listed, 1);
