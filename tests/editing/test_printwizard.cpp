@@ -31,6 +31,19 @@ struct TWizard {
     Tprintjob Job;
     Tprintwizard Wizard;
 };
+
+// A wizard shown on the test sheet whose job prints on a recording printer at 20 dpi.
+struct TPrintingWizard {
+    TPrintingWizard()
+    {
+        Wizard.SetDocument(&Sheet.Project);
+        Wizard.Showing();
+    }
+    TTestSheet Sheet;
+    Trecordingprinter Printer{20, 0, 0};
+    Tprintjob Job{&Printer};
+    Tprintwizard Wizard{Job};
+};
 } // namespace
 
 TEST(PrintWizard, NudgeTextsAreFractionsOfAnInchReducedOnlyWhenTheyDivide64)
@@ -157,12 +170,10 @@ TEST(PrintWizard, TheSheetPictureShowsChosenSpotsTinted)
 
 TEST(PrintWizard, PrintTestPrintsOneSheetWhateverTheCounter)
 {
-    TWizard w;
-    Trecordingprinter printer(20, 0, 0);
-    Tprintjob job(&printer);
-    Tprintwizard wizard(job);
-    wizard.SetDocument(&w.Sheet.Project);
-    wizard.Showing();
+    TPrintingWizard w;
+    Trecordingprinter &printer = w.Printer;
+    Tprintjob &job = w.Job;
+    Tprintwizard &wizard = w.Wizard;
     std::vector<TPrintSettings> printed;
     wizard.OnPrint = [&](const TPrintSettings &settings) {
         printed.push_back(settings);
@@ -185,12 +196,9 @@ TEST(PrintWizard, PrintTestPrintsOneSheetWhateverTheCounter)
 
 TEST(PrintWizard, WhatTheCheckFindsHoldsPrintBackUntilPrintAnyway)
 {
-    TWizard w;
-    Trecordingprinter printer(20, 0, 0);
-    Tprintjob job(&printer);
-    Tprintwizard wizard(job);
-    wizard.SetDocument(&w.Sheet.Project);
-    wizard.Showing();
+    TPrintingWizard w;
+    Trecordingprinter &printer = w.Printer;
+    Tprintwizard &wizard = w.Wizard;
     // An empty text box: it shows its prompt and would print nothing.
     auto empty = std::make_unique<Tvnltext>();
     empty->Bounds = {100100, 100100, 100900, 100300};
