@@ -21,6 +21,10 @@ struct TPrintSettings {
     // The spots that print, counted from 0, in the sheet's order and each once
     // (Tlabelgeometrylist::MarkedSpots gives those the sheet marks).
     std::vector<int32_t> Spots;
+    // The printer's scale correction across and down, in hundredths of a per cent (5 is
+    // +0.05 %), applied about the sheet's top-left corner after the nudge; 0 changes nothing.
+    int32_t ScaleX = 0;
+    int32_t ScaleY = 0;
 
     bool operator==(const TPrintSettings &) const = default;
 };

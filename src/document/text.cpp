@@ -40,6 +40,21 @@ int32_t CutLines(const Ttextlayout &layout, int32_t height)
             ++cut;
     return cut;
 }
+
+// Where the text starts below the box top, for a text textHeight high in a box height high.
+int32_t TextTop(uint8_t align, int32_t height, int32_t textHeight, int32_t last)
+{
+    switch (align) {
+    case vaTop:
+        return 0;
+    case vaMiddle:
+        return std::max(height / 2 - textHeight / 2, 0);
+    case vaBottom:
+        return std::max(height - textHeight, 0);
+    default:
+        return last; // an unknown alignment keeps the last offset
+    }
+}
 } // namespace
 
 Tvnltext::Tvnltext()
@@ -222,19 +237,7 @@ void Tvnltext::Draw(Tcanvas &canvas, const TRect & /*clip*/, bool output, const 
                          : 0;
 
     const int32_t h = ScreenHeight();
-    switch (EffectiveVAlign()) {
-    case vaTop:
-        TextOffset = 0;
-        break;
-    case vaMiddle:
-        TextOffset = std::max(h / 2 - TextHeight / 2, 0);
-        break;
-    case vaBottom:
-        TextOffset = std::max(h - TextHeight, 0);
-        break;
-    default:
-        break; // an unknown alignment keeps the last offset
-    }
+    TextOffset = TextTop(EffectiveVAlign(), h, TextHeight, TextOffset);
     if (!output)
         FullTextHeight = TextHeight;
     TextHeight = std::min(TextHeight, h);
@@ -251,6 +254,29 @@ void Tvnltext::Draw(Tcanvas &canvas, const TRect & /*clip*/, bool output, const 
     canvas.Brush().SetStyle(TBrushStyle::Solid);
     StopTiming();
     canvas.Font().Assign(saved);
+}
+
+int32_t Tvnltext::HiddenLinesAt(double scale)
+{
+    if (TrimmedOfBlanksAndControls(Text).isEmpty() || !(scale > 0))
+        return 0;
+    Tcanvas &canvas = MeasureBitmap.Canvas();
+    Tfont saved;
+    saved.Assign(canvas.Font());
+    canvas.Font().Assign(Font);
+    canvas.Font().SetHeight(rnd(Font.Height() * scale * 10));
+    canvas.Font().SetCharset(DEFAULT_CHARSET);
+    int32_t cut = 0;
+    if (canvas.Font().Height() != 0) {
+        const int32_t width = rnd(Width() * scale);
+        const int32_t height = rnd(Height() * scale);
+        // Measured as Draw measures: with an underscore after the text for its last line.
+        const auto measured = canvas.LayoutText(Text + u'_', width, DrawingFormat() | DT_CALCRECT);
+        const int32_t top = TextTop(VAlign, height, measured->Height(), 0);
+        cut = CutLines(*canvas.LayoutText(Text, width, DrawingFormat()), height - top);
+    }
+    canvas.Font().Assign(saved);
+    return cut;
 }
 
 void Tvnltext::DrawOverhang(Tcanvas &canvas, const TRect &clip, const TRect & /*labelRect*/,

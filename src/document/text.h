@@ -54,6 +54,10 @@ public:
     // past the box bottom too, in pixels.
     int32_t GetHiddenLines() const { return HiddenLines; }
     int32_t GetFullTextHeight() const { return FullTextHeight; }
+    // The same measurement for paper, at scale pixels per document unit, whatever the screen
+    // last showed: the lines with text cut at the box bottom (0 for an empty box, which prints
+    // nothing). Changes nothing the screen shows.
+    int32_t HiddenLinesAt(double scale);
     // The overset mark: a small square with a plus over the box's bottom-right corner, the same
     // size at every zoom, shown on screen while text is cut.
     TRect OversetMarkRect() const;

@@ -1,5 +1,8 @@
 #include "editing/pdfexportargs.h"
 
+#include "editing/calibration.h"
+
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 
@@ -7,7 +10,9 @@ namespace {
 const QString SheetsOption = QStringLiteral("--sheets");
 const QString NudgeOption = QStringLiteral("--nudge");
 const QString SpotsOption = QStringLiteral("--spots");
+const QString ScaleOption = QStringLiteral("--scale");
 const QString HighQualityOption = QStringLiteral("--high-quality");
+const QString StrictOption = QStringLiteral("--strict");
 const QString HelpOption = QStringLiteral("--help");
 
 // A whole decimal number written with digits alone, nothing around them: no sign, no blanks
@@ -56,6 +61,37 @@ bool ParseNudge(const QString &text, TPdfExportOptions &options, QString &error)
     return true;
 }
 
+// A per cent with at most two decimals, as hundredths: "-1.05" is -105.
+bool ToHundredths(const QString &text, int32_t &value)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(-?)([0-9]{1,3})(?:\\.([0-9]{1,2}))?$"));
+    const QRegularExpressionMatch m = pattern.match(text);
+    if (!m.hasMatch())
+        return false;
+    const int32_t whole = m.captured(2).toInt();
+    const int32_t fraction = m.captured(3).leftJustified(2, QLatin1Char('0')).toInt();
+    value = (whole * 100 + fraction) * (m.captured(1).isEmpty() ? 1 : -1);
+    return true;
+}
+
+bool ParseScale(const QString &text, TPdfExportOptions &options, QString &error)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    int32_t x = 0;
+    int32_t y = 0;
+    if (parts.size() != 2 || !ToHundredths(parts[0], x) || !ToHundredths(parts[1], y) ||
+        !ValidScaleCorrection(x) || !ValidScaleCorrection(y)) {
+        error =
+            QStringLiteral("--scale takes X,Y in per cent, each from -%1 to %1 in steps of %2, not \"%3\"")
+                .arg(QString::number(MaxScaleCorrection / 100.0, 'f', 2),
+                     QString::number(ScaleCorrectionStep / 100.0, 'f', 2), text);
+        return false;
+    }
+    options.Settings.ScaleX = x;
+    options.Settings.ScaleY = y;
+    return true;
+}
+
 bool ParseSpots(const QString &text, TPdfExportOptions &options, QString &error)
 {
     options.Settings.Spots.clear();
@@ -96,10 +132,10 @@ bool ParsePdfExportArgs(const QStringList &args, TPdfExportOptions &options, QSt
             options.Help = true;
             return true;
         }
-        if (arg == HighQualityOption) {
+        if (arg == HighQualityOption || arg == StrictOption) {
             if (!once(arg))
                 return false;
-            options.Settings.HighQuality = true;
+            (arg == StrictOption ? options.Strict : options.Settings.HighQuality) = true;
             continue;
         }
         bool (*parse)(const QString &, TPdfExportOptions &, QString &) = nullptr;
@@ -118,6 +154,8 @@ bool ParsePdfExportArgs(const QStringList &args, TPdfExportOptions &options, QSt
             parse = ParseNudge;
         else if (name == SpotsOption)
             parse = ParseSpots;
+        else if (name == ScaleOption)
+            parse = ParseScale;
         if (parse) {
             if (!once(name))
                 return false;
@@ -161,23 +199,30 @@ bool ParsePdfExportArgs(const QStringList &args, TPdfExportOptions &options, QSt
 QString PdfExportUsage()
 {
     return QStringLiteral(
-               "  ambrelo --export-pdf OUT.pdf [--sheets N] [--nudge X,Y] [--spots 1,3,5] [--high-quality]\n"
-               "          LABEL.wlp [TEMPLATE.wlt]\n"
+               "  ambrelo --export-pdf OUT.pdf [--sheets N] [--nudge X,Y] [--scale X,Y] [--spots 1,3,5]\n"
+               "          [--high-quality] [--strict] LABEL.wlp [TEMPLATE.wlt]\n"
                "      Prints N sheets (default 1, at most %1) of the label project into the PDF file "
                "OUT.pdf\n"
                "      (US Letter in the template's orientation, 600 dots per inch), without a window.\n"
                "      The template is the one given, or the one the project names, looked for as opening\n"
                "      the project looks for it. --spots lists the label spots to print, counted from 1 in\n"
                "      the template's order (default: every spot). --nudge shifts the labels by X and Y\n"
-               "      64ths of an inch (each -16 to 16; positive is right and down). Pictures are drawn at\n"
-               "      up to 400 pixels per inch and 1024 on their longer side; --high-quality draws them\n"
-               "      at their full resolution. Each option is given at most once. Spots that cannot print\n"
-               "      (off the page) are named: with none left to print the export fails, otherwise a\n"
-               "      warning names them and the others print.\n"
+               "      64ths of an inch (each -16 to 16; positive is right and down). --scale corrects the\n"
+               "      printer's scale by X and Y per cent (each -3 to 3 in steps of 0.05) about the sheet's\n"
+               "      top-left corner, after the nudge. Pictures are drawn at up to 400 pixels per inch\n"
+               "      and 1024 on their longer side; --high-quality draws them at their full resolution.\n"
+               "      Each option is given at most once. Spots that cannot print (off the page) are\n"
+               "      named: with none left to print the export fails, otherwise a warning names them\n"
+               "      and the others print.\n"
+               "      The label is checked first: text cut at the bottom of its box, pictures under 200 "
+               "dots\n"
+               "      per inch, objects past the label's edge, empty prompts and codes that will not scan\n"
+               "      are each named on a \"warning:\" line. With --strict any warning ends the export\n"
+               "      with exit code 3 and nothing written.\n"
                "      OUT.pdf replaces an earlier file only once it is written whole; through a symbolic\n"
                "      link the file it points to is written. An OUT.pdf that is one of the label files, or\n"
                "      that exists and is not a regular file, is refused.\n"
                "      Exit code 0 on success; otherwise a one-line message on standard error, exit code 1\n"
-               "      (2 for a bad command line), and no file written.\n")
+               "      (2 for a bad command line, 3 for warnings under --strict), and no file written.\n")
         .arg(MaxExportSheets);
 }

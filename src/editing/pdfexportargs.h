@@ -1,8 +1,8 @@
 #pragma once
 // The command line of the PDF export: sheets of a label project written to a PDF file without
 // a window, for print shops and scripts.
-//   ambrelo --export-pdf OUT.pdf [--sheets N] [--nudge X,Y] [--spots 1,3,5] [--high-quality]
-//           LABEL.wlp [TEMPLATE.wlt]
+//   ambrelo --export-pdf OUT.pdf [--sheets N] [--nudge X,Y] [--scale X,Y] [--spots 1,3,5]
+//           [--high-quality] [--strict] LABEL.wlp [TEMPLATE.wlt]
 
 #include "document/printsettings.h"
 
@@ -20,10 +20,12 @@ struct TPdfExportOptions {
     QString Project;
     // Empty: the template the project names, found as opening the project finds it.
     QString Template;
-    // The sheets (Copies), the nudge, the quality and the spots as given: counted from 0 in the
-    // order of the command line, checked against the template once it is loaded; none for every
-    // spot.
+    // The sheets (Copies), the nudge, the scale correction, the quality and the spots as given:
+    // counted from 0 in the order of the command line, checked against the template once it is
+    // loaded; none for every spot.
     TPrintSettings Settings;
+    // Any warning fails the export and nothing is written.
+    bool Strict = false;
     bool Help = false;
 };
 

@@ -4,6 +4,7 @@
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "document/picture.h"
+#include "editing/calibration.h"
 #include "editing/printer.h"
 #include "platform/canvas.h"
 #include "platform/messages.h"
@@ -11,8 +12,11 @@
 #include "platform/rnd.h"
 #include "platform/scopedvalue.h"
 
+#include <QPainter>
+#include <QTransform>
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 const QString NoSpotsMessage =
     QStringLiteral("No label spots are selected for printing. Please select step 3 "
@@ -52,6 +56,40 @@ void ReadPrinterSheet(const Tprinter &printer, TPoint &margin, double &width, do
     } catch (const EPrinter &) {
     }
 }
+
+// On paper, the printer's scale correction: everything drawn while it lives is scaled about the
+// sheet's top-left corner (corner, in canvas pixels), after the nudge that the positions hold
+// already. Without a correction the painter is left as it is, so the pages stay as they were.
+class TScaledSheet {
+public:
+    TScaledSheet(Tcanvas &canvas, const TPrintSettings &settings, const TPoint &corner)
+        : Painter(canvas.Painter())
+    {
+        const int32_t x = std::clamp(settings.ScaleX, -MaxScaleCorrection, MaxScaleCorrection);
+        const int32_t y = std::clamp(settings.ScaleY, -MaxScaleCorrection, MaxScaleCorrection);
+        if (!Painter || (x == 0 && y == 0)) {
+            Painter = nullptr;
+            return;
+        }
+        Saved = Painter->worldTransform();
+        QTransform scaled = Saved;
+        scaled.translate(corner.X, corner.Y);
+        scaled.scale(ScaleFactor(x), ScaleFactor(y));
+        scaled.translate(-corner.X, -corner.Y);
+        Painter->setWorldTransform(scaled);
+    }
+    ~TScaledSheet()
+    {
+        if (Painter)
+            Painter->setWorldTransform(Saved);
+    }
+    TScaledSheet(const TScaledSheet &) = delete;
+    TScaledSheet &operator=(const TScaledSheet &) = delete;
+
+private:
+    QPainter *Painter;
+    QTransform Saved;
+};
 
 TRect Moved(const TRect &r, const TPoint &by)
 {
@@ -102,6 +140,10 @@ void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSiz
     const TPoint shift{origin.X + nudge.X + margin.X, origin.Y + nudge.Y + margin.Y};
     const int32_t bleed = rnd(Bleed / sx);
     Tprogressreport *progress = onScreen ? nullptr : ProgressWindow();
+    // The preview shows the sheet as it should land: the correction is the printer's.
+    std::optional<TScaledSheet> scaled;
+    if (!onScreen)
+        scaled.emplace(canvas, settings, TPoint{origin.X + margin.X, origin.Y + margin.Y});
 
     for (const int32_t i : settings.Spots) {
         // A spot off the page, or of a size no page holds, has nothing to draw and no pixel

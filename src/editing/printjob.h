@@ -50,7 +50,9 @@ public:
     // Draws the spots settings names on one sheet sheetSize pixels large at origin on canvas,
     // leaving out those that cannot print (Tlabelgeometrylist::Fit). On screen each spot is
     // first filled white inside a grey outline and the printable margin is left out; on paper
-    // the page's size, resolution and margin come from the printer.
+    // the page's size, resolution and margin come from the printer, and the printer's scale
+    // correction (settings.ScaleX, ScaleY, held to the limits) scales everything about the
+    // sheet's top-left corner after the nudge. Without a correction the painter is not touched.
     void DrawSheet(const TPrintSettings &settings, const TPoint &sheetSize, const TPoint &origin,
                    Tcanvas &canvas, bool onScreen);
 

@@ -4,8 +4,10 @@
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "editing/printjob.h"
+#include "editing/rulerpage.h"
 #include "platform/canvas.h"
 #include "platform/filedialog.h"
+#include "platform/messages.h"
 #include "platform/rnd.h"
 #include "settings/registry.h"
 #include "settings/userfolders.h"
@@ -17,6 +19,8 @@
 const char *const LastPdfPathSetting = "lastpdfpath";
 const char *const SavePdfTitle = "Save as PDF";
 const char *const PdfFileFilter = "PDF files (*.pdf)|*.pdf";
+const QString CheckedQuestionTitle = QStringLiteral("This would come out wrong:");
+const QString CheckedQuestion = QStringLiteral("Print anyway?");
 
 namespace {
 const QString NudgeXSetting = QStringLiteral("nudge.x");
@@ -78,6 +82,92 @@ const TPrintSettings &Tprintwizard::Settings()
     return Values;
 }
 
+void Tprintwizard::SetScaleX(int32_t value)
+{
+    if (!ValidScaleCorrection(value))
+        return;
+    Values.ScaleX = value;
+}
+
+void Tprintwizard::SetScaleY(int32_t value)
+{
+    if (!ValidScaleCorrection(value))
+        return;
+    Values.ScaleY = value;
+}
+
+void Tprintwizard::SetCalibration(const TCalibration &calibration)
+{
+    SetNudgeX(calibration.NudgeX);
+    SetNudgeY(calibration.NudgeY);
+    SetScaleX(calibration.ScaleX);
+    SetScaleY(calibration.ScaleY);
+    RulerScaleX = Values.ScaleX;
+    RulerScaleY = Values.ScaleY;
+}
+
+void Tprintwizard::SetPrinterName(const QString &name)
+{
+    if (name == PrinterName)
+        return;
+    if (Store)
+        StoreCalibration(*Store, PrinterName, Calibration());
+    PrinterName = name;
+    if (!Store)
+        return;
+    // A printer without values of its own takes the offsets the settings hold for every printer.
+    TCalibration shared = Calibration();
+    if (Store->ValueExists(NudgeXSetting))
+        shared.NudgeX = Store->ReadInteger(NudgeXSetting, shared.NudgeX);
+    if (Store->ValueExists(NudgeYSetting))
+        shared.NudgeY = Store->ReadInteger(NudgeYSetting, shared.NudgeY);
+    SetCalibration(LoadCalibration(*Store, PrinterName, shared));
+}
+
+bool Tprintwizard::PrintRulerPage()
+{
+    Tprinter *printer = Job ? Job->GetPrinter() : nullptr;
+    if (!OnPrintRulerPage && !printer) {
+        MessageBox(NoPrinterMessage, TMsgIcon::Error);
+        return false;
+    }
+    if (!(OnPrintRulerPage ? OnPrintRulerPage(Calibration()) : ::PrintRulerPage(*printer, Calibration())))
+        return false;
+    RulerScaleX = Values.ScaleX;
+    RulerScaleY = Values.ScaleY;
+    return true;
+}
+
+bool Tprintwizard::ApplyMeasurements(const QString &across, const QString &down)
+{
+    int32_t corrected[2] = {Values.ScaleX, Values.ScaleY};
+    const int32_t printedWith[2] = {RulerScaleX, RulerScaleY};
+    const struct {
+        const QString &Text;
+        double Expected;
+        const char *Name;
+    } directions[2] = {{across, RulerAcross, "Across"}, {down, RulerDown, "Down"}};
+    for (int i = 0; i < 2; ++i) {
+        if (directions[i].Text.trimmed().isEmpty())
+            continue;
+        double inches = 0;
+        QString error;
+        if (!ParseMeasuredLength(directions[i].Text, inches, error) ||
+            !CorrectionFromMeasurement(directions[i].Expected, inches, printedWith[i], corrected[i], error)) {
+            MeasureMessage = QStringLiteral("%1: %2").arg(QLatin1String(directions[i].Name), error);
+            return false;
+        }
+    }
+    SetScaleX(corrected[0]);
+    SetScaleY(corrected[1]);
+    MeasureMessage = QStringLiteral("Scale corrected by %1 across and %2 down for %3.")
+                         .arg(ScaleCorrectionText(Values.ScaleX), ScaleCorrectionText(Values.ScaleY),
+                              PrinterName.isEmpty() ? QStringLiteral("this printer") : PrinterName);
+    if (Store)
+        StoreCalibration(*Store, PrinterName, Calibration());
+    return true;
+}
+
 void Tprintwizard::SetDocument(Tdrawlist *document)
 {
     Document = document;
@@ -132,6 +222,8 @@ void Tprintwizard::LoadSettings(Tregistryex &store)
         SetNudgeY(store.ReadInteger(NudgeYSetting, Values.NudgeY));
     if (store.ValueExists(HighQualitySetting))
         Values.HighQuality = store.ReadBool(HighQualitySetting, Values.HighQuality);
+    SetCalibration(LoadCalibration(store, PrinterName, Calibration()));
+    PendingRequest = TPending::None;
 }
 
 void Tprintwizard::StoreSettings(Tregistryex &store) const
@@ -139,6 +231,7 @@ void Tprintwizard::StoreSettings(Tregistryex &store) const
     store.WriteBool(HighQualitySetting, Values.HighQuality);
     store.WriteInteger(NudgeXSetting, Values.NudgeX);
     store.WriteInteger(NudgeYSetting, Values.NudgeY);
+    StoreCalibration(store, PrinterName, Calibration());
 }
 
 void Tprintwizard::Showing()
@@ -196,8 +289,49 @@ int32_t Tprintwizard::ClickSheetPicture(const TPoint &point)
     return toggled;
 }
 
+const std::vector<TPrintProblem> &Tprintwizard::CheckLabel()
+{
+    Problems = Document ? CheckBeforePrinting(*Document) : std::vector<TPrintProblem>{};
+    return Problems;
+}
+
+bool Tprintwizard::Checked(TPending request)
+{
+    PendingRequest = TPending::None;
+    if (CheckLabel().empty())
+        return true;
+    PendingRequest = request;
+    return false;
+}
+
+bool Tprintwizard::ConfirmChecked()
+{
+    if (CheckLabel().empty())
+        return true;
+    QString text = CheckedQuestionTitle;
+    for (const TPrintProblem &p : Problems)
+        text += QStringLiteral("\n\u2022 ") + p.Text;
+    text += QStringLiteral("\n\n") + CheckedQuestion;
+    return MessageBox(text, TMsgIcon::Warning, TMsgButtons::OkCancel) == mrOk;
+}
+
+bool Tprintwizard::PrintAnyway()
+{
+    const TPending request = PendingRequest;
+    PendingRequest = TPending::None;
+    switch (request) {
+    case TPending::Print:
+        return PrintWith(Settings());
+    case TPending::SaveAsPdf:
+        return WritePdf();
+    default:
+        return false;
+    }
+}
+
 bool Tprintwizard::PrintTest()
 {
+    // A test page is for lining up: it is not checked.
     TPrintSettings test = Settings();
     test.Copies = 1;
     return PrintWith(test);
@@ -205,7 +339,7 @@ bool Tprintwizard::PrintTest()
 
 bool Tprintwizard::Print()
 {
-    return PrintWith(Settings());
+    return Job && Checked(TPending::Print) && PrintWith(Settings());
 }
 
 bool Tprintwizard::PrintWith(const TPrintSettings &settings)
@@ -216,6 +350,11 @@ bool Tprintwizard::PrintWith(const TPrintSettings &settings)
 }
 
 bool Tprintwizard::SaveAsPdf()
+{
+    return Job && OnSaveAsPdf && Checked(TPending::SaveAsPdf) && WritePdf();
+}
+
+bool Tprintwizard::WritePdf()
 {
     if (!Job || !OnSaveAsPdf)
         return false;
@@ -231,6 +370,20 @@ bool Tprintwizard::SaveAsPdf()
     if (!dialog->Execute())
         return false;
     const QString file = dialog->GetFileName();
+    // A PDF file is printed with the calibration of the printer "PDF"; the printer chosen
+    // gets its own back afterwards, as it was (also what is not stored yet), also when writing
+    // fails.
+    struct TBackTo {
+        Tprintwizard &Wizard;
+        QString Printer;
+        TCalibration Calibration;
+        ~TBackTo()
+        {
+            Wizard.SetPrinterName(Printer);
+            Wizard.SetCalibration(Calibration);
+        }
+    } backTo{*this, PrinterName, Calibration()};
+    SetPrinterName(PdfPrinterName);
     if (!OnSaveAsPdf(file, Settings()))
         return false;
     if (Store)

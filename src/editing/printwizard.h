@@ -5,12 +5,15 @@
 // the sheet on which a click chooses the spots to print. The job itself is the preview's.
 
 #include "document/printsettings.h"
+#include "editing/calibration.h"
+#include "editing/printcheck.h"
 #include "platform/colors.h"
 #include "platform/types.h"
 
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class Talphabitmap;
 class Tdrawlist;
@@ -21,6 +24,9 @@ class Tregistryex;
 extern const char *const LastPdfPathSetting;
 extern const char *const SavePdfTitle;
 extern const char *const PdfFileFilter;
+// The question a print started outside the wizard asks about the check's findings.
+extern const QString CheckedQuestionTitle;
+extern const QString CheckedQuestion;
 
 // The pages in order.
 enum TWizardPage : int32_t { wpIntroduction, wpStep1, wpStep2, wpStep3, wpPrint };
@@ -68,8 +74,36 @@ public:
     bool PreviousEnabled() const { return Page != wpIntroduction; }
     bool NextEnabled() const { return Page != wpPrint; }
 
+    // The scale corrections in hundredths of a per cent, part of the settings printed with; a
+    // value off the steps or beyond the limits is ignored.
+    void SetScaleX(int32_t value);
+    void SetScaleY(int32_t value);
+    int32_t GetScaleX() const { return Values.ScaleX; }
+    int32_t GetScaleY() const { return Values.ScaleY; }
+    // What the printer prints with: its offsets and scale corrections.
+    TCalibration Calibration() const { return {Values.NudgeX, Values.NudgeY, Values.ScaleX, Values.ScaleY}; }
+    void SetCalibration(const TCalibration &calibration);
+
+    // The printer the calibration belongs to (PdfPrinterName for a PDF file; empty for none).
+    // Choosing another one keeps the calibration of the one before in the settings and takes
+    // the new one's (the offsets "nudge.x" and "nudge.y" hold for a printer without its own).
+    void SetPrinterName(const QString &name);
+    const QString &GetPrinterName() const { return PrinterName; }
+
+    // "Print Ruler Page": the ruler page on the printer, through its calibration. True when it
+    // printed.
+    bool PrintRulerPage();
+    // The distances measured on the ruler page, as typed (an empty text leaves its direction
+    // as it was): the corrections follow from the ones the page was printed with (those the
+    // printer had when the wizard opened or the printer was chosen, before any ruler page), so
+    // applying the same distances again changes nothing. They are kept for the printer at once.
+    // False, changing nothing, with the reason in MeasureMessage.
+    bool ApplyMeasurements(const QString &across, const QString &down);
+    const QString &GetMeasureMessage() const { return MeasureMessage; }
+
     // Opening: the first page, and the offsets and quality the settings hold (offsets beyond
-    // MaxNudge are ignored). Closing: the offsets and quality back into the settings.
+    // MaxNudge are ignored), then the printer's own calibration. Closing: the offsets and quality
+    // back into the settings, and the calibration under the printer's key.
     void LoadSettings(Tregistryex &store);
     void StoreSettings(Tregistryex &store) const;
     // On showing: when no spot is chosen, every spot is.
@@ -91,28 +125,53 @@ public:
     void SetCopies(int32_t copies) { Values.Copies = copies; }
     int32_t GetCopies() const { return Values.Copies; }
 
+    // The look at the label before printing (the Print page lists it): done again on every call.
+    const std::vector<TPrintProblem> &CheckLabel();
+    const std::vector<TPrintProblem> &GetProblems() const { return Problems; }
+
     // "Print Test ": one sheet, whatever the pages counter says; "Print  ": the counter's
-    // sheets. True when something was printed; the wizard stays open otherwise.
+    // sheets. True when something was printed; the wizard stays open otherwise. Print and
+    // SaveAsPdf check the label first: when something would come out wrong they do nothing but
+    // keep the request (Pending), for "Print Anyway" (PrintAnyway) or "Cancel" (CancelPending).
     bool PrintTest();
     bool Print();
     // "Save as PDF...": asks for a PDF file (starting in the folder last saved to, the documents
-    // folder at first) and writes the counter's sheets into it, the same sheets Print prints.
-    // True when the file was written.
+    // folder at first) and writes the counter's sheets into it, the same sheets Print prints,
+    // with the calibration of the printer "PDF". True when the file was written.
     bool SaveAsPdf();
+    // For a print started elsewhere (the preview's Print): the check's findings in a warning
+    // with OK and Cancel. True when nothing was found or the user goes on.
+    bool ConfirmChecked();
+    enum class TPending : uint8_t { None, Print, SaveAsPdf };
+    TPending Pending() const { return PendingRequest; }
+    bool PrintAnyway();
+    void CancelPending() { PendingRequest = TPending::None; }
     // How the window prints and writes PDF files (the printer the set-up chose, a PDF file
     // through the safe PDF printer). Without them Print uses the job's printer and SaveAsPdf
     // writes nothing.
     std::function<bool(const TPrintSettings &settings)> OnPrint;
     std::function<bool(const QString &file, const TPrintSettings &settings)> OnSaveAsPdf;
+    // How the window prints the ruler page (on a PDF file too); without it the job's printer.
+    std::function<bool(const TCalibration &calibration)> OnPrintRulerPage;
 
 private:
     bool PrintWith(const TPrintSettings &settings);
+    // Checks the label when the request is not confirmed yet: true when it may go on.
+    bool Checked(TPending request);
+    bool WritePdf();
 
     Tprintjob *Job = nullptr;
     Tdrawlist *Document = nullptr;
     // The settings LoadSettings read, where SaveAsPdf remembers its folder.
     Tregistryex *Store = nullptr;
     TPrintSettings Values;
+    // The corrections the last ruler page was printed with.
+    int32_t RulerScaleX = 0;
+    int32_t RulerScaleY = 0;
+    QString PrinterName;
+    QString MeasureMessage;
+    std::vector<TPrintProblem> Problems;
+    TPending PendingRequest = TPending::None;
     QString NudgeXCaption;
     QString NudgeYCaption;
     int32_t Page = wpIntroduction;

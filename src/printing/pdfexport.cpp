@@ -4,6 +4,7 @@
 #include "document/globals.h"
 #include "document/labelproject.h"
 #include "editing/pdfexportargs.h"
+#include "editing/printcheck.h"
 #include "editing/printjob.h"
 #include "platform/errors.h"
 #include "platform/messages.h"
@@ -18,6 +19,7 @@
 namespace {
 constexpr int ExitBadArguments = 2;
 constexpr int ExitFailed = 1;
+constexpr int ExitStrictWarnings = 3;
 const QString HelpSwitch = QStringLiteral("--help");
 
 // The export's failure: its one-line message.
@@ -40,10 +42,20 @@ int Fail(const QString &message, int code)
     return code;
 }
 
+// The warnings this export wrote, which --strict turns into a failure.
+int WarningCount = 0;
+
 void Warn(const QString &message)
 {
+    ++WarningCount;
     std::fprintf(stderr, "ambrelo: warning: %s\n", OneLine(message).toLocal8Bit().constData());
 }
+
+// --strict found warnings: nothing is written.
+class EStrict : public std::runtime_error {
+public:
+    EStrict() : std::runtime_error("strict") {}
+};
 
 // What the loaders would have told a user: kept, and every question answered Cancel, since
 // nobody is there to answer. The first error or warning ends the export.
@@ -109,6 +121,19 @@ void WarnOfUnprintable(const Tdrawlist &document, const QString &path)
     }
 }
 
+// What would come out wrong on the sheets, one warning each; a code that is left out has had
+// its warning already.
+void WarnOfProblems(const Tdrawlist &project, const QString &projectPath, const QString &templatePath)
+{
+    for (const TPrintProblem &p : CheckBeforePrinting(project)) {
+        if (p.Issue == TPrintIssue::CodeInvalid)
+            continue;
+        Warn(QStringLiteral("object %1 of \"%2\": %3")
+                 .arg(p.Object + 1)
+                 .arg(p.Document == &project ? projectPath : templatePath, p.Text));
+    }
+}
+
 // The spots to print: those the command line lists (in settings.Spots, counted from 0), or
 // every one, each once in the sheet's order. Spots that cannot print are named: when none of the
 // chosen ones can, the export fails; otherwise a warning says so and the others print.
@@ -164,6 +189,9 @@ void Export(const TPdfExportOptions &options)
     ChooseSpots(settings, labelTemplate.Geometry, labelTemplate.GetFileName());
     WarnOfUnprintable(labelTemplate, labelTemplate.GetFileName());
     WarnOfUnprintable(project, options.Project);
+    WarnOfProblems(project, options.Project, labelTemplate.GetFileName());
+    if (options.Strict && WarningCount > 0)
+        throw EStrict();
     Tprintjob job(&printer);
     job.SetDocument(&project);
     const QString doing = QStringLiteral("Could not write \"%1\"").arg(options.Output);
@@ -190,8 +218,14 @@ int RunPdfExport(const QStringList &args)
         std::fputs(CommandLineHelp().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    WarningCount = 0;
     try {
         Export(options);
+    } catch (const EStrict &) {
+        return Fail(QStringLiteral("--strict: nothing was written, since %1 warning%2 above")
+                        .arg(WarningCount)
+                        .arg(WarningCount == 1 ? QStringLiteral(" is") : QStringLiteral("s are")),
+                    ExitStrictWarnings);
     } catch (const EOutputRefused &e) {
         return Fail(e.Message(), ExitBadArguments);
     } catch (const EExport &e) {

@@ -1,5 +1,7 @@
 #include "printing/pdfprinter.h"
 
+#include "editing/rulerpage.h"
+
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "editing/printjob.h"
@@ -216,6 +218,15 @@ bool PrintSheetsToPdf(Tprintjob &job, const QString &path, const TPrintSettings 
     const TScopeEnd restore([&job, previous = job.GetPrinter()] { job.SetPrinter(previous); });
     job.SetPrinter(&printer);
     if (!job.PrintSheets(settings))
+        return false;
+    printer.Commit();
+    return true;
+}
+
+bool PrintRulerPageToPdf(const QString &path, const TCalibration &calibration)
+{
+    Tpdfprinter printer(path);
+    if (!PrintRulerPage(printer, calibration))
         return false;
     printer.Commit();
     return true;

@@ -86,6 +86,7 @@ private:
 };
 
 class Tprintjob;
+struct TCalibration;
 struct TPrintSettings;
 
 // Prints the sheets settings names of the job into the PDF file at path, through a Tpdfprinter, exactly as
@@ -93,3 +94,5 @@ struct TPrintSettings;
 // and its template are the inputs the file may not replace. True when the file was written;
 // false when the job printed nothing (it said why). Raises what Tpdfprinter raises.
 bool PrintSheetsToPdf(Tprintjob &job, const QString &path, const TPrintSettings &settings);
+// The ruler page into the PDF file path, as PrintSheetsToPdf writes its sheets.
+bool PrintRulerPageToPdf(const QString &path, const TCalibration &calibration);

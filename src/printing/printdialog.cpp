@@ -1,18 +1,23 @@
 #include "printing/printdialog.h"
 
+#include "editing/rulerpage.h"
 #include "platform/colors.h"
 #include "platform/messages.h"
+#include "platform/stringstream.h"
 #include "printing/pdfprinter.h"
 #include "printing/showpreview.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -54,6 +59,7 @@ const QString PrintText =
     QStringLiteral("Now you can print your labels. Click the print button below or click "
                    "Preview to see what the labels will look like. ");
 const QString PrintTestCaption = QStringLiteral("Print Test ");
+const QString RulerHint = QStringLiteral("Measured between the marks, in or mm:");
 
 QLabel *TextLabel(const QString &text, QWidget *parent, const QRect &where)
 {
@@ -165,6 +171,99 @@ void Tfrm_printdialog::ConnectPreview(Tfrm_showpreview &preview)
     Wizard.OnSaveAsPdf = [&preview](const QString &file, const TPrintSettings &settings) {
         return PrintSheetsToPdf(preview.Job(), file, settings);
     };
+    Wizard.OnPrintRulerPage = [&preview](const TCalibration &calibration) {
+        const QString pdf = preview.Printer().PdfFileName();
+        return pdf.isEmpty() ? ::PrintRulerPage(preview.Printer(), calibration)
+                             : PrintRulerPageToPdf(pdf, calibration);
+    };
+}
+
+QString Tfrm_printdialog::CurrentPrinterName() const
+{
+    if (!Preview)
+        return {};
+    Tqtprinter &printer = Preview->Printer();
+    return printer.PdfFileName().isEmpty() ? printer.PrinterName() : PdfPrinterName;
+}
+
+void Tfrm_printdialog::PrinterChosen()
+{
+    Wizard.SetPrinterName(CurrentPrinterName());
+    UpdateNudgeLabels();
+    UpdateScaleLabel();
+}
+
+void Tfrm_printdialog::UpdateScaleLabel()
+{
+    const QString printer = Wizard.GetPrinterName().isEmpty() ? QStringLiteral("this printer")
+                                                              : ShownFileText(Wizard.GetPrinterName());
+    lbl_scale->setStyleSheet(QString());
+    lbl_scale->setText(
+        QStringLiteral("Scale correction for %1: %2 across, %3 down")
+            .arg(printer, ScaleCorrectionText(Wizard.GetScaleX()), ScaleCorrectionText(Wizard.GetScaleY())));
+}
+
+void Tfrm_printdialog::PrintRulerPage()
+{
+    try {
+        Wizard.PrintRulerPage();
+    } catch (const std::exception &e) {
+        ShowPrintError(e);
+    }
+}
+
+void Tfrm_printdialog::MeasurementsTyped()
+{
+    if (Wizard.ApplyMeasurements(ed_measuredx->text(), ed_measuredy->text())) {
+        UpdateScaleLabel();
+        return;
+    }
+    lbl_scale->setStyleSheet(QStringLiteral("color: #b00000"));
+    lbl_scale->setText(Wizard.GetMeasureMessage());
+}
+
+void Tfrm_printdialog::ShowProblems()
+{
+    // Nothing left to warn of (the label was mended meanwhile): nothing is held back.
+    if (Wizard.GetProblems().empty())
+        Wizard.CancelPending();
+    lst_problems->clear();
+    const QStyle *style = this->style();
+    for (const TPrintProblem &p : Wizard.GetProblems()) {
+        const bool leftOut = p.Issue == TPrintIssue::CodeInvalid;
+        auto *item = new QListWidgetItem(
+            style->standardIcon(leftOut ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxWarning),
+            p.Text, lst_problems);
+        item->setToolTip(p.Text);
+    }
+    // The list takes the page's width; the animation gives way while it shows.
+    lst_problems->setGeometry(8, 70, std::max(ts_printdone->width() - 16, 200), 140);
+    lst_problems->setVisible(lst_problems->count() > 0);
+    img_print->setVisible(lst_problems->count() == 0);
+    const bool held = Wizard.Pending() != Tprintwizard::TPending::None;
+    btn_printanyway->setVisible(held);
+    btn_cancelprint->setVisible(held);
+}
+
+void Tfrm_printdialog::HeldBack()
+{
+    if (Wizard.Pending() == Tprintwizard::TPending::None)
+        return;
+    ps_steps->setCurrentIndex(wpPrint);
+    ShowProblems();
+}
+
+void Tfrm_printdialog::PrintAnywayClicked()
+{
+    bool printed = false;
+    try {
+        printed = Wizard.PrintAnyway();
+    } catch (const std::exception &e) {
+        ShowPrintError(e);
+    }
+    ShowProblems();
+    if (printed)
+        done(mrOk);
 }
 
 void Tfrm_printdialog::BuildPages()
@@ -184,7 +283,24 @@ void Tfrm_printdialog::BuildPages()
     img_labeldemo = Picture(QStringLiteral("img_labeldemo"), ts_step2, {QPoint(6, 8), LabelDemoSize});
     TextLabel(Step1Text, ts_step2, {textLeft, 10, textWidth, 100});
     btn_printtest1 = new QPushButton(PrintTestCaption, ts_step2);
-    btn_printtest1->setGeometry(textLeft, 130, 100, 26);
+    btn_printtest1->setGeometry(textLeft, 112, 100, 26);
+    // The scale: a ruler page, the two distances measured on it, the corrections they give.
+    btn_printruler = new QPushButton(QStringLiteral("Print Ruler Page"), ts_step2);
+    btn_printruler->setObjectName(QStringLiteral("btn_printruler"));
+    btn_printruler->setGeometry(textLeft, 146, 130, 26);
+    TextLabel(RulerHint, ts_step2, {textLeft, 176, textWidth, 16});
+    TextLabel(QStringLiteral("Across:"), ts_step2, {textLeft, 198, 46, 18});
+    ed_measuredx = new QLineEdit(ts_step2);
+    ed_measuredx->setObjectName(QStringLiteral("ed_measuredx"));
+    ed_measuredx->setPlaceholderText(QStringLiteral("8.000 in"));
+    ed_measuredx->setGeometry(textLeft + 46, 196, 68, 22);
+    TextLabel(QStringLiteral("Down:"), ts_step2, {textLeft + 122, 198, 40, 18});
+    ed_measuredy = new QLineEdit(ts_step2);
+    ed_measuredy->setObjectName(QStringLiteral("ed_measuredy"));
+    ed_measuredy->setPlaceholderText(QStringLiteral("10.000 in"));
+    ed_measuredy->setGeometry(textLeft + 162, 196, 68, 22);
+    lbl_scale = TextLabel(QString(), ts_step2, {textLeft, 222, textWidth, 34});
+    lbl_scale->setObjectName(QStringLiteral("lbl_scale"));
     ps_steps->addTab(ts_step2, QStringLiteral("Step 1"));
 
     ts_step3 = new QWidget;
@@ -218,12 +334,41 @@ void Tfrm_printdialog::BuildPages()
 
     ts_printdone = new QWidget;
     ts_printdone->setObjectName(QStringLiteral("ts_printdone"));
-    TextLabel(PrintText, ts_printdone, {12, 10, 256, 120});
+    TextLabel(PrintText, ts_printdone, {12, 10, 256, 56});
+    // What the check found: an icon and one line each, the whole line in its tip.
+    lst_problems = new QListWidget(ts_printdone);
+    lst_problems->setObjectName(QStringLiteral("lst_problems"));
+    lst_problems->setWordWrap(false);
+    lst_problems->setTextElideMode(Qt::ElideRight);
+    lst_problems->setIconSize(QSize(16, 16));
+    lst_problems->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lst_problems->hide();
+    btn_printanyway = new QPushButton(QStringLiteral("Print Anyway"), ts_printdone);
+    btn_printanyway->setObjectName(QStringLiteral("btn_printanyway"));
+    btn_printanyway->setGeometry(8, 216, 110, 26);
+    btn_cancelprint = new QPushButton(QStringLiteral("Cancel"), ts_printdone);
+    btn_cancelprint->setObjectName(QStringLiteral("btn_cancelprint"));
+    btn_cancelprint->setGeometry(126, 216, 90, 26);
+    for (QPushButton *b : {btn_printanyway, btn_cancelprint}) {
+        b->setAutoDefault(false);
+        b->hide();
+    }
     img_print = Picture(QStringLiteral("img_print"), ts_printdone,
                         {QPoint(ClientWidth - 14 - SheetPictureSize.width(), 0), SheetPictureSize});
     ps_steps->addTab(ts_printdone, QStringLiteral("Print"));
 
+    // Enter in a field of the dialog prints nothing.
+    for (QPushButton *b : {btn_printtest1, btn_printtest2, btn_printruler})
+        b->setAutoDefault(false);
     connect(btn_printtest1, &QPushButton::clicked, this, &Tfrm_printdialog::PrintTest);
+    connect(btn_printruler, &QPushButton::clicked, this, &Tfrm_printdialog::PrintRulerPage);
+    connect(ed_measuredx, &QLineEdit::editingFinished, this, &Tfrm_printdialog::MeasurementsTyped);
+    connect(ed_measuredy, &QLineEdit::editingFinished, this, &Tfrm_printdialog::MeasurementsTyped);
+    connect(btn_printanyway, &QPushButton::clicked, this, &Tfrm_printdialog::PrintAnywayClicked);
+    connect(btn_cancelprint, &QPushButton::clicked, this, [this] {
+        Wizard.CancelPending();
+        ShowProblems();
+    });
     connect(btn_printtest2, &QPushButton::clicked, this, &Tfrm_printdialog::PrintTest);
     connect(btn_nudgeup, &QToolButton::clicked, this, [this] { SetNudgeY(Wizard.GetNudgeY() - 1); });
     connect(btn_nudgedown, &QToolButton::clicked, this, [this] { SetNudgeY(Wizard.GetNudgeY() + 1); });
@@ -273,8 +418,10 @@ void Tfrm_printdialog::BuildBottomBar()
         ps_steps->setCurrentIndex(Wizard.GetPage());
     });
     connect(btn_setup, &QPushButton::clicked, this, [this] {
-        if (Preview)
-            Preview->Setup();
+        if (!Preview)
+            return;
+        Preview->Setup();
+        PrinterChosen();
     });
     connect(btn_preview, &QPushButton::clicked, this, &Tfrm_printdialog::PreviewClicked);
     connect(btn_print, &QPushButton::clicked, this, &Tfrm_printdialog::PrintClicked);
@@ -287,10 +434,15 @@ void Tfrm_printdialog::BuildBottomBar()
 int Tfrm_printdialog::Execute(Tdrawlist &document, Tregistryex &store)
 {
     SetDocument(&document);
+    // The store first: the printer's calibration is read from this one, never an earlier one.
     Wizard.LoadSettings(store);
+    Wizard.SetPrinterName(CurrentPrinterName());
     ps_steps->setCurrentIndex(Wizard.GetPage());
     chk_highquality->setChecked(Wizard.GetHighQuality());
+    ed_measuredx->clear();
+    ed_measuredy->clear();
     UpdateNudgeLabels();
+    UpdateScaleLabel();
     const int result = exec();
     Wizard.StoreSettings(store);
     return result;
@@ -342,6 +494,8 @@ void Tfrm_printdialog::PageChanged(int index)
         DrawSheetPicture();
         break;
     case wpPrint:
+        Wizard.CheckLabel();
+        ShowProblems();
         FAnimations.StartPrint(PointOf(SheetPictureSize), window);
         tmr_imgprint->start(FAnimations.PrintFrame());
         img_print->setPixmap(QPixmap::fromImage(FAnimations.Frame()));
@@ -419,6 +573,8 @@ void Tfrm_printdialog::PreviewClicked()
     }
     // The preview's box changes the same settings.
     chk_highquality->setChecked(Wizard.GetHighQuality());
+    // The preview's Setup may have chosen another printer.
+    PrinterChosen();
     if (result == mrOk)
         done(mrOk);
 }
@@ -431,6 +587,7 @@ void Tfrm_printdialog::PrintClicked()
     } catch (const std::exception &e) {
         ShowPrintError(e);
     }
+    HeldBack();
     // Nothing printed (no printer, no spot, a failure): the wizard stays where it was, so that
     // the user can choose a printer with Setup or mark spots.
     if (printed)
@@ -445,6 +602,9 @@ void Tfrm_printdialog::SavePdfClicked()
     } catch (const std::exception &e) {
         ShowPrintError(e);
     }
+    HeldBack();
+    UpdateNudgeLabels();
+    UpdateScaleLabel();
     if (written)
         done(mrOk);
 }

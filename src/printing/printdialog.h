@@ -11,6 +11,8 @@
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
@@ -63,6 +65,13 @@ public:
     QToolButton *btn_nudgeleft = nullptr;
     QToolButton *btn_nudgeright = nullptr;
     QPushButton *btn_printtest1 = nullptr;
+    QPushButton *btn_printruler = nullptr;
+    QLineEdit *ed_measuredx = nullptr;
+    QLineEdit *ed_measuredy = nullptr;
+    QLabel *lbl_scale = nullptr;
+    QListWidget *lst_problems = nullptr;
+    QPushButton *btn_printanyway = nullptr;
+    QPushButton *btn_cancelprint = nullptr;
     QPushButton *btn_printtest2 = nullptr;
     QPushButton *btn_previous = nullptr;
     QPushButton *btn_next = nullptr;
@@ -90,6 +99,16 @@ private:
     void PageChanged(int index);
     void StopAnimations();
     void UpdateNudgeLabels();
+    void UpdateScaleLabel();
+    // The printer the preview prints on now, as the calibration names it.
+    QString CurrentPrinterName() const;
+    void PrinterChosen();
+    void PrintRulerPage();
+    void MeasurementsTyped();
+    // The check's findings on the Print page; with a print held back, its two buttons.
+    void ShowProblems();
+    void HeldBack();
+    void PrintAnywayClicked();
     void DrawSheetPicture();
     void PrintTest();
     void PreviewClicked();

@@ -109,6 +109,9 @@ void Tfrm_showpreview::PrintClicked()
     TPrintSettings settings = Settings();
     settings.Copies = ed_pagecount->value();
     try {
+        // What would come out wrong is asked about here as the wizard's Print page lists it.
+        if (Wizard && !Wizard->ConfirmChecked())
+            return;
         if (PrintPages(settings))
             done(mrOk);
     } catch (const std::exception &e) {

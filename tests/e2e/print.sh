@@ -2,9 +2,10 @@
 # Printing as a user does it, on a real X server onto a real CUPS queue: a private cupsd with a
 # cups-pdf queue is the program's first printer; the project on a stock sheet of four spots is
 # opened, the tool bar's Print button opens the print wizard, its spot page shows every spot
-# chosen, a click leaves the bottom-right one out, Print prints. The PDF the queue writes holds
-# the label's text at the three chosen spots, where no nudge puts it, and not at the fourth; the
-# wizard's close leaves its offsets and quality in the settings.
+# chosen, a click leaves the bottom-right one out, Print prints. The settings hold a calibration
+# for the queue (no nudge, +1 % across, -0.5 % down). The PDF the queue writes holds the label's
+# text at the three chosen spots, where the correction puts them, and not at the fourth; the
+# wizard's close leaves its offsets and quality in the settings and the queue's calibration.
 #   print.sh <ambrelo program> <projecttool>
 set -euo pipefail
 program=$1
@@ -35,6 +36,18 @@ outfolder=$(bash "$cups_script" outfolder)
 # The file's name goes into the job's title, and so into the name of the PDF the queue writes.
 token=eeprint$$x$(date +%s)
 "$projecttool" sheet "$work/$token.wlp" "$sheet" || fail "could not write the project"
+
+# The queue's own calibration, as the wizard keeps it under the queue's name.
+mkdir -p "$work/config/fennbrook"
+cat >"$work/config/fennbrook/ambrelo.conf" <<EOF
+[software\\fennbrook\\ambrelo\\printers\\$queue]
+"nudge.x"=dword:00000000
+"nudge.y"=dword:00000000
+"scale.x"=dword:00000064
+"scale.y"=dword:ffffffce
+EOF
+scale_x=1.01
+scale_y=0.995
 
 CUPS_SERVER="$socket" start_program "$program" "$work/$token.wlp"
 editor_window "^Ambrelo Wine Label Software-.* - $token\$"
@@ -94,8 +107,9 @@ pages=$(pdfinfo "$pdf" | awk '/^Pages:/ { print $2 }')
 
 # Each spot holds the sample: the red 1-inch square 0.5 in right of and below the spot's corner,
 # and the text box "Chardonnay" 2 in right and 0.5 in below it. The spots' corners lie at 0.5 and
-# 4.5 in across, 1.25 and 5.75 in down. At 64 dots per inch a pixel is one nudge step, so the
-# square's box shows any nudge applied: with none, it lies exactly where the spot puts it.
+# 4.5 in across, 1.25 and 5.75 in down, moved by the correction about the sheet's corner. At 64
+# dots per inch a pixel is one nudge step, so the square's box shows any nudge applied: with
+# none, its edges lie where the scaled spot puts them, within a pixel.
 spots=("0.5 1.25" "4.5 1.25" "0.5 5.75")
 left_out="4.5 5.75"
 pdftoppm -r 64 -singlefile "$pdf" "$work/sheet" 2>/dev/null || fail "pdftoppm could not render the queue's PDF"
@@ -108,15 +122,17 @@ red_box_in() {
                 if ($1 < l) l = $1; if ($1 > r) r = $1; if ($2 < t) t = $2; if ($2 > b) b = $2 }
             END { if (n > 0) printf "%d %d %d %d\n", x0 + l, y0 + t, x0 + r, y0 + b }'
 }
-inch64() { awk -v v="$1" 'BEGIN { printf "%d", v * 64 + 0.5 }'; }
+# Inches (v, a sum awk works out) to pixels at 64 dpi, scaled by f.
+inch64() { awk "BEGIN { printf \"%d\", ($1) * ${2:-1} * 64 + 0.5 }"; }
 for spot in "${spots[@]}"; do
     # shellcheck disable=SC2086
     set -- $spot
-    x=$(inch64 "$1")
-    y=$(inch64 "$2")
-    want="$((x + 32)) $((y + 32)) $((x + 95)) $((y + 95))"
-    got=$(red_box_in "$x" "$y")
-    [[ $got == "$want" ]] || fail "the square of the chosen spot at ($spot) in is at ($got) pixels, not ($want)"
+    want="$(inch64 "$1 + 0.5" "$scale_x") $(inch64 "$2 + 0.5" "$scale_y")"
+    want="$want $(($(inch64 "$1 + 1.5" "$scale_x") - 1)) $(($(inch64 "$2 + 1.5" "$scale_y") - 1))"
+    got=$(red_box_in "$(inch64 "$1")" "$(inch64 "$2")")
+    awk -v got="$got" -v want="$want" 'BEGIN { n = split(got, g); split(want, w); if (n != 4) exit 1
+        for (i = 1; i <= 4; ++i) { d = g[i] - w[i]; if (d < -1 || d > 1) exit 1 } }' ||
+        fail "the square of the chosen spot at ($spot) in is at ($got) pixels, not ($want) within one"
 done
 [[ -z $(red_box_in "$(inch64 "${left_out% *}")" "$(inch64 "${left_out#* }")") ]] ||
     fail "the spot left out printed"
@@ -129,7 +145,7 @@ echo "text printed at (points): $(tr '\n' ';' <<<"$words")"
 for spot in "${spots[@]}"; do
     # shellcheck disable=SC2086
     set -- $spot
-    awk -v x="$1" -v y="$2" '{ dx = $1 - (x + 2) * 72; dy = $2 - (y + 0.5) * 72 }
+    awk -v x="$1" -v y="$2" -v fx="$scale_x" -v fy="$scale_y" '{ dx = $1 - (x + 2) * fx * 72; dy = $2 - (y + 0.5) * fy * 72 }
         dx >= 0 && dx <= 9 && dy >= -9 && dy <= 9 { found = 1 } END { exit !found }' <<<"$words" ||
         fail "the label's text is not at the chosen spot at ($spot) in"
 done
@@ -142,7 +158,9 @@ wait_for 30 bash -c "! kill -0 $program_pid" || fail "the program did not end: w
 wait "$program_pid" || fail "the program ended with code $?: $(cat "$work/program.log")"
 settings=$work/config/fennbrook/ambrelo.conf
 [[ -f $settings ]] || fail "the program left no settings in $settings"
-for entry in '"nudge.x"=dword:00000000' '"nudge.y"=dword:00000000' '"highquality_printing"=dword:00000000'; do
+for entry in '"nudge.x"=dword:00000000' '"nudge.y"=dword:00000000' '"highquality_printing"=dword:00000000' \
+    "[software\\fennbrook\\ambrelo\\printers\\$queue]" '"scale.x"=dword:00000064' '"scale.y"=dword:ffffffce'; do
     grep -Fqx "$entry" "$settings" || fail "the settings do not hold $entry: $(cat "$settings")"
 done
-echo "PASS: the print wizard printed the three chosen spots of four through a CUPS queue, without nudge"
+echo "PASS: the print wizard printed the three chosen spots of four through a CUPS queue, without nudge," \
+    "with the queue's scale correction"

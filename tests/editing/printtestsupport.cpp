@@ -128,3 +128,22 @@ int32_t FirstDark(const QImage &image, int32_t x, int32_t y, int32_t dx, int32_t
     }
     return -1;
 }
+
+std::vector<double> DarkRunCentres(const QImage &image, int32_t x, int32_t y, int32_t dx, int32_t dy)
+{
+    std::vector<double> centres;
+    int32_t start = -1;
+    for (int32_t at = 0;; ++at) {
+        const int32_t px = x + at * dx, py = y + at * dy;
+        const bool inside = px < image.width() && py < image.height();
+        const bool dark = inside && IsDark(image, px, py);
+        if (dark && start < 0)
+            start = at;
+        if (!dark && start >= 0) {
+            centres.push_back((start + at - 1) / 2.0);
+            start = -1;
+        }
+        if (!inside)
+            return centres;
+    }
+}

@@ -106,3 +106,5 @@ using Tmessagelog = TMessageRecorder;
 // The first dark pixel (all channels below 100) from (x, y) stepping by (dx, dy), or -1.
 int32_t FirstDark(const QImage &image, int32_t x, int32_t y, int32_t dx, int32_t dy);
 bool IsDark(const QImage &image, int32_t x, int32_t y);
+// The centres of the dark runs from (x, y) stepping by (dx, dy) to the image's edge.
+std::vector<double> DarkRunCentres(const QImage &image, int32_t x, int32_t y, int32_t dx, int32_t dy);

@@ -69,3 +69,39 @@ TEST(PdfExportArgs, BuildsThePrintSettingsTheWizardWouldPrintWith)
         EXPECT_EQ(options.Project, "label.wlp");
     }
 }
+
+TEST(PdfExportArgs, ScaleTakesPerCentsInStepsWithinThreeAndStrictIsASwitch)
+{
+    struct Case {
+        const char *Value;
+        bool Ok;
+        int32_t X, Y;
+    };
+    const Case cases[] = {
+        {"1,-0.5", true, 100, -50}, {"3.00,-3", true, 300, -300}, {"0.05,0", true, 5, 0},
+        {"-0,2.1", true, 0, 210},   {"3.05,0", false, 0, 0},      {"0.02,0", false, 0, 0},
+        {"1", false, 0, 0},         {"1,2,3", false, 0, 0},       {"+1,0", false, 0, 0},
+        {"1.005,0", false, 0, 0},   {"1%,0", false, 0, 0},        {".5,0", false, 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Value);
+        TPdfExportOptions options;
+        QString error;
+        EXPECT_EQ(ParsePdfExportArgs(Args({"--scale", c.Value}), options, error), c.Ok);
+        if (c.Ok) {
+            EXPECT_EQ(options.Settings.ScaleX, c.X);
+            EXPECT_EQ(options.Settings.ScaleY, c.Y);
+        } else {
+            EXPECT_EQ(error.toStdString(),
+                      "--scale takes X,Y in per cent, each from -3.00 to 3.00 in steps of 0.05, "
+                      "not \"" +
+                          std::string(c.Value) + "\"");
+        }
+    }
+    TPdfExportOptions options;
+    QString error;
+    ASSERT_TRUE(ParsePdfExportArgs(Args({"--strict"}), options, error));
+    EXPECT_TRUE(options.Strict);
+    EXPECT_FALSE(ParsePdfExportArgs(Args({"--strict", "--strict"}), options, error));
+    EXPECT_FALSE(ParsePdfExportArgs(Args({"--scale", "1,1", "--scale=1,1"}), options, error));
+}

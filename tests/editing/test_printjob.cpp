@@ -53,6 +53,55 @@ TEST(PrintJob, LabelsLandWhereSpotNudgeAndMarginPutThem)
     }
 }
 
+TEST(PrintJob, TheScaleCorrectionMovesEachColumnByItsShareOfItsDistanceFromTheSheetsLeftEdge)
+{
+    // Three columns of the test label at 0.5, 3 and 5.5 inches, one row at 1 inch, on a 300 dpi
+    // printer whose printable area starts 30 pixels in: the correction is about the sheet's
+    // corner, not the printable area's, and comes after the nudge.
+    struct Case {
+        int32_t ScaleX, ScaleY, NudgeX;
+        double FactorX, FactorY; // what the correction should come to
+    };
+    const Case cases[] = {
+        {0, 0, 0, 1.0, 1.0},    {100, 0, 0, 1.01, 1.0},  {-100, 0, 0, 0.99, 1.0},
+        {0, 200, 0, 1.0, 1.02}, {100, 0, 16, 1.01, 1.0}, {500, -900, 0, 1.03, 0.97}, // held to 3 %
+    };
+    const double columns[] = {0.5, 3.0, 5.5};
+    constexpr int32_t Dpi = 300, Offset = 30;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.ScaleX << "," << c.ScaleY << " nudge " << c.NudgeX);
+        TTestSheet sheet;
+        sheet.Template.Geometry.Clear();
+        for (const double left : columns)
+            AddSpot(sheet.Template, left, 1, TestLabelWidth, TestLabelHeight);
+        Trecordingprinter printer(Dpi, Offset, Offset);
+        Tprintjob job(&printer);
+        job.SetDocument(&sheet.Project);
+        TPrintSettings settings;
+        settings.Spots = {0, 1, 2};
+        settings.ScaleX = c.ScaleX;
+        settings.ScaleY = c.ScaleY;
+        settings.NudgeX = c.NudgeX;
+        ASSERT_TRUE(job.PrintSheets(settings));
+        const QImage &page = printer.Pages.at(0);
+        const double nudge = c.NudgeX / 64.0;
+        const int32_t top = int32_t(std::lround(1.0 * c.FactorY * Dpi)) - Offset;
+        for (const double left : columns) {
+            SCOPED_TRACE(left);
+            const double expected = (left + nudge) * c.FactorX * Dpi - Offset;
+            const TPoint corner = BoxCorner(page, {int32_t(expected), top}, Dpi);
+            if (c.ScaleX == 0 && c.ScaleY == 0) {
+                // No correction: every edge on its pixel as before.
+                EXPECT_EQ(corner.X, int32_t(std::lround(expected)));
+                EXPECT_EQ(corner.Y, top);
+            } else {
+                EXPECT_NEAR(corner.X, expected, 1.0);
+                EXPECT_NEAR(corner.Y, top, 1.0);
+            }
+        }
+    }
+}
+
 TEST(PrintJob, TheSpotIsPaintedIntoItsRectangleClippedToItGrownBySixteenthInch)
 {
     // A spot at (0.5, 1), 3 x 4 inches, on a 300 dpi printer whose printable area starts at

@@ -4,6 +4,7 @@
 #include "printtestsupport.h"
 
 #include "document/alphabitmap.h"
+#include "document/text.h"
 #include "editing/printjob.h"
 #include "editing/printwizard.h"
 #include "editing/wizardanimation.h"
@@ -29,6 +30,19 @@ struct TWizard {
     TTestSheet Sheet;
     Tprintjob Job;
     Tprintwizard Wizard;
+};
+
+// A wizard shown on the test sheet whose job prints on a recording printer at 20 dpi.
+struct TPrintingWizard {
+    TPrintingWizard()
+    {
+        Wizard.SetDocument(&Sheet.Project);
+        Wizard.Showing();
+    }
+    TTestSheet Sheet;
+    Trecordingprinter Printer{20, 0, 0};
+    Tprintjob Job{&Printer};
+    Tprintwizard Wizard{Job};
 };
 } // namespace
 
@@ -156,12 +170,10 @@ TEST(PrintWizard, TheSheetPictureShowsChosenSpotsTinted)
 
 TEST(PrintWizard, PrintTestPrintsOneSheetWhateverTheCounter)
 {
-    TWizard w;
-    Trecordingprinter printer(20, 0, 0);
-    Tprintjob job(&printer);
-    Tprintwizard wizard(job);
-    wizard.SetDocument(&w.Sheet.Project);
-    wizard.Showing();
+    TPrintingWizard w;
+    Trecordingprinter &printer = w.Printer;
+    Tprintjob &job = w.Job;
+    Tprintwizard &wizard = w.Wizard;
     std::vector<TPrintSettings> printed;
     wizard.OnPrint = [&](const TPrintSettings &settings) {
         printed.push_back(settings);
@@ -180,6 +192,46 @@ TEST(PrintWizard, PrintTestPrintsOneSheetWhateverTheCounter)
         EXPECT_TRUE(settings.HighQuality);
         EXPECT_EQ(settings.Spots, (std::vector<int32_t>{0, 1, 2}));
     }
+}
+
+TEST(PrintWizard, WhatTheCheckFindsHoldsPrintBackUntilPrintAnyway)
+{
+    TPrintingWizard w;
+    Trecordingprinter &printer = w.Printer;
+    Tprintwizard &wizard = w.Wizard;
+    // An empty text box: it shows its prompt and would print nothing.
+    auto empty = std::make_unique<Tvnltext>();
+    empty->Bounds = {100100, 100100, 100900, 100300};
+    w.Sheet.Project.AddObject(std::move(empty));
+    wizard.SetCopies(2);
+    EXPECT_FALSE(wizard.Print());
+    EXPECT_TRUE(printer.Pages.empty());
+    EXPECT_EQ(wizard.Pending(), Tprintwizard::TPending::Print);
+    ASSERT_EQ(wizard.GetProblems().size(), 1u);
+    EXPECT_EQ(wizard.GetProblems()[0].Issue, TPrintIssue::EmptyPrompt);
+    // Cancel prints nothing; asked again, Print Anyway prints what was asked for.
+    wizard.CancelPending();
+    EXPECT_FALSE(wizard.PrintAnyway());
+    EXPECT_TRUE(printer.Pages.empty());
+    EXPECT_FALSE(wizard.Print());
+    EXPECT_TRUE(wizard.PrintAnyway());
+    EXPECT_EQ(printer.Pages.size(), 2u);
+    EXPECT_EQ(wizard.Pending(), Tprintwizard::TPending::None);
+    // A test page is for lining up: it prints unchecked.
+    EXPECT_TRUE(wizard.PrintTest());
+    EXPECT_EQ(printer.Pages.size(), 1u);
+    // A print started in the preview asks, listing the findings.
+    Tmessagelog log;
+    log.Answer = mrCancel;
+    EXPECT_FALSE(wizard.ConfirmChecked());
+    log.Answer = mrOk;
+    EXPECT_TRUE(wizard.ConfirmChecked());
+    ASSERT_EQ(log.Texts.size(), 2);
+    EXPECT_EQ(log.Texts[0], CheckedQuestionTitle + QStringLiteral("\n\u2022 ") +
+                                wizard.GetProblems()[0].Text + QStringLiteral("\n\n") + CheckedQuestion);
+    w.Sheet.Project.RemoveObject(w.Sheet.Project.Count() - 1);
+    EXPECT_TRUE(wizard.ConfirmChecked());
+    EXPECT_EQ(log.Texts.size(), 2);
 }
 
 TEST(WizardAnimations, TheTestPageSlidesOnSlowerAndRests)

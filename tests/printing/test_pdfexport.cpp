@@ -6,13 +6,19 @@
 
 #include "document/code.h"
 #include "document/globals.h"
+#include "document/picture.h"
+#include "document/text.h"
 #include "editing/pdfexportargs.h"
+#include "editing/rulerpage.h"
+#include "printing/pdfprinter.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -55,6 +61,7 @@ protected:
         names.removeAll(QStringLiteral("bad.wlp"));
         names.removeAll(QStringLiteral("bad.wlt"));
         names.removeAll(QStringLiteral("empty.wlp"));
+        names.removeAll(QStringLiteral("checked.wlp"));
         return names;
     }
 
@@ -371,6 +378,103 @@ TEST_F(PdfExport, ACodeThatCannotBeMadeIsLeftOutWithAWarning)
     };
     EXPECT_GT(dark(60), 1500);
     EXPECT_EQ(dark(160), 0);
+}
+
+TEST_F(PdfExport, TheLabelIsCheckedFirstAndStrictTurnsWarningsIntoExitCodeThreeWithNothingWritten)
+{
+    // The test label with a coarse picture and an empty text box added (a file keeps no prompt of
+    // its own: the box shows the default one).
+    TTestSheet sheet;
+    auto picture = std::make_unique<Tvnlpic>();
+    QImage pixels(50, 50, QImage::Format_RGB32);
+    pixels.fill(Qt::gray);
+    picture->SetPicture(pixels);
+    picture->Bounds = {LabelOrigin.X + 1500, LabelOrigin.Y + 500, LabelOrigin.X + 2000, LabelOrigin.Y + 1000};
+    sheet.Project.AddObject(std::move(picture));
+    auto prompt = std::make_unique<Tvnltext>();
+    prompt->Bounds = {LabelOrigin.X + 100, LabelOrigin.Y + 100, LabelOrigin.X + 900, LabelOrigin.Y + 400};
+    sheet.Project.AddObject(std::move(prompt));
+    const QString project = Folder.filePath(QStringLiteral("checked.wlp"));
+    sheet.Project.SaveToFile(project);
+    const QStringList expected{
+        QStringLiteral("ambrelo: warning: object 3 of \"%1\": A picture prints at 100 dots per inch at 0.50 "
+                       "\u00d7 0.50 in, under 200: it will look coarse.")
+            .arg(project),
+        QStringLiteral("ambrelo: warning: object 4 of \"%1\": The prompt \"* Click here to add text *\" is "
+                       "still empty: nothing "
+                       "prints there.")
+            .arg(project)};
+
+    WriteContents(Output, Yesterday);
+    const TRun strict = Export(Folder.path(), {Output, QStringLiteral("--strict"), project, Files.Template});
+    EXPECT_EQ(strict.Code, 3);
+    EXPECT_EQ(strict.Err.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+              expected +
+                  QStringList{QStringLiteral("ambrelo: --strict: nothing was written, since 2 warnings are "
+                                             "above")});
+    EXPECT_EQ(Contents(Output), Yesterday);
+    EXPECT_TRUE(LeftBehind() == QStringList{QStringLiteral("out.pdf")})
+        << LeftBehind().join(' ').toStdString();
+
+    const TRun loose = Export(Folder.path(), {Output, project, Files.Template});
+    EXPECT_EQ(loose.Code, 0);
+    EXPECT_EQ(loose.Err.toStdString(), (expected.join(QLatin1Char('\n')) + QLatin1Char('\n')).toStdString());
+    EXPECT_NE(Contents(Output), Yesterday);
+    // A label with nothing to say passes --strict.
+    const TRun clean = Export(Folder.path(), {Output, QStringLiteral("--strict"), Files.Project});
+    EXPECT_EQ(clean.Code, 0) << clean.Err.toStdString();
+}
+
+TEST_F(PdfExport, ScaleCorrectsAboutTheSheetsCornerAndKeepsToItsLimits)
+{
+    // +3 % across, -2 % down: spot 2 at (4, 1) inches lands at (4.12, 0.98), spot 1 at (0.515, 0.98).
+    const TRun run = Export(Folder.path(), {Output, QStringLiteral("--scale"), QStringLiteral("3,-2"),
+                                            QStringLiteral("--spots"), QStringLiteral("1,2"), Files.Project});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    const QImage page = RenderPage(Output, 1, RenderDpi);
+    ASSERT_FALSE(page.isNull());
+    const TPoint first = BoxCorner(page, 0.515, 0.98);
+    EXPECT_NEAR(first.X, 51.5, 1);
+    EXPECT_NEAR(first.Y, 98, 1);
+    const TPoint second = BoxCorner(page, 4.12, 0.98);
+    EXPECT_NEAR(second.X, 412, 1);
+    EXPECT_NEAR(second.Y, 98, 1);
+
+    WriteContents(Output, Yesterday);
+    const TRun beyond =
+        Export(Folder.path(), {Output, QStringLiteral("--scale"), QStringLiteral("3.05,0"), Files.Project});
+    EXPECT_EQ(beyond.Code, 2);
+    EXPECT_EQ(beyond.Err.toStdString(), "ambrelo: --scale takes X,Y in per cent, each from -3.00 to 3.00 in "
+                                        "steps of 0.05, not \"3.05,0\"\n");
+    EXPECT_EQ(Contents(Output), Yesterday);
+}
+
+TEST(RulerPagePdf, MarksLieEightAndTenInchesApartAt600DpiThroughTheCorrection)
+{
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath(QStringLiteral("ruler.pdf"));
+    constexpr int Dpi = 600;
+    // A whole page at 600 dpi is more than Qt reads by default.
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(512);
+    const auto restore = qScopeGuard([limit] { QImageReader::setAllocationLimit(limit); });
+    for (const TCalibration &c : {TCalibration{}, TCalibration{0, 0, 100, -50}}) {
+        SCOPED_TRACE(c.ScaleX);
+        ASSERT_TRUE(PrintRulerPageToPdf(pdf, c));
+        const QImage page = RenderPage(pdf, 1, Dpi);
+        ASSERT_EQ(page.size(), QSize(5100, 6600));
+        const std::vector<double> xs =
+            DarkRunCentres(page, 0, int(MarkAcrossY * ScaleFactor(c.ScaleY) * Dpi), 1, 0);
+        const std::vector<double> ys =
+            DarkRunCentres(page, int(MarkDownX * ScaleFactor(c.ScaleX) * Dpi), 0, 0, 1);
+        ASSERT_EQ(xs.size(), 2u);
+        ASSERT_EQ(ys.size(), 2u);
+        EXPECT_NEAR(xs[0], MarkLeft * ScaleFactor(c.ScaleX) * Dpi, 1.5);
+        EXPECT_NEAR(xs[1] - xs[0], RulerAcross * ScaleFactor(c.ScaleX) * Dpi, 1.5);
+        EXPECT_NEAR(ys[1] - ys[0], RulerDown * ScaleFactor(c.ScaleY) * Dpi, 1.5);
+    }
+    const TRun text = RunProgram(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_THAT(text.Out.simplified().toStdString(), testing::HasSubstr("Ruler page. With a good ruler"));
 }
 
 TEST(CommandLineHelp, DescribesTheExport)

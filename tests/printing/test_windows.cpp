@@ -6,6 +6,8 @@
 
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
+#include "document/text.h"
+#include "editing/calibration.h"
 #include "editing/printjob.h"
 #include "platform/filedialog.h"
 #include "platform/messages.h"
@@ -16,7 +18,11 @@
 #include "widgets/drawpanel.h"
 
 #include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
@@ -153,6 +159,60 @@ TEST(PrintWizardWindow, BothQualityBoxesAndThePagesCounterAreTheWizardsSettings)
     EXPECT_TRUE(shown);
     EXPECT_FALSE(w.Wizard.Logic().Settings().HighQuality);
     EXPECT_FALSE(w.Wizard.chk_highquality->isChecked());
+}
+
+TEST(PrintWizardWindow, MeasuredDistancesGiveThePrintersCorrectionsAndTheCheckHoldsPrintBack)
+{
+    SetRootBackend(HKEY_CURRENT_USER, std::make_shared<Tmemorybackend>());
+    Tregistryex store;
+    store.OpenKey(QString::fromLatin1(SettingsKeyPath), true);
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath(QStringLiteral("labels.pdf"));
+    TWindows w;
+    // The printer set-up chose a PDF file: the printer "PDF".
+    w.Preview.Printer().GetQPrinter().setOutputFormat(QPrinter::PdfFormat);
+    w.Preview.Printer().GetQPrinter().setOutputFileName(pdf);
+    auto empty = std::make_unique<Tvnltext>();
+    empty->Bounds = {100100, 100100, 100900, 100300};
+    w.Sheet.Project.AddObject(std::move(empty));
+    QString scale;
+    bool rulerPrinted = false;
+    int heldOnPage = -1, listed = -1;
+    bool buttonsShown = false, buttonsAfterCancel = true, writtenBeforeAnyway = true;
+    QTimer::singleShot(0, &w.Wizard, [&] {
+        w.Wizard.ps_steps->setCurrentIndex(wpStep1);
+        // The ruler page goes where the set-up chose: the PDF file.
+        QTest::mouseClick(w.Wizard.btn_printruler, Qt::LeftButton);
+        rulerPrinted = PdfInfo(pdf, QStringLiteral("Pages")) == QLatin1String("1");
+        QFile::remove(pdf);
+        w.Wizard.ed_measuredx->setText(QStringLiteral("7.96"));
+        QTest::keyClick(w.Wizard.ed_measuredx, Qt::Key_Return);
+        w.Wizard.ed_measuredy->setText(QStringLiteral("254.5 mm"));
+        QTest::keyClick(w.Wizard.ed_measuredy, Qt::Key_Return);
+        scale = w.Wizard.lbl_scale->text();
+        // Enter in a field takes the distance and prints nothing.
+        writtenBeforeAnyway = QFileInfo::exists(pdf);
+        QTest::mouseClick(w.Wizard.btn_print, Qt::LeftButton);
+        heldOnPage = w.Wizard.ps_steps->currentIndex();
+        listed = w.Wizard.lst_problems->count();
+        buttonsShown = w.Wizard.btn_printanyway->isVisible() && w.Wizard.btn_cancelprint->isVisible();
+        QTest::mouseClick(w.Wizard.btn_cancelprint, Qt::LeftButton);
+        buttonsAfterCancel = w.Wizard.btn_printanyway->isVisible();
+        QTest::mouseClick(w.Wizard.btn_print, Qt::LeftButton);
+        writtenBeforeAnyway = writtenBeforeAnyway || QFileInfo::exists(pdf);
+        QTest::mouseClick(w.Wizard.btn_printanyway, Qt::LeftButton);
+    });
+    EXPECT_EQ(w.Wizard.Execute(w.Sheet.Project, store), mrOk);
+    EXPECT_TRUE(rulerPrinted);
+    EXPECT_EQ(scale.toStdString(), "Scale correction for PDF: +0.50 % across, -0.20 % down");
+    EXPECT_EQ(heldOnPage, wpPrint);
+    EXPECT_EQ(listed, 1);
+    EXPECT_TRUE(buttonsShown);
+    EXPECT_FALSE(buttonsAfterCancel);
+    EXPECT_FALSE(writtenBeforeAnyway);
+    EXPECT_TRUE(QFileInfo::exists(pdf));
+    EXPECT_EQ(LoadCalibration(store, PdfPrinterName, {}), (TCalibration{0, 0, 50, -20}));
+    SetRootBackend(HKEY_CURRENT_USER, nullptr);
 }
 
 TEST(PreviewWindow, PaintsTheSheetFittedOverBlack)
