@@ -194,5 +194,5 @@ TEST(RulerPage, WithoutAPrinterOrWhileItIsBusyNothingPrints)
     busy.Busy = true;
     EXPECT_FALSE(PrintRulerPage(busy, {}));
     EXPECT_TRUE(none.Pages.empty() && busy.Pages.empty());
-    EXPECT_EQ(log.Texts, (QStringList{NoPrinterMessage, PrinterBusyMessage}));
+    EXPECT_EQ(log.Texts, (std::vector<QString>{NoPrinterMessage, PrinterBusyMessage}));
 }

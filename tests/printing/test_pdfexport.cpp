@@ -385,14 +385,15 @@ TEST_F(PdfExport, TheLabelIsCheckedFirstAndStrictTurnsWarningsIntoExitCodeThreeW
     // The test label with a coarse picture and an empty text box added (a file keeps no prompt of
     // its own: the box shows the default one).
     TTestSheet sheet;
+    const TPoint origin{sheet.Project.GetLabelRect().Left, sheet.Project.GetLabelRect().Top};
     auto picture = std::make_unique<Tvnlpic>();
     QImage pixels(50, 50, QImage::Format_RGB32);
     pixels.fill(Qt::gray);
     picture->SetPicture(pixels);
-    picture->Bounds = {LabelOrigin.X + 1500, LabelOrigin.Y + 500, LabelOrigin.X + 2000, LabelOrigin.Y + 1000};
+    picture->Bounds = {origin.X + 1500, origin.Y + 500, origin.X + 2000, origin.Y + 1000};
     sheet.Project.AddObject(std::move(picture));
     auto prompt = std::make_unique<Tvnltext>();
-    prompt->Bounds = {LabelOrigin.X + 100, LabelOrigin.Y + 100, LabelOrigin.X + 900, LabelOrigin.Y + 400};
+    prompt->Bounds = {origin.X + 100, origin.Y + 100, origin.X + 900, origin.Y + 400};
     sheet.Project.AddObject(std::move(prompt));
     const QString project = Folder.filePath(QStringLiteral("checked.wlp"));
     sheet.Project.SaveToFile(project);
