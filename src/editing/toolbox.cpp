@@ -7,7 +7,7 @@
 #include "document/picture.h"
 #include "document/shape.h"
 #include "document/text.h"
-#include "editing/toolboxundo.h"
+#include "editing/undogroup.h"
 #include "editing/zoom.h"
 #include "platform/canvas.h"
 #include "platform/filedialog.h"
