@@ -2,7 +2,7 @@
 
 #include "document/code.h"
 #include "document/drawlist.h"
-#include "editing/toolboxundo.h"
+#include "editing/undogroup.h"
 
 Tcodepanel::Tcodepanel()
 {

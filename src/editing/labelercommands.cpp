@@ -6,7 +6,7 @@
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "editing/toolbox.h"
-#include "editing/toolboxundo.h"
+#include "editing/undogroup.h"
 #include "settings/registry.h"
 
 TEditActions Tlabeler::UpdateEditActions()

@@ -8,7 +8,7 @@
 #include "document/labeltemplate.h"
 #include "document/picture.h"
 #include "editing/startup.h"
-#include "editing/toolboxundo.h"
+#include "editing/undogroup.h"
 #include "platform/filedialog.h"
 #include "platform/messages.h"
 #include "settings/registry.h"

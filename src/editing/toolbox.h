@@ -6,6 +6,7 @@
 // goes through the object's setters inside one undo group, so each control change is one undo
 // step, and a setting equal to the object's own changes nothing.
 
+#include "document/shape.h"
 #include "editing/align.h"
 #include "editing/codepanel.h"
 #include "platform/gdiobjects.h"
@@ -141,16 +142,16 @@ public:
     int32_t GetPanel() const { return Panel; }
     void ShowPanel(int32_t panel);
     void HideAllPanels() { ShowPanel(tpNone); }
-    bool IsSelectPanelVisible() const { return CurrentTool == 0; }
+    bool IsSelectPanelVisible() const { return CurrentTool == tlSelect; }
     // The select panel: vertical (a column at the left, the icon at the bottom) or horizontal (a
     // row at the top, the icon at the right); expanded while nothing is selected.
     void SetSelectLayout(bool vertical);
     bool GetSelectVertical() const { return SelectVertical; }
     void SetSelectExpanded(bool expanded);
     bool IsSelectExpanded() const { return SelectExpanded; }
-    bool IsSquareSidesVisible() const { return CurrentTool == 0; }
-    bool IsAddToLabelVisible() const { return CurrentTool == 2; }
-    bool IsResetAspectVisible() const { return CurrentTool != 2; }
+    bool IsSquareSidesVisible() const { return CurrentTool == tlSelect; }
+    bool IsAddToLabelVisible() const { return CurrentTool == tlImage; }
+    bool IsResetAspectVisible() const { return CurrentTool != tlImage; }
 
     // ---- Text: the sample's font and alignment are the style new and selected texts take.
     const Tfont &GetSampleFont() const { return SampleFont; }
@@ -191,9 +192,9 @@ public:
     bool GetDrawLine() const { return DrawLine; }
     bool GetDrawFill() const { return DrawFill; }
     // The bands that follow the figure and the check boxes.
-    bool IsSidesBandVisible() const { return Figure == 2; }
-    bool IsDirectionBandVisible() const { return Figure == 2; }
-    bool IsCurveBandVisible() const { return Figure == 3; }
+    bool IsSidesBandVisible() const { return Figure == ssPolygon; }
+    bool IsDirectionBandVisible() const { return Figure == ssPolygon; }
+    bool IsCurveBandVisible() const { return Figure == ssRoundRect; }
     bool AreLineControlsVisible() const { return DrawLine; }
     bool AreFillControlsVisible() const { return DrawFill; }
 

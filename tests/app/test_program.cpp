@@ -11,7 +11,7 @@
 #include "platform/messages.h"
 #include "platform/platform.h"
 #include "settings/registry.h"
-#include "tools/toolbox.h"
+#include "tools/toolwindow.h"
 #include "widgets/drawpanel.h"
 
 #include <QApplication>

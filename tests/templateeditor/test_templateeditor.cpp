@@ -4,7 +4,7 @@
 #include "common/fakes.h"
 #include "document/labeltemplate.h"
 #include "platform/messages.h"
-#include "templateeditor/templateeditor.h"
+#include "templateeditor/templateeditorwindow.h"
 #include "widgets/drawpanel.h"
 #include "widgets/numedit.h"
 

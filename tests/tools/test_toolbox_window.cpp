@@ -5,8 +5,8 @@
 #include "platform/messages.h"
 #include "settings/regbackend.h"
 #include "settings/registry.h"
-#include "tools/toolbox.h"
 #include "tools/toolparts.h"
+#include "tools/toolwindow.h"
 #include "widgets/numedit.h"
 
 #include <QCheckBox>
