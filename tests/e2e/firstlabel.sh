@@ -3,7 +3,8 @@
 # closed shows the empty label's outline; File > New (Ctrl+N) makes a label from the stock
 # template "3.5 x 4 in, 4 per sheet"; the Winery prompt is clicked and "Larkspur Hill" typed, the
 # editor showing both lines while the box shows one and marks the rest as hidden; Ctrl+S saves,
-# Ctrl+P and Save as PDF print the sheet to a file, Ctrl+Q ends the program.
+# Ctrl+P and Save as PDF (past the check's list, with Print Anyway) print the sheet to a file,
+# Ctrl+Q ends the program.
 #   firstlabel.sh <ambrelo program> <projecttool>
 set -euo pipefail
 program=$1
@@ -104,6 +105,11 @@ read -r WX WY <<<"$(xwininfo -id "$wizard" | awk '/Absolute upper-left X/ { x = 
                                                 END { print x, y }')"
 eval "$(xdotool getwindowgeometry --shell "$wizard" | sed 's/^/W_/')"
 xdotool mousemove --sync $((WX + W_WIDTH * 9 / 14)) $((WY + W_HEIGHT - 16)) click 1
+# The label is checked first: the Print page lists the cut text and the four empty prompts, each
+# with a warning sign (yellow), and holds the PDF back until Print Anyway.
+yellow() { region_pixels $((WX + 20)) $((WY + 110)) 40 130 | awk '$3 > 200 && $4 > 160 && $5 < 80 { n++ } END { print n + 0 }'; }
+wait_until 10 '(( $(yellow) > 100 ))' || fail "the wizard does not list what would print wrong"
+xdotool mousemove --sync $((WX + 69)) $((WY + 257)) click 1
 pdfsaver=$(window_named '^Save as PDF$' 30) || fail "Save as PDF did not ask for a file"
 activate "$pdfsaver" || true
 xdotool type --delay 20 "$work/larkspur.pdf"
