@@ -3,6 +3,7 @@
 
 #include "codecs/png.h"
 #include "document/drawlist.h"
+#include "document/fields.h"
 #include "document/globals.h"
 #include "document/labeltemplate.h"
 #include "platform/canvas.h"
@@ -171,6 +172,7 @@ bool Tdrawlist::Paint(Tcanvas &canvas, Trectlist &dirty, const TPoint &offset, T
         }
     } paintEnd{*this};
     const TScopedValue<TPoint> origin(OutputOrigin, OutputMode ? LabelOrigin : TPoint{});
+    const TScopedValue<const TFieldValues *> fill(FieldFill, Fill);
     PaintStart = static_cast<int32_t>(GetTickCount());
     if (scale == -1)
         scale = FitScale(viewport);
