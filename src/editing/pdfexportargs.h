@@ -2,7 +2,10 @@
 // The command line of the PDF export: sheets of a label project written to a PDF file without
 // a window, for print shops and scripts.
 //   ambrelo --export-pdf OUT.pdf [--sheets N] [--nudge X,Y] [--spots 1,3,5] [--high-quality]
+//           [--data TABLE.csv | --numbered FROM,COUNT[,STEP]] [--first-spot K] [--copies C]
 //           LABEL.wlp [TEMPLATE.wlt]
+
+#include "document/datarun.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,8 +14,9 @@
 
 // The switch that starts the export when it is the first argument.
 inline constexpr char ExportPdfSwitch[] = "--export-pdf";
-// The most sheets one export writes.
+// The most sheets one export writes, and the most copies of each record of a run.
 constexpr int32_t MaxExportSheets = 10000;
+constexpr int32_t MaxRecordCopies = 1000;
 
 struct TPdfExportOptions {
     QString Output;
@@ -25,6 +29,8 @@ struct TPdfExportOptions {
     // Spot numbers counted from 1; empty for every spot.
     std::vector<int32_t> Spots;
     bool HighQuality = false;
+    // A run of numbered labels or of a table's records; it decides the number of sheets.
+    TDataRun Run;
     bool Help = false;
 };
 

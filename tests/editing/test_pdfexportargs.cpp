@@ -46,3 +46,38 @@ TEST(PdfExportArgs, RefusesRepeatedOptionsAndNumbersThatAreNotPlainDigits)
         EXPECT_THAT(error.toStdString(), testing::StartsWith(c.Says));
     }
 }
+
+TEST(PdfExportArgs, RunOptionsGoTogetherAndAreRefusedWithoutTheirSource)
+{
+    struct Case {
+        std::initializer_list<const char *> Words;
+        const char *Says; // empty: accepted
+    };
+    const Case cases[] = {
+        {{"--data", "lots.csv", "--first-spot", "7", "--copies", "2"}, ""},
+        {{"--numbered", "-5,1200,-2", "--copies=3"}, ""},
+        {{"--data", "a.csv", "--numbered", "1,5"}, "--data and --numbered cannot be given together"},
+        {{"--data", "a.csv", "--sheets", "2"}, "--sheets cannot be given with --data"},
+        {{"--first-spot", "3"}, "--first-spot needs --data or --numbered"},
+        {{"--copies", "3"}, "--copies needs --data or --numbered"},
+        {{"--numbered", "1"}, "--numbered takes"},
+        {{"--numbered", "1,0"}, "--numbered takes"},
+        {{"--numbered", "1,5,2,1"}, "--numbered takes"},
+        {{"--numbered", "1,+5"}, "--numbered takes"},
+        {{"--data", "a.csv", "--first-spot", "0"}, "--first-spot takes"},
+        {{"--data", "a.csv", "--copies", "1001"}, "--copies takes"},
+        {{"--data", "a.csv", "--data", "b.csv"}, "--data is given more than once"},
+    };
+    for (const Case &c : cases) {
+        const QStringList args = Args(c.Words);
+        SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+        TPdfExportOptions options;
+        QString error;
+        EXPECT_EQ(ParsePdfExportArgs(args, options, error), *c.Says == 0);
+        EXPECT_THAT(error.toStdString(), testing::StartsWith(c.Says));
+    }
+    TPdfExportOptions options;
+    QString error;
+    ASSERT_TRUE(ParsePdfExportArgs(Args({"--numbered", "-5,1200,-2", "--first-spot", "4"}), options, error));
+    EXPECT_EQ(options.Run, (TDataRun{TRunKind::Numbered, -5, 1200, -2, {}, 1, 4}));
+}
