@@ -219,19 +219,27 @@ TSpotFit Tlabelgeometrylist::Fit(int32_t index) const
     return TSpotFit::Prints;
 }
 
-int32_t Tlabelgeometrylist::PrintableMarkedCount() const
+std::vector<int32_t> Tlabelgeometrylist::MarkedSpots() const
 {
-    int32_t count = 0;
+    std::vector<int32_t> marked;
     for (int32_t i = 0; i < Count(); ++i)
-        count += Spots[i]->Marked && Fit(i) == TSpotFit::Prints;
-    return count;
+        if (Spots[i]->Marked)
+            marked.push_back(i);
+    return marked;
 }
 
-QString Tlabelgeometrylist::UnprintableMarkedSpots() const
+int32_t Tlabelgeometrylist::PrintableCount(const std::vector<int32_t> &spots) const
+{
+    return int32_t(std::count_if(spots.begin(), spots.end(), [this](int32_t i) {
+        return i >= 0 && i < Count() && Fit(i) == TSpotFit::Prints;
+    }));
+}
+
+QString Tlabelgeometrylist::UnprintableSpots(const std::vector<int32_t> &spots) const
 {
     std::vector<int32_t> off, small, large;
-    for (int32_t i = 0; i < Count(); ++i) {
-        if (!Spots[i]->Marked)
+    for (const int32_t i : spots) {
+        if (i < 0 || i >= Count())
             continue;
         switch (Fit(i)) {
         case TSpotFit::OffPage:

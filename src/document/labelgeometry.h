@@ -83,11 +83,17 @@ public:
     TPointPair GetPageSize() const;
     // Whether the spot at index can print on the page of the list's orientation.
     TSpotFit Fit(int32_t index) const;
-    // The marked spots that can print.
-    int32_t PrintableMarkedCount() const;
-    // The marked spots that cannot print, said in sentences ("Spot 3 lies outside the
+    // The marked spots, counted from 0 in order.
+    std::vector<int32_t> MarkedSpots() const;
+    // Of the spots listed (counted from 0; a number the sheet lacks names none), those that
+    // can print.
+    int32_t PrintableCount(const std::vector<int32_t> &spots) const;
+    // Of the spots listed, those that cannot print, said in sentences ("Spot 3 lies outside the
     // 8.5 × 11 in page."); empty when every one can.
-    QString UnprintableMarkedSpots() const;
+    QString UnprintableSpots(const std::vector<int32_t> &spots) const;
+    // The same for the marked spots.
+    int32_t PrintableMarkedCount() const { return PrintableCount(MarkedSpots()); }
+    QString UnprintableMarkedSpots() const { return UnprintableSpots(MarkedSpots()); }
     // Copies of the source's spots and its orientation; the layout block stays.
     void Assign(const Tlabelgeometrylist &source);
     // Frees every spot; orientation and layout block stay.

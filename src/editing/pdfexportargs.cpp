@@ -1,7 +1,5 @@
 #include "editing/pdfexportargs.h"
 
-#include "editing/printwizard.h"
-
 #include <QSet>
 #include <algorithm>
 
@@ -41,7 +39,7 @@ bool ParseSheets(const QString &text, TPdfExportOptions &options, QString &error
                     .arg(text);
         return false;
     }
-    options.Sheets = n;
+    options.Settings.Copies = n;
     return true;
 }
 
@@ -57,8 +55,8 @@ bool ParseNudge(const QString &text, TPdfExportOptions &options, QString &error)
                     .arg(text);
         return false;
     }
-    options.NudgeX = x;
-    options.NudgeY = y;
+    options.Settings.NudgeX = x;
+    options.Settings.NudgeY = y;
     return true;
 }
 
@@ -78,8 +76,8 @@ bool ParseData(const QString &text, TPdfExportOptions &options, QString &error)
         error = QStringLiteral("--data needs the table's file");
         return false;
     }
-    options.Run.Kind = TRunKind::Table;
-    options.Run.Table = text;
+    options.Settings.Run.Kind = TRunKind::Table;
+    options.Settings.Run.Table = text;
     return true;
 }
 
@@ -95,16 +93,16 @@ bool ParseNumbered(const QString &text, TPdfExportOptions &options, QString &err
                 .arg(text);
         return false;
     }
-    options.Run.Kind = TRunKind::Numbered;
-    options.Run.From = from;
-    options.Run.Count = count;
-    options.Run.Step = step;
+    options.Settings.Run.Kind = TRunKind::Numbered;
+    options.Settings.Run.From = from;
+    options.Settings.Run.Count = count;
+    options.Settings.Run.Step = step;
     return true;
 }
 
 bool ParseFirstSpot(const QString &text, TPdfExportOptions &options, QString &error)
 {
-    if (!ToInt(text, options.Run.StartSpot) || options.Run.StartSpot < 1) {
+    if (!ToInt(text, options.Settings.Run.StartSpot) || options.Settings.Run.StartSpot < 1) {
         error = QStringLiteral("--first-spot takes a spot number from 1, not \"%1\"").arg(text);
         return false;
     }
@@ -120,7 +118,7 @@ bool ParseCopies(const QString &text, TPdfExportOptions &options, QString &error
                     .arg(text);
         return false;
     }
-    options.Run.CopiesPerRecord = n;
+    options.Settings.Run.CopiesPerRecord = n;
     return true;
 }
 
@@ -143,7 +141,7 @@ bool CheckRun(const QSet<QString> &given, QString &error)
 
 bool ParseSpots(const QString &text, TPdfExportOptions &options, QString &error)
 {
-    options.Spots.clear();
+    options.Settings.Spots.clear();
     for (const QString &part : text.split(QLatin1Char(','))) {
         int32_t n = 0;
         if (!ToInt(part, n) || n < 1) {
@@ -151,7 +149,7 @@ bool ParseSpots(const QString &text, TPdfExportOptions &options, QString &error)
                 QStringLiteral("--spots takes spot numbers from 1 separated by commas, not \"%1\"").arg(text);
             return false;
         }
-        options.Spots.push_back(n);
+        options.Settings.Spots.push_back(n - 1);
     }
     return true;
 }
@@ -184,7 +182,7 @@ bool ParsePdfExportArgs(const QStringList &args, TPdfExportOptions &options, QSt
         if (arg == HighQualityOption) {
             if (!once(arg))
                 return false;
-            options.HighQuality = true;
+            options.Settings.HighQuality = true;
             continue;
         }
         bool (*parse)(const QString &, TPdfExportOptions &, QString &) = nullptr;

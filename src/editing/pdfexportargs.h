@@ -5,12 +5,11 @@
 //           [--data TABLE.csv | --numbered FROM,COUNT[,STEP]] [--first-spot K] [--copies C]
 //           LABEL.wlp [TEMPLATE.wlt]
 
-#include "document/datarun.h"
+#include "document/printsettings.h"
 
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <vector>
 
 // The switch that starts the export when it is the first argument.
 inline constexpr char ExportPdfSwitch[] = "--export-pdf";
@@ -23,14 +22,11 @@ struct TPdfExportOptions {
     QString Project;
     // Empty: the template the project names, found as opening the project finds it.
     QString Template;
-    int32_t Sheets = 1;
-    int32_t NudgeX = 0;
-    int32_t NudgeY = 0;
-    // Spot numbers counted from 1; empty for every spot.
-    std::vector<int32_t> Spots;
-    bool HighQuality = false;
-    // A run of numbered labels or of a table's records; it decides the number of sheets.
-    TDataRun Run;
+    // The sheets (Copies), the nudge, the quality and the spots as given: counted from 0 in the
+    // order of the command line, checked against the template once it is loaded; none for every
+    // spot. The run of numbered labels or of a table's records, which decides the number of
+    // sheets.
+    TPrintSettings Settings;
     bool Help = false;
 };
 

@@ -81,7 +81,8 @@ Tlabelgeometrylist *Tprintjob::Spots() const
     return source ? &source->Geometry : nullptr;
 }
 
-void Tprintjob::DrawSheet(const TPoint &sheetSize, const TPoint &origin, Tcanvas &canvas, bool onScreen)
+void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSize, const TPoint &origin,
+                          Tcanvas &canvas, bool onScreen)
 {
     Tlabelgeometrylist *spots = Spots();
     if (!spots || sheetSize.X <= 0 || sheetSize.Y <= 0)
@@ -95,18 +96,19 @@ void Tprintjob::DrawSheet(const TPoint &sheetSize, const TPoint &origin, Tcanvas
     // Inches per pixel.
     const double sx = sheetWidth / sheetSize.X;
     const double sy = sheetHeight / sheetSize.Y;
-    const TPoint nudge{rnd(NudgeX / NudgeStepsPerInch / sx), rnd(NudgeY / NudgeStepsPerInch / sy)};
+    const TPoint nudge{rnd(settings.NudgeX / NudgeStepsPerInch / sx),
+                       rnd(settings.NudgeY / NudgeStepsPerInch / sy)};
     // On screen the margin stays 0: the preview shows the nudge, not the printer's margin.
     const TPoint shift{origin.X + nudge.X + margin.X, origin.Y + nudge.Y + margin.Y};
     const int32_t bleed = rnd(Bleed / sx);
     Tprogressreport *progress = onScreen ? nullptr : ProgressWindow();
 
-    for (int32_t i = 0; i < spots->Count(); ++i) {
-        const Tlabelgeometry &spot = *spots->GetSpot(i);
+    for (const int32_t i : settings.Spots) {
         // A spot off the page, or of a size no page holds, has nothing to draw and no pixel
         // position to draw it at.
-        if (!spot.Marked || spots->Fit(i) != TSpotFit::Prints)
+        if (i < 0 || i >= spots->Count() || spots->Fit(i) != TSpotFit::Prints)
             continue;
+        const Tlabelgeometry &spot = *spots->GetSpot(i);
         const TRect r =
             Moved({rnd(spot.SpotLeft / sx), rnd(spot.SpotTop / sy),
                    rnd((spot.SpotLeft + spot.SpotWidth) / sx), rnd((spot.SpotTop + spot.SpotHeight) / sy)},
@@ -128,7 +130,7 @@ void Tprintjob::DrawSheet(const TPoint &sheetSize, const TPoint &origin, Tcanvas
                 ~TLimitEnd() { Doc.SetPictureCacheLimit(0); }
             } limitEnd{*Document};
             const TScopedValue<bool> output(Document->OutputMode, true);
-            if (!HighQuality)
+            if (!settings.HighQuality)
                 Document->SetPictureCacheLimit(onScreen ? PreviewPictureLimit : AutomaticCacheLimit);
             canvas.SetStretchMode(TStretchMode::Halftone);
             // The label's width fills the spot's; its height follows from its proportions.
@@ -147,15 +149,19 @@ void Tprintjob::DrawSheet(const TPoint &sheetSize, const TPoint &origin, Tcanvas
     canvas.Pen().SetWidth(1);
 }
 
-bool Tprintjob::PrintSheets(int32_t copies)
+bool Tprintjob::PrintSheets(const TPrintSettings &settings)
 {
     Tlabelgeometrylist *spots = Spots();
-    if (!spots || spots->MarkedCount() == 0) {
+    const int32_t copies = settings.Copies;
+    const int32_t printable = spots ? spots->PrintableCount(settings.Spots) : 0;
+    const QString unprintable = spots ? spots->UnprintableSpots(settings.Spots) : QString();
+    // Spots the sheet lacks are no spots.
+    if (printable == 0 && unprintable.isEmpty()) {
         MessageBox(NoSpotsMessage, TMsgIcon::Error);
         return false;
     }
-    if (const QString unprintable = spots->UnprintableMarkedSpots(); !unprintable.isEmpty()) {
-        if (spots->PrintableMarkedCount() == 0) {
+    if (!unprintable.isEmpty()) {
+        if (printable == 0) {
             MessageBox(unprintable, TMsgIcon::Error);
             return false;
         }
@@ -179,9 +185,9 @@ bool Tprintjob::PrintSheets(int32_t copies)
     }
     Tprogressreport *progress = ProgressWindow();
     if (progress)
-        progress->BeginProgress(PrintingCaption,
-                                int32_t(std::min<int64_t>(int64_t(copies) * spots->PrintableMarkedCount(),
-                                                          std::numeric_limits<int32_t>::max())));
+        progress->BeginProgress(
+            PrintingCaption,
+            int32_t(std::min<int64_t>(int64_t(copies) * printable, std::numeric_limits<int32_t>::max())));
     const auto hideProgress = [progress] {
         if (progress)
             progress->HideProgress();
@@ -198,7 +204,7 @@ bool Tprintjob::PrintSheets(int32_t copies)
         for (int32_t copy = 1; copy <= copies; ++copy) {
             if (copy > 1)
                 Printer->NewPage();
-            DrawSheet(sheet, {0, 0}, Printer->Canvas(), false);
+            DrawSheet(settings, sheet, {0, 0}, Printer->Canvas(), false);
         }
     } catch (...) {
         Printer->EndDoc();
@@ -234,7 +240,8 @@ double Tprintjob::PageRatio()
     }
 }
 
-void Tprintjob::PaintPreview(Talphabitmap &bitmap, int32_t width, int32_t height)
+void Tprintjob::PaintPreview(const TPrintSettings &settings, Talphabitmap &bitmap, int32_t width,
+                             int32_t height)
 {
     PrintingSeen = Printer && Printer->Printing();
     if (bitmap.Width() != width || bitmap.Height() != height)
@@ -256,7 +263,7 @@ void Tprintjob::PaintPreview(Talphabitmap &bitmap, int32_t width, int32_t height
     canvas.Brush().SetStyle(TBrushStyle::FDiagonal);
     canvas.Rectangle(sheet);
     canvas.Brush().SetStyle(TBrushStyle::Solid);
-    DrawSheet(fit.Size, fit.Origin, canvas, true);
+    DrawSheet(settings, fit.Size, fit.Origin, canvas, true);
     // Ended, so the window may share the pixels while it shows them.
     canvas.Unbind();
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The sheet composition that the print preview shows and the print job prints: the label
-// document drawn into every marked spot of its template's sheet, shifted by the printer offset
-// (the nudge, in 1/64 inch), on the screen scaled to fit the preview, on paper at the printer's
-// resolution, one sheet per copy.
+// document drawn into the spots of its template's sheet that the print settings name, shifted by
+// their printer offset (the nudge, in 1/64 inch), on the screen scaled to fit the preview, on
+// paper at the printer's resolution, one sheet per copy.
 
+#include "document/printsettings.h"
 #include "platform/types.h"
 
 #include <QString>
@@ -46,28 +47,26 @@ public:
     // nullptr without either.
     Tlabelgeometrylist *Spots() const;
 
-    // Draws the marked spots of one sheet sheetSize pixels large at origin on canvas, leaving
-    // out those that cannot print (Tlabelgeometrylist::Fit). On screen
-    // each spot is first filled white inside a grey outline and the printable margin is left out;
-    // on paper the page's size, resolution and margin come from the printer.
-    void DrawSheet(const TPoint &sheetSize, const TPoint &origin, Tcanvas &canvas, bool onScreen);
+    // Draws the spots settings names on one sheet sheetSize pixels large at origin on canvas,
+    // leaving out those that cannot print (Tlabelgeometrylist::Fit). On screen each spot is
+    // first filled white inside a grey outline and the printable margin is left out; on paper
+    // the page's size, resolution and margin come from the printer.
+    void DrawSheet(const TPrintSettings &settings, const TPoint &sheetSize, const TPoint &origin,
+                   Tcanvas &canvas, bool onScreen);
 
-    // Prints copies sheets. Shows why and prints nothing when no spot is marked, no marked spot
-    // can print (they lie off the page), there is no printer, or the printer is busy. When only
-    // some marked spots cannot print, says which and asks whether to print the others. A failure while
-    // printing ends the job (what was drawn is printed), hides the progress window and goes on to the caller.
-    // True when it printed.
-    bool PrintSheets(int32_t copies);
+    // Prints settings.Copies sheets. Shows why and prints nothing when settings names no spot,
+    // none of its spots can print (they lie off the page), there is no printer, or the printer is
+    // busy. When only some of the spots cannot print, says which and asks whether to print the
+    // others. A failure while printing ends the job (what was drawn is printed), hides the
+    // progress window and goes on to the caller. True when it printed.
+    bool PrintSheets(const TPrintSettings &settings);
 
     // The preview: the sheet fitted into a panel of width by height pixels on bitmap (sized to
-    // the panel, black around the sheet), the paper hatched where no marked spot covers it.
-    void PaintPreview(Talphabitmap &bitmap, int32_t width, int32_t height);
+    // the panel, black around the sheet), the paper hatched where no spot of settings covers it.
+    void PaintPreview(const TPrintSettings &settings, Talphabitmap &bitmap, int32_t width, int32_t height);
     // The page's width / height as the preview shows it.
     double PageRatio();
 
-    int32_t NudgeX = 0;
-    int32_t NudgeY = 0;
-    bool HighQuality = false;
     // The printer was busy printing at the last preview paint.
     bool PrintingSeen = false;
     // Lets the application handle pending window events while a job prints.

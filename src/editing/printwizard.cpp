@@ -69,15 +69,13 @@ void Tprintwizard::SetJob(Tprintjob *job)
     Job = job;
     if (Job)
         Job->SetDocument(Document);
-    GiveJobTheSettings();
 }
 
-void Tprintwizard::GiveJobTheSettings()
+const TPrintSettings &Tprintwizard::Settings()
 {
-    if (!Job)
-        return;
-    Job->NudgeX = NudgeX;
-    Job->NudgeY = NudgeY;
+    const Tlabelgeometrylist *spots = SpotsOf(Document);
+    Values.Spots = spots ? spots->MarkedSpots() : std::vector<int32_t>();
+    return Values;
 }
 
 void Tprintwizard::SetDocument(Tdrawlist *document)
@@ -91,18 +89,16 @@ void Tprintwizard::SetNudgeX(int32_t value)
 {
     if (!ValidNudge(value))
         return;
-    NudgeX = value;
+    Values.NudgeX = value;
     NudgeXCaption = NudgeText(value, false);
-    GiveJobTheSettings();
 }
 
 void Tprintwizard::SetNudgeY(int32_t value)
 {
     if (!ValidNudge(value))
         return;
-    NudgeY = value;
+    Values.NudgeY = value;
     NudgeYCaption = NudgeText(value, true);
-    GiveJobTheSettings();
 }
 
 void Tprintwizard::SelectPage(int32_t page)
@@ -131,18 +127,18 @@ void Tprintwizard::LoadSettings(Tregistryex &store)
     Store = &store;
     SelectPage(wpIntroduction);
     if (store.ValueExists(NudgeXSetting))
-        SetNudgeX(store.ReadInteger(NudgeXSetting, NudgeX));
+        SetNudgeX(store.ReadInteger(NudgeXSetting, Values.NudgeX));
     if (store.ValueExists(NudgeYSetting))
-        SetNudgeY(store.ReadInteger(NudgeYSetting, NudgeY));
+        SetNudgeY(store.ReadInteger(NudgeYSetting, Values.NudgeY));
     if (store.ValueExists(HighQualitySetting))
-        HighQuality = store.ReadBool(HighQualitySetting, HighQuality);
+        Values.HighQuality = store.ReadBool(HighQualitySetting, Values.HighQuality);
 }
 
 void Tprintwizard::StoreSettings(Tregistryex &store) const
 {
-    store.WriteBool(HighQualitySetting, HighQuality);
-    store.WriteInteger(NudgeXSetting, NudgeX);
-    store.WriteInteger(NudgeYSetting, NudgeY);
+    store.WriteBool(HighQualitySetting, Values.HighQuality);
+    store.WriteInteger(NudgeXSetting, Values.NudgeX);
+    store.WriteInteger(NudgeYSetting, Values.NudgeY);
 }
 
 void Tprintwizard::Showing()
@@ -202,19 +198,24 @@ int32_t Tprintwizard::ClickSheetPicture(const TPoint &point)
 
 bool Tprintwizard::PrintTest()
 {
-    return Print(1);
+    TPrintSettings test = Settings();
+    test.Copies = 1;
+    return PrintWith(test);
 }
 
-bool Tprintwizard::Print(int32_t pages)
+bool Tprintwizard::Print()
+{
+    return PrintWith(Settings());
+}
+
+bool Tprintwizard::PrintWith(const TPrintSettings &settings)
 {
     if (!Job)
         return false;
-    // The quality the user sees ticked here is the one printed with.
-    Job->HighQuality = HighQuality;
-    return OnPrint ? OnPrint(pages) : Job->PrintSheets(pages);
+    return OnPrint ? OnPrint(settings) : Job->PrintSheets(settings);
 }
 
-bool Tprintwizard::SaveAsPdf(int32_t pages)
+bool Tprintwizard::SaveAsPdf()
 {
     if (!Job || !OnSaveAsPdf)
         return false;
@@ -230,8 +231,7 @@ bool Tprintwizard::SaveAsPdf(int32_t pages)
     if (!dialog->Execute())
         return false;
     const QString file = dialog->GetFileName();
-    Job->HighQuality = HighQuality;
-    if (!OnSaveAsPdf(file, pages))
+    if (!OnSaveAsPdf(file, Settings()))
         return false;
     if (Store)
         Store->WriteString(QString::fromLatin1(LastPdfPathSetting), QFileInfo(file).absolutePath());

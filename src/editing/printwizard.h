@@ -1,8 +1,10 @@
 #pragma once
-// The print wizard's logic: the printer offset (nudge) in 1/64-inch steps with its texts, the
+// The print wizard's logic: the print settings the wizard and the preview show (the printer
+// offset, or nudge, in 1/64-inch steps with its texts, the quality, the pages, the spots), the
 // five pages and their order, the settings it opens with and leaves behind, and the picture of
 // the sheet on which a click chooses the spots to print. The job itself is the preview's.
 
+#include "document/printsettings.h"
 #include "platform/colors.h"
 #include "platform/types.h"
 
@@ -19,9 +21,6 @@ class Tregistryex;
 extern const char *const LastPdfPathSetting;
 extern const char *const SavePdfTitle;
 extern const char *const PdfFileFilter;
-
-// The largest offset either way, in 1/64 inch: a quarter of an inch.
-constexpr int32_t MaxNudge = 16;
 
 // The pages in order.
 enum TWizardPage : int32_t { wpIntroduction, wpStep1, wpStep2, wpStep3, wpPrint };
@@ -40,18 +39,22 @@ public:
     // A wizard whose job (the preview's) comes later, through SetJob.
     Tprintwizard();
 
-    // The job that prints and previews: it gets the wizard's document and offsets now and
-    // whenever they change. Without one nothing prints.
+    // The job that prints and previews: it gets the wizard's document now and whenever it
+    // changes. Without one nothing prints.
     void SetJob(Tprintjob *job);
     // The document to print, in the wizard and in the job.
     void SetDocument(Tdrawlist *document);
     Tdrawlist *GetDocument() const { return Document; }
 
-    // An offset beyond MaxNudge either way is ignored. Both offsets go to the job.
+    // The value the wizard and the preview print with: the nudge, the quality and the pages
+    // set here, and the spots the document's sheet marks now.
+    const TPrintSettings &Settings();
+
+    // An offset beyond MaxNudge either way is ignored.
     void SetNudgeX(int32_t value);
     void SetNudgeY(int32_t value);
-    int32_t GetNudgeX() const { return NudgeX; }
-    int32_t GetNudgeY() const { return NudgeY; }
+    int32_t GetNudgeX() const { return Values.NudgeX; }
+    int32_t GetNudgeY() const { return Values.NudgeY; }
     const QString &NudgeXText() const { return NudgeXCaption; }
     const QString &NudgeYText() const { return NudgeYCaption; }
 
@@ -81,32 +84,35 @@ public:
     double GetSheetScale() const { return SheetScale; }
     const TPoint &GetSheetOrigin() const { return SheetOrigin; }
 
-    // "Print Test ": one sheet, whatever the pages counter says; "Print  ": pages sheets. True
-    // when something was printed; the wizard stays open otherwise.
+    // The "High Quality" check boxes of the wizard and the preview.
+    void SetHighQuality(bool on) { Values.HighQuality = on; }
+    bool GetHighQuality() const { return Values.HighQuality; }
+    // The pages counter: the sheets Print and SaveAsPdf give (below 1 prints nothing).
+    void SetCopies(int32_t copies) { Values.Copies = copies; }
+    int32_t GetCopies() const { return Values.Copies; }
+
+    // "Print Test ": one sheet, whatever the pages counter says; "Print  ": the counter's
+    // sheets. True when something was printed; the wizard stays open otherwise.
     bool PrintTest();
-    bool Print(int32_t pages);
+    bool Print();
     // "Save as PDF...": asks for a PDF file (starting in the folder last saved to, the documents
-    // folder at first) and writes pages sheets into it, the same sheets Print prints. True when
-    // the file was written.
-    bool SaveAsPdf(int32_t pages);
+    // folder at first) and writes the counter's sheets into it, the same sheets Print prints.
+    // True when the file was written.
+    bool SaveAsPdf();
     // How the window prints and writes PDF files (the printer the set-up chose, a PDF file
     // through the safe PDF printer). Without them Print uses the job's printer and SaveAsPdf
     // writes nothing.
-    std::function<bool(int32_t copies)> OnPrint;
-    std::function<bool(const QString &file, int32_t copies)> OnSaveAsPdf;
-
-    // The "High Quality (SLOWER)" check box.
-    bool HighQuality = false;
+    std::function<bool(const TPrintSettings &settings)> OnPrint;
+    std::function<bool(const QString &file, const TPrintSettings &settings)> OnSaveAsPdf;
 
 private:
-    void GiveJobTheSettings();
+    bool PrintWith(const TPrintSettings &settings);
 
     Tprintjob *Job = nullptr;
     Tdrawlist *Document = nullptr;
     // The settings LoadSettings read, where SaveAsPdf remembers its folder.
     Tregistryex *Store = nullptr;
-    int32_t NudgeX = 0;
-    int32_t NudgeY = 0;
+    TPrintSettings Values;
     QString NudgeXCaption;
     QString NudgeYCaption;
     int32_t Page = wpIntroduction;

@@ -107,31 +107,33 @@ void WarnOfUnprintable(const Tdrawlist &document, const QString &path)
     }
 }
 
-// Marks the spots to print: those listed (counted from 1), or every one. Spots that cannot
-// print are named: when none of the chosen ones can, the export fails; otherwise a warning
-// says so and the others print.
-void MarkSpots(Tlabelgeometrylist &spots, const std::vector<int32_t> &chosen, const QString &templateName)
+// The spots to print: those the command line lists (in settings.Spots, counted from 0), or
+// every one, each once in the sheet's order. Spots that cannot print are named: when none of the
+// chosen ones can, the export fails; otherwise a warning says so and the others print.
+void ChooseSpots(TPrintSettings &settings, const Tlabelgeometrylist &spots, const QString &templateName)
 {
     if (spots.Count() == 0)
         throw EExport(QStringLiteral("the template \"%1\" has no label spots").arg(templateName));
-    for (int32_t i = 0; i < spots.Count(); ++i)
-        spots.GetSpot(i)->Marked = chosen.empty();
-    for (const int32_t n : chosen) {
-        if (n > spots.Count())
+    std::vector<bool> chosen(size_t(spots.Count()), settings.Spots.empty());
+    for (const int32_t i : settings.Spots) {
+        if (i >= spots.Count())
             throw EExport(QStringLiteral("spot %1 is out of range: the template \"%2\" has %3 spots")
-                              .arg(n)
+                              .arg(i + 1)
                               .arg(templateName)
                               .arg(spots.Count()));
-        spots.GetSpot(n - 1)->Marked = true;
+        chosen[size_t(i)] = true;
     }
-    const QString unprintable = spots.UnprintableMarkedSpots();
+    settings.Spots.clear();
+    for (int32_t i = 0; i < spots.Count(); ++i)
+        if (chosen[size_t(i)])
+            settings.Spots.push_back(i);
+    const QString unprintable = spots.UnprintableSpots(settings.Spots);
     if (unprintable.isEmpty())
         return;
-    if (spots.PrintableMarkedCount() == 0)
+    if (spots.PrintableCount(settings.Spots) == 0)
         throw EExport(unprintable);
     Warn(unprintable);
-    for (int32_t i = 0; i < spots.Count(); ++i)
-        spots.GetSpot(i)->Marked = spots.GetSpot(i)->Marked && spots.Fit(i) == TSpotFit::Prints;
+    std::erase_if(settings.Spots, [&spots](int32_t i) { return spots.Fit(i) != TSpotFit::Prints; });
 }
 
 void Export(const TPdfExportOptions &options)
@@ -156,18 +158,16 @@ void Export(const TPdfExportOptions &options)
     }
     // The output is checked first: one that may not be written is a bad command line.
     Tpdfprinter printer(options.Output, {options.Project, labelTemplate.GetFullPath()});
-    MarkSpots(labelTemplate.Geometry, options.Spots, labelTemplate.GetFileName());
+    TPrintSettings settings = options.Settings;
+    ChooseSpots(settings, labelTemplate.Geometry, labelTemplate.GetFileName());
     WarnOfUnprintable(labelTemplate, labelTemplate.GetFileName());
     WarnOfUnprintable(project, options.Project);
     Tprintjob job(&printer);
     job.SetDocument(&project);
-    job.NudgeX = options.NudgeX;
-    job.NudgeY = options.NudgeY;
-    job.HighQuality = options.HighQuality;
     const QString doing = QStringLiteral("Could not write \"%1\"").arg(options.Output);
     bool printed = false;
     try {
-        printed = job.PrintSheets(options.Sheets);
+        printed = job.PrintSheets(settings);
     } catch (const std::exception &e) {
         throw EExport(doing + QStringLiteral(": ") + ErrorMessage(e));
     }

@@ -202,7 +202,7 @@ void Tpdfprinter::EndDoc()
     InJob = false;
 }
 
-bool PrintSheetsToPdf(Tprintjob &job, const QString &path, int32_t copies)
+bool PrintSheetsToPdf(Tprintjob &job, const QString &path, const TPrintSettings &settings)
 {
     QStringList inputs;
     if (const Tdrawlist *document = job.GetDocument()) {
@@ -218,7 +218,7 @@ bool PrintSheetsToPdf(Tprintjob &job, const QString &path, int32_t copies)
         ~TRestore() { Job.SetPrinter(Previous); }
     } restore{job, job.GetPrinter()};
     job.SetPrinter(&printer);
-    if (!job.PrintSheets(copies))
+    if (!job.PrintSheets(settings))
         return false;
     printer.Commit();
     return true;

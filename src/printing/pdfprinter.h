@@ -9,7 +9,7 @@
 //     Tpdfprinter printer(path, {projectFile, templateFile}); // may throw
 //     Tprintjob job(&printer);
 //     ...
-//     if (job.PrintSheets(copies))
+//     if (job.PrintSheets(settings))
 //         printer.Commit();                                   // may throw
 //
 // A printer destroyed without Commit (the job failed or was refused, an exception) removes its
@@ -86,9 +86,10 @@ private:
 };
 
 class Tprintjob;
+struct TPrintSettings;
 
-// Prints copies sheets of the job into the PDF file at path, through a Tpdfprinter, exactly as
+// Prints the sheets settings names of the job into the PDF file at path, through a Tpdfprinter, exactly as
 // the job would print them on its printer (which it prints on again afterwards). The project
 // and its template are the inputs the file may not replace. True when the file was written;
 // false when the job printed nothing (it said why). Raises what Tpdfprinter raises.
-bool PrintSheetsToPdf(Tprintjob &job, const QString &path, int32_t copies);
+bool PrintSheetsToPdf(Tprintjob &job, const QString &path, const TPrintSettings &settings);

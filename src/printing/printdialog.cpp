@@ -158,11 +158,12 @@ void Tfrm_printdialog::ConnectPreview(Tfrm_showpreview &preview)
 {
     Preview = &preview;
     Wizard.SetJob(&preview.Job());
+    preview.BindSettings(Wizard);
     // Printing goes to what the printer set-up chose, a queue or a PDF file; Save as PDF goes
     // through the same sheets into the file the user names.
-    Wizard.OnPrint = [&preview](int32_t copies) { return preview.PrintPages(copies); };
-    Wizard.OnSaveAsPdf = [&preview](const QString &file, int32_t copies) {
-        return PrintSheetsToPdf(preview.Job(), file, copies);
+    Wizard.OnPrint = [&preview](const TPrintSettings &settings) { return preview.PrintPages(settings); };
+    Wizard.OnSaveAsPdf = [&preview](const QString &file, const TPrintSettings &settings) {
+        return PrintSheetsToPdf(preview.Job(), file, settings);
     };
 }
 
@@ -279,7 +280,8 @@ void Tfrm_printdialog::BuildBottomBar()
     connect(btn_print, &QPushButton::clicked, this, &Tfrm_printdialog::PrintClicked);
     connect(btn_savepdf, &QPushButton::clicked, this, &Tfrm_printdialog::SavePdfClicked);
     connect(btn_done, &QPushButton::clicked, this, &Tfrm_printdialog::reject);
-    connect(chk_highquality, &QCheckBox::toggled, this, [this](bool on) { Wizard.HighQuality = on; });
+    connect(chk_highquality, &QCheckBox::toggled, this, [this](bool on) { Wizard.SetHighQuality(on); });
+    connect(ed_pagecount, &QSpinBox::valueChanged, this, [this](int pages) { Wizard.SetCopies(pages); });
 }
 
 int Tfrm_printdialog::Execute(Tdrawlist &document, Tregistryex &store)
@@ -287,10 +289,9 @@ int Tfrm_printdialog::Execute(Tdrawlist &document, Tregistryex &store)
     SetDocument(&document);
     Wizard.LoadSettings(store);
     ps_steps->setCurrentIndex(Wizard.GetPage());
-    chk_highquality->setChecked(Wizard.HighQuality);
+    chk_highquality->setChecked(Wizard.GetHighQuality());
     UpdateNudgeLabels();
     const int result = exec();
-    Wizard.HighQuality = chk_highquality->isChecked();
     Wizard.StoreSettings(store);
     return result;
 }
@@ -399,7 +400,6 @@ void Tfrm_printdialog::reject()
 
 void Tfrm_printdialog::PrintTest()
 {
-    Wizard.HighQuality = chk_highquality->isChecked();
     try {
         Wizard.PrintTest();
     } catch (const std::exception &e) {
@@ -411,24 +411,23 @@ void Tfrm_printdialog::PreviewClicked()
 {
     if (!Preview)
         return;
-    Preview->chk_highquality->setChecked(chk_highquality->isChecked());
     int result = mrCancel;
     try {
         result = Preview->exec();
     } catch (const std::exception &e) {
         ShowPrintError(e);
     }
-    chk_highquality->setChecked(Preview->chk_highquality->isChecked());
+    // The preview's box changes the same settings.
+    chk_highquality->setChecked(Wizard.GetHighQuality());
     if (result == mrOk)
         done(mrOk);
 }
 
 void Tfrm_printdialog::PrintClicked()
 {
-    Wizard.HighQuality = chk_highquality->isChecked();
     bool printed = false;
     try {
-        printed = Wizard.Print(ed_pagecount->value());
+        printed = Wizard.Print();
     } catch (const std::exception &e) {
         ShowPrintError(e);
     }
@@ -440,10 +439,9 @@ void Tfrm_printdialog::PrintClicked()
 
 void Tfrm_printdialog::SavePdfClicked()
 {
-    Wizard.HighQuality = chk_highquality->isChecked();
     bool written = false;
     try {
-        written = Wizard.SaveAsPdf(ed_pagecount->value());
+        written = Wizard.SaveAsPdf();
     } catch (const std::exception &e) {
         ShowPrintError(e);
     }

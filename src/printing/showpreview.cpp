@@ -69,7 +69,8 @@ Tfrm_showpreview::Tfrm_showpreview(QWidget *parent) : QDialog(parent, Qt::Tool)
     FJob.InvalidatePreview = [this] { dpnl_canvas->update(); };
     FJob.ProcessMessages = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     connect(chk_highquality, &QCheckBox::toggled, this, [this](bool on) {
-        FJob.HighQuality = on;
+        if (Wizard)
+            Wizard->SetHighQuality(on);
         dpnl_canvas->update();
     });
     connect(btn_setup, &QPushButton::clicked, this, &Tfrm_showpreview::Setup);
@@ -85,16 +86,30 @@ void Tfrm_showpreview::Setup()
     dpnl_canvas->update();
 }
 
-bool Tfrm_showpreview::PrintPages(int32_t copies)
+void Tfrm_showpreview::BindSettings(Tprintwizard &wizard)
+{
+    Wizard = &wizard;
+    chk_highquality->setChecked(wizard.GetHighQuality());
+}
+
+TPrintSettings Tfrm_showpreview::Settings() const
+{
+    return Wizard ? Wizard->Settings() : TPrintSettings{};
+}
+
+bool Tfrm_showpreview::PrintPages(const TPrintSettings &settings)
 {
     const QString pdf = FPrinter.PdfFileName();
-    return pdf.isEmpty() ? FJob.PrintSheets(copies) : PrintSheetsToPdf(FJob, pdf, copies);
+    return pdf.isEmpty() ? FJob.PrintSheets(settings) : PrintSheetsToPdf(FJob, pdf, settings);
 }
 
 void Tfrm_showpreview::PrintClicked()
 {
+    // The preview's own pages counter says how many sheets it prints.
+    TPrintSettings settings = Settings();
+    settings.Copies = ed_pagecount->value();
     try {
-        if (PrintPages(ed_pagecount->value()))
+        if (PrintPages(settings))
             done(mrOk);
     } catch (const std::exception &e) {
         ShowPrintError(e);
@@ -104,7 +119,7 @@ void Tfrm_showpreview::PrintClicked()
 void Tfrm_showpreview::PaintCanvas()
 {
     try {
-        FJob.PaintPreview(Bitmap, dpnl_canvas->width(), dpnl_canvas->height());
+        FJob.PaintPreview(Settings(), Bitmap, dpnl_canvas->width(), dpnl_canvas->height());
     } catch (const std::exception &) {
         // A paint that fails shows black; the message would come back with every paint.
         Bitmap.Fill(0xFF000000u);
@@ -115,6 +130,15 @@ void Tfrm_showpreview::PaintCanvas()
         painter.drawImage(0, 0, Bitmap.GetImage());
     else
         painter.fillRect(dpnl_canvas->rect(), Qt::black);
+}
+
+void Tfrm_showpreview::showEvent(QShowEvent *event)
+{
+    if (Wizard) {
+        const QSignalBlocker blocker(chk_highquality);
+        chk_highquality->setChecked(Wizard->GetHighQuality());
+    }
+    QDialog::showEvent(event);
 }
 
 void Tfrm_showpreview::hideEvent(QHideEvent *event)

@@ -43,6 +43,14 @@ TTestSheet::TTestSheet()
     BuildTestLabel(Project);
 }
 
+TPrintSettings MarkedSettings(const TTestSheet &sheet, int32_t copies)
+{
+    TPrintSettings settings;
+    settings.Copies = copies;
+    settings.Spots = sheet.Template.Geometry.MarkedSpots();
+    return settings;
+}
+
 Trecordingprinter::Trecordingprinter(int32_t dpi, int32_t offsetX, int32_t offsetY, double widthInches,
                                      double heightInches)
     : Dpi(dpi), Offset{offsetX, offsetY}, Page{rnd(widthInches * dpi), rnd(heightInches * dpi)}

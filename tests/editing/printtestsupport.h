@@ -5,6 +5,7 @@
 #include "common/testsupport.h"
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
+#include "document/printsettings.h"
 #include "editing/printer.h"
 #include "platform/canvas.h"
 #include "platform/messages.h"
@@ -30,6 +31,9 @@ struct TTestSheet {
     tlabeltemplate Template;
     Tdrawlist Project;
 };
+
+// Print settings for copies sheets on the spots the sheet's template marks.
+TPrintSettings MarkedSettings(const TTestSheet &sheet, int32_t copies = 1);
 
 // A printer whose pages are images of its printable area; its quantities are set by the test.
 class Trecordingprinter : public Tprinter {

@@ -47,6 +47,29 @@ TEST(PdfExportArgs, RefusesRepeatedOptionsAndNumbersThatAreNotPlainDigits)
     }
 }
 
+TEST(PdfExportArgs, BuildsThePrintSettingsTheWizardWouldPrintWith)
+{
+    struct Case {
+        std::initializer_list<const char *> Words;
+        TPrintSettings Expected;
+    };
+    const Case cases[] = {
+        {{}, {0, 0, false, 1, {}}},
+        {{"--sheets=3", "--nudge", "-16,16", "--high-quality"}, {-16, 16, true, 3, {}}},
+        // Spots as given, counted from 0: the export checks them once the template is loaded.
+        {{"--spots", "3,1,3"}, {0, 0, false, 1, {2, 0, 2}}},
+    };
+    for (const Case &c : cases) {
+        const QStringList args = Args(c.Words);
+        SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+        TPdfExportOptions options;
+        QString error;
+        ASSERT_TRUE(ParsePdfExportArgs(args, options, error)) << error.toStdString();
+        EXPECT_EQ(options.Settings, c.Expected);
+        EXPECT_EQ(options.Project, "label.wlp");
+    }
+}
+
 TEST(PdfExportArgs, RunOptionsGoTogetherAndAreRefusedWithoutTheirSource)
 {
     struct Case {
@@ -79,5 +102,5 @@ TEST(PdfExportArgs, RunOptionsGoTogetherAndAreRefusedWithoutTheirSource)
     TPdfExportOptions options;
     QString error;
     ASSERT_TRUE(ParsePdfExportArgs(Args({"--numbered", "-5,1200,-2", "--first-spot", "4"}), options, error));
-    EXPECT_EQ(options.Run, (TDataRun{TRunKind::Numbered, -5, 1200, -2, {}, 1, 4}));
+    EXPECT_EQ(options.Settings.Run, (TDataRun{TRunKind::Numbered, -5, 1200, -2, {}, 1, 4}));
 }

@@ -42,9 +42,10 @@ TEST(PrintJob, LabelsLandWhereSpotNudgeAndMarginPutThem)
         Trecordingprinter printer(c.Dpi, c.OffsetX, c.OffsetY, 4.0, 3.0);
         Tprintjob job(&printer);
         job.SetDocument(&sheet.Project);
-        job.NudgeX = c.NudgeX;
-        job.NudgeY = c.NudgeY;
-        ASSERT_TRUE(job.PrintSheets(1));
+        TPrintSettings settings = MarkedSettings(sheet);
+        settings.NudgeX = c.NudgeX;
+        settings.NudgeY = c.NudgeY;
+        ASSERT_TRUE(job.PrintSheets(settings));
         ASSERT_EQ(printer.Pages.size(), 1u);
         const TPoint corner = BoxCorner(printer.Pages[0], c.Expected, c.Dpi);
         EXPECT_EQ(corner.X, c.Expected.X);
@@ -78,7 +79,7 @@ TEST(PrintJob, TheSpotIsPaintedIntoItsRectangleClippedToItGrownBySixteenthInch)
     Trecordingprinter printer(300, 18, 24);
     Tprintjob job(&printer);
     job.SetDocument(&sheet.Project);
-    ASSERT_TRUE(job.PrintSheets(1));
+    ASSERT_TRUE(job.PrintSheets(MarkedSettings(sheet, 1)));
     const QImage &page = printer.Pages.at(0);
     EXPECT_EQ(FirstDark(page, 0, 800, 1, 0), 132 - 19);
     EXPECT_EQ(FirstDark(page, page.width() - 1, 800, -1, 0), 1032 + 19 - 1);
@@ -96,7 +97,7 @@ TEST(PrintJob, CopiesPrintOnePageEachAndStepProgressPerSpot)
     Trecordingprinter printer(50, 0, 0);
     Tprintjob job(&printer);
     job.SetDocument(&sheet.Project);
-    ASSERT_TRUE(job.PrintSheets(3));
+    ASSERT_TRUE(job.PrintSheets(MarkedSettings(sheet, 3)));
     EXPECT_EQ(printer.Pages.size(), 3u);
     EXPECT_EQ(progress.Steps, 6);
     EXPECT_EQ(progress.Maximum, 6);
@@ -138,7 +139,7 @@ TEST(PrintJob, RefusalsSayWhyAndPrintNothing)
         Tcountingprogress progress;
         Tprintjob job(&printer);
         job.SetDocument(&sheet.Project);
-        EXPECT_FALSE(job.PrintSheets(2));
+        EXPECT_FALSE(job.PrintSheets(MarkedSettings(sheet, 2)));
         EXPECT_THAT(messages.Texts, testing::ElementsAre(c.Message));
         EXPECT_EQ(messages.Icons.at(0), c.Icon);
         EXPECT_TRUE(printer.Pages.empty());
@@ -177,11 +178,11 @@ TEST(PrintJob, SpotsThatCannotPrintAreNamedAndTheOthersPrintOnlyWhenTheUserAgree
         job.SetDocument(&sheet.Project);
         // The preview leaves the spot out.
         Talphabitmap preview;
-        job.PaintPreview(preview, 425, 550);
+        job.PaintPreview(MarkedSettings(sheet), preview, 425, 550);
 
         // Alone, it prints nothing.
         Tmessagelog alone;
-        EXPECT_FALSE(job.PrintSheets(1));
+        EXPECT_FALSE(job.PrintSheets(MarkedSettings(sheet, 1)));
         EXPECT_THAT(alone.Texts, testing::ElementsAre(c.Says));
         EXPECT_THAT(alone.Icons, testing::ElementsAre(TMsgIcon::Error));
         EXPECT_TRUE(printer.Pages.empty());
@@ -190,17 +191,54 @@ TEST(PrintJob, SpotsThatCannotPrintAreNamedAndTheOthersPrintOnlyWhenTheUserAgree
         spots.GetSpot(0)->Marked = true;
         Tmessagelog asked;
         asked.Answer = mrCancel;
-        EXPECT_FALSE(job.PrintSheets(1));
+        EXPECT_FALSE(job.PrintSheets(MarkedSettings(sheet, 1)));
         EXPECT_TRUE(printer.Pages.empty());
         asked.Answer = mrOk;
         Tcountingprogress progress;
-        ASSERT_TRUE(job.PrintSheets(1));
+        ASSERT_TRUE(job.PrintSheets(MarkedSettings(sheet, 1)));
         const QString question = QString::fromUtf8(c.Says) + QStringLiteral("\n\n") + OtherSpotsPrintMessage;
         EXPECT_THAT(asked.Texts, testing::ElementsAre(question, question));
         EXPECT_THAT(asked.Icons, testing::ElementsAre(TMsgIcon::Warning, TMsgIcon::Warning));
         ASSERT_EQ(printer.Pages.size(), 1u);
         EXPECT_TRUE(IsDark(printer.Pages[0], 25 + 50, 50 + 12)); // spot 1 at (0.5, 1) inch
         EXPECT_EQ(progress.Steps, 1);
+    }
+}
+
+TEST(PrintJob, TheSettingsNameTheSpotsThatPrintWhateverTheSheetMarks)
+{
+    struct Case {
+        std::vector<int32_t> Spots;
+        bool Prints[3];
+    };
+    const Case cases[] = {
+        {{1}, {false, true, false}},
+        {{0, 2}, {true, false, true}},
+        // Numbers the sheet lacks name no spot.
+        {{2, 3, -1}, {false, false, true}},
+        {{3, -1}, {}},
+        {{}, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Spots));
+        TTestSheet sheet;
+        sheet.Template.Geometry.GetSpot(0)->Marked = true;
+        Trecordingprinter printer(50, 0, 0);
+        Tmessagelog messages;
+        Tprintjob job(&printer);
+        job.SetDocument(&sheet.Project);
+        TPrintSettings settings;
+        settings.Spots = c.Spots;
+        const bool any = c.Prints[0] || c.Prints[1] || c.Prints[2];
+        EXPECT_EQ(job.PrintSheets(settings), any);
+        EXPECT_EQ(messages.Texts, any ? QStringList() : QStringList{NoSpotsMessage});
+        if (!any)
+            continue;
+        ASSERT_EQ(printer.Pages.size(), 1u);
+        const QImage &page = printer.Pages[0];
+        EXPECT_EQ(IsDark(page, 25 + 50, 50 + 12), c.Prints[0]);  // spot 1 at (0.5, 1) inch
+        EXPECT_EQ(IsDark(page, 200 + 50, 50 + 12), c.Prints[1]); // spot 2 at (4, 1)
+        EXPECT_EQ(IsDark(page, 25 + 50, 200 + 12), c.Prints[2]); // spot 3 at (0.5, 4)
     }
 }
 
@@ -213,7 +251,7 @@ TEST(PrintJob, AFailureEndsTheJobHidesProgressAndReachesTheCaller)
     Tcountingprogress progress;
     Tprintjob job(&printer);
     job.SetDocument(&sheet.Project);
-    EXPECT_THROW(job.PrintSheets(5), EPrinter);
+    EXPECT_THROW(job.PrintSheets(MarkedSettings(sheet, 5)), EPrinter);
     EXPECT_EQ(printer.EndDocCalls, 1);
     EXPECT_EQ(printer.Pages.size(), 2u);
     EXPECT_FALSE(progress.Shown);
@@ -233,7 +271,7 @@ TEST(PrintJob, PrinterQuantitiesThatCannotBeReadKeepLetterDefaults)
     printer.Failing = {TDeviceCap::LogPixelsX};
     Tprintjob job(&printer);
     job.SetDocument(&sheet.Project);
-    ASSERT_TRUE(job.PrintSheets(1));
+    ASSERT_TRUE(job.PrintSheets(MarkedSettings(sheet, 1)));
     const QImage &page = printer.Pages.at(0);
     EXPECT_EQ(FirstDark(page, 0, 15 + 8, 1, 0), 18 - 10);
     EXPECT_EQ(FirstDark(page, 8 + 30, 0, 0, 1), 35 - 20);
@@ -297,9 +335,10 @@ TEST(PrintPreview, ShowsTheNudgedLabelsOnHatchedPaperOverBlack)
     sheet.Template.Geometry.GetSpot(0)->Marked = true;
     Tprintjob job(nullptr);
     job.SetDocument(&sheet.Project);
-    job.NudgeX = 16; // 12.5 pixels, rounded to the even 12
+    TPrintSettings settings = MarkedSettings(sheet);
+    settings.NudgeX = 16; // 12.5 pixels, rounded to the even 12
     Talphabitmap bitmap;
-    job.PaintPreview(bitmap, 445, 550);
+    job.PaintPreview(settings, bitmap, 445, 550);
     const QImage &image = bitmap.GetImage();
     const auto white = [&](int x0, int x1, int y) {
         for (int x = x0; x <= x1; ++x)

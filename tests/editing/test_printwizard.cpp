@@ -52,7 +52,7 @@ TEST(PrintWizard, NudgeTextsAreFractionsOfAnInchReducedOnlyWhenTheyDivide64)
     }
 }
 
-TEST(PrintWizard, TheNudgeStopsAtAQuarterInchAndReachesTheJob)
+TEST(PrintWizard, TheNudgeStopsAtAQuarterInchAndIsInItsSettings)
 {
     TWizard w;
     for (int i = 0; i < 17; ++i)
@@ -66,8 +66,8 @@ TEST(PrintWizard, TheNudgeStopsAtAQuarterInchAndReachesTheJob)
     w.Wizard.SetNudgeY(17);
     EXPECT_EQ(w.Wizard.GetNudgeY(), -3);
     EXPECT_EQ(w.Wizard.NudgeYText(), "Nudge Up 3/64\"");
-    EXPECT_EQ(w.Job.NudgeX, 16);
-    EXPECT_EQ(w.Job.NudgeY, -3);
+    EXPECT_EQ(w.Wizard.Settings().NudgeX, 16);
+    EXPECT_EQ(w.Wizard.Settings().NudgeY, -3);
 }
 
 TEST(PrintWizard, SettingsOpenTheWizardAndTakeItsStateWhenItCloses)
@@ -83,9 +83,9 @@ TEST(PrintWizard, SettingsOpenTheWizardAndTakeItsStateWhenItCloses)
     EXPECT_EQ(w.Wizard.GetPage(), wpIntroduction);
     EXPECT_EQ(w.Wizard.GetNudgeX(), 5);
     EXPECT_EQ(w.Wizard.GetNudgeY(), -7);
-    EXPECT_TRUE(w.Wizard.HighQuality);
+    EXPECT_TRUE(w.Wizard.GetHighQuality());
 
-    w.Wizard.HighQuality = false;
+    w.Wizard.SetHighQuality(false);
     w.Wizard.SetNudgeX(-2);
     w.Wizard.StoreSettings(settings.Store);
     EXPECT_EQ(settings.Store.ReadInteger(QStringLiteral("nudge.x")), -2);
@@ -162,12 +162,24 @@ TEST(PrintWizard, PrintTestPrintsOneSheetWhateverTheCounter)
     Tprintwizard wizard(job);
     wizard.SetDocument(&w.Sheet.Project);
     wizard.Showing();
-    wizard.HighQuality = true;
+    std::vector<TPrintSettings> printed;
+    wizard.OnPrint = [&](const TPrintSettings &settings) {
+        printed.push_back(settings);
+        return job.PrintSheets(settings);
+    };
+    wizard.SetHighQuality(true);
+    wizard.SetCopies(4);
     EXPECT_TRUE(wizard.PrintTest());
     EXPECT_EQ(printer.Pages.size(), 1u);
-    EXPECT_TRUE(job.HighQuality);
-    EXPECT_TRUE(wizard.Print(4));
+    EXPECT_TRUE(wizard.Print());
     EXPECT_EQ(printer.Pages.size(), 4u);
+    // Both print with the quality set and every spot the showing marked.
+    ASSERT_EQ(printed.size(), 2u);
+    EXPECT_EQ(printed[0].Copies, 1);
+    for (const TPrintSettings &settings : printed) {
+        EXPECT_TRUE(settings.HighQuality);
+        EXPECT_EQ(settings.Spots, (std::vector<int32_t>{0, 1, 2}));
+    }
 }
 
 TEST(WizardAnimations, TheTestPageSlidesOnSlowerAndRests)

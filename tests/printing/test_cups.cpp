@@ -120,9 +120,10 @@ TEST(CupsPrinting, TwoNudgedSheetsThroughACupsPdfQueue)
     ASSERT_TRUE(printer.Available());
     Tprintjob job(&printer);
     job.SetDocument(&sheet.Project);
-    job.NudgeX = 16; // a quarter inch right
-    job.NudgeY = 8;  // an eighth down
-    ASSERT_TRUE(job.PrintSheets(2));
+    TPrintSettings settings = MarkedSettings(sheet, 2);
+    settings.NudgeX = 16; // a quarter inch right
+    settings.NudgeY = 8;  // an eighth down
+    ASSERT_TRUE(job.PrintSheets(settings));
 
     const QString folder = CupsPdfFolder();
     QString pdf;

@@ -61,8 +61,8 @@ TEST(PrintWizardWindow, ButtonsStepThePagesAndNudge)
     QTest::mouseClick(w.Wizard.btn_nudgeup, Qt::LeftButton);
     EXPECT_EQ(w.Wizard.lbl_nudgex->text(), "Nudge Right 1/32\"");
     EXPECT_EQ(w.Wizard.lbl_nudgey->text(), "Nudge Up 1/64\"");
-    EXPECT_EQ(w.Preview.Job().NudgeX, 2);
-    EXPECT_EQ(w.Preview.Job().NudgeY, -1);
+    EXPECT_EQ(w.Wizard.Logic().Settings().NudgeX, 2);
+    EXPECT_EQ(w.Wizard.Logic().Settings().NudgeY, -1);
     EXPECT_THAT(
         TextsOf(w.Wizard.ts_step3),
         testing::Contains("Adjust Vertical Nudge to print the labels higher or  lower on the page. "));
@@ -132,6 +132,27 @@ TEST(PrintWizardWindow, ExecuteReadsAndWritesTheSettingsWhateverTheResult)
     EXPECT_EQ(store.ReadInteger(QStringLiteral("nudge.y")), -2); // 99 was ignored
     EXPECT_FALSE(store.ReadBool(QStringLiteral("highquality_printing"), true));
     SetRootBackend(HKEY_CURRENT_USER, nullptr);
+}
+
+TEST(PrintWizardWindow, BothQualityBoxesAndThePagesCounterAreTheWizardsSettings)
+{
+    TWindows w;
+    w.Wizard.show();
+    w.Wizard.chk_highquality->setChecked(true);
+    w.Wizard.ed_pagecount->setValue(7);
+    EXPECT_TRUE(w.Wizard.Logic().Settings().HighQuality);
+    EXPECT_EQ(w.Wizard.Logic().Settings().Copies, 7);
+    // "Preview " shows the same setting; the preview's box changes it for both.
+    bool shown = false;
+    QTimer::singleShot(0, &w.Preview, [&] {
+        shown = w.Preview.chk_highquality->isChecked();
+        w.Preview.chk_highquality->setChecked(false);
+        QTest::mouseClick(w.Preview.btn_close, Qt::LeftButton);
+    });
+    QTest::mouseClick(w.Wizard.btn_preview, Qt::LeftButton);
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(w.Wizard.Logic().Settings().HighQuality);
+    EXPECT_FALSE(w.Wizard.chk_highquality->isChecked());
 }
 
 TEST(PreviewWindow, PaintsTheSheetFittedOverBlack)
