@@ -1,6 +1,7 @@
 #include "editing/printjob.h"
 
 #include "document/alphabitmap.h"
+#include "document/csvtable.h"
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "document/picture.h"
@@ -21,6 +22,9 @@ const QString PrinterBusyMessage = QStringLiteral("Printer is already printing, 
 const QString NoPrinterMessage =
     QStringLiteral("There is no printer to print on. Please install a printer, or choose one with Setup.");
 const QString OtherSpotsPrintMessage = QStringLiteral("The other marked spots will be printed.");
+const QString UnreadableTableMessage =
+    QStringLiteral("The table \"%1\" cannot be read: %2. Nothing was printed.");
+const QString EmptyTableMessage = QStringLiteral("The table \"%1\" holds no records. Nothing was printed.");
 
 namespace {
 constexpr double LetterShort = 8.5;
@@ -33,6 +37,8 @@ constexpr int32_t PreviewPictureLimit = 100;
 const TColor SpotOutline = RGB(128, 128, 128);
 const QString PrintingCaption = QStringLiteral("Printing");
 const QString JobTitlePrefix = QStringLiteral("Fennbrook label - ");
+// The progress window's caption while a run prints.
+const QString RunCaption = QStringLiteral("Printing sheet %1 of %2");
 
 // The page's size in inches and the printable area's offset from the printer, read in this
 // order; what cannot be read keeps its value.
@@ -81,8 +87,56 @@ Tlabelgeometrylist *Tprintjob::Spots() const
     return source ? &source->Geometry : nullptr;
 }
 
+std::vector<int32_t> Tprintjob::PrintingSpots(const TPrintSettings &settings) const
+{
+    std::vector<int32_t> printing;
+    const Tlabelgeometrylist *spots = Spots();
+    if (!spots)
+        return printing;
+    for (const int32_t i : settings.Spots)
+        if (i >= 0 && i < spots->Count() && spots->Fit(i) == TSpotFit::Prints)
+            printing.push_back(i);
+    return printing;
+}
+
+std::unique_ptr<Trunlabels> Tprintjob::OpenRun(const TPrintSettings &settings) const
+{
+    if (!Document || (!settings.Run.IsRun() && Document->Fields().isEmpty()))
+        return nullptr;
+    return std::make_unique<Trunlabels>(settings.Run);
+}
+
+TRunLayout Tprintjob::LayoutOf(const TPrintSettings &settings, const Trunlabels &labels) const
+{
+    return LayoutRun(PrintingSpots(settings), labels.Run().StartSpot, labels.Labels());
+}
+
+int64_t Tprintjob::SheetCount(const TPrintSettings &settings) const
+{
+    if (!settings.Run.IsRun())
+        return settings.Copies;
+    const std::unique_ptr<Trunlabels> labels = OpenRun(settings);
+    return labels ? LayoutOf(settings, *labels).Sheets : 0;
+}
+
+Trunlabels *Tprintjob::PreviewRun(const TPrintSettings &settings)
+{
+    const bool wanted = Document && (settings.Run.IsRun() || !Document->Fields().isEmpty());
+    if (!wanted) {
+        PreviewLabels.reset();
+        PreviewOpened = false;
+        return nullptr;
+    }
+    if (!PreviewOpened || !PreviewLabels || !(PreviewLabelsOf == settings.Run)) {
+        PreviewOpened = true;
+        PreviewLabelsOf = settings.Run;
+        PreviewLabels = OpenRun(settings);
+    }
+    return PreviewLabels.get();
+}
+
 void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSize, const TPoint &origin,
-                          Tcanvas &canvas, bool onScreen)
+                          Tcanvas &canvas, bool onScreen, const TSheetLabels *labels)
 {
     Tlabelgeometrylist *spots = Spots();
     if (!spots || sheetSize.X <= 0 || sheetSize.Y <= 0)
@@ -103,11 +157,21 @@ void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSiz
     const int32_t bleed = rnd(Bleed / sx);
     Tprogressreport *progress = onScreen ? nullptr : ProgressWindow();
 
-    for (const int32_t i : settings.Spots) {
-        // A spot off the page, or of a size no page holds, has nothing to draw and no pixel
-        // position to draw it at.
-        if (i < 0 || i >= spots->Count() || spots->Fit(i) != TSpotFit::Prints)
-            continue;
+    // A spot off the page, or of a size no page holds, has nothing to draw and no pixel
+    // position to draw it at.
+    const std::vector<int32_t> printing = PrintingSpots(settings);
+    for (size_t slot = 0; slot < printing.size(); ++slot) {
+        const int32_t i = printing[slot];
+        // The label of a run that falls here; a spot before the run's start or after its end
+        // stays empty.
+        const TFieldValues *values = nullptr;
+        if (labels) {
+            const int64_t label =
+                labels->Labels.Run().IsRun() ? labels->Layout.LabelAt(labels->Sheet, int32_t(slot)) : 0;
+            if (label < 0)
+                continue;
+            values = &labels->Labels.Label(label);
+        }
         const Tlabelgeometry &spot = *spots->GetSpot(i);
         const TRect r =
             Moved({rnd(spot.SpotLeft / sx), rnd(spot.SpotTop / sy),
@@ -130,6 +194,7 @@ void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSiz
                 ~TLimitEnd() { Doc.SetPictureCacheLimit(0); }
             } limitEnd{*Document};
             const TScopedValue<bool> output(Document->OutputMode, true);
+            const TScopedValue<const TFieldValues *> fill(Document->Fill, values);
             if (!settings.HighQuality)
                 Document->SetPictureCacheLimit(onScreen ? PreviewPictureLimit : AutomaticCacheLimit);
             canvas.SetStretchMode(TStretchMode::Halftone);
@@ -152,7 +217,6 @@ void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSiz
 bool Tprintjob::PrintSheets(const TPrintSettings &settings)
 {
     Tlabelgeometrylist *spots = Spots();
-    const int32_t copies = settings.Copies;
     const int32_t printable = spots ? spots->PrintableCount(settings.Spots) : 0;
     const QString unprintable = spots ? spots->UnprintableSpots(settings.Spots) : QString();
     // Spots the sheet lacks are no spots.
@@ -169,11 +233,26 @@ bool Tprintjob::PrintSheets(const TPrintSettings &settings)
                        TMsgButtons::OkCancel) != mrOk)
             return false;
     }
+    // A table is read through before anything prints: a damaged one prints nothing.
+    std::unique_ptr<Trunlabels> labels;
+    try {
+        labels = OpenRun(settings);
+    } catch (const ECsvError &e) {
+        MessageBox(UnreadableTableMessage.arg(settings.Run.Table, e.Message()), TMsgIcon::Error);
+        return false;
+    }
+    const bool run = labels && settings.Run.IsRun();
+    const TRunLayout layout = labels ? LayoutOf(settings, *labels) : TRunLayout{};
+    const int64_t sheets = run ? layout.Sheets : settings.Copies;
+    if (run && sheets == 0) {
+        MessageBox(EmptyTableMessage.arg(settings.Run.Table), TMsgIcon::Error);
+        return false;
+    }
     if (!Printer || !Printer->Available()) {
         MessageBox(NoPrinterMessage, TMsgIcon::Error);
         return false;
     }
-    if (copies < 1)
+    if (sheets < 1)
         return false;
     if (!Printer->Printing())
         Printer->SetOrientation(spots->Orientation);
@@ -187,7 +266,7 @@ bool Tprintjob::PrintSheets(const TPrintSettings &settings)
     if (progress)
         progress->BeginProgress(
             PrintingCaption,
-            int32_t(std::min<int64_t>(int64_t(copies) * printable, std::numeric_limits<int32_t>::max())));
+            int32_t(std::min<int64_t>(sheets * printable, std::numeric_limits<int32_t>::max())));
     const auto hideProgress = [progress] {
         if (progress)
             progress->HideProgress();
@@ -200,11 +279,24 @@ bool Tprintjob::PrintSheets(const TPrintSettings &settings)
         hideProgress();
         throw;
     }
+    bool cancelled = false;
     try {
-        for (int32_t copy = 1; copy <= copies; ++copy) {
-            if (copy > 1)
+        for (int64_t page = 0; page < sheets; ++page) {
+            if (run && progress) {
+                if (progress->Cancelled()) {
+                    cancelled = true;
+                    break;
+                }
+                progress->SetProgressCaption(RunCaption.arg(page + 1).arg(sheets));
+            }
+            if (page > 0)
                 Printer->NewPage();
-            DrawSheet(settings, sheet, {0, 0}, Printer->Canvas(), false);
+            if (labels) {
+                const TSheetLabels onSheet{*labels, layout, page};
+                DrawSheet(settings, sheet, {0, 0}, Printer->Canvas(), false, &onSheet);
+            } else {
+                DrawSheet(settings, sheet, {0, 0}, Printer->Canvas(), false);
+            }
         }
     } catch (...) {
         Printer->EndDoc();
@@ -215,7 +307,7 @@ bool Tprintjob::PrintSheets(const TPrintSettings &settings)
     if (PrintingSeen && InvalidatePreview)
         InvalidatePreview();
     hideProgress();
-    return true;
+    return !cancelled;
 }
 
 double Tprintjob::PageRatio()
@@ -241,7 +333,7 @@ double Tprintjob::PageRatio()
 }
 
 void Tprintjob::PaintPreview(const TPrintSettings &settings, Talphabitmap &bitmap, int32_t width,
-                             int32_t height)
+                             int32_t height, int64_t page)
 {
     PrintingSeen = Printer && Printer->Printing();
     if (bitmap.Width() != width || bitmap.Height() != height)
@@ -263,7 +355,14 @@ void Tprintjob::PaintPreview(const TPrintSettings &settings, Talphabitmap &bitma
     canvas.Brush().SetStyle(TBrushStyle::FDiagonal);
     canvas.Rectangle(sheet);
     canvas.Brush().SetStyle(TBrushStyle::Solid);
-    DrawSheet(settings, fit.Size, fit.Origin, canvas, true);
+    if (Trunlabels *labels = PreviewRun(settings)) {
+        const TRunLayout layout = LayoutOf(settings, *labels);
+        const TSheetLabels onSheet{*labels, layout,
+                                   std::clamp<int64_t>(page, 0, std::max<int64_t>(layout.Sheets - 1, 0))};
+        DrawSheet(settings, fit.Size, fit.Origin, canvas, true, &onSheet);
+    } else {
+        DrawSheet(settings, fit.Size, fit.Origin, canvas, true);
+    }
     // Ended, so the window may share the pixels while it shows them.
     canvas.Unbind();
 }

@@ -23,6 +23,9 @@ public:
     // Show paints the window before it returns; callers hide it when their work ends.
     virtual void ShowProgress() = 0;
     virtual void HideProgress() = 0;
+    // The user asked to stop the work shown (a window that offers it); the work asks between
+    // its steps. Beginning anew forgets the request.
+    virtual bool Cancelled() const { return false; }
 };
 
 // Installs the window, which the caller keeps alive until it installs nullptr (or another).

@@ -1,6 +1,8 @@
 #include "printing/pdfexport.h"
 
+#include "document/csvtable.h"
 #include "document/drawlist.h"
+#include "document/fields.h"
 #include "document/globals.h"
 #include "document/labeltemplate.h"
 #include "editing/labeler.h"
@@ -9,6 +11,7 @@
 #include "platform/errors.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
+#include "platform/scopedvalue.h"
 #include "printing/pdfprinter.h"
 
 #include <QFileInfo>
@@ -136,6 +139,32 @@ void ChooseSpots(TPrintSettings &settings, const Tlabelgeometrylist &spots, cons
     std::erase_if(settings.Spots, [&spots](int32_t i) { return spots.Fit(i) != TSpotFit::Prints; });
 }
 
+// A run's table is read through before anything is written: one that cannot be read fails the
+// export with the line at fault. Fields nothing fills are named, and so are codes that do not
+// encode as the first label fills them.
+void CheckRun(const Tprintjob &job, const TPrintSettings &settings, const Tdrawlist &project,
+              const QString &path)
+{
+    std::unique_ptr<Trunlabels> labels;
+    try {
+        labels = job.OpenRun(settings);
+    } catch (const ECsvError &e) {
+        throw EExport(
+            QStringLiteral("cannot read the table \"%1\": %2").arg(settings.Run.Table, e.Message()));
+    }
+    if (!labels) {
+        WarnOfUnprintable(project, path);
+        return;
+    }
+    if (settings.Run.IsRun() && labels->Labels() == 0)
+        throw EExport(QStringLiteral("the table \"%1\" holds no records").arg(settings.Run.Table));
+    if (const QStringList unknown = labels->UnknownFields(project.Fields()); !unknown.isEmpty())
+        Warn(QStringLiteral("nothing fills %1 in \"%2\"; printed as written")
+                 .arg(unknown.join(QStringLiteral(", ")), path));
+    const TScopedValue<const TFieldValues *> fill(FieldFill, &labels->Label(0));
+    WarnOfUnprintable(project, path);
+}
+
 void Export(const TPdfExportOptions &options)
 {
     TMessageCollector messages;
@@ -161,9 +190,9 @@ void Export(const TPdfExportOptions &options)
     TPrintSettings settings = options.Settings;
     ChooseSpots(settings, labelTemplate.Geometry, labelTemplate.GetFileName());
     WarnOfUnprintable(labelTemplate, labelTemplate.GetFileName());
-    WarnOfUnprintable(project, options.Project);
     Tprintjob job(&printer);
     job.SetDocument(&project);
+    CheckRun(job, settings, project, options.Project);
     const QString doing = QStringLiteral("Could not write \"%1\"").arg(options.Output);
     bool printed = false;
     try {

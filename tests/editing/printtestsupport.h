@@ -86,14 +86,23 @@ public:
         Maximum = maximum;
         Shown = true;
     }
-    void StepProgress() override { ++Steps; }
-    void SetProgressCaption(const QString &) override {}
+    void StepProgress() override
+    {
+        ++Steps;
+        Stop = CancelAtStep > 0 && Steps >= CancelAtStep;
+    }
+    void SetProgressCaption(const QString &text) override { Captions.append(text); }
     void SetProgressFraction(double) override {}
     void SetProgressPosition(int32_t) override {}
     void ShowProgress() override { Shown = true; }
     void HideProgress() override { Shown = false; }
+    bool Cancelled() const override { return Stop; }
 
     QString Caption;
+    QStringList Captions;
+    // The user cancels once this many steps were made (0: never).
+    int32_t CancelAtStep = 0;
+    bool Stop = false;
     int32_t Maximum = 0;
     int32_t Steps = 0;
     bool Shown = false;

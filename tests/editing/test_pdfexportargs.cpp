@@ -54,10 +54,10 @@ TEST(PdfExportArgs, BuildsThePrintSettingsTheWizardWouldPrintWith)
         TPrintSettings Expected;
     };
     const Case cases[] = {
-        {{}, {0, 0, false, 1, {}}},
-        {{"--sheets=3", "--nudge", "-16,16", "--high-quality"}, {-16, 16, true, 3, {}}},
+        {{}, {0, 0, false, 1, {}, {}}},
+        {{"--sheets=3", "--nudge", "-16,16", "--high-quality"}, {-16, 16, true, 3, {}, {}}},
         // Spots as given, counted from 0: the export checks them once the template is loaded.
-        {{"--spots", "3,1,3"}, {0, 0, false, 1, {2, 0, 2}}},
+        {{"--spots", "3,1,3"}, {0, 0, false, 1, {2, 0, 2}, {}}},
     };
     for (const Case &c : cases) {
         const QStringList args = Args(c.Words);
