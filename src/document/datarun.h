@@ -22,6 +22,8 @@ enum class TRunKind : uint8_t {
 // The most labels a run may hold, and the number above which the user is asked first.
 constexpr int64_t MaxRunLabels = 10'000'000;
 constexpr int64_t LargeRunLabels = 10'000;
+// The most copies of each record.
+constexpr int32_t MaxRecordCopies = 1000;
 
 struct TDataRun {
     TRunKind Kind = TRunKind::SameLabel;

@@ -13,9 +13,8 @@
 
 // The switch that starts the export when it is the first argument.
 inline constexpr char ExportPdfSwitch[] = "--export-pdf";
-// The most sheets one export writes, and the most copies of each record of a run.
+// The most sheets one export writes.
 constexpr int32_t MaxExportSheets = 10000;
-constexpr int32_t MaxRecordCopies = 1000;
 
 struct TPdfExportOptions {
     QString Output;

@@ -267,6 +267,8 @@ bool Tprintjob::PrintSheets(const TPrintSettings &settings)
         progress->BeginProgress(
             PrintingCaption,
             int32_t(std::min<int64_t>(sheets * printable, std::numeric_limits<int32_t>::max())));
+    if (progress && run)
+        progress->OfferCancel();
     const auto hideProgress = [progress] {
         if (progress)
             progress->HideProgress();

@@ -1,24 +1,40 @@
 #include "editing/printwizard.h"
 
 #include "document/alphabitmap.h"
+#include "document/csvtable.h"
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "editing/printjob.h"
 #include "platform/canvas.h"
 #include "platform/filedialog.h"
+#include "platform/messages.h"
 #include "platform/rnd.h"
 #include "settings/registry.h"
 #include "settings/userfolders.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <limits>
 
 const char *const LastPdfPathSetting = "lastpdfpath";
 const char *const SavePdfTitle = "Save as PDF";
 const char *const PdfFileFilter = "PDF files (*.pdf)|*.pdf";
 
+const QString LargeRunQuestion =
+    QStringLiteral("This run prints %1 labels on %2 sheets. Do you want to print them all?");
+const QString FieldsWithoutRunNote = QStringLiteral(
+    "The label has fields (%1): every spot gets the first label. Numbered labels or labels from a table fill "
+    "each one.");
+const QString UnknownFieldsNote = QStringLiteral("Nothing fills %1: printed as written.");
+
 namespace {
+// The run kept for a project: "printrun." and the SHA-1 of its full path, holding
+// "kind;from;count;step;copies;start spot;table".
+const QString RunSettingPrefix = QStringLiteral("printrun.");
+constexpr int RunFieldCount = 6;
 const QString NudgeXSetting = QStringLiteral("nudge.x");
 const QString NudgeYSetting = QStringLiteral("nudge.y");
 const QString HighQualitySetting = QStringLiteral("highquality_printing");
@@ -196,15 +212,149 @@ int32_t Tprintwizard::ClickSheetPicture(const TPoint &point)
     return toggled;
 }
 
+void Tprintwizard::SetRun(const TDataRun &run)
+{
+    const bool tableChanged =
+        run.Kind == TRunKind::Table && (Values.Run.Kind != TRunKind::Table || run.Table != Values.Run.Table);
+    Values.Run = run;
+    if (tableChanged)
+        ReadTable();
+}
+
+void Tprintwizard::ReadTable()
+{
+    TableNames.clear();
+    TableInfo.clear();
+    TableRecords = 0;
+    if (Values.Run.Table.isEmpty())
+        return;
+    try {
+        TDataRun counted = Values.Run;
+        counted.CopiesPerRecord = 1;
+        const Trunlabels labels(counted);
+        TableRecords = labels.Records();
+        TableNames = labels.Names();
+        TableInfo =
+            QStringLiteral("%1 (%2 records)").arg(QFileInfo(Values.Run.Table).fileName()).arg(TableRecords);
+    } catch (const ECsvError &e) {
+        TableRecords = -1;
+        TableInfo =
+            QStringLiteral("%1 cannot be read: %2").arg(QFileInfo(Values.Run.Table).fileName(), e.Message());
+    }
+}
+
+QString Tprintwizard::FieldsNote() const
+{
+    const QStringList fields = Document ? Document->Fields() : QStringList();
+    if (fields.isEmpty())
+        return {};
+    if (!Values.Run.IsRun())
+        return FieldsWithoutRunNote.arg(fields.join(QStringLiteral(", ")));
+    TFieldValues probe;
+    if (Values.Run.Kind == TRunKind::Table) {
+        probe.Names = std::make_shared<const QStringList>(TableNames);
+        probe.Values = QStringList(TableNames.size());
+    }
+    QStringList unknown;
+    for (const QString &field : fields)
+        FillFields(field, probe, &unknown);
+    return unknown.isEmpty() ? QString() : UnknownFieldsNote.arg(unknown.join(QStringLiteral(", ")));
+}
+
+int64_t Tprintwizard::PagesShown()
+{
+    if (!Values.Run.IsRun())
+        return Values.Copies;
+    if (Values.Run.Kind == TRunKind::Table && !TableReadable())
+        return 0;
+    const TPrintSettings &settings = Settings();
+    const int64_t records = Values.Run.Kind == TRunKind::Table ? TableRecords : Values.Run.Count;
+    const int64_t labels = std::min(records * std::max(Values.Run.CopiesPerRecord, 1), MaxRunLabels);
+    std::vector<int32_t> printing;
+    if (const Tlabelgeometrylist *spots = SpotsOf(Document))
+        for (const int32_t i : settings.Spots)
+            if (spots->Fit(i) == TSpotFit::Prints)
+                printing.push_back(i);
+    return LayoutRun(printing, Values.Run.StartSpot, labels).Sheets;
+}
+
+QString Tprintwizard::RunSettingName() const
+{
+    if (!Document || Document->GetFullPath().isEmpty())
+        return {};
+    return RunSettingPrefix +
+           QString::fromLatin1(
+               QCryptographicHash::hash(Document->GetFullPath().toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
+void Tprintwizard::LoadRun(Tregistryex &store)
+{
+    TDataRun run;
+    const QString name = RunSettingName();
+    if (!name.isEmpty() && store.ValueExists(name)) {
+        const QString text = store.ReadString(name);
+        std::array<int64_t, RunFieldCount> numbers{};
+        bool ok = text.count(u';') >= RunFieldCount;
+        for (int i = 0; ok && i < RunFieldCount; ++i)
+            numbers[size_t(i)] = text.section(u';', i, i).toLongLong(&ok);
+        if (ok && numbers[0] >= 0 && numbers[0] <= int64_t(TRunKind::Table)) {
+            run.Kind = TRunKind(numbers[0]);
+            run.From = numbers[1];
+            run.Count = std::clamp<int64_t>(numbers[2], 1, MaxRunLabels);
+            run.Step = numbers[3];
+            run.CopiesPerRecord = int32_t(std::clamp<int64_t>(numbers[4], 1, MaxRecordCopies));
+            run.StartSpot = int32_t(std::clamp<int64_t>(numbers[5], 1, std::numeric_limits<int32_t>::max()));
+            run.Table = text.section(u';', RunFieldCount);
+        }
+    }
+    Values.Run = {};
+    TableInfo.clear();
+    TableRecords = 0;
+    TableNames.clear();
+    SetRun(run);
+}
+
+void Tprintwizard::StoreRun(Tregistryex &store) const
+{
+    const QString name = RunSettingName();
+    if (name.isEmpty())
+        return;
+    const TDataRun &run = Values.Run;
+    store.WriteString(name, QStringLiteral("%1;%2;%3;%4;%5;%6;%7")
+                                .arg(int(run.Kind))
+                                .arg(run.From)
+                                .arg(run.Count)
+                                .arg(run.Step)
+                                .arg(run.CopiesPerRecord)
+                                .arg(run.StartSpot)
+                                .arg(run.Table));
+}
+
+bool Tprintwizard::ConfirmLargeRun()
+{
+    if (!Values.Run.IsRun())
+        return true;
+    const int64_t records = Values.Run.Kind == TRunKind::Table ? TableRecords : Values.Run.Count;
+    const int64_t labels = records * std::max(Values.Run.CopiesPerRecord, 1);
+    if (labels <= LargeRunLabels)
+        return true;
+    return MessageBox(LargeRunQuestion.arg(labels).arg(PagesShown()), TMsgIcon::Confirmation,
+                      TMsgButtons::OkCancel) == mrOk;
+}
+
 bool Tprintwizard::PrintTest()
 {
+    // A test sheet shows where the labels land: the same label on every spot.
     TPrintSettings test = Settings();
     test.Copies = 1;
+    test.Run = {};
     return PrintWith(test);
 }
 
 bool Tprintwizard::Print()
 {
+    if (!ConfirmLargeRun())
+        return false;
     return PrintWith(Settings());
 }
 
@@ -217,7 +367,7 @@ bool Tprintwizard::PrintWith(const TPrintSettings &settings)
 
 bool Tprintwizard::SaveAsPdf()
 {
-    if (!Job || !OnSaveAsPdf)
+    if (!Job || !OnSaveAsPdf || !ConfirmLargeRun())
         return false;
     std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Save);
     dialog->SetTitle(QString::fromLatin1(SavePdfTitle));

@@ -9,6 +9,7 @@
 #include "platform/types.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 
@@ -21,6 +22,12 @@ class Tregistryex;
 extern const char *const LastPdfPathSetting;
 extern const char *const SavePdfTitle;
 extern const char *const PdfFileFilter;
+
+// The question before a run of more than LargeRunLabels labels prints, and the notes the
+// Print page shows of a label's fields.
+extern const QString LargeRunQuestion;
+extern const QString FieldsWithoutRunNote;
+extern const QString UnknownFieldsNote;
 
 // The pages in order.
 enum TWizardPage : int32_t { wpIntroduction, wpStep1, wpStep2, wpStep3, wpPrint };
@@ -91,6 +98,25 @@ public:
     void SetCopies(int32_t copies) { Values.Copies = copies; }
     int32_t GetCopies() const { return Values.Copies; }
 
+    // The labels the Print page chooses: the same label on every spot, numbered labels, or one
+    // per record of a table. A table is read through when chosen: TableText then says how many
+    // records it holds, or why it cannot be read.
+    void SetRun(const TDataRun &run);
+    const TDataRun &GetRun() const { return Values.Run; }
+    const QString &TableText() const { return TableInfo; }
+    bool TableReadable() const { return TableRecords >= 0; }
+    // The note under the choice: the label's fields when the same label prints on every spot,
+    // the fields nothing fills in a run; empty when there is nothing to say.
+    QString FieldsNote() const;
+    // The pages box: the counter for the same label, the sheets a run needs (not editable);
+    // 0 when its table cannot be read.
+    bool PagesEditable() const { return !Values.Run.IsRun(); }
+    int64_t PagesShown();
+    // The choice and the table are kept for each project, under its full path, in the settings
+    // (never in the project file): Execute loads them and stores them back.
+    void LoadRun(Tregistryex &store);
+    void StoreRun(Tregistryex &store) const;
+
     // "Print Test ": one sheet, whatever the pages counter says; "Print  ": the counter's
     // sheets. True when something was printed; the wizard stays open otherwise.
     bool PrintTest();
@@ -107,6 +133,10 @@ public:
 
 private:
     bool PrintWith(const TPrintSettings &settings);
+    // A run of more than LargeRunLabels labels asks first; true to go on.
+    bool ConfirmLargeRun();
+    void ReadTable();
+    QString RunSettingName() const;
 
     Tprintjob *Job = nullptr;
     Tdrawlist *Document = nullptr;
@@ -116,6 +146,9 @@ private:
     QString NudgeXCaption;
     QString NudgeYCaption;
     int32_t Page = wpIntroduction;
+    QString TableInfo;
+    int64_t TableRecords = 0;
+    QStringList TableNames;
     TPoint SheetOrigin;
     double SheetScale = 0.0;
 };

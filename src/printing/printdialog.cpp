@@ -1,16 +1,19 @@
 #include "printing/printdialog.h"
 
 #include "platform/colors.h"
+#include "platform/filedialog.h"
 #include "platform/messages.h"
 #include "printing/pdfprinter.h"
 #include "printing/showpreview.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -18,6 +21,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <climits>
 
 namespace {
 constexpr int ClientWidth = 496;
@@ -218,7 +222,8 @@ void Tfrm_printdialog::BuildPages()
 
     ts_printdone = new QWidget;
     ts_printdone->setObjectName(QStringLiteral("ts_printdone"));
-    TextLabel(PrintText, ts_printdone, {12, 10, 256, 120});
+    TextLabel(PrintText, ts_printdone, {12, 6, 260, 56});
+    BuildRunChoice(ts_printdone, {8, 62, 270, 220});
     img_print = Picture(QStringLiteral("img_print"), ts_printdone,
                         {QPoint(ClientWidth - 14 - SheetPictureSize.width(), 0), SheetPictureSize});
     ps_steps->addTab(ts_printdone, QStringLiteral("Print"));
@@ -229,6 +234,141 @@ void Tfrm_printdialog::BuildPages()
     connect(btn_nudgedown, &QToolButton::clicked, this, [this] { SetNudgeY(Wizard.GetNudgeY() + 1); });
     connect(btn_nudgeleft, &QToolButton::clicked, this, [this] { SetNudgeX(Wizard.GetNudgeX() - 1); });
     connect(btn_nudgeright, &QToolButton::clicked, this, [this] { SetNudgeX(Wizard.GetNudgeX() + 1); });
+}
+
+void Tfrm_printdialog::BuildRunChoice(QWidget *page, const QRect &where)
+{
+    auto *box = new QWidget(page);
+    box->setGeometry(where);
+    auto *column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(2);
+    const auto number = [box](const char *name, int low, int high, int value) {
+        auto *edit = new QSpinBox(box);
+        edit->setObjectName(QLatin1String(name));
+        edit->setRange(low, high);
+        edit->setValue(value);
+        return edit;
+    };
+    const auto row = [column](std::initializer_list<QWidget *> widgets) {
+        auto *line = new QHBoxLayout;
+        line->addSpacing(18);
+        for (QWidget *w : widgets)
+            line->addWidget(w);
+        line->addStretch(1);
+        column->addLayout(line);
+    };
+    rb_samelabel = new QRadioButton(QStringLiteral("Same label on every spot"), box);
+    rb_samelabel->setObjectName(QStringLiteral("rb_samelabel"));
+    rb_numbered = new QRadioButton(QStringLiteral("Numbered labels:"), box);
+    rb_numbered->setObjectName(QStringLiteral("rb_numbered"));
+    rb_table = new QRadioButton(QStringLiteral("Labels from a table:"), box);
+    rb_table->setObjectName(QStringLiteral("rb_table"));
+    ed_from = number("ed_from", -999999999, 999999999, 1);
+    ed_count = number("ed_count", 1, int(MaxRunLabels), 1200);
+    ed_step = number("ed_step", -999999, 999999, 1);
+    btn_table = new QPushButton(QStringLiteral("Choose\u2026"), box);
+    btn_table->setObjectName(QStringLiteral("btn_table"));
+    btn_table->setAutoDefault(false);
+    lbl_table = new QLabel(box);
+    lbl_table->setObjectName(QStringLiteral("lbl_table"));
+    lbl_table->setWordWrap(true);
+    ed_copies = number("ed_copies", 1, MaxRecordCopies, 1);
+    ed_startspot = number("ed_startspot", 1, 9999, 1);
+    lbl_fieldsnote = new QLabel(box);
+    lbl_fieldsnote->setObjectName(QStringLiteral("lbl_fieldsnote"));
+    lbl_fieldsnote->setWordWrap(true);
+
+    column->addWidget(rb_samelabel);
+    column->addWidget(rb_numbered);
+    row({new QLabel(QStringLiteral("from"), box), ed_from, new QLabel(QStringLiteral("count"), box), ed_count,
+         new QLabel(QStringLiteral("step"), box), ed_step});
+    column->addWidget(rb_table);
+    row({btn_table, lbl_table});
+    row({new QLabel(QStringLiteral("Copies per record"), box), ed_copies,
+         new QLabel(QStringLiteral("Start at spot"), box), ed_startspot});
+    column->addWidget(lbl_fieldsnote);
+    column->addStretch(1);
+
+    for (QRadioButton *b : {rb_samelabel, rb_numbered, rb_table})
+        connect(b, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                RunChanged();
+        });
+    for (QSpinBox *edit : {ed_from, ed_count, ed_step, ed_copies, ed_startspot})
+        connect(edit, &QSpinBox::valueChanged, this, [this] { RunChanged(); });
+    connect(btn_table, &QPushButton::clicked, this, &Tfrm_printdialog::ChooseTable);
+}
+
+void Tfrm_printdialog::RunChanged()
+{
+    TDataRun run = Wizard.GetRun();
+    run.Kind = rb_table->isChecked()      ? TRunKind::Table
+               : rb_numbered->isChecked() ? TRunKind::Numbered
+                                          : TRunKind::SameLabel;
+    run.From = ed_from->value();
+    run.Count = ed_count->value();
+    run.Step = ed_step->value();
+    run.CopiesPerRecord = ed_copies->value();
+    run.StartSpot = ed_startspot->value();
+    Wizard.SetRun(run);
+    ShowRun();
+}
+
+void Tfrm_printdialog::ShowRun()
+{
+    const TDataRun &run = Wizard.GetRun();
+    for (QWidget *w : std::initializer_list<QWidget *>{rb_samelabel, rb_numbered, rb_table, ed_from, ed_count,
+                                                       ed_step, ed_copies, ed_startspot})
+        w->blockSignals(true);
+    rb_samelabel->setChecked(run.Kind == TRunKind::SameLabel);
+    rb_numbered->setChecked(run.Kind == TRunKind::Numbered);
+    rb_table->setChecked(run.Kind == TRunKind::Table);
+    ed_from->setValue(int(std::clamp<int64_t>(run.From, ed_from->minimum(), ed_from->maximum())));
+    ed_count->setValue(int(std::clamp<int64_t>(run.Count, 1, ed_count->maximum())));
+    ed_step->setValue(int(std::clamp<int64_t>(run.Step, ed_step->minimum(), ed_step->maximum())));
+    ed_copies->setValue(run.CopiesPerRecord);
+    ed_startspot->setValue(run.StartSpot);
+    for (QWidget *w : std::initializer_list<QWidget *>{rb_samelabel, rb_numbered, rb_table, ed_from, ed_count,
+                                                       ed_step, ed_copies, ed_startspot})
+        w->blockSignals(false);
+    for (QWidget *w :
+         {static_cast<QWidget *>(ed_from), static_cast<QWidget *>(ed_count), static_cast<QWidget *>(ed_step)})
+        w->setEnabled(run.Kind == TRunKind::Numbered);
+    ed_copies->setEnabled(run.IsRun());
+    ed_startspot->setEnabled(run.IsRun());
+    lbl_table->setText(run.Table.isEmpty() ? QStringLiteral("(no table chosen)") : Wizard.TableText());
+    lbl_fieldsnote->setText(Wizard.FieldsNote());
+    // The pages box counts the sheets a run needs; only the same label's is the user's.
+    const QSignalBlocker blocker(ed_pagecount);
+    ed_pagecount->setEnabled(Wizard.PagesEditable());
+    ed_pagecount->setRange(Wizard.PagesEditable() ? 1 : 0, std::max<int>(MaxPageCount, 0));
+    try {
+        const int64_t pages = Wizard.PagesShown();
+        ed_pagecount->setMaximum(int(std::max<int64_t>(MaxPageCount, std::min<int64_t>(pages, INT32_MAX))));
+        ed_pagecount->setValue(int(std::min<int64_t>(pages, INT32_MAX)));
+    } catch (const std::exception &) {
+        ed_pagecount->setValue(0);
+    }
+}
+
+void Tfrm_printdialog::ChooseTable()
+{
+    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
+    dialog->SetTitle(QStringLiteral("Labels from a table"));
+    dialog->SetFilter(QStringLiteral("CSV tables|*.csv;*.txt|All files|*"));
+    const TDataRun &current = Wizard.GetRun();
+    if (!current.Table.isEmpty())
+        dialog->SetInitialDir(QFileInfo(current.Table).absolutePath());
+    if (!dialog->Execute())
+        return;
+    TDataRun run = current;
+    run.Kind = TRunKind::Table;
+    run.Table = QFileInfo(dialog->GetFileName()).absoluteFilePath();
+    // Chosen again, the same file is read again: it may have changed.
+    Wizard.SetRun({});
+    Wizard.SetRun(run);
+    ShowRun();
 }
 
 void Tfrm_printdialog::BuildBottomBar()
@@ -288,11 +428,14 @@ int Tfrm_printdialog::Execute(Tdrawlist &document, Tregistryex &store)
 {
     SetDocument(&document);
     Wizard.LoadSettings(store);
+    Wizard.LoadRun(store);
+    ShowRun();
     ps_steps->setCurrentIndex(Wizard.GetPage());
     chk_highquality->setChecked(Wizard.GetHighQuality());
     UpdateNudgeLabels();
     const int result = exec();
     Wizard.StoreSettings(store);
+    Wizard.StoreRun(store);
     return result;
 }
 

@@ -96,13 +96,15 @@ public:
     void SetProgressPosition(int32_t) override {}
     void ShowProgress() override { Shown = true; }
     void HideProgress() override { Shown = false; }
-    bool Cancelled() const override { return Stop; }
+    void OfferCancel() override { Offered = true; }
+    bool Cancelled() override { return Stop; }
 
     QString Caption;
     QStringList Captions;
     // The user cancels once this many steps were made (0: never).
     int32_t CancelAtStep = 0;
     bool Stop = false;
+    bool Offered = false;
     int32_t Maximum = 0;
     int32_t Steps = 0;
     bool Shown = false;

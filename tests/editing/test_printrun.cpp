@@ -147,6 +147,7 @@ TEST(PrintRun, ACancelledRunEndsItsDocumentAndSaysItDidNotPrint)
     TPrintSettings settings = EverySpot();
     settings.Run = {TRunKind::Numbered, 1, 30, 1, {}, 1, 1};
     EXPECT_FALSE(job.PrintSheets(settings));
+    EXPECT_TRUE(progress.Offered);
     EXPECT_EQ(printer.Pages.size(), 2u);
     EXPECT_EQ(printer.EndDocCalls, 1);
     EXPECT_FALSE(progress.Shown);
