@@ -278,35 +278,40 @@ int64_t Tprintwizard::PagesShown()
     return LayoutRun(printing, Values.Run.StartSpot, labels).Sheets;
 }
 
-QString Tprintwizard::RunSettingName() const
+QString RunSettingName(const QString &fullPath)
 {
-    if (!Document || Document->GetFullPath().isEmpty())
+    if (fullPath.isEmpty())
         return {};
     return RunSettingPrefix +
-           QString::fromLatin1(
-               QCryptographicHash::hash(Document->GetFullPath().toUtf8(), QCryptographicHash::Sha1).toHex());
+           QString::fromLatin1(QCryptographicHash::hash(fullPath.toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
+TDataRun RememberedRun(const Tregistryex &store, const QString &fullPath)
+{
+    TDataRun run;
+    const QString name = RunSettingName(fullPath);
+    if (name.isEmpty() || !store.ValueExists(name))
+        return run;
+    const QString text = store.ReadString(name);
+    std::array<int64_t, RunFieldCount> numbers{};
+    bool ok = text.count(u';') >= RunFieldCount;
+    for (int i = 0; ok && i < RunFieldCount; ++i)
+        numbers[size_t(i)] = text.section(u';', i, i).toLongLong(&ok);
+    if (!ok || numbers[0] < 0 || numbers[0] > int64_t(TRunKind::Table))
+        return run;
+    run.Kind = TRunKind(numbers[0]);
+    run.From = numbers[1];
+    run.Count = std::clamp<int64_t>(numbers[2], 1, MaxRunLabels);
+    run.Step = numbers[3];
+    run.CopiesPerRecord = int32_t(std::clamp<int64_t>(numbers[4], 1, MaxRecordCopies));
+    run.StartSpot = int32_t(std::clamp<int64_t>(numbers[5], 1, std::numeric_limits<int32_t>::max()));
+    run.Table = text.section(u';', RunFieldCount);
+    return run;
 }
 
 void Tprintwizard::LoadRun(Tregistryex &store)
 {
-    TDataRun run;
-    const QString name = RunSettingName();
-    if (!name.isEmpty() && store.ValueExists(name)) {
-        const QString text = store.ReadString(name);
-        std::array<int64_t, RunFieldCount> numbers{};
-        bool ok = text.count(u';') >= RunFieldCount;
-        for (int i = 0; ok && i < RunFieldCount; ++i)
-            numbers[size_t(i)] = text.section(u';', i, i).toLongLong(&ok);
-        if (ok && numbers[0] >= 0 && numbers[0] <= int64_t(TRunKind::Table)) {
-            run.Kind = TRunKind(numbers[0]);
-            run.From = numbers[1];
-            run.Count = std::clamp<int64_t>(numbers[2], 1, MaxRunLabels);
-            run.Step = numbers[3];
-            run.CopiesPerRecord = int32_t(std::clamp<int64_t>(numbers[4], 1, MaxRecordCopies));
-            run.StartSpot = int32_t(std::clamp<int64_t>(numbers[5], 1, std::numeric_limits<int32_t>::max()));
-            run.Table = text.section(u';', RunFieldCount);
-        }
-    }
+    const TDataRun run = RememberedRun(store, Document ? Document->GetFullPath() : QString());
     Values.Run = {};
     TableInfo.clear();
     TableRecords = 0;
@@ -316,7 +321,7 @@ void Tprintwizard::LoadRun(Tregistryex &store)
 
 void Tprintwizard::StoreRun(Tregistryex &store) const
 {
-    const QString name = RunSettingName();
+    const QString name = RunSettingName(Document ? Document->GetFullPath() : QString());
     if (name.isEmpty())
         return;
     const TDataRun &run = Values.Run;

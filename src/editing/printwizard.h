@@ -29,6 +29,10 @@ extern const QString LargeRunQuestion;
 extern const QString FieldsWithoutRunNote;
 extern const QString UnknownFieldsNote;
 
+// The run kept in the settings for the project at fullPath (under a hash of the path, never in
+// the project file); the same label on every spot when none is kept or the value is damaged.
+TDataRun RememberedRun(const Tregistryex &store, const QString &fullPath);
+
 // The pages in order.
 enum TWizardPage : int32_t { wpIntroduction, wpStep1, wpStep2, wpStep3, wpPrint };
 constexpr int32_t WizardPageCount = 5;
@@ -136,7 +140,6 @@ private:
     // A run of more than LargeRunLabels labels asks first; true to go on.
     bool ConfirmLargeRun();
     void ReadTable();
-    QString RunSettingName() const;
 
     Tprintjob *Job = nullptr;
     Tdrawlist *Document = nullptr;
