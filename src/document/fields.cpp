@@ -67,6 +67,13 @@ QString Padded(int64_t number, int width)
 bool FieldValue(const QString &name, const QString &format, bool formatted, const TFieldValues &values,
                 QString &out)
 {
+    // A column of the table wins over a built-in of the same name: a "date" column is the
+    // bottling date the table gives, not today.
+    if (!formatted)
+        if (const QString *value = values.Value(name)) {
+            out = *value;
+            return true;
+        }
     if (name == NumberField) {
         int width = 0;
         if (formatted && !IsWidth(format, width))
@@ -83,10 +90,6 @@ bool FieldValue(const QString &name, const QString &format, bool formatted, cons
         return false;
     if (name == CountField) {
         out = QString::number(values.Count);
-        return true;
-    }
-    if (const QString *value = values.Value(name)) {
-        out = *value;
         return true;
     }
     return false;

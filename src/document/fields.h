@@ -3,7 +3,8 @@
 // takes the value of the table's field of that name, ${n} the label's number in the run
 // (${n:4} with at least four digits), ${count} the number of labels in the run, ${date} today
 // in the desktop's short format (${date:yyyy-MM-dd} in the one given), and $$ stands for one $.
-// A field nobody knows stays as written. What is stored in the document never changes: the
+// A column of the table named like a built-in (a "date") wins over it. A field nobody knows
+// stays as written. What is stored in the document never changes: the
 // objects fill their text while a paint has FieldFill set.
 
 #include <QDate>

@@ -58,6 +58,15 @@ TEST(Fields, FillTable)
     }
 }
 
+TEST(Fields, ATableColumnWinsOverTheBuiltInOfItsName)
+{
+    TFieldValues values = Record();
+    values.Names = std::make_shared<const QStringList>(QStringList{"date", "N"});
+    values.Values = {"bottled 2025-10-02", "x"};
+    EXPECT_EQ(FillFields("${date} ${date:yyyy} ${n} ${n:4}", values),
+              QStringLiteral("bottled 2025-10-02 2026 x 0417"));
+}
+
 TEST(Fields, NumbersPadAroundTheirSign)
 {
     TFieldValues values = Record();
