@@ -2,6 +2,7 @@
 // copies, the last partial sheet) and the values each label is filled from, read from a table
 // as they are asked for.
 
+#include "common/testsupport.h"
 #include "document/csvtable.h"
 #include "document/datarun.h"
 
@@ -27,14 +28,6 @@ QString Sheets(const TRunLayout &layout)
     return sheets.join(QStringLiteral(" / "));
 }
 
-QString WriteTable(QTemporaryDir &dir, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(QStringLiteral("lots.csv"));
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-    return path;
-}
 } // namespace
 
 TEST(DataRun, LabelsFallOnTheSpotsInOrder)
@@ -95,7 +88,7 @@ TEST(DataRun, TableRecordsAreReadAsAskedAndAgainFromTheStart)
     QTemporaryDir dir;
     TDataRun run;
     run.Kind = TRunKind::Table;
-    run.Table = WriteTable(dir, "lot,name\nA,x\nB,y\nC,z\n");
+    run.Table = WriteTestFile(dir.path(), "lots.csv", "lot,name\nA,x\nB,y\nC,z\n");
     run.CopiesPerRecord = 2;
     Trunlabels labels(run);
     EXPECT_EQ(labels.Records(), 3);
@@ -118,7 +111,7 @@ TEST(DataRun, DamagedTableIsRefusedWhenTheRunOpens)
     for (int i = 1; i < 213; ++i)
         bytes += QByteArray::number(i) + "\n";
     bytes += "\"open\n";
-    run.Table = WriteTable(dir, bytes);
+    run.Table = WriteTestFile(dir.path(), "lots.csv", bytes);
     try {
         Trunlabels labels(run);
         FAIL() << "a damaged table opened";

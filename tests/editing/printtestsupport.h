@@ -10,6 +10,7 @@
 #include "platform/canvas.h"
 #include "platform/messages.h"
 #include "platform/progress.h"
+#include "settings/registry.h"
 
 #include <QImage>
 #include <QString>
@@ -34,6 +35,13 @@ struct TTestSheet {
 
 // Print settings for copies sheets on the spots the sheet's template marks.
 TPrintSettings MarkedSettings(const TTestSheet &sheet, int32_t copies = 1);
+
+// A settings store over memory, opened on the settings key, for as long as it lives.
+struct TMemoryStore {
+    TMemoryStore();
+    ~TMemoryStore();
+    Tregistryex Store;
+};
 
 // A printer whose pages are images of its printable area; its quantities are set by the test.
 class Trecordingprinter : public Tprinter {

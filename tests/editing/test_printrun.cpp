@@ -36,13 +36,14 @@ TPrintSettings EverySpot()
     return settings;
 }
 
-QString WriteTable(const QTemporaryDir &dir, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(QStringLiteral("lots.csv"));
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    return path;
-}
+// The test sheet printed on a recording printer at Dpi.
+struct TRunJob {
+    TRunJob() { Job.SetDocument(&Sheet.Project); }
+    Tvnltext &Text() { return dynamic_cast<Tvnltext &>(*Sheet.Project.GetObject(1)); }
+    TTestSheet Sheet;
+    Trecordingprinter Printer{Dpi, 0, 0};
+    Tprintjob Job{&Printer};
+};
 } // namespace
 
 TEST(PrintRun, LabelsFillTheChosenSpotsInOrderOverAsManyPagesAsTheyNeed)
@@ -63,110 +64,91 @@ TEST(PrintRun, LabelsFillTheChosenSpotsInOrderOverAsManyPagesAsTheyNeed)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.Name);
-        TTestSheet sheet;
-        Trecordingprinter printer(Dpi, 0, 0);
+        TRunJob run;
         Tcountingprogress progress;
-        Tprintjob job(&printer);
-        job.SetDocument(&sheet.Project);
         TPrintSettings settings = EverySpot();
         settings.Copies = 5; // a run leaves Copies aside
         settings.Spots = c.Spots;
         settings.Run = {TRunKind::Numbered, 1, c.Count, 1, {}, c.Copies, c.StartSpot};
-        ASSERT_TRUE(job.PrintSheets(settings));
-        EXPECT_EQ(InkedSpots(printer), c.Pages);
-        EXPECT_EQ(job.SheetCount(settings), int64_t(printer.Pages.size()));
+        ASSERT_TRUE(run.Job.PrintSheets(settings));
+        EXPECT_EQ(InkedSpots(run.Printer), c.Pages);
+        EXPECT_EQ(run.Job.SheetCount(settings), int64_t(run.Printer.Pages.size()));
         EXPECT_EQ(progress.Steps, c.Count * c.Copies);
         EXPECT_EQ(progress.Captions.last(),
-                  QStringLiteral("Printing sheet %1 of %1").arg(printer.Pages.size()));
+                  QStringLiteral("Printing sheet %1 of %1").arg(run.Printer.Pages.size()));
     }
 }
 
 TEST(PrintRun, EachSpotShowsItsRecordAndTheStoredTextStays)
 {
     QTemporaryDir dir;
-    TTestSheet sheet;
-    auto *text = dynamic_cast<Tvnltext *>(sheet.Project.GetObject(1));
-    ASSERT_NE(text, nullptr);
-    text->SetText(QStringLiteral("${word}"));
-    Trecordingprinter printer(Dpi, 0, 0);
-    Tprintjob job(&printer);
-    job.SetDocument(&sheet.Project);
+    TRunJob run;
+    run.Text().SetText(QStringLiteral("${word}"));
     TPrintSettings settings = EverySpot();
     settings.Run.Kind = TRunKind::Table;
-    settings.Run.Table = WriteTable(dir, "word\nIIIIIIIIIIIIIIII\n.\nWWWWWWWWWWWW\n");
-    ASSERT_TRUE(job.PrintSheets(settings));
-    ASSERT_EQ(printer.Pages.size(), 1u);
+    settings.Run.Table = WriteTestFile(dir.path(), "lots.csv", "word\nIIIIIIIIIIIIIIII\n.\nWWWWWWWWWWWW\n");
+    ASSERT_TRUE(run.Job.PrintSheets(settings));
+    ASSERT_EQ(run.Printer.Pages.size(), 1u);
     // The text's line, 0.6 inch down the label: long, a dot, long.
     const auto inkOnLine = [&](int32_t left) {
         int32_t dark = 0;
         for (int32_t x = left + 10; x < left + 190; ++x)
             for (int32_t y = 165; y < 190; ++y)
-                dark += IsDark(printer.Pages[0], x, y) ? 1 : 0;
+                dark += IsDark(run.Printer.Pages[0], x, y) ? 1 : 0;
         return dark;
     };
     EXPECT_GT(inkOnLine(50), 10 * inkOnLine(400));
     EXPECT_GT(inkOnLine(400), 0);
-    EXPECT_EQ(text->GetText(), QStringLiteral("${word}"));
-    EXPECT_EQ(sheet.Project.Fill, nullptr);
+    EXPECT_EQ(run.Text().GetText(), QStringLiteral("${word}"));
+    EXPECT_EQ(run.Sheet.Project.Fill, nullptr);
 }
 
 TEST(PrintRun, ADamagedTableIsNamedWithItsLineAndNothingPrints)
 {
     QTemporaryDir dir;
-    TTestSheet sheet;
-    Trecordingprinter printer(Dpi, 0, 0);
+    TRunJob run;
     Tmessagelog messages;
-    Tprintjob job(&printer);
-    job.SetDocument(&sheet.Project);
     TPrintSettings settings = EverySpot();
     settings.Run.Kind = TRunKind::Table;
-    settings.Run.Table = WriteTable(dir, "lot\nA\n\"B\nC\n");
-    EXPECT_FALSE(job.PrintSheets(settings));
-    EXPECT_TRUE(printer.Pages.empty());
-    EXPECT_EQ(printer.EndDocCalls, 0);
+    settings.Run.Table = WriteTestFile(dir.path(), "lots.csv", "lot\nA\n\"B\nC\n");
+    EXPECT_FALSE(run.Job.PrintSheets(settings));
+    EXPECT_TRUE(run.Printer.Pages.empty());
+    EXPECT_EQ(run.Printer.EndDocCalls, 0);
     ASSERT_EQ(messages.Texts.size(), 1);
     EXPECT_EQ(
         messages.Texts[0],
         QStringLiteral("The table \"%1\" cannot be read: line 3: a quote is not closed. Nothing was printed.")
             .arg(settings.Run.Table));
 
-    settings.Run.Table = WriteTable(dir, "lot\n");
-    EXPECT_FALSE(job.PrintSheets(settings));
-    EXPECT_TRUE(printer.Pages.empty());
+    settings.Run.Table = WriteTestFile(dir.path(), "lots.csv", "lot\n");
+    EXPECT_FALSE(run.Job.PrintSheets(settings));
+    EXPECT_TRUE(run.Printer.Pages.empty());
     EXPECT_THAT(messages.Texts.last().toStdString(), testing::HasSubstr("holds no records"));
 }
 
 TEST(PrintRun, ACancelledRunEndsItsDocumentAndSaysItDidNotPrint)
 {
-    TTestSheet sheet;
-    Trecordingprinter printer(Dpi, 0, 0);
+    TRunJob run;
     Tcountingprogress progress;
     progress.CancelAtStep = 4;
-    Tprintjob job(&printer);
-    job.SetDocument(&sheet.Project);
     TPrintSettings settings = EverySpot();
     settings.Run = {TRunKind::Numbered, 1, 30, 1, {}, 1, 1};
-    EXPECT_FALSE(job.PrintSheets(settings));
+    EXPECT_FALSE(run.Job.PrintSheets(settings));
     EXPECT_TRUE(progress.Offered);
-    EXPECT_EQ(printer.Pages.size(), 2u);
-    EXPECT_EQ(printer.EndDocCalls, 1);
+    EXPECT_EQ(run.Printer.Pages.size(), 2u);
+    EXPECT_EQ(run.Printer.EndDocCalls, 1);
     EXPECT_FALSE(progress.Shown);
 }
 
 TEST(PrintRun, ASameLabelRunWithFieldsFillsThemAsTheFirstLabel)
 {
-    TTestSheet sheet;
-    auto *text = dynamic_cast<Tvnltext *>(sheet.Project.GetObject(1));
-    ASSERT_NE(text, nullptr);
-    Trecordingprinter typed(Dpi, 0, 0);
-    Tprintjob job(&typed);
-    job.SetDocument(&sheet.Project);
-    text->SetText(QStringLiteral("No 1 of 1"));
-    ASSERT_TRUE(job.PrintSheets(EverySpot()));
-    text->SetText(QStringLiteral("No ${n} of ${count}"));
+    TRunJob run;
+    run.Text().SetText(QStringLiteral("No 1 of 1"));
+    ASSERT_TRUE(run.Job.PrintSheets(EverySpot()));
+    run.Text().SetText(QStringLiteral("No ${n} of ${count}"));
     Trecordingprinter filled(Dpi, 0, 0);
-    job.SetPrinter(&filled);
-    ASSERT_TRUE(job.PrintSheets(EverySpot()));
+    run.Job.SetPrinter(&filled);
+    ASSERT_TRUE(run.Job.PrintSheets(EverySpot()));
     ASSERT_EQ(filled.Pages.size(), 1u);
-    EXPECT_EQ(filled.Pages[0], typed.Pages[0]);
+    EXPECT_EQ(filled.Pages[0], run.Printer.Pages[0]);
 }

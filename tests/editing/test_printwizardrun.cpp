@@ -15,15 +15,6 @@
 #include <gmock/gmock.h>
 
 namespace {
-struct TMemoryStore {
-    TMemoryStore()
-    {
-        SetRootBackend(HKEY_CURRENT_USER, std::make_shared<Tmemorybackend>());
-        Store.OpenKey(QString::fromLatin1(SettingsKeyPath), true);
-    }
-    ~TMemoryStore() { SetRootBackend(HKEY_CURRENT_USER, nullptr); }
-    Tregistryex Store;
-};
 
 struct TRunWizard {
     TRunWizard() : Wizard(Job)
@@ -37,14 +28,6 @@ struct TRunWizard {
     Tprintjob Job;
     Tprintwizard Wizard;
 };
-
-QString WriteTable(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    return path;
-}
 
 TDataRun TableRun(const QString &path)
 {
@@ -65,7 +48,7 @@ TEST(PrintWizardRun, TheTableIsCountedOrRefusedAndThePagesFollowTheRun)
     EXPECT_TRUE(w.Wizard.PagesEditable());
     EXPECT_EQ(w.Wizard.PagesShown(), 4);
 
-    TDataRun run = TableRun(WriteTable(dir, "lots.csv", "lot\nA\nB\nC\nD\nE\nF\nG\n"));
+    TDataRun run = TableRun(WriteTestFile(dir.path(), "lots.csv", "lot\nA\nB\nC\nD\nE\nF\nG\n"));
     run.StartSpot = 3;
     w.Wizard.SetRun(run);
     EXPECT_EQ(w.Wizard.TableText(), QStringLiteral("lots.csv (7 records)"));
@@ -73,7 +56,7 @@ TEST(PrintWizardRun, TheTableIsCountedOrRefusedAndThePagesFollowTheRun)
     EXPECT_EQ(w.Wizard.PagesShown(), 3); // one label on the first sheet, then 3 and 3
     EXPECT_EQ(w.Wizard.FieldsNote(), UnknownFieldsNote.arg(QStringLiteral("${lott}")));
 
-    w.Wizard.SetRun(TableRun(WriteTable(dir, "bad.csv", "lot\n\"A\n")));
+    w.Wizard.SetRun(TableRun(WriteTestFile(dir.path(), "bad.csv", "lot\n\"A\n")));
     EXPECT_FALSE(w.Wizard.TableReadable());
     EXPECT_EQ(w.Wizard.TableText(), QStringLiteral("bad.csv cannot be read: line 2: a quote is not closed"));
     EXPECT_EQ(w.Wizard.PagesShown(), 0);
@@ -92,7 +75,7 @@ TEST(PrintWizardRun, TheChoiceIsKeptPerProjectInTheSettings)
     TMemoryStore settings;
     TRunWizard w;
     w.Sheet.Project.SetFileName(dir.filePath(QStringLiteral("merlot.wlp")));
-    TDataRun run = TableRun(WriteTable(dir, "lots;2026.csv", "lot\nA\n"));
+    TDataRun run = TableRun(WriteTestFile(dir.path(), "lots;2026.csv", "lot\nA\n"));
     run.CopiesPerRecord = 3;
     run.StartSpot = 2;
     w.Wizard.SetRun(run);
