@@ -314,6 +314,8 @@ void Tdrawlist::MakeThumbnail()
         const double pixelsPerInch = width / LabelWidth;
         const TRect view{0, 0, rnd(LabelWidth * pixelsPerInch), rnd(LabelHeight * pixelsPerInch)};
         const TScopedValue<bool> output(OutputMode, true);
+        // The file's picture shows the label as stored, its fields as written.
+        const TScopedValue<const TFieldValues *> asWritten(Fill, nullptr);
         if (Template) {
             const TScopedValue<bool> templateOutput(Template->OutputMode, true);
             Template->PaintRect(canvas, WholeArea, {}, view, -1);

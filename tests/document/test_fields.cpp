@@ -167,3 +167,22 @@ TEST(Fields, FilledLabelDrawsLikeTheLabelTypedByHand)
     EXPECT_EQ(filled, draw("Bottle 0417 of 1200\nLot L-17", nullptr));
     EXPECT_NE(filled, draw("Bottle ${n:4} of ${count}\nLot ${lot}", nullptr));
 }
+
+TEST(Fields, TheThumbnailShowsTheFieldsAsWritten)
+{
+    Tdrawlist doc;
+    SetUpLabel(doc, 2.0, 1.0);
+    auto t = std::make_unique<Tvnltext>();
+    t->SetBounds({100000, 100000, 102000, 101000});
+    t->Font.SetName(QStringLiteral("Liberation Sans"));
+    t->Font.SetHeight(-30);
+    t->SetText(QStringLiteral("${lot}"));
+    doc.AddObject(std::move(t));
+    doc.MakeThumbnail();
+    const QImage asWritten = doc.ThumbnailBitmap;
+    const TFieldValues values = Record();
+    doc.Fill = &values;
+    doc.MakeThumbnail();
+    EXPECT_EQ(doc.ThumbnailBitmap, asWritten);
+    EXPECT_EQ(doc.Fill, &values);
+}
