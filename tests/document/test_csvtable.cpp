@@ -5,7 +5,6 @@
 #include "document/csvtable.h"
 
 #include <QBuffer>
-#include <QTemporaryDir>
 #include <gmock/gmock.h>
 
 using testing::ElementsAre;
@@ -117,16 +116,4 @@ TEST(CsvTable, MegabyteFieldWithQuotesAndLineBreaks)
     ASSERT_TRUE(reader->Next(fields));
     EXPECT_EQ(reader->RecordLine(), 3 + (1 << 17) / 100 + 1);
     EXPECT_THAT(fields, ElementsAre(QStringLiteral("2"), QStringLiteral("short"), QStringLiteral("end")));
-}
-
-TEST(CsvTable, FileThatCannotOpenSaysWhich)
-{
-    QTemporaryDir dir;
-    const QString missing = dir.filePath(QStringLiteral("lots.csv"));
-    try {
-        Tcsvreader reader(missing);
-        FAIL() << "a missing file was read";
-    } catch (const ECsvError &e) {
-        EXPECT_THAT(e.Message().toStdString(), testing::HasSubstr("lots.csv"));
-    }
 }

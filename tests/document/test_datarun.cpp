@@ -3,7 +3,6 @@
 // as they are asked for.
 
 #include "common/testsupport.h"
-#include "document/csvtable.h"
 #include "document/datarun.h"
 
 #include <QFile>
@@ -53,19 +52,6 @@ TEST(DataRun, LabelsFallOnTheSpotsInOrder)
         EXPECT_EQ(Sheets(LayoutRun(c.Spots, c.StartSpot, c.Labels)), c.Sheets) << c.Name;
 }
 
-TEST(DataRun, NinetyFiveRecordsOnThirtySpotsTakeFourSheets)
-{
-    std::vector<int32_t> spots(30);
-    for (int32_t i = 0; i < 30; ++i)
-        spots[size_t(i)] = i;
-    const TRunLayout layout = LayoutRun(spots, 1, 95);
-    EXPECT_EQ(layout.Sheets, 4);
-    EXPECT_EQ(layout.LabelAt(3, 4), 94);
-    EXPECT_EQ(layout.LabelAt(3, 5), -1);
-    EXPECT_EQ(layout.FirstLabelOn(3), 90);
-    EXPECT_EQ(layout.FirstLabelOn(4), 95);
-}
-
 TEST(DataRun, NumberedRunCountsWithStepAndCopies)
 {
     TDataRun run;
@@ -100,22 +86,4 @@ TEST(DataRun, TableRecordsAreReadAsAskedAndAgainFromTheStart)
     EXPECT_THAT(seen, ElementsAre("A1", "A1", "B2", "C3", "B2", "A1"));
     EXPECT_THAT(labels.UnknownFields({"${lot}", "${lott}", "${n:4}", "${date}"}),
                 ElementsAre(QStringLiteral("${lott}")));
-}
-
-TEST(DataRun, DamagedTableIsRefusedWhenTheRunOpens)
-{
-    QTemporaryDir dir;
-    TDataRun run;
-    run.Kind = TRunKind::Table;
-    QByteArray bytes = "lot\n";
-    for (int i = 1; i < 213; ++i)
-        bytes += QByteArray::number(i) + "\n";
-    bytes += "\"open\n";
-    run.Table = WriteTestFile(dir.path(), "lots.csv", bytes);
-    try {
-        Trunlabels labels(run);
-        FAIL() << "a damaged table opened";
-    } catch (const ECsvError &e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("line 214: a quote is not closed"));
-    }
 }

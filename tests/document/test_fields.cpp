@@ -76,21 +76,6 @@ TEST(Fields, NumbersPadAroundTheirSign)
     EXPECT_EQ(FillFields("${n:4}", values), QStringLiteral("123456"));
 }
 
-TEST(Fields, DateInTheDesktopsShortFormat)
-{
-    const TFieldValues values = Record();
-    EXPECT_EQ(FillFields("${date}", values), QLocale().toString(QDate(2026, 3, 9), QLocale::ShortFormat));
-}
-
-TEST(Fields, WithoutATableOnlyBuiltInsFill)
-{
-    TFieldValues values;
-    values.Number = 3;
-    QStringList unknown;
-    EXPECT_EQ(FillFields("${n} ${lot}", values, &unknown), QStringLiteral("3 ${lot}"));
-    EXPECT_THAT(unknown, ElementsAre(QStringLiteral("${lot}")));
-}
-
 TEST(Fields, FoundInTextsAndCodesOfTheDocumentOnceEach)
 {
     Tdrawlist doc;
@@ -107,20 +92,6 @@ TEST(Fields, FoundInTextsAndCodesOfTheDocumentOnceEach)
     EXPECT_THAT(doc.Fields(), ElementsAre(QStringLiteral("${lot}"), QStringLiteral("${n:4}")));
     EXPECT_FALSE(HasFields("Costs $$ 5 ${"));
     EXPECT_TRUE(HasFields("${x}"));
-}
-
-TEST(Fields, TextDrawsFilledOnlyWhileAPaintFills)
-{
-    Tvnltext t;
-    t.SetText("Lot ${lot}");
-    EXPECT_EQ(t.DisplayText(), QStringLiteral("Lot ${lot}"));
-    const TFieldValues values = Record();
-    {
-        const TScopedValue<const TFieldValues *> fill(FieldFill, &values);
-        EXPECT_EQ(t.DisplayText(), QStringLiteral("Lot L-17"));
-    }
-    EXPECT_EQ(t.GetText(), QStringLiteral("Lot ${lot}"));
-    EXPECT_EQ(t.DisplayText(), QStringLiteral("Lot ${lot}"));
 }
 
 TEST(Fields, CodeEncodesTheFilledDataAndKeepsItsOwn)

@@ -8,7 +8,6 @@
 #include "document/text.h"
 #include "editing/printjob.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gmock/gmock.h>
 
@@ -77,30 +76,6 @@ TEST(PrintRun, LabelsFillTheChosenSpotsInOrderOverAsManyPagesAsTheyNeed)
         EXPECT_EQ(progress.Captions.last(),
                   QStringLiteral("Printing sheet %1 of %1").arg(run.Printer.Pages.size()));
     }
-}
-
-TEST(PrintRun, EachSpotShowsItsRecordAndTheStoredTextStays)
-{
-    QTemporaryDir dir;
-    TRunJob run;
-    run.Text().SetText(QStringLiteral("${word}"));
-    TPrintSettings settings = EverySpot();
-    settings.Run.Kind = TRunKind::Table;
-    settings.Run.Table = WriteTestFile(dir.path(), "lots.csv", "word\nIIIIIIIIIIIIIIII\n.\nWWWWWWWWWWWW\n");
-    ASSERT_TRUE(run.Job.PrintSheets(settings));
-    ASSERT_EQ(run.Printer.Pages.size(), 1u);
-    // The text's line, 0.6 inch down the label: long, a dot, long.
-    const auto inkOnLine = [&](int32_t left) {
-        int32_t dark = 0;
-        for (int32_t x = left + 10; x < left + 190; ++x)
-            for (int32_t y = 165; y < 190; ++y)
-                dark += IsDark(run.Printer.Pages[0], x, y) ? 1 : 0;
-        return dark;
-    };
-    EXPECT_GT(inkOnLine(50), 10 * inkOnLine(400));
-    EXPECT_GT(inkOnLine(400), 0);
-    EXPECT_EQ(run.Text().GetText(), QStringLiteral("${word}"));
-    EXPECT_EQ(run.Sheet.Project.Fill, nullptr);
 }
 
 TEST(PrintRun, ADamagedTableIsNamedWithItsLineAndNothingPrints)

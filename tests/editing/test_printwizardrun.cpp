@@ -9,7 +9,6 @@
 #include "editing/printwizard.h"
 #include "settings/registry.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gmock/gmock.h>
@@ -91,16 +90,6 @@ TEST(PrintWizardRun, TheChoiceIsKeptPerProjectInTheSettings)
     again.Wizard.LoadRun(settings.Store);
     EXPECT_EQ(again.Wizard.GetRun(), run);
     EXPECT_EQ(again.Wizard.TableText(), QStringLiteral("lots;2026.csv (1 records)"));
-
-    // A damaged value is no choice at all.
-    settings.Store.WriteString(
-        QStringLiteral("printrun.") +
-            QString::fromLatin1(
-                QCryptographicHash::hash(again.Sheet.Project.GetFullPath().toUtf8(), QCryptographicHash::Sha1)
-                    .toHex()),
-        QStringLiteral("2;x;3"));
-    again.Wizard.LoadRun(settings.Store);
-    EXPECT_EQ(again.Wizard.GetRun(), TDataRun{});
 }
 
 TEST(PrintWizardRun, ARunOfMoreThanTenThousandLabelsAsksFirst)
