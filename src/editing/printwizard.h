@@ -120,6 +120,9 @@ public:
     // (never in the project file): Execute loads them and stores them back.
     void LoadRun(Tregistryex &store);
     void StoreRun(Tregistryex &store) const;
+    // A run of more than LargeRunLabels labels asks first (Print, Save as PDF and the
+    // preview's Print); true to go on.
+    bool ConfirmLargeRun();
 
     // "Print Test ": one sheet, whatever the pages counter says; "Print  ": the counter's
     // sheets. True when something was printed; the wizard stays open otherwise.
@@ -137,8 +140,6 @@ public:
 
 private:
     bool PrintWith(const TPrintSettings &settings);
-    // A run of more than LargeRunLabels labels asks first; true to go on.
-    bool ConfirmLargeRun();
     void ReadTable();
 
     Tprintjob *Job = nullptr;

@@ -117,6 +117,8 @@ void Tfrm_showpreview::PrintClicked()
     // The preview's own pages counter says how many sheets it prints.
     TPrintSettings settings = Settings();
     settings.Copies = ed_pagecount->value();
+    if (Wizard && !Wizard->ConfirmLargeRun())
+        return;
     try {
         if (PrintPages(settings))
             done(mrOk);
