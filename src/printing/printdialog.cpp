@@ -285,8 +285,8 @@ void Tfrm_printdialog::BuildRunChoice(QWidget *page, const QRect &where)
          new QLabel(QStringLiteral("step"), box), ed_step});
     column->addWidget(rb_table);
     row({btn_table, lbl_table});
-    row({new QLabel(QStringLiteral("Copies per record"), box), ed_copies,
-         new QLabel(QStringLiteral("Start at spot"), box), ed_startspot});
+    row({new QLabel(QStringLiteral("Copies per record"), box), ed_copies});
+    row({new QLabel(QStringLiteral("Start at spot"), box), ed_startspot});
     column->addWidget(lbl_fieldsnote);
     column->addStretch(1);
 
@@ -465,6 +465,8 @@ void Tfrm_printdialog::UpdateNudgeLabels()
 void Tfrm_printdialog::PageChanged(int index)
 {
     Wizard.SelectPage(index);
+    // The spots chosen on step 3 decide the sheets a run needs.
+    ShowRun();
     btn_previous->setEnabled(Wizard.PreviousEnabled());
     btn_next->setEnabled(Wizard.NextEnabled());
     StopAnimations();
