@@ -3,6 +3,7 @@
 #include "document/alphabitmap.h"
 #include "document/csvtable.h"
 #include "document/drawlist.h"
+#include "document/fields.h"
 #include "document/labeltemplate.h"
 #include "document/picture.h"
 #include "editing/printer.h"
@@ -24,6 +25,7 @@ const QString NoPrinterMessage =
 const QString OtherSpotsPrintMessage = QStringLiteral("The other marked spots will be printed.");
 const QString UnreadableTableMessage =
     QStringLiteral("The table \"%1\" cannot be read: %2. Nothing was printed.");
+const QString LeftOutText = QStringLiteral("label %1: object %2 is left out: %3");
 const QString EmptyTableMessage = QStringLiteral("The table \"%1\" holds no records. Nothing was printed.");
 
 namespace {
@@ -119,6 +121,28 @@ int64_t Tprintjob::SheetCount(const TPrintSettings &settings) const
     return labels ? LayoutOf(settings, *labels).Sheets : 0;
 }
 
+void Tprintjob::NoteLeftOut(const TFieldValues &values)
+{
+    // What the label's own data could not make: a code whose filled data does not encode.
+    const TScopedValue<const TFieldValues *> fill(FieldFill, &values);
+    bool counted = false;
+    for (int32_t i = 0; i < Document->Count(); ++i) {
+        const Tdrawobj &object = *Document->GetObject(i);
+        if (object.Fields().isEmpty())
+            continue;
+        const QString problem = object.PrintProblem();
+        if (problem.isEmpty())
+            continue;
+        if (!counted)
+            ++LabelsLeftOut;
+        counted = true;
+        // The copies of a record, and a same-label sheet's spots, are named once.
+        const QString line = LeftOutText.arg(values.Number).arg(i + 1).arg(problem);
+        if (LeftOut.size() < MaxLeftOutNamed && !LeftOut.contains(line))
+            LeftOut.append(line);
+    }
+}
+
 Trunlabels *Tprintjob::PreviewRun(const TPrintSettings &settings)
 {
     const bool wanted = Document && (settings.Run.IsRun() || !Document->Fields().isEmpty());
@@ -204,6 +228,8 @@ void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSiz
         }
         if (!painted && onScreen && InvalidatePreview)
             InvalidatePreview();
+        if (values && !onScreen)
+            NoteLeftOut(*values);
         // Window events are handled between the spots of a job only: never inside a paint.
         if (!onScreen && ProcessMessages)
             ProcessMessages();
@@ -282,6 +308,8 @@ bool Tprintjob::PrintSheets(const TPrintSettings &settings)
         throw;
     }
     bool cancelled = false;
+    LeftOut.clear();
+    LabelsLeftOut = 0;
     try {
         for (int64_t page = 0; page < sheets; ++page) {
             if (run && progress) {

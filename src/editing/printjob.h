@@ -9,6 +9,7 @@
 #include "platform/types.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,6 +31,10 @@ extern const QString OtherSpotsPrintMessage;
 // records. Nothing was printed."
 extern const QString UnreadableTableMessage;
 extern const QString EmptyTableMessage;
+// "label 17: object 3 is left out: EAN-13 takes 12 or 13 digits; ..." (the label's ${n}).
+extern const QString LeftOutText;
+// The most labels whose left-out objects a job names.
+constexpr qsizetype MaxLeftOutNamed = 20;
 
 // The labels of one sheet of a run: where the run's labels fall, and their values.
 struct TSheetLabels {
@@ -98,6 +103,10 @@ public:
     // The page's width / height as the preview shows it.
     double PageRatio();
 
+    // What the last job printed without: objects whose data, filled for a label, could not be
+    // made (a code), named for the first MaxLeftOutNamed of them, and the labels so printed.
+    QStringList LeftOut;
+    int64_t LabelsLeftOut = 0;
     // The printer was busy printing at the last preview paint.
     bool PrintingSeen = false;
     // Lets the application handle pending window events while a job prints.
@@ -108,6 +117,7 @@ public:
 private:
     // The run the preview shows, opened again when the run or the document's fields change.
     Trunlabels *PreviewRun(const TPrintSettings &settings);
+    void NoteLeftOut(const TFieldValues &values);
 
     Tdrawlist *Document = nullptr;
     Tprinter *Printer = nullptr;

@@ -28,6 +28,8 @@ const QString LargeRunQuestion =
 const QString FieldsWithoutRunNote = QStringLiteral(
     "The label has fields (%1): every spot gets the first label. Numbered labels or labels from a table fill "
     "each one.");
+const QString LeftOutMessage =
+    QStringLiteral("%1 of the labels were printed without what their data could not make:\n\n");
 const QString UnknownFieldsNote = QStringLiteral("Nothing fills %1: printed as written.");
 
 namespace {
@@ -367,7 +369,18 @@ bool Tprintwizard::PrintWith(const TPrintSettings &settings)
 {
     if (!Job)
         return false;
-    return OnPrint ? OnPrint(settings) : Job->PrintSheets(settings);
+    const bool printed = OnPrint ? OnPrint(settings) : Job->PrintSheets(settings);
+    if (printed)
+        ReportLeftOut();
+    return printed;
+}
+
+void Tprintwizard::ReportLeftOut() const
+{
+    if (!Job || Job->LabelsLeftOut == 0)
+        return;
+    MessageBox(LeftOutMessage.arg(Job->LabelsLeftOut) + Job->LeftOut.join(QLatin1Char('\n')),
+               TMsgIcon::Warning);
 }
 
 bool Tprintwizard::SaveAsPdf()
@@ -388,6 +401,7 @@ bool Tprintwizard::SaveAsPdf()
     const QString file = dialog->GetFileName();
     if (!OnSaveAsPdf(file, Settings()))
         return false;
+    ReportLeftOut();
     if (Store)
         Store->WriteString(QString::fromLatin1(LastPdfPathSetting), QFileInfo(file).absolutePath());
     return true;

@@ -28,6 +28,9 @@ extern const char *const PdfFileFilter;
 extern const QString LargeRunQuestion;
 extern const QString FieldsWithoutRunNote;
 extern const QString UnknownFieldsNote;
+// Shown after a run printed labels without a code their data could not make, before the job's
+// list of them.
+extern const QString LeftOutMessage;
 
 // The run kept in the settings for the project at fullPath (under a hash of the path, never in
 // the project file); the same label on every spot when none is kept or the value is damaged.
@@ -141,6 +144,7 @@ public:
 private:
     bool PrintWith(const TPrintSettings &settings);
     void ReadTable();
+    void ReportLeftOut() const;
 
     Tprintjob *Job = nullptr;
     Tdrawlist *Document = nullptr;

@@ -2,7 +2,6 @@
 
 #include "document/csvtable.h"
 #include "document/drawlist.h"
-#include "document/fields.h"
 #include "document/globals.h"
 #include "document/labeltemplate.h"
 #include "editing/labeler.h"
@@ -11,7 +10,6 @@
 #include "platform/errors.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
-#include "platform/scopedvalue.h"
 #include "printing/pdfprinter.h"
 
 #include <QFileInfo>
@@ -101,9 +99,12 @@ void LoadInto(Tdrawlist &document, const QString &path, const QString &what, TMe
 
 // Objects that cannot be printed (a code whose data does not encode) are left off the sheets, and
 // each is named on standard error, so that nothing is silently printed as something else.
-void WarnOfUnprintable(const Tdrawlist &document, const QString &path)
+// Objects with fields are judged per label as a run prints (Tprintjob::LeftOut) when filled is set.
+void WarnOfUnprintable(const Tdrawlist &document, const QString &path, bool filled = false)
 {
     for (int32_t i = 0; i < document.Count(); ++i) {
+        if (filled && !document.GetObject(i)->Fields().isEmpty())
+            continue;
         const QString problem = document.GetObject(i)->PrintProblem();
         if (!problem.isEmpty())
             Warn(QStringLiteral("object %1 of \"%2\" is left out: %3").arg(i + 1).arg(path, problem));
@@ -140,8 +141,7 @@ void ChooseSpots(TPrintSettings &settings, const Tlabelgeometrylist &spots, cons
 }
 
 // A run's table is read through before anything is written: one that cannot be read fails the
-// export with the line at fault. Fields nothing fills are named, and so are codes that do not
-// encode as the first label fills them.
+// export with the line at fault. Fields nothing fills are named.
 void CheckRun(const Tprintjob &job, const TPrintSettings &settings, const Tdrawlist &project,
               const QString &path)
 {
@@ -161,8 +161,7 @@ void CheckRun(const Tprintjob &job, const TPrintSettings &settings, const Tdrawl
     if (const QStringList unknown = labels->UnknownFields(project.Fields()); !unknown.isEmpty())
         Warn(QStringLiteral("nothing fills %1 in \"%2\"; printed as written")
                  .arg(unknown.join(QStringLiteral(", ")), path));
-    const TScopedValue<const TFieldValues *> fill(FieldFill, &labels->Label(0));
-    WarnOfUnprintable(project, path);
+    WarnOfUnprintable(project, path, true);
 }
 
 void Export(const TPdfExportOptions &options)
@@ -203,6 +202,11 @@ void Export(const TPdfExportOptions &options)
     messages.Check(doing);
     if (!printed)
         throw EExport(doing + QStringLiteral(": nothing was printed"));
+    for (const QString &line : job.LeftOut)
+        Warn(line);
+    if (job.LabelsLeftOut > 0)
+        Warn(QStringLiteral("%1 of the labels were printed without what their data could not make")
+                 .arg(job.LabelsLeftOut));
     printer.Commit();
 }
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "printtestsupport.h"
 
+#include "document/code.h"
 #include "document/fields.h"
 #include "document/text.h"
 #include "editing/printjob.h"
@@ -126,4 +127,23 @@ TEST(PrintRun, ASameLabelRunWithFieldsFillsThemAsTheFirstLabel)
     ASSERT_TRUE(run.Job.PrintSheets(EverySpot()));
     ASSERT_EQ(filled.Pages.size(), 1u);
     EXPECT_EQ(filled.Pages[0], run.Printer.Pages[0]);
+}
+
+TEST(PrintRun, ACodeALabelsDataCannotMakeIsNamedWithItsLabel)
+{
+    QTemporaryDir dir;
+    TRunJob run;
+    auto code = std::make_unique<Tvnlcode>();
+    code->SetSymbology(uint8_t(TSymbology::Ean13));
+    code->SetData(QStringLiteral("400638133393${check}"));
+    code->SetBounds({100000, 100000, 101000, 100500});
+    run.Sheet.Project.AddObject(std::move(code));
+    TPrintSettings settings = EverySpot();
+    settings.Run.Kind = TRunKind::Table;
+    settings.Run.Table = WriteTestFile(dir.path(), "codes.csv", "check\n1\nx\n1\n");
+    ASSERT_TRUE(run.Job.PrintSheets(settings));
+    EXPECT_EQ(run.Job.LabelsLeftOut, 1);
+    ASSERT_EQ(run.Job.LeftOut.size(), 1);
+    EXPECT_THAT(run.Job.LeftOut[0].toStdString(),
+                testing::StartsWith("label 2: object 3 is left out: EAN-13"));
 }
