@@ -91,14 +91,8 @@ Tlabelgeometrylist *Tprintjob::Spots() const
 
 std::vector<int32_t> Tprintjob::PrintingSpots(const TPrintSettings &settings) const
 {
-    std::vector<int32_t> printing;
     const Tlabelgeometrylist *spots = Spots();
-    if (!spots)
-        return printing;
-    for (const int32_t i : settings.Spots)
-        if (i >= 0 && i < spots->Count() && spots->Fit(i) == TSpotFit::Prints)
-            printing.push_back(i);
-    return printing;
+    return spots ? spots->PrintableSpots(settings.Spots) : std::vector<int32_t>();
 }
 
 std::unique_ptr<Trunlabels> Tprintjob::OpenRun(const TPrintSettings &settings) const
@@ -111,14 +105,6 @@ std::unique_ptr<Trunlabels> Tprintjob::OpenRun(const TPrintSettings &settings) c
 TRunLayout Tprintjob::LayoutOf(const TPrintSettings &settings, const Trunlabels &labels) const
 {
     return LayoutRun(PrintingSpots(settings), labels.Run().StartSpot, labels.Labels());
-}
-
-int64_t Tprintjob::SheetCount(const TPrintSettings &settings) const
-{
-    if (!settings.Run.IsRun())
-        return settings.Copies;
-    const std::unique_ptr<Trunlabels> labels = OpenRun(settings);
-    return labels ? LayoutOf(settings, *labels).Sheets : 0;
 }
 
 void Tprintjob::NoteLeftOut(const TFieldValues &values)

@@ -82,9 +82,6 @@ public:
     std::unique_ptr<Trunlabels> OpenRun(const TPrintSettings &settings) const;
     // Where the labels of a run fall on the spots settings prints.
     TRunLayout LayoutOf(const TPrintSettings &settings, const Trunlabels &labels) const;
-    // The sheets a job of settings prints: Copies, or as many as its run needs. Raises
-    // ECsvError for a table that cannot be read.
-    int64_t SheetCount(const TPrintSettings &settings) const;
 
     // Prints settings.Copies sheets, or a run's sheets (the progress window can cancel those:
     // the job then ends and the result is false); a table that cannot be read is named and

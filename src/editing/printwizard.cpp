@@ -272,12 +272,10 @@ int64_t Tprintwizard::PagesShown()
     const TPrintSettings &settings = Settings();
     const int64_t records = Values.Run.Kind == TRunKind::Table ? TableRecords : Values.Run.Count;
     const int64_t labels = std::min(records * std::max(Values.Run.CopiesPerRecord, 1), MaxRunLabels);
-    std::vector<int32_t> printing;
-    if (const Tlabelgeometrylist *spots = SpotsOf(Document))
-        for (const int32_t i : settings.Spots)
-            if (spots->Fit(i) == TSpotFit::Prints)
-                printing.push_back(i);
-    return LayoutRun(printing, Values.Run.StartSpot, labels).Sheets;
+    const Tlabelgeometrylist *spots = SpotsOf(Document);
+    return LayoutRun(spots ? spots->PrintableSpots(settings.Spots) : std::vector<int32_t>(),
+                     Values.Run.StartSpot, labels)
+        .Sheets;
 }
 
 QString RunSettingName(const QString &fullPath)
