@@ -8,7 +8,7 @@
 #include "platform/platform.h"
 #include "settings/regbackend.h"
 #include "settings/registry.h"
-#include "tools/toolbox.h"
+#include "tools/toolwindow.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -10,7 +10,7 @@
 
 #include "document/code.h"
 #include "document/globals.h"
-#include "document/labeltemplate.h"
+#include "document/labelproject.h"
 #include "document/picture.h"
 #include "document/shape.h"
 #include "document/text.h"
@@ -40,7 +40,7 @@ constexpr double LabelHeight = 4.0;
 
 // Document units are thousandths of an inch from the label's top-left at (LabelOrigin,
 // LabelOrigin); font heights and pen widths are hundredths of an inch.
-constexpr int32_t LabelOriginUnits = 100000;
+constexpr int32_t LabelOriginUnits = LabelCorner;
 
 constexpr TColor Cream = RGB(249, 244, 232);
 constexpr TColor Claret = RGB(112, 22, 44);
@@ -337,23 +337,22 @@ int main(int argc, char **argv)
     const QString programFolder = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     SetProgramFolder(programFolder);
     try {
-        tlabeltemplate stock;
-        stock.LoadFromFile(QDir(programFolder).filePath(TemplateName));
+        Tlabelproject files;
+        files.OpenTemplate(QDir(programFolder).filePath(TemplateName));
+        const tlabeltemplate &stock = files.Template();
         if (stock.GetLabelWidth() != LabelWidth || stock.GetLabelHeight() != LabelHeight)
             return Fail(TemplateName +
                         QStringLiteral(" is no longer 3.5 x 4 in; the design needs that size"));
         for (const bool front : {true, false}) {
-            Tdrawlist label;
-            label.SetLabelRect(
-                {LabelOriginUnits, LabelOriginUnits, LabelOriginUnits + 1, LabelOriginUnits + 1});
-            label.SetTemplate(&stock);
+            files.ClearProject();
+            Tdrawlist &label = files.Project();
             label.Title = front ? QStringLiteral("Larkspur Hill Pinot Noir 2021, front label")
                                 : QStringLiteral("Larkspur Hill Pinot Noir 2021, back label");
             if (front)
                 Compose(label);
             else
                 ComposeBack(label);
-            label.SaveToFile(QString::fromLocal8Bit(argv[front ? 2 : 3]));
+            files.Save(QString::fromLocal8Bit(argv[front ? 2 : 3]));
         }
     } catch (const std::exception &e) {
         return Fail(QString::fromUtf8(e.what()));

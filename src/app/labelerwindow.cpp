@@ -2,12 +2,13 @@
 
 #include "app/aboutbox.h"
 #include "app/appicons.h"
+#include "app/errorreport.h"
 #include "app/helpwindow.h"
-#include "app/program.h"
 #include "app/startupdialog.h"
 #include "document/alphabitmap.h"
 #include "document/drawlist.h"
 #include "document/globals.h"
+#include "document/text.h"
 #include "platform/canvas.h"
 #include "platform/colors.h"
 #include "platform/stringstream.h"
@@ -804,9 +805,9 @@ void Tfrm_labeler::TextEditorChanged(const TTextEditorState &editor)
         mem_edittext->setPlainText(editor.Text);
         SettingEditorText = false;
     }
-    const Qt::Alignment align = editor.Alignment == 1   ? Qt::AlignRight
-                                : editor.Alignment == 2 ? Qt::AlignHCenter
-                                                        : Qt::AlignLeft;
+    const Qt::Alignment align = editor.Alignment == haRight    ? Qt::AlignRight
+                                : editor.Alignment == haCentre ? Qt::AlignHCenter
+                                                               : Qt::AlignLeft;
     QTextOption option = mem_edittext->document()->defaultTextOption();
     if (option.alignment() != align) {
         option.setAlignment(align);

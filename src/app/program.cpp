@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/aboutbox.h"
+#include "app/errorreport.h"
 #include "app/labelerwindow.h"
 #include "app/startupdialog.h"
 #include "document/drawlist.h"
@@ -14,8 +15,8 @@
 #include "settings/filetypes.h"
 #include "settings/formplacement.h"
 #include "settings/registry.h"
-#include "templateeditor/templateeditor.h"
-#include "tools/toolbox.h"
+#include "templateeditor/templateeditorwindow.h"
+#include "tools/toolwindow.h"
 #include "widgets/flexdlg.h"
 #include "widgets/messagebox.h"
 #include "widgets/previewdialog.h"
@@ -87,11 +88,6 @@ bool TAmbreloApplication::notify(QObject *receiver, QEvent *event)
         ShowErrorReport(Exception(QStringLiteral("An unknown error occurred.")));
     }
     return false;
-}
-
-void ShowErrorReport(const std::exception &e)
-{
-    MessageBox(ErrorReportText(e), TMsgIcon::Error);
 }
 
 QString ProgramVersion()

@@ -30,9 +30,6 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 };
 
-// The error report of an exception: "EOSError: Cannot open file ...".
-void ShowErrorReport(const std::exception &e);
-
 // The version text of this build ("Unknown version" for a build without a file version).
 QString ProgramVersion();
 

@@ -7,6 +7,7 @@
 #include "platform/canvas.h"
 #include "platform/clipboard.h"
 #include "platform/rnd.h"
+#include "platform/scopedvalue.h"
 #include "platform/streams.h"
 #include "platform/stringstream.h"
 
@@ -248,7 +249,7 @@ int32_t Tvnlcode::FileVersionNeeded() const
     return CodeFileVersion;
 }
 
-TPoint Tvnlcode::GetDefaultSize() const
+TPoint Tvnlcode::GetDefaultSize(int32_t) const
 {
     const TCodeResult &r = Encoded();
     const TSymbologyInfo *info = Info();
@@ -333,12 +334,9 @@ void Tvnlcode::DrawRefusal(Tcanvas &canvas, const QString &reason)
 void Tvnlcode::Paint(Tcanvas &canvas, bool output, TColor color)
 {
     // The canvas keeps its font for what the painter draws after the objects (the label's size).
-    struct TFontKept {
-        Tcanvas &Canvas;
-        Tfont Font;
-        explicit TFontKept(Tcanvas &canvas) : Canvas(canvas) { Font.Assign(canvas.Font()); }
-        ~TFontKept() { Canvas.SetFont(Font); }
-    } kept(canvas);
+    Tfont font;
+    font.Assign(canvas.Font());
+    const TScopeEnd kept([&canvas, &font] { canvas.SetFont(font); });
     const TCodeResult &r = Encoded();
     if (!r.Vector || !Info()) {
         // Nothing reaches paper: printing lists the code among its problems instead.

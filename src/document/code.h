@@ -76,7 +76,7 @@ public:
     QString PrintProblem() const override;
     QStringList Fields() const override;
     int32_t FileVersionNeeded() const override;
-    TPoint GetDefaultSize() const override;
+    TPoint GetDefaultSize(int32_t labelWidth) const override;
     void ResetAspect() override;
     void ResetCaches() override
     {

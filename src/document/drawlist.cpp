@@ -156,8 +156,6 @@ void Tdrawlist::ClearObjects()
 void Tdrawlist::SetLabelRect(const TRect &rect)
 {
     LabelRect = rect;
-    LabelOrigin = {rect.Left, rect.Top};
-    LabelWidthUnits = rect.Right - rect.Left;
 }
 
 double Tdrawlist::UnitsPerInchX() const

@@ -48,7 +48,7 @@ void Tdrawlist::Paste(const TPoint &point, bool onlyAsk, QString &kind)
     Tdrawobj *o = created.get();
     AddObject(std::move(created));
     o->SetView({0, 0, 0, 0}, LastScale);
-    const TPoint size = o->GetDefaultSize();
+    const TPoint size = o->GetDefaultSize(LabelRect.Width());
     o->SetWidth(size.X);
     o->SetHeight(size.Y);
     o->SetLeft(point.X);

@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "platform/progress.h"
 #include "platform/rnd.h"
+#include "platform/scopedvalue.h"
 #include "platform/streams.h"
 #include "platform/stringstream.h"
 #include "settings/registry.h"
@@ -247,10 +248,7 @@ void Tdrawlist::SaveObjects(QIODevice &stream)
 bool Tdrawlist::LoadObjects(QIODevice &stream, QString *reason)
 {
     BeginUpdate();
-    struct TUpdateEnd {
-        Tdrawlist &List;
-        ~TUpdateEnd() { List.EndUpdate(); }
-    } end{*this};
+    const TScopeEnd end([this] { EndUpdate(); });
     Tprogressreport *progress = ProgressWindow();
     bool whole = true;
     for (;;) {
@@ -369,9 +367,7 @@ void Tdrawlist::SaveToStream(QIODevice &stream)
     SaveHeader(stream);
     BeginProgressReport(QStringLiteral("Saving ") + ShownFileText(FileNamePart(FileName)) +
                         QStringLiteral("... Please Wait"));
-    struct TProgressEnd {
-        ~TProgressEnd() { EndProgressReport(); }
-    } end;
+    const TScopeEnd end([] { EndProgressReport(); });
     SaveObjects(stream);
 }
 

@@ -156,22 +156,20 @@ bool Tdrawlist::Paint(Tcanvas &canvas, Trectlist &dirty, const TPoint &offset, T
         return false;
     Painting = true;
     // Restored on every way out, also when drawing an object fails.
-    struct TPaintEnd {
-        Tdrawlist &Doc;
-        ~TPaintEnd()
-        {
-            if (Doc.DraftAll && !Doc.DraftTimerEnabled()) {
-                if (!Doc.DraftTimer) {
-                    Doc.DraftTimer = std::make_unique<Tthreadtimer>();
-                    Doc.DraftTimer->SetInterval(DraftTimerInterval);
-                    Doc.DraftTimer->SetOnTimer([&doc = Doc](Tthreadtimer *) { doc.DraftTimerTick(); });
-                }
-                Doc.DraftTimer->SetEnabled(true);
+    const TScopeEnd paintEnd([this] {
+        if (DraftAll && !DraftTimerEnabled()) {
+            if (!DraftTimer) {
+                DraftTimer = std::make_unique<Tthreadtimer>();
+                DraftTimer->SetInterval(DraftTimerInterval);
+                DraftTimer->SetOnTimer([this](Tthreadtimer *) { DraftTimerTick(); });
             }
-            Doc.Painting = false;
+            DraftTimer->SetEnabled(true);
         }
-    } paintEnd{*this};
-    const TScopedValue<TPoint> origin(OutputOrigin, OutputMode ? LabelOrigin : TPoint{});
+        Painting = false;
+    });
+    // For output the label's own top-left becomes pixel (0, 0).
+    const TScopedValue<TPoint> origin(OutputOrigin,
+                                      OutputMode ? TPoint{LabelRect.Left, LabelRect.Top} : TPoint{});
     const TScopedValue<const TFieldValues *> fill(FieldFill, Fill);
     PaintStart = static_cast<int32_t>(GetTickCount());
     if (scale == -1)

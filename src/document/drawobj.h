@@ -124,7 +124,12 @@ public:
     // Base
     virtual void SetDraft(bool value);
     virtual TRect GetInvalidRect() const;
-    virtual TPoint GetDefaultSize() const { return DefaultSize; }
+    // The size a new object of its kind takes on a label labelWidth document units wide.
+    virtual TPoint GetDefaultSize(int32_t labelWidth) const
+    {
+        (void)labelWidth;
+        return DefaultSize;
+    }
     virtual bool KeepsAspect() const { return AspectLockDefault; }
     virtual TRect GetScreenRect() const;
     virtual void SetScreenRect(const TRect &r);

@@ -6,8 +6,6 @@
 #include <memory>
 
 TPoint OutputOrigin;
-TPoint LabelOrigin;
-int32_t LabelWidthUnits = 0;
 int ShapeClipboardFormat = 0;
 int SymbolClipboardFormat = 0;
 int CodeClipboardFormat = 0;
@@ -29,8 +27,6 @@ int32_t ThumbnailWidth = DefaultThumbnailWidth;
 void InitDocumentModule()
 {
     OutputOrigin = {};
-    LabelOrigin = {};
-    LabelWidthUnits = 0;
     TheScratchBitmap = std::make_unique<Talphabitmap>();
     ObjectSerial = 0;
     ShapeClipboardFormat = TheClipboard().RegisterFormat(QStringLiteral("application/x-ambrelo-shape"));

@@ -8,10 +8,6 @@
 // Subtracted by every object coordinate conversion: (0, 0) except while a document paints
 // for output, when it is the label's top-left.
 extern TPoint OutputOrigin;
-// The top-left of the label rectangle last given to SetLabelRect by any document, and that
-// rectangle's width in document units (pictures size themselves to fit it).
-extern TPoint LabelOrigin;
-extern int32_t LabelWidthUnits;
 // The serial number the next drawing object takes as its Id.
 extern int32_t ObjectSerial;
 // Width in pixels of the thumbnails documents make: 152 at start-up; the open dialog's

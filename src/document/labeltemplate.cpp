@@ -1,5 +1,6 @@
 #include "document/labeltemplate.h"
 
+#include "platform/scopedvalue.h"
 #include "platform/streams.h"
 #include "platform/stringstream.h"
 
@@ -29,6 +30,8 @@ void tlabeltemplate::SetLabelWidth(double inches)
 
 void tlabeltemplate::Resized()
 {
+    // The starter objects lie on the template's label: they are drawn from its corner.
+    StarterObjects.SetLabelRect(GetLabelRect());
     if (OnResize)
         OnResize(this);
 }
@@ -109,10 +112,6 @@ int32_t tlabeltemplate::LoadFromStream(QIODevice &stream)
 
 void tlabeltemplate::LoadProjectAsTemplate(const QString &path)
 {
-    AsProject = true;
-    struct TAsProjectEnd {
-        bool &Flag;
-        ~TAsProjectEnd() { Flag = false; }
-    } end{AsProject};
+    const TScopedValue<bool> asProject(AsProject, true);
     LoadFromFile(path);
 }

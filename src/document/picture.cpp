@@ -119,7 +119,7 @@ void Tvnlpic::SetDraft(bool value)
         SetCacheLimit(value ? DraftCacheLimit : 0);
 }
 
-TPoint Tvnlpic::GetDefaultSize() const
+TPoint Tvnlpic::GetDefaultSize(int32_t labelWidth) const
 {
     if (Picture.width() == 0 || Picture.height() == 0)
         return DefaultSize;
@@ -130,7 +130,7 @@ TPoint Tvnlpic::GetDefaultSize() const
     do {
         f -= f > 0.25 ? 0.25 : 0.05;
         w = rnd(Picture.width() * 10 * f);
-    } while (w > LabelWidthUnits && f > 0.01);
+    } while (w > labelWidth && f > 0.01);
     return {w, rnd(f * Picture.height() * 10)};
 }
 

@@ -44,7 +44,8 @@ public:
 
     // Base
     void SetDraft(bool value) override;
-    TPoint GetDefaultSize() const override;
+    // The natural size, reduced until it fits the label's width.
+    TPoint GetDefaultSize(int32_t labelWidth) const override;
     bool IsPickable(int32_t tool) const override;
     bool ShowsHandles(int32_t tool) const override;
     void ResetCaches() override;

@@ -1,7 +1,7 @@
 #include "editing/align.h"
 
 #include "document/drawlist.h"
-#include "editing/toolboxundo.h"
+#include "editing/undogroup.h"
 #include "platform/messages.h"
 #include "platform/rnd.h"
 

@@ -11,6 +11,7 @@
 #include "editing/zoom.h"
 #include "platform/colors.h"
 #include "platform/rnd.h"
+#include "platform/scopedvalue.h"
 
 #include <algorithm>
 #include <bit>
@@ -249,7 +250,7 @@ void Tcanvasinput::CreateObject(const TPoint &p)
         if (Toolbox)
             Toolbox->GetCodePanel().ApplyTo(*code);
         // A drag keeps the proportions the symbology gives it.
-        const TPoint size = code->GetDefaultSize();
+        const TPoint size = code->GetDefaultSize(Document.GetLabelRect().Width());
         code->AspectRatio = double(size.Y) / std::max(size.X, 1);
         object = std::move(code);
         break;
@@ -355,15 +356,10 @@ void Tcanvasinput::MouseUp(TMouseButton button, const TPoint &p, bool ctrl, bool
     if (closesGroup)
         LeftPressOpen = false;
     // The group the press opened closes on every way out.
-    struct TGroupEnd {
-        Tdrawlist &Doc;
-        bool Close;
-        ~TGroupEnd()
-        {
-            if (Close)
-                Doc.EndUndoGroup();
-        }
-    } groupEnd{Document, closesGroup};
+    const TScopeEnd groupEnd([this, closesGroup] {
+        if (closesGroup)
+            Document.EndUndoGroup();
+    });
     ReleaseSteps(button, p, ctrl);
 }
 
@@ -453,10 +449,7 @@ void Tcanvasinput::KeyUp(int key)
     DragObject = nullptr;
     // One undo step, unless a press is under way, whose group then holds it.
     Document.BeginUndoGroup();
-    struct TGroupEnd {
-        Tdrawlist &Doc;
-        ~TGroupEnd() { Doc.EndUndoGroup(); }
-    } groupEnd{Document};
+    const TScopeEnd groupEnd([this] { Document.EndUndoGroup(); });
     Document.DeleteSelected();
 }
 
@@ -465,7 +458,7 @@ void Tcanvasinput::PlaceAtDefaultSize(Tdrawobj &o, const TPoint &p) const
     o.SetView(View.GetViewport(), View.GetScale());
     o.Changed();
     o.SetScreenRect({p.X, p.Y, p.X + 1, p.Y + 1});
-    const TPoint size = o.GetDefaultSize();
+    const TPoint size = o.GetDefaultSize(Document.GetLabelRect().Width());
     o.SetWidth(size.X);
     o.SetHeight(size.Y);
 }

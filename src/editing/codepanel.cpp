@@ -4,7 +4,7 @@
 
 #include "document/code.h"
 #include "document/drawlist.h"
-#include "editing/toolboxundo.h"
+#include "editing/undogroup.h"
 
 Tcodepanel::Tcodepanel()
 {

@@ -99,13 +99,6 @@ private:
     Tplacementtarget &Inner;
 };
 
-void ApplyNewLabelSize(Tdrawlist &d)
-{
-    d.SetLabelRect({LabelCorner, LabelCorner, LabelCorner + 1, LabelCorner + 1});
-    d.SetLabelWidth(NewLabelWidth);
-    d.SetLabelHeight(NewLabelHeight);
-}
-
 } // namespace
 
 Tlabeler::Tlabeler(Tlabelerhost &host, Tregistryex &store, const TCommandLine &commandLine,
@@ -113,11 +106,6 @@ Tlabeler::Tlabeler(Tlabelerhost &host, Tregistryex &store, const TCommandLine &c
     : Host(host), Store(store), Arguments(commandLine), VersionText(version)
 {
     Store.WriteString(QString::fromLatin1(CurrentVersionSetting), VersionText);
-    LabelTemplate = std::make_unique<tlabeltemplate>();
-    Project = std::make_unique<Tdrawlist>();
-    ApplyNewLabelSize(*LabelTemplate);
-    ApplyNewLabelSize(*Project);
-    Project->SetTemplate(LabelTemplate.get());
     Project->ShowOverhang = true;
     Project->ShowLabelSize = true;
     Project->ShowScreenMarks = true;
@@ -152,7 +140,7 @@ void Tlabeler::DisconnectToolbox()
         return;
     Toolbox->SetDocument(nullptr);
     Toolbox->OnSelectTool = nullptr;
-    Toolbox->OnZoomChange = nullptr;
+    Toolbox->OnTrackMoved = nullptr;
     Toolbox->OnTextStyleChange = nullptr;
 }
 
@@ -167,12 +155,12 @@ void Tlabeler::ConnectToolbox(Ttoolbox *toolbox, Ttoolwindowplacement *placement
         LabelView->OnZoomShown = nullptr;
         return;
     }
-    toolbox->SetDocument(Project.get());
+    toolbox->SetDocument(Project);
     toolbox->OnSelectTool = [this](int32_t tool) { CanvasInput->SelectTool(tool); };
-    toolbox->OnZoomChange = [this](double zoom) { LabelView->ZoomAtCentre(zoom); };
+    toolbox->OnTrackMoved = [this](int32_t position) { LabelView->MoveTrack(position); };
     toolbox->OnTextStyleChange = [this] { CanvasInput->TextAlignChanged(); };
     toolbox->SetSelectLayout(true);
-    LabelView->OnZoomShown = [toolbox](double zoom, int32_t) { toolbox->SetZoomDisplay(zoom); };
+    LabelView->OnZoomShown = [toolbox](double zoom, int32_t track) { toolbox->ShowZoom(zoom, track); };
 }
 
 void Tlabeler::FirstShow()
@@ -215,10 +203,8 @@ void Tlabeler::OpenFileArguments()
             // The file's error is shown; the other files still open, and a project that could
             // not be read leaves the empty label.
             ReportError(e);
-            if (FileArgumentKind(file) == TFileArgumentKind::Project) {
-                Project->Clear();
-                Project->SetTemplate(LabelTemplate.get());
-            }
+            if (FileArgumentKind(file) == TFileArgumentKind::Project)
+                Label.ClearProject();
         }
     }
 }
@@ -227,12 +213,11 @@ void Tlabeler::OpenFileArgument(const QString &file)
 {
     switch (FileArgumentKind(file)) {
     case TFileArgumentKind::Project:
-        Project->SetTemplate(LabelTemplate.get());
-        Project->LoadFromFile(file);
+        LoadProject(file);
         Store.WriteString(QString::fromLatin1(LastOpenedFileSetting), file);
         break;
     case TFileArgumentKind::Template:
-        LabelTemplate->LoadFromFile(file);
+        Label.OpenTemplate(file);
         break;
     case TFileArgumentKind::Ignored:
         break;
@@ -329,10 +314,7 @@ void Tlabeler::Wheel(int32_t delta)
     const int32_t notches = LabelView->WheelNotches(delta);
     if (notches == 0)
         return;
-    if (Toolbox)
-        Toolbox->StepTrackBar(notches);
-    else
-        LabelView->StepTrack(notches);
+    LabelView->StepTrack(notches);
 }
 
 Trectlist Tlabeler::PendingPanelRects()

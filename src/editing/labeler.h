@@ -5,6 +5,7 @@
 // save prompt and the close. The window is a thin shell that implements Tlabelerhost.
 
 #include "document/fields.h"
+#include "document/labelproject.h"
 #include "editing/align.h"
 #include "editing/backbuffer.h"
 #include "editing/canvasinput.h"
@@ -44,10 +45,6 @@ extern const char *const BackupQuestion;
 extern const char *const ConvertDoneTitle;
 QString ConvertDoneMessage(int32_t count);
 extern const char *const BackupFolderName;
-// A new label: 4 by 3.5 inches, its top-left at (100000, 100000).
-constexpr double NewLabelWidth = 4.0;
-constexpr double NewLabelHeight = 3.5;
-constexpr int32_t LabelCorner = 100000;
 
 // The buttons of the editor's tool bar, in their order. A tool's button has the tool's number as
 // its image; the two command buttons follow the tools' images.
@@ -250,6 +247,9 @@ private:
     // New and Open once their file is chosen (also by a drop).
     void NewLabelFrom(const QString &templateFile);
     void OpenProject(const QString &file);
+    // Loads a project whose header was seen and starts it afresh in the editor: every way of
+    // opening a project ends here. False for an empty file.
+    bool LoadProject(const QString &file);
     bool ConvertFile(const QString &file, bool backups);
     // The folder of a template opened or saved, for the template dialogs; none for the stock.
     void RememberTemplateFolder(const QString &templateFile);
@@ -266,8 +266,10 @@ private:
     Tregistryex &Store;
     TCommandLine Arguments;
     QString VersionText;
-    std::unique_ptr<tlabeltemplate> LabelTemplate;
-    std::unique_ptr<Tdrawlist> Project;
+    // The project with its template; the two pointers borrow them.
+    Tlabelproject Label;
+    tlabeltemplate *const LabelTemplate = &Label.Template();
+    Tdrawlist *const Project = &Label.Project();
     // What the canvas fills fields from while View > Show Data is on.
     void RefreshShownData();
     bool ShowData = false;

@@ -8,7 +8,7 @@
 #include "document/labeltemplate.h"
 #include "editing/printwizard.h"
 #include "editing/toolbox.h"
-#include "editing/toolboxundo.h"
+#include "editing/undogroup.h"
 #include "settings/registry.h"
 
 TEditActions Tlabeler::UpdateEditActions()
@@ -27,7 +27,7 @@ TEditActions Tlabeler::UpdateEditActions()
 
 void Tlabeler::Cut()
 {
-    TUndoGroup group(Project.get());
+    TUndoGroup group(Project);
     Project->CopySelected(false);
     Project->DeleteSelected();
 }
@@ -44,7 +44,7 @@ void Tlabeler::Paste()
                         label.Top + (label.Bottom - label.Top) / 2};
     QString kind;
     {
-        TUndoGroup group(Project.get());
+        TUndoGroup group(Project);
         Project->Paste(centre, false, kind);
     }
     LabelView->GiveDocumentsTheView();
@@ -52,7 +52,7 @@ void Tlabeler::Paste()
 
 void Tlabeler::Delete()
 {
-    TUndoGroup group(Project.get());
+    TUndoGroup group(Project);
     Project->DeleteSelected();
 }
 
@@ -107,14 +107,14 @@ void Tlabeler::MoveToTemplate()
 {
     LabelTemplate->CopyObjects(*Project, true);
     LabelView->GiveDocumentsTheView();
-    TUndoGroup group(Project.get());
+    TUndoGroup group(Project);
     Project->DeleteSelected();
 }
 
 void Tlabeler::MoveFromTemplate()
 {
     {
-        TUndoGroup group(Project.get());
+        TUndoGroup group(Project);
         Project->CopyObjects(*LabelTemplate, false);
     }
     LabelTemplate->ClearObjects();
@@ -126,7 +126,7 @@ void Tlabeler::EditTemplate()
 {
     CanvasInput->HideTextEditor();
     if (OnEditTemplate)
-        OnEditTemplate(*LabelTemplate, Project.get());
+        OnEditTemplate(*LabelTemplate, Project);
     Project->SetLabelWidth(LabelTemplate->GetLabelWidth());
     Project->SetLabelHeight(LabelTemplate->GetLabelHeight());
     LabelView->UpdateScrollBars();

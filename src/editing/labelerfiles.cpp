@@ -8,7 +8,7 @@
 #include "document/labeltemplate.h"
 #include "document/picture.h"
 #include "editing/startup.h"
-#include "editing/toolboxundo.h"
+#include "editing/undogroup.h"
 #include "platform/filedialog.h"
 #include "platform/messages.h"
 #include "settings/registry.h"
@@ -43,17 +43,6 @@ QString FolderOf(const QString &file)
 QString Name(const char *name)
 {
     return QString::fromLatin1(name);
-}
-
-// Whether loading the file can replace a document of this kind. A file of another kind, or one
-// too short to be any, shows the loader's message; one that cannot be opened raises its error.
-bool CanLoad(const QString &file, const Tdrawlist &kind)
-{
-    const QString refusal = kind.LoadRefusal(file);
-    if (refusal.isEmpty())
-        return true;
-    MessageBox(refusal, TMsgIcon::Error);
-    return false;
 }
 
 // Copies file to target, replacing an older copy only once the new one is complete.
@@ -91,9 +80,7 @@ bool Tlabeler::SaveDocumentAs(const QString &name)
         file = dialog->GetFileName();
     }
     Project->Invalidate(true);
-    Project->SetTemplate(LabelTemplate.get());
-    Project->SaveToFile(file);
-    Project->SetModified(false);
+    Label.Save(file);
     Store.WriteString(Name(LastFilePathSetting), FolderOf(file));
     SetDocumentTitle(file);
     return true;
@@ -132,15 +119,9 @@ void Tlabeler::NewLabel()
 void Tlabeler::NewLabelFrom(const QString &templateFile)
 {
     try {
-        if (!CanLoad(templateFile, *LabelTemplate))
+        if (!Label.CanOpenTemplate(templateFile))
             return;
-        Project->Clear();
-        Project->SetTemplate(LabelTemplate.get());
-        Project->Invalidate(true);
-        LabelTemplate->LoadFromFile(templateFile);
-        Project->CopyObjects(LabelTemplate->StarterObjects, false);
-        Project->MakePlaceholders();
-        Project->SelectAll();
+        Label.NewFrom(templateFile);
         DocumentReplaced();
         RememberTemplateFolder(templateFile);
         SetDocumentTitle(Name(NewFileName));
@@ -166,11 +147,9 @@ void Tlabeler::OpenLabel()
 void Tlabeler::OpenProject(const QString &file)
 {
     try {
-        if (!CanLoad(file, *Project))
+        if (!Label.CanOpenProject(file))
             return;
-        Project->SetTemplate(LabelTemplate.get());
-        Project->LoadFromFile(file);
-        DocumentReplaced();
+        LoadProject(file);
         SetDocumentTitle(file);
         Store.WriteString(Name(LastFilePathSetting), FolderOf(file));
     } catch (const std::exception &e) {
@@ -184,10 +163,9 @@ void Tlabeler::OpenLastFile()
     if (file.isEmpty() || !QFileInfo(file).isFile())
         return;
     try {
-        if (!CanLoad(file, *Project))
+        if (!Label.CanOpenProject(file))
             return;
-        Project->SetTemplate(LabelTemplate.get());
-        Project->LoadFromFile(file);
+        LoadProject(file);
         SetDocumentTitle(file);
     } catch (const std::exception &e) {
         ReportError(e);
@@ -213,9 +191,7 @@ void Tlabeler::SaveLabel()
             SaveDocumentAs(QString());
             return;
         }
-        Project->SetTemplate(LabelTemplate.get());
-        Project->SaveToFile(file);
-        Project->SetModified(false);
+        Label.Save(file);
         SetDocumentTitle(file);
     } catch (const std::exception &e) {
         ReportError(e);
@@ -324,15 +300,17 @@ bool Tlabeler::ConvertFile(const QString &file, bool backups)
             return false;
         if (backups && !CopyOver(file, backup))
             return false;
-        Project->Clear();
+        Label.ClearProject();
         LabelTemplate->Clear();
-        Project->SetTemplate(LabelTemplate.get());
-        target.LoadFromFile(file);
+        if (isProject)
+            Label.Open(file);
+        else
+            Label.OpenTemplate(file);
         // Saving what part of a damaged file loaded would lose the rest, and saving a project
         // whose template was not found would lose its reference to it.
         if (target.LoadDamaged)
             return false;
-        if (isProject && !Project->TemplateFile.isEmpty() && LabelTemplate->GetFileName().isEmpty())
+        if (isProject && Label.TemplateMissing())
             return false;
         Buffer->PaintWhole(LabelView->GetViewport(), LabelView->GetScale(), isProject);
         target.SaveToFile(file);
@@ -341,6 +319,13 @@ bool Tlabeler::ConvertFile(const QString &file, bool backups)
         // The file stays as it was (a file is only ever replaced whole) and is not counted.
         return false;
     }
+}
+
+bool Tlabeler::LoadProject(const QString &file)
+{
+    const bool loaded = Label.Open(file);
+    DocumentReplaced();
+    return loaded;
 }
 
 void Tlabeler::DocumentReplaced()
@@ -407,7 +392,7 @@ void Tlabeler::AddDroppedPicture(const QString &file, const TPoint &panelPoint)
     picture->SetLeft(picture->Left() + DropCount * DropStep);
     picture->SetTop(picture->Top() + DropCount * DropStep);
     {
-        TUndoGroup group(Project.get());
+        TUndoGroup group(Project);
         Project->AddObject(std::move(owned));
     }
     ++DropCount;

@@ -49,7 +49,7 @@ struct TTextEditorState {
     TRect Rect;
     TColor Background = clWhite;
     Tfont Font;
-    uint8_t Alignment = 0; // 0 left, 1 right, 2 centre, as text boxes number them
+    uint8_t Alignment = 0; // a THorizontalAlign: haLeft, haRight or haCentre
     QString Text;
 };
 

@@ -79,11 +79,15 @@ int32_t Tlabelview::WheelNotches(int32_t delta)
 
 void Tlabelview::StepTrack(int32_t steps)
 {
-    const int32_t target =
-        int32_t(std::clamp<int64_t>(int64_t(TrackPosition) + steps, ZoomTrackMin, ZoomTrackMax));
+    MoveTrack(int32_t(std::clamp<int64_t>(int64_t(TrackPosition) + steps, ZoomTrackMin, ZoomTrackMax)));
+}
+
+void Tlabelview::MoveTrack(int32_t position)
+{
+    const int32_t target = std::clamp(position, ZoomTrackMin, ZoomTrackMax);
     if (target == TrackPosition)
         return;
-    // As a move of the track bar does: slow objects draw in draft until the draft timer ends it.
+    // Slow objects draw in draft until the draft timer ends it.
     Document.SetDraftAll(true);
     if (tlabeltemplate *t = Document.GetTemplate())
         t->SetDraftAll(true);

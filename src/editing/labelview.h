@@ -1,8 +1,8 @@
 #pragma once
-// The editor's view of the label: the zoom factor, the scroll offset into the plane of world
-// pixels (document units times the scale), and the two scroll bars whose ranges follow the label
-// and the objects with a margin. Documents get the view whenever it changes, so objects hit-test
-// under the view the user sees.
+// The editor's view of the label: the zoom factor with its track-bar position, the scroll offset
+// into the plane of world pixels (document units times the scale), and the two scroll bars whose
+// ranges follow the label and the objects with a margin. Documents get the view whenever it changes, so
+// objects hit-test under the view the user sees.
 
 #include "editing/labelerhost.h"
 #include "platform/types.h"
@@ -40,8 +40,12 @@ public:
     // The wheel: the whole notches (delta 120, forward positive) that delta completes; high-resolution
     // wheels and touchpads send smaller deltas, which add up.
     int32_t WheelNotches(int32_t delta);
-    // Moves the zoom track bar by steps positions (it stops at its ends) and zooms at the centre to
-    // the new position with draft drawing on, as the tool window's track bar does.
+    // The zoom's track-bar position, which the view owns and the tool window shows: moves it to
+    // position (kept within its ends) and zooms at the centre to the position's factor, the
+    // documents drawing in draft until the draft timer ends it; nothing when it is there already.
+    // The tool window's track bar asks for this.
+    void MoveTrack(int32_t position);
+    // The same steps positions on (the wheel's notches).
     void StepTrack(int32_t steps);
 
     // Recomputes both scroll bars' ranges from the document's extents and puts their positions
@@ -59,7 +63,7 @@ public:
     // Gives the documents the current view (and asks for a full repaint).
     void GiveDocumentsTheView();
 
-    // The zoom factor and the track bar's position the tool window shows; raised by SetZoom.
+    // The zoom factor and the track bar's position the tool window shows; raised by every zoom.
     std::function<void(double zoom, int32_t trackPosition)> OnZoomShown;
 
 private:

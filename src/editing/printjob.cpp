@@ -199,10 +199,7 @@ void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSiz
         bool painted = false;
         {
             // The cache limit goes back to none on every way out, also when drawing fails.
-            struct TLimitEnd {
-                Tdrawlist &Doc;
-                ~TLimitEnd() { Doc.SetPictureCacheLimit(0); }
-            } limitEnd{*Document};
+            const TScopeEnd limitEnd([this] { Document->SetPictureCacheLimit(0); });
             const TScopedValue<bool> output(Document->OutputMode, true);
             const TScopedValue<const TFieldValues *> fill(Document->Fill, values);
             if (!settings.HighQuality)

@@ -7,7 +7,7 @@
 #include "document/picture.h"
 #include "document/shape.h"
 #include "document/text.h"
-#include "editing/toolboxundo.h"
+#include "editing/undogroup.h"
 #include "editing/zoom.h"
 #include "platform/canvas.h"
 #include "platform/filedialog.h"
@@ -170,7 +170,7 @@ void Ttoolbox::SelectTool(int32_t tool)
 {
     const bool anySelected = Document && Document->SelectedCount() > 0;
     const bool hasPanel = tool >= tpSelectCaption && tool <= tpCode;
-    Panel = hasPanel && (tool > 0 || !anySelected) ? tool : tpNone;
+    Panel = hasPanel && (tool != tlSelect || !anySelected) ? tool : tpNone;
     CurrentTool = tool;
     Changed(taPanels | taShape | taImage);
 }
@@ -557,7 +557,7 @@ void Ttoolbox::ClearPreview()
 bool Ttoolbox::LoadImage()
 {
     const bool pictureSelected = Document && dynamic_cast<Tvnlpic *>(Document->GetSelectedObject());
-    if (!pictureSelected && CurrentTool == 0)
+    if (!pictureSelected && CurrentTool == tlSelect)
         return false;
     std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
     dialog->SetTitle(QString::fromLatin1(LoadImageTitle));
@@ -625,7 +625,7 @@ void Ttoolbox::AddToLabel()
         Document->AddObject(std::move(owned));
         if (ImageLoaded)
             picture->SetPicture(Preview);
-        const TPoint size = picture->GetDefaultSize();
+        const TPoint size = picture->GetDefaultSize(label.Width());
         picture->SetHeight(size.Y);
         picture->SetWidth(size.X);
         picture->SetLeft(label.Left + (label.Right - label.Left) / 2);
@@ -634,7 +634,7 @@ void Ttoolbox::AddToLabel()
         picture->SetTop(picture->Top() + InsertOffset - picture->Height() / 2);
     }
     if (OnSelectTool)
-        OnSelectTool(0);
+        OnSelectTool(tlSelect);
     Document->SelectObject(picture);
     InsertOffset += 100;
     Document->Invalidate(true);
@@ -649,35 +649,17 @@ void Ttoolbox::ResetAspect()
 
 // ---- Zoom
 
-void Ttoolbox::SetZoomDisplay(double zoom)
+void Ttoolbox::ShowZoom(double zoom, int32_t trackPosition)
 {
     ZoomLabel = ZoomText(zoom);
-    TrackPosition = TrackPositionOfZoom(zoom);
+    TrackPosition = trackPosition;
     Changed(taZoom);
 }
 
 void Ttoolbox::TrackBarMoved(int32_t position)
 {
-    TrackPosition = std::clamp(position, ZoomTrackMin, ZoomTrackMax);
-    if (Document) {
-        Document->SetDraftAll(true);
-        if (tlabeltemplate *t = Document->GetTemplate())
-            t->SetDraftAll(true);
-    }
-    if (OnZoomChange)
-        OnZoomChange(ZoomOfTrackPosition(TrackPosition));
-    if (Document)
-        Document->Invalidate(true);
-    Changed(taZoom);
-}
-
-bool Ttoolbox::StepTrackBar(int32_t delta)
-{
-    const int32_t position = std::clamp(TrackPosition + delta, ZoomTrackMin, ZoomTrackMax);
-    if (position == TrackPosition)
-        return false;
-    TrackBarMoved(position);
-    return true;
+    if (OnTrackMoved)
+        OnTrackMoved(std::clamp(position, ZoomTrackMin, ZoomTrackMax));
 }
 
 // ---- Hint line

@@ -6,6 +6,7 @@
 // goes through the object's setters inside one undo group, so each control change is one undo
 // step, and a setting equal to the object's own changes nothing.
 
+#include "document/shape.h"
 #include "editing/align.h"
 #include "editing/codepanel.h"
 #include "platform/gdiobjects.h"
@@ -118,10 +119,11 @@ public:
     Tdrawlist *GetDocument() const { return Document; }
 
     // To the editor window: make a tool current ("Add To Label" selects tool 0), the text style
-    // changed (after every ApplyTextStyle), zoom about the panel's centre.
+    // changed (after every ApplyTextStyle), move the zoom's track position (the editor zooms and
+    // shows its zoom here through ShowZoom).
     std::function<void(int32_t tool)> OnSelectTool;
     std::function<void()> OnTextStyleChange;
-    std::function<void(double zoom)> OnZoomChange;
+    std::function<void(int32_t trackPosition)> OnTrackMoved;
     // To the window: what it shows changed (TToolboxArea bits).
     std::function<void(uint32_t areas)> OnViewChange;
 
@@ -140,16 +142,16 @@ public:
     int32_t GetPanel() const { return Panel; }
     void ShowPanel(int32_t panel);
     void HideAllPanels() { ShowPanel(tpNone); }
-    bool IsSelectPanelVisible() const { return CurrentTool == 0; }
+    bool IsSelectPanelVisible() const { return CurrentTool == tlSelect; }
     // The select panel: vertical (a column at the left, the icon at the bottom) or horizontal (a
     // row at the top, the icon at the right); expanded while nothing is selected.
     void SetSelectLayout(bool vertical);
     bool GetSelectVertical() const { return SelectVertical; }
     void SetSelectExpanded(bool expanded);
     bool IsSelectExpanded() const { return SelectExpanded; }
-    bool IsSquareSidesVisible() const { return CurrentTool == 0; }
-    bool IsAddToLabelVisible() const { return CurrentTool == 2; }
-    bool IsResetAspectVisible() const { return CurrentTool != 2; }
+    bool IsSquareSidesVisible() const { return CurrentTool == tlSelect; }
+    bool IsAddToLabelVisible() const { return CurrentTool == tlImage; }
+    bool IsResetAspectVisible() const { return CurrentTool != tlImage; }
 
     // ---- Text: the sample's font and alignment are the style new and selected texts take.
     const Tfont &GetSampleFont() const { return SampleFont; }
@@ -190,9 +192,9 @@ public:
     bool GetDrawLine() const { return DrawLine; }
     bool GetDrawFill() const { return DrawFill; }
     // The bands that follow the figure and the check boxes.
-    bool IsSidesBandVisible() const { return Figure == 2; }
-    bool IsDirectionBandVisible() const { return Figure == 2; }
-    bool IsCurveBandVisible() const { return Figure == 3; }
+    bool IsSidesBandVisible() const { return Figure == ssPolygon; }
+    bool IsDirectionBandVisible() const { return Figure == ssPolygon; }
+    bool IsCurveBandVisible() const { return Figure == ssRoundRect; }
     bool AreLineControlsVisible() const { return DrawLine; }
     bool AreFillControlsVisible() const { return DrawFill; }
 
@@ -247,13 +249,12 @@ public:
     int32_t GetTrackPosition() const { return TrackPosition; }
     // "1.00x", the text of both zoom labels.
     const QString &GetZoomText() const { return ZoomLabel; }
-    // The editor window shows its zoom: the labels and the track bar follow, nothing else.
-    void SetZoomDisplay(double zoom);
-    // The user moved the track bar: the documents draw in draft, the editor zooms to the
-    // position's factor about the panel's centre, and everything is repainted.
+    // The editor's view shows its zoom and track position: the labels and the track bar follow,
+    // nothing else.
+    void ShowZoom(double zoom, int32_t trackPosition);
+    // The user moved the track bar: the editor is asked to move its track there (within the
+    // bar's ends); what it shows comes back through ShowZoom.
     void TrackBarMoved(int32_t position);
-    // The mouse wheel: the track bar one step up or down; false at its end.
-    bool StepTrackBar(int32_t delta);
 
     // ---- Hint line
     bool GetShowHints() const { return ShowHints; }

@@ -1,6 +1,9 @@
 #pragma once
-// Sets a variable for the length of a scope and puts back what was there before, on every way
-// out: a paint in output mode inside another one leaves the outer paint's state as it was.
+// Scope guards: a variable set for the length of a scope and put back on every way out (a paint
+// in output mode inside another one leaves the outer paint's state as it was), and an action run
+// when a scope ends however it ends (the end of an undo group, an update, a progress report).
+
+#include <utility>
 
 template <class T> class TScopedValue {
 public:
@@ -12,4 +15,15 @@ public:
 private:
     T &Variable;
     T Previous;
+};
+
+template <class F> class TScopeEnd {
+public:
+    explicit TScopeEnd(F action) : Action(std::move(action)) {}
+    ~TScopeEnd() { Action(); }
+    TScopeEnd(const TScopeEnd &) = delete;
+    TScopeEnd &operator=(const TScopeEnd &) = delete;
+
+private:
+    F Action;
 };

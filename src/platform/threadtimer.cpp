@@ -1,5 +1,7 @@
 #include "platform/threadtimer.h"
 
+#include "platform/scopedvalue.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
@@ -176,11 +178,7 @@ void Ttimerthread::Tick()
     }
     if (!handler)
         return;
-    struct TTickScope {
-        bool &Flag;
-        explicit TTickScope(bool &flag) : Flag(flag) { Flag = true; }
-        ~TTickScope() { Flag = false; }
-    } scope(InTick);
+    const TScopedValue<bool> scope(InTick, true);
     handler(Owner);
 }
 

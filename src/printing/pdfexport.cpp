@@ -3,8 +3,7 @@
 #include "document/csvtable.h"
 #include "document/drawlist.h"
 #include "document/globals.h"
-#include "document/labeltemplate.h"
-#include "editing/labeler.h"
+#include "document/labelproject.h"
 #include "editing/pdfexportargs.h"
 #include "editing/printjob.h"
 #include "platform/errors.h"
@@ -82,12 +81,15 @@ void RequireFile(const QString &path, const QString &what)
         throw EExport(QStringLiteral("%1 \"%2\" is not a file").arg(what, path));
 }
 
-void LoadInto(Tdrawlist &document, const QString &path, const QString &what, TMessageCollector &messages)
+// Loads a file through load, which is false for an empty file, with what was being done in the
+// message of any failure.
+template <typename TLoad>
+void LoadInto(TLoad load, const QString &path, const QString &what, TMessageCollector &messages)
 {
     RequireFile(path, what);
     const QString doing = QStringLiteral("cannot load %1 \"%2\"").arg(what, path);
     try {
-        if (!document.LoadFromFile(path))
+        if (!load(path))
             throw EExport(doing + QStringLiteral(": the file is empty"));
     } catch (const EExport &) {
         throw;
@@ -167,14 +169,14 @@ void CheckRun(const Tprintjob &job, const TPrintSettings &settings, const Tdrawl
 void Export(const TPdfExportOptions &options)
 {
     TMessageCollector messages;
-    tlabeltemplate labelTemplate;
-    Tdrawlist project;
-    for (Tdrawlist *document : {static_cast<Tdrawlist *>(&labelTemplate), &project})
-        document->SetLabelRect({LabelCorner, LabelCorner, LabelCorner, LabelCorner});
-    project.SetTemplate(&labelTemplate);
-    LoadInto(project, options.Project, QStringLiteral("the label project"), messages);
+    Tlabelproject label;
+    Tdrawlist &project = label.Project();
+    tlabeltemplate &labelTemplate = label.Template();
+    LoadInto([&label](const QString &file) { return label.Open(file); }, options.Project,
+             QStringLiteral("the label project"), messages);
     if (!options.Template.isEmpty()) {
-        LoadInto(labelTemplate, options.Template, QStringLiteral("the template"), messages);
+        LoadInto([&label](const QString &file) { return label.OpenTemplate(file); }, options.Template,
+                 QStringLiteral("the template"), messages);
     } else if (labelTemplate.GetFileName().isEmpty()) {
         if (project.TemplateFile.isEmpty())
             throw EExport(QStringLiteral("the label project \"%1\" names no template; give one after it")

@@ -4,6 +4,7 @@
 #include "document/labeltemplate.h"
 #include "editing/printjob.h"
 #include "platform/outputpath.h"
+#include "platform/scopedvalue.h"
 #include "printing/qtprinter.h"
 
 #include <QDir>
@@ -212,11 +213,7 @@ bool PrintSheetsToPdf(Tprintjob &job, const QString &path, const TPrintSettings 
     }
     Tpdfprinter printer(path, inputs);
     // The job goes back to its printer on every way out.
-    struct TRestore {
-        Tprintjob &Job;
-        Tprinter *Previous;
-        ~TRestore() { Job.SetPrinter(Previous); }
-    } restore{job, job.GetPrinter()};
+    const TScopeEnd restore([&job, previous = job.GetPrinter()] { job.SetPrinter(previous); });
     job.SetPrinter(&printer);
     if (!job.PrintSheets(settings))
         return false;

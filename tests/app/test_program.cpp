@@ -2,6 +2,7 @@
 #include "app/labelerwindow.h"
 #include "app/program.h"
 #include "app/startupdialog.h"
+#include "common/fakes.h"
 #include "common/testsupport.h"
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
@@ -10,7 +11,7 @@
 #include "platform/messages.h"
 #include "platform/platform.h"
 #include "settings/registry.h"
-#include "tools/toolbox.h"
+#include "tools/toolwindow.h"
 #include "widgets/drawpanel.h"
 
 #include <QApplication>
@@ -47,18 +48,10 @@ protected:
             Dialogs.push_back(d.objectName());
             return int(QDialog::Rejected);
         });
-        SetMessageBoxHook([this](const QString &text, TMsgIcon, TMsgButtons) {
-            Messages.push_back(text);
-            const int answer = Answers.empty() ? int(mrCancel) : Answers.front();
-            if (!Answers.empty())
-                Answers.pop_front();
-            return answer;
-        });
     }
     ~Program() override
     {
         Windows.reset();
-        SetMessageBoxHook({});
         SetModalRunner({});
         SetRootBackend(HKEY_CURRENT_USER, nullptr);
     }
@@ -73,10 +66,12 @@ protected:
 
     std::shared_ptr<TCountingBackend> Backend = std::make_shared<TCountingBackend>();
     Tregistryex Store;
+    // Message boxes: answered from the script, then Cancel.
+    TMessageRecorder Boxes{{}, mrCancel};
+    std::vector<QString> &Messages = Boxes.Texts;
+    std::deque<int> &Answers = Boxes.Answers;
     std::unique_ptr<TProgramWindows> Windows;
     std::vector<QString> Dialogs;
-    std::vector<QString> Messages;
-    std::deque<int> Answers;
 };
 
 QString SaveProject(const QString &path)

@@ -211,7 +211,7 @@ TEST(CodeObject, ProportionsSizeWarningAndVersion)
 {
     auto ean = Code(TSymbology::Ean13, QStringLiteral("4006381333931"), {0, 0, 100, 100});
     // Nominal: 13 thousandths of an inch a module.
-    const TPoint size = ean->GetDefaultSize();
+    const TPoint size = ean->GetDefaultSize(4000);
     EXPECT_EQ(size.X, 113 * 13);
     EXPECT_GT(size.X, size.Y);
     ean->Bounds = {0, 0, size.X, 300};
@@ -223,7 +223,7 @@ TEST(CodeObject, ProportionsSizeWarningAndVersion)
     EXPECT_EQ(ean->SizeWarning(),
               QStringLiteral("EAN-13 at 70 % of its nominal size: shop scanners need at least 80 %"));
     auto qr = Code(TSymbology::QrCode, QStringLiteral("x"), {0, 0, 100, 100});
-    EXPECT_EQ(qr->GetDefaultSize().X, qr->GetDefaultSize().Y);
+    EXPECT_EQ(qr->GetDefaultSize(4000).X, qr->GetDefaultSize(4000).Y);
     EXPECT_TRUE(qr->SizeWarning().isEmpty());
     EXPECT_EQ(qr->FileVersionNeeded(), 3);
     EXPECT_EQ(Tvnlshape().FileVersionNeeded(), 2);

@@ -52,16 +52,10 @@ QImage DrawPicture(Tvnlpic &p, bool output, double scale = 0.1)
     return image;
 }
 
-struct LabelWidth {
-    int32_t Saved = LabelWidthUnits;
-    explicit LabelWidth(int32_t units) { LabelWidthUnits = units; }
-    ~LabelWidth() { LabelWidthUnits = Saved; }
-};
 } // namespace
 
 TEST(Picture, DefaultSizeIsTheLargestOfferedReductionThatFits)
 {
-    LabelWidth label(2000);
     struct Case {
         int w, h;
         TPoint expected;
@@ -75,10 +69,10 @@ TEST(Picture, DefaultSizeIsTheLargestOfferedReductionThatFits)
     for (const Case &c : cases) {
         Tvnlpic p;
         p.SetPicture(Filled(c.w, c.h, qRgb(1, 2, 3)));
-        EXPECT_EQ(p.GetDefaultSize(), c.expected) << c.w << "x" << c.h;
+        EXPECT_EQ(p.GetDefaultSize(2000), c.expected) << c.w << "x" << c.h;
     }
     Tvnlpic empty;
-    EXPECT_EQ(empty.GetDefaultSize(), (TPoint{1000, 1000}));
+    EXPECT_EQ(empty.GetDefaultSize(2000), (TPoint{1000, 1000}));
 }
 
 TEST(Picture, ResetAspectFollowsTheImage)

@@ -21,7 +21,7 @@
 #include "document/code.h"
 #include "document/drawlist.h"
 #include "document/globals.h"
-#include "document/labeltemplate.h"
+#include "document/labelproject.h"
 #include "document/shape.h"
 #include "document/text.h"
 #include "platform/platform.h"
@@ -71,17 +71,17 @@ std::vector<TTestCode> TestCodes()
 // The template and the project of the scanning test; prints what each code reads as.
 void WriteCodes(const QString &projectPath, const QString &templatePath)
 {
-    tlabeltemplate sheet;
+    Tlabelproject label;
+    tlabeltemplate &sheet = label.Template();
+    // The project takes the template's size.
     SetUpLabel(sheet, 8.0, 7.0);
     AddSpot(sheet, 0.25, 2.0, 8.0, 7.0);
     sheet.Title = QStringLiteral("One 8 x 7 in label");
     sheet.SaveToFile(templatePath);
     SetProgramFolder(QFileInfo(templatePath).absolutePath());
-    Tdrawlist project;
-    SetUpLabel(project, 8.0, 7.0);
-    project.SetTemplate(&sheet);
+    Tdrawlist &project = label.Project();
     project.Title = QStringLiteral("Every code");
-    const TPoint origin = LabelOrigin;
+    const TPoint origin{LabelCorner, LabelCorner};
     for (const TTestCode &c : TestCodes()) {
         auto code = std::make_unique<Tvnlcode>();
         code->SetSymbology(uint8_t(c.Symbology));
@@ -99,7 +99,7 @@ void WriteCodes(const QString &projectPath, const QString &templatePath)
                     inches(bounds.Right, origin.X), inches(bounds.Bottom, origin.Y), qPrintable(r.ReadsAs));
         project.AddObject(std::move(code));
     }
-    project.SaveToFile(projectPath);
+    label.Save(projectPath);
 }
 
 } // namespace
@@ -131,16 +131,15 @@ int main(int argc, char **argv)
         return 2;
     }
     try {
-        tlabeltemplate stock; // outlives the project that refers to it
-        Tdrawlist project;
+        // A new 4 x 3.5 inch label on an empty template.
+        Tlabelproject label;
+        Tdrawlist &project = label.Project();
         if (command != QLatin1String("list")) {
-            SetUpLabel(project);
             if (sheet) {
                 const QFileInfo file(args[3]);
                 SetProgramFolder(QFileInfo(file.absolutePath()).absolutePath());
-                if (!stock.LoadFromFile(file.absoluteFilePath()))
+                if (!label.OpenTemplate(file.absoluteFilePath()))
                     return 1;
-                project.SetTemplate(&stock);
                 project.Title = QFileInfo(args[2]).completeBaseName();
             }
             if (command != QLatin1String("new")) {
@@ -155,10 +154,10 @@ int main(int argc, char **argv)
                 text->SetBounds({102000, 100500, 103500, 101000});
                 project.AddObject(std::move(text));
             }
-            project.SaveToFile(args[2]);
+            label.Save(args[2]);
             return 0;
         }
-        if (!project.LoadFromFile(args[2]))
+        if (!label.Open(args[2]))
             return 1;
         for (int32_t i = 0; i < project.Count(); ++i) {
             const Tdrawobj *o = project.GetObject(i);

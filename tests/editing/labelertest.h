@@ -2,6 +2,7 @@
 // The editor window's logic without a window: a host that records what the logic asks it to show,
 // a store over memory, and a labeler with the real tool-window logic over an 800 x 600 panel.
 
+#include "common/fakes.h"
 #include "common/testsupport.h"
 #include "editing/labeler.h"
 #include "editing/labelerhost.h"
@@ -69,51 +70,17 @@ public:
     TFakeWindow Window;
 };
 
-// Answers the standard message box from a script (then Cancel) and records the texts.
-class TScriptedAnswers {
+// Answers the standard message box from a script, then OK to a message and Cancel to a
+// question, and records the texts.
+class TScriptedAnswers : public TMessageRecorder {
 public:
-    explicit TScriptedAnswers(std::deque<int> answers = {});
-    ~TScriptedAnswers();
-    TScriptedAnswers(const TScriptedAnswers &) = delete;
-    TScriptedAnswers &operator=(const TScriptedAnswers &) = delete;
-
-    std::vector<QString> Texts;
-
-private:
-    std::deque<int> Answers;
+    explicit TScriptedAnswers(std::deque<int> answers = {}) : TMessageRecorder(std::move(answers), ByButtons)
+    {
+    }
 };
 
-// Answers the open and save dialogs from a script (each answer the files chosen; cancelled when
-// none is left) and records how each dialog was set up.
-class TScriptedFiles {
-public:
-    explicit TScriptedFiles(std::deque<QStringList> answers = {});
-    ~TScriptedFiles();
-    TScriptedFiles(const TScriptedFiles &) = delete;
-    TScriptedFiles &operator=(const TScriptedFiles &) = delete;
-
-    struct TShown {
-        TFileDialogKind Kind;
-        QString Filter, InitialDir;
-        TOpenOptions Options;
-    };
-    std::vector<TShown> Shown;
-    std::deque<QStringList> Answers;
-};
-
-// Answers the message dialog from a script (then mrOk) and records title and message.
-class TScriptedFlex {
-public:
-    explicit TScriptedFlex(std::deque<int> answers = {});
-    ~TScriptedFlex();
-    TScriptedFlex(const TScriptedFlex &) = delete;
-    TScriptedFlex &operator=(const TScriptedFlex &) = delete;
-
-    std::vector<QString> Shown; // "title: message"
-
-private:
-    std::deque<int> Answers;
-};
+// Answers the message dialog from a script (then mrOk) and records what it showed.
+using TScriptedFlex = TFlexRecorder;
 
 // The settings key on an in-memory tree.
 struct TMemorySettings {

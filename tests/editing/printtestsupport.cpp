@@ -123,20 +123,6 @@ void Trecordingprinter::EndDoc()
     ++EndDocCalls;
 }
 
-Tmessagelog::Tmessagelog()
-{
-    SetMessageBoxHook([this](const QString &text, TMsgIcon icon, TMsgButtons) {
-        Texts << text;
-        Icons.push_back(icon);
-        return Answer;
-    });
-}
-
-Tmessagelog::~Tmessagelog()
-{
-    SetMessageBoxHook({});
-}
-
 bool IsDark(const QImage &image, int32_t x, int32_t y)
 {
     const QRgb p = image.pixel(x, y);

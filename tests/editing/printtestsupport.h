@@ -2,6 +2,7 @@
 // What the printing tests share: a test label and its sheet, a printer that records the pages
 // it is given as images, a progress window that counts, and scripted message boxes.
 
+#include "common/fakes.h"
 #include "common/testsupport.h"
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
@@ -118,15 +119,8 @@ public:
     bool Shown = false;
 };
 
-// Records every message box and gives each the same answer.
-class Tmessagelog {
-public:
-    Tmessagelog();
-    ~Tmessagelog();
-    QStringList Texts;
-    std::vector<TMsgIcon> Icons;
-    int Answer = mrOk;
-};
+// Records every message box and gives each the same answer (Answer, OK at first).
+using Tmessagelog = TMessageRecorder;
 
 // The first dark pixel (all channels below 100) from (x, y) stepping by (dx, dy), or -1.
 int32_t FirstDark(const QImage &image, int32_t x, int32_t y, int32_t dx, int32_t dy);

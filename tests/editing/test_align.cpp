@@ -121,12 +121,12 @@ TEST(Align, TooFewObjectsOrNoNumberTellTheUserAndChangeNothing)
         const int32_t steps = label.Doc.GetUndoList().Count();
         Talignpanel panel;
         panel.SetTool(c.Tool);
-        TMessageLog log;
+        TMessageRecorder log;
         panel.AlignSide(label.Doc, asLeft, c.Inches);
         panel.AlignAll(label.Doc, c.Inches); // reported once, not once per side
-        EXPECT_THAT(log.Shown, ElementsAre(std::pair(QString::fromLatin1(c.Message), c.Icon),
-                                           std::pair(QString::fromLatin1(c.Message), c.Icon)))
+        EXPECT_THAT(log.Texts, ElementsAre(QString::fromLatin1(c.Message), QString::fromLatin1(c.Message)))
             << c.Message;
+        EXPECT_THAT(log.Icons, ElementsAre(c.Icon, c.Icon));
         EXPECT_EQ(a.GetBounds(), Reference);
         EXPECT_EQ(label.Doc.GetUndoList().Count(), steps);
     }

@@ -363,8 +363,8 @@ TEST(LabelerCommands, ConvertingKeepsOneBackupPerFileAndSkipsWhatItCannotRead)
               "Wine Label Files (*.wlp, *.wlt)|*.wlp;*.wlt|Wine Label Project (*.wlp)|*.wlp|"
               "Wine Label Template (*.wlt)|*.wlt");
     EXPECT_TRUE(files.Shown[0].Options & ofAllowMultiSelect);
-    EXPECT_THAT(flex.Shown, ElementsAre("Make Backup Copies?: Do you want to make backups of the files?",
-                                        "Done: Done converting files, 2 files converted"));
+    EXPECT_THAT(flex.Shown(), ElementsAre("Make Backup Copies?: Do you want to make backups of the files?",
+                                          "Done: Done converting files, 2 files converted"));
     EXPECT_THAT(QDir(dir.filePath("backup")).entryList(QDir::Files),
                 ElementsAre("a.wlp", "b.wlp", "cut.wlp", "orphan.wlp"));
     EXPECT_EQ(ReadFile(dir.filePath("backup/b.wlp")), bBefore);

@@ -75,6 +75,34 @@ TEST(LabelView, WheelNotchesMoveTheTrackBarOnePositionEach)
     EXPECT_EQ(e.Toolbox.GetTrackPosition(), 17);
 }
 
+TEST(LabelView, TheViewOwnsTheTrackPositionWithOrWithoutAToolWindow)
+{
+    // The wheel and the track bar reach the same zoom; the tool window only shows it.
+    for (const bool toolWindow : {false, true}) {
+        SCOPED_TRACE(toolWindow ? "with a tool window" : "without a tool window");
+        TEditor e;
+        tlabeltemplate &t = e.Labeler.Template();
+        if (!toolWindow)
+            e.Labeler.ConnectToolbox(nullptr, nullptr);
+        e.Labeler.Wheel(2 * WheelNotch);
+        EXPECT_EQ(e.View().GetTrackPosition(), 3);
+        EXPECT_EQ(e.View().GetZoom(), 2.0);
+        // Slow objects draw in draft while the zoom steps.
+        EXPECT_TRUE(e.Doc().IsDraftAll());
+        EXPECT_TRUE(t.IsDraftAll());
+        e.Toolbox.TrackBarMoved(-1);
+        EXPECT_EQ(e.View().GetZoom(), toolWindow ? ZoomOfTrackPosition(-1) : 2.0);
+        for (int i = 0; i < 30; ++i)
+            e.Labeler.Wheel(-WheelNotch);
+        EXPECT_EQ(e.View().GetTrackPosition(), ZoomTrackMin);
+        EXPECT_EQ(e.View().GetZoom(), ZoomOfTrackPosition(ZoomTrackMin));
+        EXPECT_EQ(e.Toolbox.GetTrackPosition(), toolWindow ? ZoomTrackMin : ZoomTrackInitial);
+        if (toolWindow) {
+            EXPECT_EQ(e.Toolbox.GetZoomText(), ZoomText(e.View().GetZoom()));
+        }
+    }
+}
+
 TEST(LabelView, CenterScreenPutsTheLabelsCentreInThePanelsCentre)
 {
     TEditor e;

@@ -231,7 +231,7 @@ TEST(PrintJob, TheSettingsNameTheSpotsThatPrintWhateverTheSheetMarks)
         settings.Spots = c.Spots;
         const bool any = c.Prints[0] || c.Prints[1] || c.Prints[2];
         EXPECT_EQ(job.PrintSheets(settings), any);
-        EXPECT_EQ(messages.Texts, any ? QStringList() : QStringList{NoSpotsMessage});
+        EXPECT_EQ(messages.Texts, any ? std::vector<QString>() : std::vector<QString>{NoSpotsMessage});
         if (!any)
             continue;
         ASSERT_EQ(printer.Pages.size(), 1u);

@@ -89,7 +89,7 @@ TEST(PrintRun, ADamagedTableIsNamedWithItsLineAndNothingPrints)
     EXPECT_FALSE(run.Job.PrintSheets(settings));
     EXPECT_TRUE(run.Printer.Pages.empty());
     EXPECT_EQ(run.Printer.EndDocCalls, 0);
-    ASSERT_EQ(messages.Texts.size(), 1);
+    ASSERT_EQ(messages.Texts.size(), 1u);
     EXPECT_EQ(
         messages.Texts[0],
         QStringLiteral("The table \"%1\" cannot be read: line 3: a quote is not closed. Nothing was printed.")
@@ -98,7 +98,7 @@ TEST(PrintRun, ADamagedTableIsNamedWithItsLineAndNothingPrints)
     settings.Run.Table = WriteTestFile(dir.path(), "lots.csv", "lot\n");
     EXPECT_FALSE(run.Job.PrintSheets(settings));
     EXPECT_TRUE(run.Printer.Pages.empty());
-    EXPECT_THAT(messages.Texts.last().toStdString(), testing::HasSubstr("holds no records"));
+    EXPECT_THAT(messages.Texts.back().toStdString(), testing::HasSubstr("holds no records"));
 }
 
 TEST(PrintRun, ACancelledRunEndsItsDocumentAndSaysItDidNotPrint)

@@ -104,13 +104,13 @@ TEST(PrintWizardRun, ARunOfMoreThanTenThousandLabelsAsksFirst)
     run.Count = 10000;
     w.Wizard.SetRun(run);
     EXPECT_TRUE(w.Wizard.Print());
-    EXPECT_TRUE(messages.Texts.isEmpty());
+    EXPECT_TRUE(messages.Texts.empty());
     run.Count = 5001;
     run.CopiesPerRecord = 2;
     w.Wizard.SetRun(run);
     EXPECT_FALSE(w.Wizard.Print());
     EXPECT_EQ(printed, 1);
-    EXPECT_EQ(messages.Texts, QStringList{LargeRunQuestion.arg(10002).arg(3334)});
+    EXPECT_EQ(messages.Texts, std::vector<QString>{LargeRunQuestion.arg(10002).arg(3334)});
     messages.Answer = mrOk;
     EXPECT_TRUE(w.Wizard.Print());
     EXPECT_EQ(printed, 2);

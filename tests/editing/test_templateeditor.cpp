@@ -1,6 +1,7 @@
 // The template editor's logic: the automatic layout and its limit, the spot fields and the focus
 // rule, single spots, marking by clicks on the preview, loading the fields, "OK" and "RESET".
 
+#include "common/fakes.h"
 #include "common/testsupport.h"
 #include "editing/templateeditor.h"
 #include "platform/messages.h"
@@ -12,20 +13,6 @@ using testing::ElementsAre;
 namespace {
 
 const QStringList SixSpots{"0.40,0.40", "4.20,0.40", "0.40,3.80", "4.20,3.80", "0.40,7.20", "4.20,7.20"};
-
-// Gives the message box one answer and records what it was asked.
-struct TScriptedAnswers {
-    std::vector<QString> Texts;
-
-    explicit TScriptedAnswers(int answer = mrCancel)
-    {
-        SetMessageBoxHook([this, answer](const QString &text, TMsgIcon, TMsgButtons) {
-            Texts.push_back(text);
-            return answer;
-        });
-    }
-    ~TScriptedAnswers() { SetMessageBoxHook({}); }
-};
 
 // A template with a project attached, shown in the editor with a 600 x 450 preview.
 struct TEditing {
@@ -65,7 +52,7 @@ TEST(TemplateEditor, GoLaysOutRowByRowButNeverMoreSpotsThanAFileHolds)
     };
     for (const Case &c : cases) {
         // Grids that reach off the page are kept when asked (larger ones ask).
-        TScriptedAnswers answers(mrOk);
+        TMessageRecorder answers({}, mrOk);
         TEditing e;
         ASSERT_TRUE(e.Editor.Go());
         e.SetLayout(c.Columns, c.Rows);
@@ -113,7 +100,7 @@ TEST(TemplateEditor, SpotFieldsChangeTheSelectedSpotOrEverySpotWhileFocused)
 
 TEST(TemplateEditor, SingleLabelsAreAddedUpToAFullSheetAndRemovedBySelection)
 {
-    TScriptedAnswers answers(mrOk);
+    TMessageRecorder answers({}, mrOk);
     TEditing e;
     e.Editor.Go();
     ASSERT_TRUE(e.Editor.AddSingleLabel());
@@ -212,7 +199,7 @@ TEST(TemplateEditor, OkAsksBeforeLeavingAnUnappliedLayout)
     const Case cases[] = {
         {false, mrYes, true, 0}, {true, mrYes, true, 6}, {true, mrNo, true, 0}, {true, mrCancel, false, 0}};
     for (const Case &c : cases) {
-        TScriptedAnswers answers(c.Answer);
+        TMessageRecorder answers({}, c.Answer);
         TEditing e;
         if (c.Touched)
             e.SetLayout(2, 3);
@@ -251,7 +238,7 @@ TEST(TemplateEditor, LayoutsOffThePageOrWithoutSizeAreDrawnWithoutHarm)
     const Case cases[] = {{0.4, 0.4, -3.4},      {0.4, 0.4, 0},      {-20, 0.4, 3.4},
                           {1e300, 1e300, 1e300}, {0, -1e308, 1e308}, {-1e9, 1e9, 1e7}};
     for (const Case &c : cases) {
-        TScriptedAnswers keep(mrOk);
+        TMessageRecorder keep({}, mrOk);
         TEditing e;
         e.SetLayout(10, 10);
         for (TLayoutField f : {TLayoutField::LeftMargin, TLayoutField::TopMargin})
@@ -278,7 +265,7 @@ TEST(TemplateEditor, AFieldWithoutANumberNamesItselfAndGoChangesNothing)
                           {TLayoutField::LabelHeight, "Label Height must be a number in inches"},
                           {TLayoutField::Columns, "Columns must be a whole number"}};
     for (const Case &c : cases) {
-        TScriptedAnswers answers;
+        TMessageRecorder answers({}, mrCancel);
         TEditing e;
         e.Editor.Go();
         const QStringList before = e.Editor.GetSpotItems();
@@ -303,7 +290,7 @@ TEST(TemplateEditor, SpotsOffThePageAreKeptOnlyWhenTheUserSaysSo)
     };
     // Three columns of 3.5-inch labels reach past 8.5 inches: Cancel keeps the sheet as it was.
     for (const Case &c : {Case{mrCancel, 6}, Case{mrOk, 9}}) {
-        TScriptedAnswers answers(c.Answer);
+        TMessageRecorder answers({}, c.Answer);
         TEditing e;
         e.Editor.Go();
         const double width = e.Template.GetLabelWidth();
@@ -321,7 +308,7 @@ TEST(TemplateEditor, SpotsOffThePageAreKeptOnlyWhenTheUserSaysSo)
 
 TEST(TemplateEditor, ThePreviewShowsThePageAndEverySpotOffIt)
 {
-    TScriptedAnswers keep(mrOk);
+    TMessageRecorder keep({}, mrOk);
     TEditing e;
     e.SetLayout(3, 1);
     e.Editor.LayoutFieldChanged(TLayoutField::LabelWidth, 3.5, 3);

@@ -267,33 +267,17 @@ TEST_F(TToolboxTest, ChangeImageLoadsIntoPreviewAndSelectedPictureOrReportsTheCo
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("old")));
 
     // The dialog answers with each file in turn.
-    QStringList answers{damaged, good};
-    QString initialDir;
-    int dialogs = 0;
-    struct TScriptedDialog : Tfiledialog {
-        std::function<bool(Tfiledialog &)> Answer;
-        TScriptedDialog() : Tfiledialog(TFileDialogKind::Open) {}
-        bool Execute() override { return Answer(*this); }
-    };
-    SetFileDialogFactory([&](TFileDialogKind) {
-        auto dialog = std::make_unique<TScriptedDialog>();
-        dialog->Answer = [&](Tfiledialog &d) {
-            ++dialogs;
-            initialDir = d.GetInitialDir();
-            d.SetFileName(answers.takeFirst());
-            return true;
-        };
-        return std::unique_ptr<Tfiledialog>(std::move(dialog));
-    });
-    TMessageLog log;
+    TScriptedFiles files({{damaged}, {good}});
+    TMessageRecorder log;
 
     EXPECT_FALSE(Toolbox.LoadImage());
-    ASSERT_EQ(log.Shown.size(), 1u);
-    EXPECT_THAT(log.Shown[0].first.toStdString(), testing::HasSubstr("damaged.png"));
-    EXPECT_EQ(log.Shown[0].second, TMsgIcon::Error);
+    ASSERT_EQ(log.Texts.size(), 1u);
+    EXPECT_THAT(log.Texts[0].toStdString(), testing::HasSubstr("damaged.png"));
+    EXPECT_EQ(log.Icons[0], TMsgIcon::Error);
     EXPECT_FALSE(Toolbox.HasImage());
     EXPECT_TRUE(picture.GetPicture().isNull());
-    EXPECT_EQ(initialDir, dir.path() + QStringLiteral("/old"));
+    ASSERT_EQ(files.Shown.size(), 1u);
+    EXPECT_EQ(files.Shown[0].InitialDir, dir.path() + QStringLiteral("/old"));
 
     EXPECT_TRUE(Toolbox.LoadImage());
     EXPECT_TRUE(Toolbox.HasImage());
@@ -305,29 +289,23 @@ TEST_F(TToolboxTest, ChangeImageLoadsIntoPreviewAndSelectedPictureOrReportsTheCo
     // Under the Select tool with no picture selected the button does nothing.
     Label.Doc.SelectObject(&text);
     EXPECT_FALSE(Toolbox.LoadImage());
-    EXPECT_EQ(dialogs, 2);
-    SetFileDialogFactory(nullptr);
+    EXPECT_EQ(files.Shown.size(), 2u);
 }
 
-TEST_F(TToolboxTest, TrackBarZoomsTheEditorAndTheEditorMovesTheTrackBar)
+TEST_F(TToolboxTest, TrackBarAsksTheEditorToZoomAndShowsTheEditorsZoom)
 {
-    tlabeltemplate templ;
-    Label.Doc.SetTemplate(&templ);
-    std::vector<double> zooms;
-    Toolbox.OnZoomChange = [&](double z) { zooms.push_back(z); };
+    std::vector<int32_t> asked;
+    Toolbox.OnTrackMoved = [&](int32_t position) { asked.push_back(position); };
 
     Toolbox.TrackBarMoved(3);
-    EXPECT_TRUE(Label.Doc.IsDraftAll());
-    EXPECT_TRUE(templ.IsDraftAll());
-    Toolbox.SetZoomDisplay(1.25);
+    Toolbox.TrackBarMoved(-9); // beyond the bar's ends: its end
+    Toolbox.TrackBarMoved(40);
+    EXPECT_EQ(asked, (std::vector<int32_t>{3, -3, 17}));
+    // What it shows is what the editor's view says.
+    EXPECT_EQ(Toolbox.GetTrackPosition(), 1);
+    Toolbox.ShowZoom(1.25, 1);
     EXPECT_EQ(Toolbox.GetTrackPosition(), 1);
     EXPECT_EQ(Toolbox.GetZoomText(), QLocale().toString(1.25, 'f', 2) + QLatin1Char('x'));
-    EXPECT_TRUE(Toolbox.StepTrackBar(-4));
-    EXPECT_FALSE(Toolbox.StepTrackBar(-1)); // at -3 already
-    Toolbox.SetZoomDisplay(9.5);
-    EXPECT_FALSE(Toolbox.StepTrackBar(1)); // at 17
-    EXPECT_EQ(zooms, (std::vector<double>{2.0, 0.0625}));
-    Label.Doc.SetTemplate(nullptr);
 }
 
 TEST_F(TToolboxTest, HintsFollowTheSettingAndBreakLines)

@@ -2,6 +2,7 @@
 // What the tests of the tool window's logic and the alignment tools share: a document with a
 // label, a settings store in memory, and a record of the messages shown.
 
+#include "common/fakes.h"
 #include "document/drawlist.h"
 #include "platform/messages.h"
 #include "settings/regbackend.h"
@@ -34,22 +35,6 @@ struct TLabelDocument {
         Doc.CloseUndoGroup();
         return o;
     }
-};
-
-// The messages shown while it lives, each answered with OK.
-struct TMessageLog {
-    std::vector<std::pair<QString, TMsgIcon>> Shown;
-
-    TMessageLog()
-    {
-        SetMessageBoxHook([this](const QString &text, TMsgIcon icon, TMsgButtons) {
-            Shown.emplace_back(text, icon);
-            return int(mrOk);
-        });
-    }
-    ~TMessageLog() { SetMessageBoxHook({}); }
-    TMessageLog(const TMessageLog &) = delete;
-    TMessageLog &operator=(const TMessageLog &) = delete;
 };
 
 // A settings store on an in-memory tree, open on the settings key.

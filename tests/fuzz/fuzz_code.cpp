@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const TRect view{0, 0, PictureSide, PictureSide};
     code.Draw(canvas, view, false, view, scale);
     code.Draw(canvas, view, true, view, scale);
-    code.GetDefaultSize();
+    code.GetDefaultSize(4000);
 
     const QByteArray written = RecordOf(code);
     Tvnlcode again;

@@ -4,6 +4,7 @@
 
 #include "stocktable.h"
 
+#include "common/fakes.h"
 #include "document/labeltemplate.h"
 #include "document/text.h"
 #include "platform/messages.h"
@@ -56,11 +57,7 @@ TEST(StockTemplates, EveryShippedTemplateHasItsRowsSpotsOnThePage)
                   .entryList({QStringLiteral("*.wlt")}, QDir::Files, QDir::Name),
               names);
 
-    QStringList messages;
-    SetMessageBoxHook([&](const QString &text, TMsgIcon, TMsgButtons) {
-        messages << text;
-        return int(mrOk);
-    });
+    TMessageRecorder messages;
     for (const TStockSheet &sheet : table.Sheets) {
         const std::string name = sheet.Name.toStdString();
         tlabeltemplate stock;
@@ -101,8 +98,7 @@ TEST(StockTemplates, EveryShippedTemplateHasItsRowsSpotsOnThePage)
         }
         EXPECT_THAT(prompts, testing::Contains(QStringLiteral("Winery"))) << name;
     }
-    EXPECT_THAT(messages, testing::IsEmpty());
-    SetMessageBoxHook({});
+    EXPECT_THAT(messages.Texts, testing::IsEmpty());
 }
 
 TEST(StockTable, RefusesFactsThatAreMissingWrongOrOffThePage)

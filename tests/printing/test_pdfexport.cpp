@@ -341,7 +341,7 @@ TEST_F(PdfExport, ACodeThatCannotBeMadeIsLeftOutWithAWarning)
     // A QR code at the left of the label, an EAN-13 of five digits at its right, nothing else.
     TTestSheet sheet;
     sheet.Project.ClearObjects();
-    const TPoint origin = LabelOrigin;
+    const TPoint origin{sheet.Project.GetLabelRect().Left, sheet.Project.GetLabelRect().Top};
     auto good = std::make_unique<Tvnlcode>();
     good->SetData(QStringLiteral("https://www.fennbrook.example/"));
     good->SetBounds({origin.X + 100, origin.Y + 100, origin.X + 900, origin.Y + 900});

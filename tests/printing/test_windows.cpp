@@ -184,30 +184,13 @@ TEST(PreviewWindow, PaintsTheSheetFittedOverBlack)
 namespace {
 // Answers the save dialog with one file name and the message box with OK, recording the texts.
 struct TScriptedSave {
-    QString File;
-    QStringList Messages;
-    explicit TScriptedSave(const QString &file) : File(file)
+    explicit TScriptedSave(const QString &file)
+        : Files(file.isEmpty() ? std::deque<QStringList>() : std::deque<QStringList>{{file}})
     {
-        struct TDialog : Tfiledialog {
-            QString Answer;
-            explicit TDialog(const QString &answer) : Tfiledialog(TFileDialogKind::Save), Answer(answer) {}
-            bool Execute() override
-            {
-                SetFileName(Answer);
-                return !Answer.isEmpty();
-            }
-        };
-        SetFileDialogFactory([this](TFileDialogKind) { return std::make_unique<TDialog>(File); });
-        SetMessageBoxHook([this](const QString &text, TMsgIcon, TMsgButtons) {
-            Messages << text;
-            return int(mrOk);
-        });
     }
-    ~TScriptedSave()
-    {
-        SetFileDialogFactory(nullptr);
-        SetMessageBoxHook({});
-    }
+    TScriptedFiles Files;
+    TMessageRecorder Boxes;
+    std::vector<QString> &Messages = Boxes.Texts;
 };
 } // namespace
 
@@ -257,7 +240,7 @@ TEST(PrintWizardWindow, PdfFilesGetTheExportsSheetsAndNothingPrintedKeepsTheWiza
     {
         TScriptedSave answer(saved);
         EXPECT_EQ(run_wizard(wizard.btn_savepdf, wpPrint).first, mrOk);
-        EXPECT_TRUE(answer.Messages.isEmpty()) << answer.Messages.join('\n').toStdString();
+        EXPECT_THAT(answer.Messages, testing::IsEmpty());
     }
     EXPECT_EQ(RenderPage(saved, 1, 100), expected);
     EXPECT_EQ(store.ReadString(QString::fromLatin1(LastPdfPathSetting)), folder.path());
@@ -275,7 +258,7 @@ TEST(PrintWizardWindow, PdfFilesGetTheExportsSheetsAndNothingPrintedKeepsTheWiza
         const auto [result, stayed] = run_wizard(wizard.btn_savepdf, wpStep3);
         EXPECT_EQ(result, mrCancel);
         EXPECT_TRUE(stayed);
-        ASSERT_EQ(answer.Messages.size(), 1);
+        ASSERT_EQ(answer.Messages.size(), 1u);
         EXPECT_THAT(answer.Messages[0].toStdString(), testing::StartsWith("Could not write"));
     }
     // (Without queues Qt keeps the PDF format: no file name is what says no PDF was chosen.)
@@ -287,7 +270,7 @@ TEST(PrintWizardWindow, PdfFilesGetTheExportsSheetsAndNothingPrintedKeepsTheWiza
         const auto [result, stayed] = run_wizard(wizard.btn_print, wpPrint);
         EXPECT_EQ(result, mrCancel);
         EXPECT_TRUE(stayed);
-        EXPECT_EQ(answer.Messages, QStringList{NoPrinterMessage});
+        EXPECT_THAT(answer.Messages, testing::ElementsAre(NoPrinterMessage));
     }
     SetRootBackend(HKEY_CURRENT_USER, nullptr);
 }

@@ -18,37 +18,6 @@ struct TAwayFromTheUser {
 const TAwayFromTheUser AwayFromTheUser;
 } // namespace
 
-TScriptedFlexDlg::TScriptedFlexDlg(std::deque<int> answers) : Answers(std::move(answers))
-{
-    SetFlexDlgHook([this](const QString &title, const QString &message, const QString &buttons,
-                          const QString &buttonIcons, int icon, bool modal, int timeout) {
-        Calls.push_back({title, message, buttons, buttonIcons, icon, modal, timeout});
-        if (Answers.empty())
-            return int(mrOk);
-        const int answer = Answers.front();
-        Answers.pop_front();
-        return answer;
-    });
-}
-
-TScriptedFlexDlg::~TScriptedFlexDlg()
-{
-    SetFlexDlgHook({});
-}
-
-TScriptedMessageBox::TScriptedMessageBox()
-{
-    SetMessageBoxHook([this](const QString &text, TMsgIcon, TMsgButtons) {
-        Texts.push_back(text);
-        return int(mrOk);
-    });
-}
-
-TScriptedMessageBox::~TScriptedMessageBox()
-{
-    SetMessageBoxHook({});
-}
-
 TUserFolders::TUserFolders() : OldConfig(qgetenv("XDG_CONFIG_HOME")), OldData(qgetenv("XDG_DATA_HOME"))
 {
     QDir().mkpath(Config());

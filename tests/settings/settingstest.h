@@ -2,6 +2,7 @@
 // Helpers of the settings tests: scripted answerers for the two message hooks, and folders of
 // a test's own that the XDG configuration and data variables point at while it runs.
 
+#include "common/fakes.h"
 #include "platform/messages.h"
 #include "settings/registry.h"
 
@@ -12,40 +13,10 @@
 #include <memory>
 #include <vector>
 
-struct TFlexCall {
-    QString Title;
-    QString Message;
-    QString Buttons;
-    QString ButtonIcons;
-    int Icon;
-    bool Modal;
-    int Timeout;
-};
-
-// Installed while it lives: records every ShowFlexDlg call and answers from the script, then mrOk.
-class TScriptedFlexDlg {
-public:
-    explicit TScriptedFlexDlg(std::deque<int> answers = {});
-    ~TScriptedFlexDlg();
-    TScriptedFlexDlg(const TScriptedFlexDlg &) = delete;
-    TScriptedFlexDlg &operator=(const TScriptedFlexDlg &) = delete;
-
-    std::vector<TFlexCall> Calls;
-
-private:
-    std::deque<int> Answers;
-};
-
-// Installed while it lives: records the texts MessageBox was asked to show and answers mrOk.
-class TScriptedMessageBox {
-public:
-    TScriptedMessageBox();
-    ~TScriptedMessageBox();
-    TScriptedMessageBox(const TScriptedMessageBox &) = delete;
-    TScriptedMessageBox &operator=(const TScriptedMessageBox &) = delete;
-
-    std::vector<QString> Texts;
-};
+// Records every ShowFlexDlg call and answers from the script, then mrOk.
+using TScriptedFlexDlg = TFlexRecorder;
+// Records the texts MessageBox was asked to show and answers mrOk.
+using TScriptedMessageBox = TMessageRecorder;
 
 // A fresh folder with config/ and data/ below it; XDG_CONFIG_HOME and XDG_DATA_HOME point there
 // while it lives.

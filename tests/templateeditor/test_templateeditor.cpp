@@ -1,9 +1,10 @@
 // The template editor window's wiring: the modal showing for a template and its project, Enter in
 // a layout field, clicks on the preview, typing into the spot's fields, the question on "OK".
 
+#include "common/fakes.h"
 #include "document/labeltemplate.h"
 #include "platform/messages.h"
-#include "templateeditor/templateeditor.h"
+#include "templateeditor/templateeditorwindow.h"
 #include "widgets/drawpanel.h"
 #include "widgets/numedit.h"
 
@@ -16,21 +17,6 @@
 
 namespace {
 
-// Answers every message box with answer and counts the questions.
-struct TAnswering {
-    int Asked = 0;
-    QString Last;
-    explicit TAnswering(int answer)
-    {
-        SetMessageBoxHook([this, answer](const QString &text, TMsgIcon, TMsgButtons) {
-            ++Asked;
-            Last = text;
-            return answer;
-        });
-    }
-    ~TAnswering() { SetMessageBoxHook({}); }
-};
-
 void TypeInto(TnumEdit *field, const char *text)
 {
     field->setFocus(Qt::MouseFocusReason);
@@ -42,7 +28,7 @@ void TypeInto(TnumEdit *field, const char *text)
 
 TEST(TemplateEditorWindow, EditsATemplateModallyAndTheProjectTakesItsSize)
 {
-    TAnswering answers(mrCancel);
+    TMessageRecorder answers({}, mrCancel);
     tlabeltemplate t;
     Tdrawlist project;
     project.SetTemplate(&t);
@@ -75,7 +61,7 @@ TEST(TemplateEditorWindow, EditsATemplateModallyAndTheProjectTakesItsSize)
     EXPECT_EQ(window.EditTemplate(t, &project), QDialog::Accepted);
     EXPECT_EQ(t.Geometry.Count(), 8);
     EXPECT_EQ(t.Geometry.GetSpot(7)->SpotWidth, 2.5);
-    EXPECT_EQ(answers.Asked, 0); // the layout was applied: no question
+    EXPECT_TRUE(answers.Texts.empty()); // the layout was applied: no question
     EXPECT_DOUBLE_EQ(project.GetLabelWidth(), 2.5);
 }
 
@@ -88,12 +74,12 @@ TEST(TemplateEditorWindow, OkAfterEnteringRowsAsksAndCancelKeepsTheWindowOpen)
     QApplication::setActiveWindow(&window);
     QTest::mouseClick(window.ed_rows, Qt::LeftButton);
     {
-        TAnswering cancel(mrCancel);
+        TMessageRecorder cancel({}, mrCancel);
         QTest::mouseClick(window.btn_ok, Qt::LeftButton);
-        EXPECT_EQ(cancel.Asked, 1);
+        EXPECT_EQ(cancel.Texts.size(), 1u);
         EXPECT_TRUE(window.isVisible());
     }
-    TAnswering no(mrNo);
+    TMessageRecorder no({}, mrNo);
     QTest::mouseClick(window.btn_ok, Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), QDialog::Accepted);
@@ -102,7 +88,7 @@ TEST(TemplateEditorWindow, OkAfterEnteringRowsAsksAndCancelKeepsTheWindowOpen)
 
 TEST(TemplateEditorWindow, ATextThatIsNoNumberStopsGoAndEveryFieldShowsALongValue)
 {
-    TAnswering answers(mrOk);
+    TMessageRecorder answers({}, mrOk);
     tlabeltemplate t;
     Tfrm_templateeditor window;
     window.SetEditedTemplate(&t);
@@ -113,7 +99,7 @@ TEST(TemplateEditorWindow, ATextThatIsNoNumberStopsGoAndEveryFieldShowsALongValu
     TypeInto(window.ed_lmargin, "abc");
     TypeInto(window.ed_columns, "3");
     window.btn_auto->click();
-    EXPECT_EQ(answers.Last, QStringLiteral("Left Margin must be a number in inches"));
+    EXPECT_EQ(answers.Texts.back(), QStringLiteral("Left Margin must be a number in inches"));
     EXPECT_EQ(t.Geometry.Count(), 6);
     TypeInto(window.ed_lmargin, "0.25");
     TypeInto(window.ed_labelwidth, "2.5");

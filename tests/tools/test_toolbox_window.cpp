@@ -1,11 +1,12 @@
+#include "common/fakes.h"
 #include "document/drawlist.h"
 #include "document/shape.h"
 #include "document/text.h"
 #include "platform/messages.h"
 #include "settings/regbackend.h"
 #include "settings/registry.h"
-#include "tools/toolbox.h"
 #include "tools/toolparts.h"
+#include "tools/toolwindow.h"
 #include "widgets/numedit.h"
 
 #include <QCheckBox>
@@ -150,11 +151,7 @@ TEST_F(TToolWindowTest, AlignmentPanelAlignsByTheTypedDistanceOrSaysItIsNoNumber
 {
     Tvnlshape &a = Add<Tvnlshape>({100400, 100200, 101400, 100700});
     Tvnlshape &b = Add<Tvnlshape>({100050, 100850, 100350, 101050});
-    std::vector<QString> messages;
-    SetMessageBoxHook([&](const QString &text, TMsgIcon, TMsgButtons) {
-        messages.push_back(text);
-        return int(mrOk);
-    });
+    TMessageRecorder messages;
     Window->Logic().SelectTool(8);
     EXPECT_FALSE(Window->tb_alignsizes->isVisible());
     EXPECT_FALSE(Window->btn_alignall->isEnabled());
@@ -164,7 +161,7 @@ TEST_F(TToolWindowTest, AlignmentPanelAlignsByTheTypedDistanceOrSaysItIsNoNumber
     EXPECT_EQ(b.GetBounds(), (TRect{100850, 100850, 101150, 101050}));
     Window->ed_align_distance->setText(QStringLiteral("a quarter"));
     Click(Window->btn_alignside[asLeft]);
-    EXPECT_THAT(messages, testing::ElementsAre(QStringLiteral("Please enter a number in Inches.")));
+    EXPECT_THAT(messages.Texts, testing::ElementsAre(QStringLiteral("Please enter a number in Inches.")));
     EXPECT_EQ(b.Left(), 100850);
 
     Click(Window->rb_stretch);
@@ -179,15 +176,15 @@ TEST_F(TToolWindowTest, AlignmentPanelAlignsByTheTypedDistanceOrSaysItIsNoNumber
 
 TEST_F(TToolWindowTest, TrackBarZoomsOnlyWhenTheUserMovesIt)
 {
-    std::vector<double> zooms;
-    Window->Logic().OnZoomChange = [&](double z) { zooms.push_back(z); };
+    std::vector<int32_t> asked;
+    Window->Logic().OnTrackMoved = [&](int32_t position) { asked.push_back(position); };
     Window->Logic().SelectTool(6);
-    Window->Logic().SetZoomDisplay(2.0);
+    Window->Logic().ShowZoom(2.0, 3);
     EXPECT_EQ(Window->tb_zoom->value(), 3);
     EXPECT_EQ(Window->lbl_zoomin->text(), QLocale().toString(2.0, 'f', 2) + QLatin1Char('x'));
     Window->tb_zoom->setFocus();
     QTest::keyClick(Window->tb_zoom, Qt::Key_Right);
-    EXPECT_EQ(zooms, std::vector<double>{2.5});
+    EXPECT_EQ(asked, std::vector<int32_t>{4});
 }
 
 TEST_F(TToolWindowTest, TheSelectColumnShrinksToItsIconWhileAnObjectIsSelected)

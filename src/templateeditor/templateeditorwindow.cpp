@@ -1,4 +1,4 @@
-#include "templateeditor/templateeditor.h"
+#include "templateeditor/templateeditorwindow.h"
 
 #include "document/drawlist.h"
 #include "platform/errors.h"

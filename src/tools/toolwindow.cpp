@@ -1,4 +1,4 @@
-#include "tools/toolbox.h"
+#include "tools/toolwindow.h"
 
 #include "document/shape.h"
 #include "document/text.h"
