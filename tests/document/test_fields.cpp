@@ -25,6 +25,18 @@ TFieldValues Record()
     values.Today = QDate(2026, 3, 9);
     return values;
 }
+
+// A 2 x 1 inch label whose one text box, as large as the label, holds text.
+void TextLabel(Tdrawlist &doc, const QString &text)
+{
+    SetUpLabel(doc, 2.0, 1.0);
+    auto t = std::make_unique<Tvnltext>();
+    t->SetBounds({100000, 100000, 102000, 101000});
+    t->Font.SetName(QStringLiteral("Liberation Sans"));
+    t->Font.SetHeight(-20);
+    t->SetText(text);
+    doc.AddObject(std::move(t));
+}
 } // namespace
 
 TEST(Fields, FillTable)
@@ -118,13 +130,7 @@ TEST(Fields, FilledLabelDrawsLikeTheLabelTypedByHand)
 {
     const auto draw = [](const QString &text, const TFieldValues *fill) {
         Tdrawlist doc;
-        SetUpLabel(doc, 2.0, 1.0);
-        auto t = std::make_unique<Tvnltext>();
-        t->SetBounds({100000, 100000, 102000, 101000});
-        t->Font.SetName(QStringLiteral("Liberation Sans"));
-        t->Font.SetHeight(-20);
-        t->SetText(text);
-        doc.AddObject(std::move(t));
+        TextLabel(doc, text);
         doc.Fill = fill;
         QImage image = WhiteImage(400, 200);
         Tcanvas canvas(&image);
@@ -142,13 +148,7 @@ TEST(Fields, FilledLabelDrawsLikeTheLabelTypedByHand)
 TEST(Fields, TheThumbnailShowsTheFieldsAsWritten)
 {
     Tdrawlist doc;
-    SetUpLabel(doc, 2.0, 1.0);
-    auto t = std::make_unique<Tvnltext>();
-    t->SetBounds({100000, 100000, 102000, 101000});
-    t->Font.SetName(QStringLiteral("Liberation Sans"));
-    t->Font.SetHeight(-30);
-    t->SetText(QStringLiteral("${lot}"));
-    doc.AddObject(std::move(t));
+    TextLabel(doc, QStringLiteral("${lot}"));
     doc.MakeThumbnail();
     const QImage asWritten = doc.ThumbnailBitmap;
     const TFieldValues values = Record();
