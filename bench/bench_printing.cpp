@@ -3,6 +3,8 @@
 // with a QR code and an EAN-13 on each label instead: under 30 ms a sheet (measured on the
 // two-core build machine, shared with other builds: 4.9 ms; 7.7 ms under a load of 6).
 //
+// bench_printing --write-merge-files FOLDER writes the same label with a field for runs from a
+// table (bench/merge_benchmark.sh) as wine-merge.wlt and wine-merge.wlp.
 // bench_printing --write-peer-files FOLDER writes wine.wlt and wine.wlp there: the label of the
 // peer document the side-by-side comparison uses (bench/peer_benchmark.sh), built as a template
 // and project of ours: 30 labels of 2.625 x 1 inch in three columns of ten on US Letter, each a
@@ -97,13 +99,15 @@ void DrawSheetsIntoPdf(benchmark::State &state, Tdrawlist &project)
     printer.SetOrientation(0);
     const TPoint size{printer.GetDeviceCaps(TDeviceCap::PhysicalWidth),
                       printer.GetDeviceCaps(TDeviceCap::PhysicalHeight)};
+    TPrintSettings settings;
+    settings.Spots = project.GetTemplate()->Geometry.MarkedSpots();
     printer.BeginDoc();
     bool first = true;
     for (auto _ : state) {
         if (!first)
             printer.NewPage();
         first = false;
-        job.DrawSheet(size, {0, 0}, printer.Canvas(), false);
+        job.DrawSheet(settings, size, {0, 0}, printer.Canvas(), false);
     }
     printer.Commit();
 }
@@ -144,13 +148,26 @@ void PreviewRepaint(benchmark::State &state)
     Tprintjob job(nullptr);
     job.SetDocument(&sheet.Project);
     Talphabitmap bitmap;
-    job.PaintPreview(bitmap, 600, 800);
+    TPrintSettings settings;
+    settings.Spots = sheet.Template.Geometry.MarkedSpots();
+    job.PaintPreview(settings, bitmap, 600, 800);
     for (auto _ : state) {
-        job.PaintPreview(bitmap, 600, 800);
+        job.PaintPreview(settings, bitmap, 600, 800);
         benchmark::DoNotOptimize(bitmap.GetImage().constBits());
     }
 }
 BENCHMARK(PreviewRepaint)->Unit(benchmark::kMillisecond);
+
+// The same label with a field, for runs from a table: wine-merge.wlt and wine-merge.wlp.
+int WriteMergeFiles(const QString &folder)
+{
+    TWineSheet sheet;
+    dynamic_cast<Tvnltext &>(*sheet.Project.GetObject(2))
+        .SetText(QStringLiteral("Chateau Example\r\nLot ${lot}"));
+    sheet.Template.SaveToFile(QDir(folder).filePath(QStringLiteral("wine-merge.wlt")));
+    sheet.Project.SaveToFile(QDir(folder).filePath(QStringLiteral("wine-merge.wlp")));
+    return 0;
+}
 
 int WritePeerFiles(const QString &folder)
 {
@@ -170,6 +187,8 @@ int main(int argc, char **argv)
     InitDocumentModule();
     if (argc == 3 && std::strcmp(argv[1], "--write-peer-files") == 0)
         return WritePeerFiles(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && std::strcmp(argv[1], "--write-merge-files") == 0)
+        return WriteMergeFiles(QString::fromLocal8Bit(argv[2]));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -380,7 +380,11 @@ void Tfrm_labeler::BuildMenus()
     mnu_buttontext = item(mnu_view, QStringLiteral("Button Text"),
                           [this, &l] { mnu_buttontext->setChecked(l.ToggleButtonCaptions()); });
     mnu_buttontext->setCheckable(true);
+    mnu_showdata = item(mnu_view, QStringLiteral("Show Data"),
+                        [this, &l] { mnu_showdata->setChecked(l.ToggleShowData()); });
+    mnu_showdata->setCheckable(true);
     connect(mnu_view, &QMenu::aboutToShow, this, [this, &l] {
+        mnu_showdata->setChecked(l.IsShowingData());
         mnu_toolwindow->setChecked(l.IsToolWindowChecked());
         mnu_buttontext->setChecked(tbr_buttons->toolButtonStyle() != Qt::ToolButtonIconOnly);
     });

@@ -95,7 +95,7 @@ public:
     QMenu *mnu_select;
     QAction *mnu_selectall, *mnu_invertselection, *mnu_selectnone;
     QMenu *mnu_view;
-    QAction *mnu_toolwindow, *mnu_buttontext;
+    QAction *mnu_toolwindow, *mnu_buttontext, *mnu_showdata = nullptr;
     QMenu *mnu_help;
     // The context menu of the drawing panel and its submenu.
     QMenu *pm_canvas;

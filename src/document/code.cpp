@@ -1,5 +1,7 @@
 #include "document/code.h"
 
+#include "document/fields.h"
+
 #include "document/globals.h"
 #include "document/shape.h"
 #include "platform/canvas.h"
@@ -143,7 +145,7 @@ void Tvnlcode::SetSymbology(uint8_t symbology)
         return;
     Announce("symbology");
     Spec.Symbology = symbology;
-    Encoding.reset();
+    ResetCaches();
     Changed();
 }
 
@@ -153,7 +155,7 @@ void Tvnlcode::SetData(const QString &data)
         return;
     Announce("codedata");
     Spec.Data = data;
-    Encoding.reset();
+    ResetCaches();
     Changed();
 }
 
@@ -163,7 +165,7 @@ void Tvnlcode::SetQrLevel(uint8_t level)
         return;
     Announce("qrlevel");
     Spec.QrLevel = level;
-    Encoding.reset();
+    ResetCaches();
     Changed();
 }
 
@@ -174,7 +176,7 @@ void Tvnlcode::SetShowText(bool show)
     Announce("showtext");
     Spec.ShowText = show;
     Flags = show ? Flags | ShowTextFlag : Flags & ~ShowTextFlag;
-    Encoding.reset();
+    ResetCaches();
     Changed();
 }
 
@@ -189,6 +191,17 @@ void Tvnlcode::SetColor(TColor color)
 
 const TCodeResult &Tvnlcode::Encoded() const
 {
+    // While a run paints, the data filled for the label; the encoding of the last filled data
+    // is kept, so labels that fill alike encode once.
+    if (FieldFill && HasFields(Spec.Data)) {
+        TCodeSpec filled = Spec;
+        filled.Data = FillFields(Spec.Data, *FieldFill);
+        if (!FilledEncoding || filled.Data != FilledData) {
+            FilledEncoding = EncodeCode(filled);
+            FilledData = filled.Data;
+        }
+        return *FilledEncoding;
+    }
     if (!Encoding)
         Encoding = EncodeCode(Spec);
     return *Encoding;
@@ -219,6 +232,11 @@ QString Tvnlcode::SizeWarning() const
         .arg(QString::fromLatin1(Info()->Name))
         .arg(rnd(m * 100))
         .arg(rnd(SmallestMagnification * 100));
+}
+
+QStringList Tvnlcode::Fields() const
+{
+    return FieldsIn(Spec.Data);
 }
 
 QString Tvnlcode::PrintProblem() const
@@ -390,5 +408,5 @@ void Tvnlcode::ReadFromStream(QIODevice &stream)
         Color = static_cast<TColor>(i);
     if (ReadInt32(stream, i))
         Spec.Data = QString::fromUtf8(ReadBytes(stream, std::clamp<qint64>(i, 0, Remaining(stream))));
-    Encoding.reset();
+    ResetCaches();
 }

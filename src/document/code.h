@@ -57,7 +57,8 @@ public:
     void SetShowText(bool show);
     void SetColor(TColor color);
 
-    // The encoder's answer for what the code holds, kept until that changes.
+    // The encoder's answer for what the code holds, kept until that changes; while a paint
+    // fills fields (FieldFill), for the data filled.
     const TCodeResult &Encoded() const;
     // The symbology's facts, or nullptr for one this program does not know.
     const TSymbologyInfo *Info() const { return SymbologyInfo(Spec.Symbology); }
@@ -73,10 +74,15 @@ public:
 
     // Base
     QString PrintProblem() const override;
+    QStringList Fields() const override;
     int32_t FileVersionNeeded() const override;
     TPoint GetDefaultSize(int32_t labelWidth) const override;
     void ResetAspect() override;
-    void ResetCaches() override { Encoding.reset(); }
+    void ResetCaches() override
+    {
+        Encoding.reset();
+        FilledEncoding.reset();
+    }
     bool CanCopy() const override { return true; }
     bool CanPaste() const override;
     // The copied code's whole record, its bounds included.
@@ -102,4 +108,6 @@ private:
     // Option bits as the record holds them (bit 0: the human-readable text), unknown ones kept.
     uint8_t Flags = 1;
     mutable std::optional<TCodeResult> Encoding;
+    mutable std::optional<TCodeResult> FilledEncoding;
+    mutable QString FilledData;
 };

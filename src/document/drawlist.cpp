@@ -433,6 +433,16 @@ void Tdrawlist::SetPictureCacheLimit(int32_t limit)
             picture->SetCacheLimit(limit);
 }
 
+QStringList Tdrawlist::Fields() const
+{
+    QStringList fields;
+    for (const auto &o : Objects)
+        for (const QString &field : o->Fields())
+            if (!fields.contains(field))
+                fields.append(field);
+    return fields;
+}
+
 std::unique_ptr<Tdrawobj> Tdrawlist::ReadObject(QIODevice &stream, TEntry *entry, QString *reason)
 {
     TEntry met = TEntry::Broken;

@@ -17,6 +17,7 @@
 
 class Tcanvas;
 class Tfiledialog;
+struct TFieldValues;
 class Tthreadtimer;
 class Ttextlayout;
 class tlabeltemplate;
@@ -103,6 +104,8 @@ public:
     void MakePlaceholders();
     // The cache limit of every picture (0: none).
     void SetPictureCacheLimit(int32_t limit);
+    // The fields the objects' texts and data hold, as written, once each in list order.
+    QStringList Fields() const;
 
     // What reading one object list entry met.
     enum class TEntry : uint8_t {
@@ -270,6 +273,9 @@ public:
     QString TemplateFile;
     bool ShowOverhang = false;
     bool OutputMode = false;
+    // What the objects fill their fields from while this document paints (one label of a run,
+    // or the first one when the editor shows data); nullptr shows fields as written.
+    const TFieldValues *Fill = nullptr;
     int32_t Tool = tlSelect;
     bool ShowLabelSize = false;
     // Marks that only the editor shows (a text's overset mark) are drawn over the objects.

@@ -3,6 +3,7 @@
 
 #include "codecs/png.h"
 #include "document/drawlist.h"
+#include "document/fields.h"
 #include "document/globals.h"
 #include "document/labeltemplate.h"
 #include "platform/canvas.h"
@@ -169,6 +170,7 @@ bool Tdrawlist::Paint(Tcanvas &canvas, Trectlist &dirty, const TPoint &offset, T
     // For output the label's own top-left becomes pixel (0, 0).
     const TScopedValue<TPoint> origin(OutputOrigin,
                                       OutputMode ? TPoint{LabelRect.Left, LabelRect.Top} : TPoint{});
+    const TScopedValue<const TFieldValues *> fill(FieldFill, Fill);
     PaintStart = static_cast<int32_t>(GetTickCount());
     if (scale == -1)
         scale = FitScale(viewport);
@@ -310,6 +312,8 @@ void Tdrawlist::MakeThumbnail()
         const double pixelsPerInch = width / LabelWidth;
         const TRect view{0, 0, rnd(LabelWidth * pixelsPerInch), rnd(LabelHeight * pixelsPerInch)};
         const TScopedValue<bool> output(OutputMode, true);
+        // The file's picture shows the label as stored, its fields as written.
+        const TScopedValue<const TFieldValues *> asWritten(Fill, nullptr);
         if (Template) {
             const TScopedValue<bool> templateOutput(Template->OutputMode, true);
             Template->PaintRect(canvas, WholeArea, {}, view, -1);

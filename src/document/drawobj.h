@@ -161,6 +161,9 @@ public:
     // The lowest file format version that keeps this object: older readers know nothing of
     // newer kinds, and refuse such a file whole rather than lose the object silently.
     virtual int32_t FileVersionNeeded() const { return BaseFileVersion; }
+    // The fields its text or data holds, as written ("${lot}"), filled per label when a run
+    // prints (document/fields.h).
+    virtual QStringList Fields() const { return {}; }
     // Why the object cannot be printed, for the user; empty when it can.
     virtual QString PrintProblem() const { return {}; }
     virtual bool ContainsPoint(const TPoint &p) const;

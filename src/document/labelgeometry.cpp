@@ -230,9 +230,16 @@ std::vector<int32_t> Tlabelgeometrylist::MarkedSpots() const
 
 int32_t Tlabelgeometrylist::PrintableCount(const std::vector<int32_t> &spots) const
 {
-    return int32_t(std::count_if(spots.begin(), spots.end(), [this](int32_t i) {
-        return i >= 0 && i < Count() && Fit(i) == TSpotFit::Prints;
-    }));
+    return int32_t(PrintableSpots(spots).size());
+}
+
+std::vector<int32_t> Tlabelgeometrylist::PrintableSpots(const std::vector<int32_t> &spots) const
+{
+    std::vector<int32_t> printable;
+    for (const int32_t i : spots)
+        if (i >= 0 && i < Count() && Fit(i) == TSpotFit::Prints)
+            printable.push_back(i);
+    return printable;
 }
 
 QString Tlabelgeometrylist::UnprintableSpots(const std::vector<int32_t> &spots) const

@@ -88,6 +88,8 @@ public:
     // Of the spots listed (counted from 0; a number the sheet lacks names none), those that
     // can print.
     int32_t PrintableCount(const std::vector<int32_t> &spots) const;
+    // Those same spots themselves, in the order listed: the ones a run of labels fills.
+    std::vector<int32_t> PrintableSpots(const std::vector<int32_t> &spots) const;
     // Of the spots listed, those that cannot print, said in sentences ("Spot 3 lies outside the
     // 8.5 × 11 in page."); empty when every one can.
     QString UnprintableSpots(const std::vector<int32_t> &spots) const;

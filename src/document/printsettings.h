@@ -1,8 +1,11 @@
 #pragma once
 // What one print run varies, in one value: where the sheet sits against the paper, how
-// pictures are drawn, how many sheets print and on which spots of the template's sheet. The
+// pictures are drawn, how many sheets print, on which spots of the template's sheet, and the
+// data the labels are filled from. The
 // print wizard's logic owns the value the wizard and the preview show; the PDF export builds
 // one from its command line; the sheet composer takes it on every call and keeps none.
+
+#include "document/datarun.h"
 
 #include <cstdint>
 #include <vector>
@@ -25,6 +28,9 @@ struct TPrintSettings {
     // +0.05 %), applied about the sheet's top-left corner after the nudge; 0 changes nothing.
     int32_t ScaleX = 0;
     int32_t ScaleY = 0;
+    // The labels differ: numbered, or one per record of a table. Such a run fills the spots in
+    // order over as many sheets as it needs, and Copies is not used.
+    TDataRun Run;
 
     bool operator==(const TPrintSettings &) const = default;
 };

@@ -1,5 +1,7 @@
 #include "document/text.h"
 
+#include "document/fields.h"
+
 #include "platform/canvas.h"
 #include "platform/clipboard.h"
 #include "platform/rnd.h"
@@ -106,10 +108,15 @@ uint8_t Tvnltext::EffectiveVAlign() const
     return IsShowingPlaceholder() ? uint8_t(vaMiddle) : VAlign;
 }
 
+QStringList Tvnltext::Fields() const
+{
+    return FieldsIn(Text);
+}
+
 QString Tvnltext::DisplayText() const
 {
     if (!IsShowingPlaceholder())
-        return Text;
+        return FieldFill ? FillFields(Text, *FieldFill) : Text;
     return PlaceholderText.trimmed().isEmpty() ? DefaultTextPrompt : PlaceholderText;
 }
 

@@ -66,6 +66,7 @@ public:
     void DrawSelection(Tcanvas &canvas, int32_t tool) override;
     void DrawScreenMarks(Tcanvas &canvas) override;
     TRect GetInvalidRect() const override;
+    QStringList Fields() const override;
     bool CanCopy() const override { return true; }
     bool CanPaste() const override;
     // Replaces the whole text with the clipboard's.

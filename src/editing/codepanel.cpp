@@ -1,5 +1,7 @@
 #include "editing/codepanel.h"
 
+#include "document/fields.h"
+
 #include "document/code.h"
 #include "document/drawlist.h"
 #include "editing/undogroup.h"
@@ -49,8 +51,10 @@ void Tcodepanel::UpdateMessages()
     if (auto *code = Document ? dynamic_cast<Tvnlcode *>(Document->GetSelectedObject()) : nullptr) {
         Message = code->PrintProblem();
         Warning = code->SizeWarning();
+        NoteFields(code->GetSpec().Data);
     } else {
         Message = EncodeCode(Spec).Error;
+        NoteFields(Spec.Data);
     }
     if (OnChange)
         OnChange();
@@ -113,11 +117,24 @@ void Tcodepanel::SetData(const QString &data)
     Change([&](Tvnlcode &code) { code.SetData(data); });
 }
 
+const QString CodeFieldsNote =
+    QStringLiteral("The data holds fields: each label's code is made from its own values when it prints.");
+
+void Tcodepanel::NoteFields(const QString &data)
+{
+    // Data with fields is made per label from the run's values; as written it proves nothing.
+    if (Message.isEmpty() || !HasFields(data))
+        return;
+    Message.clear();
+    Warning = CodeFieldsNote;
+}
+
 void Tcodepanel::CheckTyped(const QString &data)
 {
     TCodeSpec typed = Spec;
     typed.Data = data;
     Message = CheckCodeData(typed);
+    NoteFields(data);
     if (OnChange)
         OnChange();
 }

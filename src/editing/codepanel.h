@@ -15,6 +15,9 @@
 class Tdrawlist;
 class Tvnlcode;
 
+// What the tool window says of data with fields that does not encode as written.
+extern const QString CodeFieldsNote;
+
 class Tcodepanel {
 public:
     Tcodepanel();
@@ -69,6 +72,9 @@ private:
     Tdrawlist *Document = nullptr;
     TCodeSpec Spec;
     TColor Color = clBlack;
+    // Data with fields that does not encode as written is no error: it warns instead.
+    void NoteFields(const QString &data);
+
     QString Message;
     QString Warning;
 };

@@ -4,6 +4,7 @@
 // (settings, the view, the files of the command line or the start-up dialog), the title, the
 // save prompt and the close. The window is a thin shell that implements Tlabelerhost.
 
+#include "document/fields.h"
 #include "document/labelproject.h"
 #include "editing/align.h"
 #include "editing/backbuffer.h"
@@ -190,6 +191,12 @@ public:
     bool IsToolWindowChecked() const;
     // View > Button Text: the tool bar's captions turn over and the setting is written.
     bool ToggleButtonCaptions();
+    // View > Show Data: the canvas shows the fields filled as the first label of the run the
+    // print wizard keeps for the project (numbered from its start value, or the table's first
+    // record), so that a text shows its real length; the document is not changed. The new
+    // state.
+    bool ToggleShowData();
+    bool IsShowingData() const { return ShowData; }
 
     // File > Print and Preview and the tool bar's "Print": the print wizard (OnPrintWizard).
     void ShowPrintWizard();
@@ -263,6 +270,10 @@ private:
     Tlabelproject Label;
     tlabeltemplate *const LabelTemplate = &Label.Template();
     Tdrawlist *const Project = &Label.Project();
+    // What the canvas fills fields from while View > Show Data is on.
+    void RefreshShownData();
+    bool ShowData = false;
+    TFieldValues ShownData;
     std::unique_ptr<Tlabelview> LabelView;
     std::unique_ptr<Tcanvasinput> CanvasInput;
     std::unique_ptr<Tbackbuffer> Buffer;

@@ -3,8 +3,10 @@
 
 #include "editing/labeler.h"
 
+#include "document/datarun.h"
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
+#include "editing/printwizard.h"
 #include "editing/toolbox.h"
 #include "editing/undogroup.h"
 #include "settings/registry.h"
@@ -167,5 +169,30 @@ void Tlabeler::ShowPrintWizard()
     CanvasInput->HideTextEditor();
     if (OnPrintWizard)
         OnPrintWizard(*Project, Store);
+    // The wizard may have chosen another run.
+    RefreshShownData();
     Project->Invalidate(true);
+}
+
+bool Tlabeler::ToggleShowData()
+{
+    ShowData = !ShowData;
+    RefreshShownData();
+    Project->Invalidate(true);
+    return ShowData;
+}
+
+void Tlabeler::RefreshShownData()
+{
+    Project->Fill = nullptr;
+    if (!ShowData)
+        return;
+    try {
+        Trunlabels labels(RememberedRun(Store, Project->GetFullPath()));
+        ShownData = labels.Label(0);
+    } catch (const std::exception &) {
+        // A table that cannot be read fills what it can: the numbers and the date.
+        ShownData = TFieldValues{};
+    }
+    Project->Fill = &ShownData;
 }

@@ -334,6 +334,8 @@ void Tlabeler::DocumentReplaced()
     Project->CloseUndoGroup();
     CanvasInput->HideTextEditor();
     LabelView->GiveDocumentsTheView();
+    // Another project keeps another run.
+    RefreshShownData();
     if (Project->OnSelect)
         Project->OnSelect(Project->GetSelectedObject());
 }

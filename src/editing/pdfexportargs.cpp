@@ -14,6 +14,10 @@ const QString ScaleOption = QStringLiteral("--scale");
 const QString HighQualityOption = QStringLiteral("--high-quality");
 const QString StrictOption = QStringLiteral("--strict");
 const QString HelpOption = QStringLiteral("--help");
+const QString DataOption = QStringLiteral("--data");
+const QString NumberedOption = QStringLiteral("--numbered");
+const QString FirstSpotOption = QStringLiteral("--first-spot");
+const QString CopiesOption = QStringLiteral("--copies");
 
 // A whole decimal number written with digits alone, nothing around them: no sign, no blanks
 // (a leading minus only where a negative number is allowed).
@@ -92,6 +96,85 @@ bool ParseScale(const QString &text, TPdfExportOptions &options, QString &error)
     return true;
 }
 
+bool ToInt64(const QString &text, int64_t &value)
+{
+    int32_t part = 0;
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    if (!ToInt(negative ? text.mid(1) : text, part))
+        return false;
+    value = negative ? -int64_t(part) : part;
+    return true;
+}
+
+bool ParseData(const QString &text, TPdfExportOptions &options, QString &error)
+{
+    if (text.isEmpty()) {
+        error = QStringLiteral("--data needs the table's file");
+        return false;
+    }
+    options.Settings.Run.Kind = TRunKind::Table;
+    options.Settings.Run.Table = text;
+    return true;
+}
+
+bool ParseNumbered(const QString &text, TPdfExportOptions &options, QString &error)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    int64_t from = 0, count = 0, step = 1;
+    if (parts.size() < 2 || parts.size() > 3 || !ToInt64(parts[0], from) || !ToInt64(parts[1], count) ||
+        count < 1 || count > MaxRunLabels || (parts.size() == 3 && !ToInt64(parts[2], step))) {
+        error =
+            QStringLiteral("--numbered takes FROM,COUNT or FROM,COUNT,STEP, COUNT from 1 to %1, not \"%2\"")
+                .arg(MaxRunLabels)
+                .arg(text);
+        return false;
+    }
+    options.Settings.Run.Kind = TRunKind::Numbered;
+    options.Settings.Run.From = from;
+    options.Settings.Run.Count = count;
+    options.Settings.Run.Step = step;
+    return true;
+}
+
+bool ParseFirstSpot(const QString &text, TPdfExportOptions &options, QString &error)
+{
+    if (!ToInt(text, options.Settings.Run.StartSpot) || options.Settings.Run.StartSpot < 1) {
+        error = QStringLiteral("--first-spot takes a spot number from 1, not \"%1\"").arg(text);
+        return false;
+    }
+    return true;
+}
+
+bool ParseCopies(const QString &text, TPdfExportOptions &options, QString &error)
+{
+    int32_t n = 0;
+    if (!ToInt(text, n) || n < 1 || n > MaxRecordCopies) {
+        error = QStringLiteral("--copies takes a whole number from 1 to %1, not \"%2\"")
+                    .arg(MaxRecordCopies)
+                    .arg(text);
+        return false;
+    }
+    options.Settings.Run.CopiesPerRecord = n;
+    return true;
+}
+
+// The run's options belong together: one source, and what only a run takes given with one.
+bool CheckRun(const QSet<QString> &given, QString &error)
+{
+    const bool run = given.contains(DataOption) || given.contains(NumberedOption);
+    if (given.contains(DataOption) && given.contains(NumberedOption))
+        error = QStringLiteral("--data and --numbered cannot be given together");
+    else if (run && given.contains(SheetsOption))
+        error = QStringLiteral("--sheets cannot be given with %1: the run decides the number of sheets")
+                    .arg(given.contains(DataOption) ? DataOption : NumberedOption);
+    else if (!run && (given.contains(FirstSpotOption) || given.contains(CopiesOption)))
+        error = QStringLiteral("%1 needs --data or --numbered")
+                    .arg(given.contains(FirstSpotOption) ? FirstSpotOption : CopiesOption);
+    else
+        return true;
+    return false;
+}
+
 bool ParseSpots(const QString &text, TPdfExportOptions &options, QString &error)
 {
     options.Settings.Spots.clear();
@@ -156,6 +239,14 @@ bool ParsePdfExportArgs(const QStringList &args, TPdfExportOptions &options, QSt
             parse = ParseSpots;
         else if (name == ScaleOption)
             parse = ParseScale;
+        else if (name == DataOption)
+            parse = ParseData;
+        else if (name == NumberedOption)
+            parse = ParseNumbered;
+        else if (name == FirstSpotOption)
+            parse = ParseFirstSpot;
+        else if (name == CopiesOption)
+            parse = ParseCopies;
         if (parse) {
             if (!once(name))
                 return false;
@@ -177,6 +268,8 @@ bool ParsePdfExportArgs(const QStringList &args, TPdfExportOptions &options, QSt
         }
         files.append(arg);
     }
+    if (!CheckRun(given, error))
+        return false;
     if (files.size() < 2) {
         error = files.isEmpty()
                     ? QStringLiteral("%1 needs the PDF file to write and a label project")
@@ -214,6 +307,13 @@ QString PdfExportUsage()
                "      Each option is given at most once. Spots that cannot print (off the page) are\n"
                "      named: with none left to print the export fails, otherwise a warning names them\n"
                "      and the others print.\n"
+               "      --data TABLE.csv prints one label per record of the table (its first line names\n"
+               "      the fields; ${name} in a text or a code takes the record's value), --numbered\n"
+               "      FROM,COUNT[,STEP] COUNT labels numbered from FROM (${n}, ${n:4} with four digits);\n"
+               "      their labels fill the chosen spots in order, as many sheets as they need, each\n"
+               "      record --copies C times (default 1), the first sheet from spot --first-spot K on.\n"
+               "      A table that cannot be read is named with the line at fault, and nothing is\n"
+               "      written.\n"
                "      The label is checked first: text cut at the bottom of its box, pictures under 200 "
                "dots\n"
                "      per inch, objects past the label's edge, empty prompts and codes that will not scan\n"

@@ -2,7 +2,8 @@
 // The command line of the PDF export: sheets of a label project written to a PDF file without
 // a window, for print shops and scripts.
 //   ambrelo --export-pdf OUT.pdf [--sheets N] [--nudge X,Y] [--scale X,Y] [--spots 1,3,5]
-//           [--high-quality] [--strict] LABEL.wlp [TEMPLATE.wlt]
+//           [--high-quality] [--strict] [--data TABLE.csv | --numbered FROM,COUNT[,STEP]]
+//           [--first-spot K] [--copies C] LABEL.wlp [TEMPLATE.wlt]
 
 #include "document/printsettings.h"
 
@@ -22,7 +23,8 @@ struct TPdfExportOptions {
     QString Template;
     // The sheets (Copies), the nudge, the scale correction, the quality and the spots as given:
     // counted from 0 in the order of the command line, checked against the template once it is
-    // loaded; none for every spot.
+    // loaded; none for every spot. The run of numbered labels or of a table's records, which
+    // decides the number of sheets.
     TPrintSettings Settings;
     // Any warning fails the export and nothing is written.
     bool Strict = false;

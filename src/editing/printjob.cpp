@@ -1,7 +1,9 @@
 #include "editing/printjob.h"
 
 #include "document/alphabitmap.h"
+#include "document/csvtable.h"
 #include "document/drawlist.h"
+#include "document/fields.h"
 #include "document/labeltemplate.h"
 #include "document/picture.h"
 #include "editing/calibration.h"
@@ -25,6 +27,10 @@ const QString PrinterBusyMessage = QStringLiteral("Printer is already printing, 
 const QString NoPrinterMessage =
     QStringLiteral("There is no printer to print on. Please install a printer, or choose one with Setup.");
 const QString OtherSpotsPrintMessage = QStringLiteral("The other marked spots will be printed.");
+const QString UnreadableTableMessage =
+    QStringLiteral("The table \"%1\" cannot be read: %2. Nothing was printed.");
+const QString LeftOutText = QStringLiteral("label %1: object %2 is left out: %3");
+const QString EmptyTableMessage = QStringLiteral("The table \"%1\" holds no records. Nothing was printed.");
 
 namespace {
 constexpr double LetterShort = 8.5;
@@ -37,6 +43,8 @@ constexpr int32_t PreviewPictureLimit = 100;
 const TColor SpotOutline = RGB(128, 128, 128);
 const QString PrintingCaption = QStringLiteral("Printing");
 const QString JobTitlePrefix = QStringLiteral("Fennbrook label - ");
+// The progress window's caption while a run prints.
+const QString RunCaption = QStringLiteral("Printing sheet %1 of %2");
 
 // The page's size in inches and the printable area's offset from the printer, read in this
 // order; what cannot be read keeps its value.
@@ -119,8 +127,64 @@ Tlabelgeometrylist *Tprintjob::Spots() const
     return source ? &source->Geometry : nullptr;
 }
 
+std::vector<int32_t> Tprintjob::PrintingSpots(const TPrintSettings &settings) const
+{
+    const Tlabelgeometrylist *spots = Spots();
+    return spots ? spots->PrintableSpots(settings.Spots) : std::vector<int32_t>();
+}
+
+std::unique_ptr<Trunlabels> Tprintjob::OpenRun(const TPrintSettings &settings) const
+{
+    if (!Document || (!settings.Run.IsRun() && Document->Fields().isEmpty()))
+        return nullptr;
+    return std::make_unique<Trunlabels>(settings.Run);
+}
+
+TRunLayout Tprintjob::LayoutOf(const TPrintSettings &settings, const Trunlabels &labels) const
+{
+    return LayoutRun(PrintingSpots(settings), labels.Run().StartSpot, labels.Labels());
+}
+
+void Tprintjob::NoteLeftOut(const TFieldValues &values)
+{
+    // What the label's own data could not make: a code whose filled data does not encode.
+    const TScopedValue<const TFieldValues *> fill(FieldFill, &values);
+    bool counted = false;
+    for (int32_t i = 0; i < Document->Count(); ++i) {
+        const Tdrawobj &object = *Document->GetObject(i);
+        if (object.Fields().isEmpty())
+            continue;
+        const QString problem = object.PrintProblem();
+        if (problem.isEmpty())
+            continue;
+        if (!counted)
+            ++LabelsLeftOut;
+        counted = true;
+        // The copies of a record, and a same-label sheet's spots, are named once.
+        const QString line = LeftOutText.arg(values.Number).arg(i + 1).arg(problem);
+        if (LeftOut.size() < MaxLeftOutNamed && !LeftOut.contains(line))
+            LeftOut.append(line);
+    }
+}
+
+Trunlabels *Tprintjob::PreviewRun(const TPrintSettings &settings)
+{
+    const bool wanted = Document && (settings.Run.IsRun() || !Document->Fields().isEmpty());
+    if (!wanted) {
+        PreviewLabels.reset();
+        PreviewOpened = false;
+        return nullptr;
+    }
+    if (!PreviewOpened || !PreviewLabels || !(PreviewLabelsOf == settings.Run)) {
+        PreviewOpened = true;
+        PreviewLabelsOf = settings.Run;
+        PreviewLabels = OpenRun(settings);
+    }
+    return PreviewLabels.get();
+}
+
 void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSize, const TPoint &origin,
-                          Tcanvas &canvas, bool onScreen)
+                          Tcanvas &canvas, bool onScreen, const TSheetLabels *labels)
 {
     Tlabelgeometrylist *spots = Spots();
     if (!spots || sheetSize.X <= 0 || sheetSize.Y <= 0)
@@ -145,11 +209,21 @@ void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSiz
     if (!onScreen)
         scaled.emplace(canvas, settings, TPoint{origin.X + margin.X, origin.Y + margin.Y});
 
-    for (const int32_t i : settings.Spots) {
-        // A spot off the page, or of a size no page holds, has nothing to draw and no pixel
-        // position to draw it at.
-        if (i < 0 || i >= spots->Count() || spots->Fit(i) != TSpotFit::Prints)
-            continue;
+    // A spot off the page, or of a size no page holds, has nothing to draw and no pixel
+    // position to draw it at.
+    const std::vector<int32_t> printing = PrintingSpots(settings);
+    for (size_t slot = 0; slot < printing.size(); ++slot) {
+        const int32_t i = printing[slot];
+        // The label of a run that falls here; a spot before the run's start or after its end
+        // stays empty.
+        const TFieldValues *values = nullptr;
+        if (labels) {
+            const int64_t label =
+                labels->Labels.Run().IsRun() ? labels->Layout.LabelAt(labels->Sheet, int32_t(slot)) : 0;
+            if (label < 0)
+                continue;
+            values = &labels->Labels.Label(label);
+        }
         const Tlabelgeometry &spot = *spots->GetSpot(i);
         const TRect r =
             Moved({rnd(spot.SpotLeft / sx), rnd(spot.SpotTop / sy),
@@ -169,6 +243,7 @@ void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSiz
             // The cache limit goes back to none on every way out, also when drawing fails.
             const TScopeEnd limitEnd([this] { Document->SetPictureCacheLimit(0); });
             const TScopedValue<bool> output(Document->OutputMode, true);
+            const TScopedValue<const TFieldValues *> fill(Document->Fill, values);
             if (!settings.HighQuality)
                 Document->SetPictureCacheLimit(onScreen ? PreviewPictureLimit : AutomaticCacheLimit);
             canvas.SetStretchMode(TStretchMode::Halftone);
@@ -178,6 +253,8 @@ void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSiz
         }
         if (!painted && onScreen && InvalidatePreview)
             InvalidatePreview();
+        if (values && !onScreen)
+            NoteLeftOut(*values);
         // Window events are handled between the spots of a job only: never inside a paint.
         if (!onScreen && ProcessMessages)
             ProcessMessages();
@@ -191,7 +268,6 @@ void Tprintjob::DrawSheet(const TPrintSettings &settings, const TPoint &sheetSiz
 bool Tprintjob::PrintSheets(const TPrintSettings &settings)
 {
     Tlabelgeometrylist *spots = Spots();
-    const int32_t copies = settings.Copies;
     const int32_t printable = spots ? spots->PrintableCount(settings.Spots) : 0;
     const QString unprintable = spots ? spots->UnprintableSpots(settings.Spots) : QString();
     // Spots the sheet lacks are no spots.
@@ -208,11 +284,26 @@ bool Tprintjob::PrintSheets(const TPrintSettings &settings)
                        TMsgButtons::OkCancel) != mrOk)
             return false;
     }
+    // A table is read through before anything prints: a damaged one prints nothing.
+    std::unique_ptr<Trunlabels> labels;
+    try {
+        labels = OpenRun(settings);
+    } catch (const ECsvError &e) {
+        MessageBox(UnreadableTableMessage.arg(settings.Run.Table, e.Message()), TMsgIcon::Error);
+        return false;
+    }
+    const bool run = labels && settings.Run.IsRun();
+    const TRunLayout layout = labels ? LayoutOf(settings, *labels) : TRunLayout{};
+    const int64_t sheets = run ? layout.Sheets : settings.Copies;
+    if (run && sheets == 0) {
+        MessageBox(EmptyTableMessage.arg(settings.Run.Table), TMsgIcon::Error);
+        return false;
+    }
     if (!Printer || !Printer->Available()) {
         MessageBox(NoPrinterMessage, TMsgIcon::Error);
         return false;
     }
-    if (copies < 1)
+    if (sheets < 1)
         return false;
     if (!Printer->Printing())
         Printer->SetOrientation(spots->Orientation);
@@ -226,7 +317,9 @@ bool Tprintjob::PrintSheets(const TPrintSettings &settings)
     if (progress)
         progress->BeginProgress(
             PrintingCaption,
-            int32_t(std::min<int64_t>(int64_t(copies) * printable, std::numeric_limits<int32_t>::max())));
+            int32_t(std::min<int64_t>(sheets * printable, std::numeric_limits<int32_t>::max())));
+    if (progress && run)
+        progress->OfferCancel();
     const auto hideProgress = [progress] {
         if (progress)
             progress->HideProgress();
@@ -239,11 +332,26 @@ bool Tprintjob::PrintSheets(const TPrintSettings &settings)
         hideProgress();
         throw;
     }
+    bool cancelled = false;
+    LeftOut.clear();
+    LabelsLeftOut = 0;
     try {
-        for (int32_t copy = 1; copy <= copies; ++copy) {
-            if (copy > 1)
+        for (int64_t page = 0; page < sheets; ++page) {
+            if (run && progress) {
+                if (progress->Cancelled()) {
+                    cancelled = true;
+                    break;
+                }
+                progress->SetProgressCaption(RunCaption.arg(page + 1).arg(sheets));
+            }
+            if (page > 0)
                 Printer->NewPage();
-            DrawSheet(settings, sheet, {0, 0}, Printer->Canvas(), false);
+            if (labels) {
+                const TSheetLabels onSheet{*labels, layout, page};
+                DrawSheet(settings, sheet, {0, 0}, Printer->Canvas(), false, &onSheet);
+            } else {
+                DrawSheet(settings, sheet, {0, 0}, Printer->Canvas(), false);
+            }
         }
     } catch (...) {
         Printer->EndDoc();
@@ -254,7 +362,7 @@ bool Tprintjob::PrintSheets(const TPrintSettings &settings)
     if (PrintingSeen && InvalidatePreview)
         InvalidatePreview();
     hideProgress();
-    return true;
+    return !cancelled;
 }
 
 double Tprintjob::PageRatio()
@@ -280,7 +388,7 @@ double Tprintjob::PageRatio()
 }
 
 void Tprintjob::PaintPreview(const TPrintSettings &settings, Talphabitmap &bitmap, int32_t width,
-                             int32_t height)
+                             int32_t height, int64_t page)
 {
     PrintingSeen = Printer && Printer->Printing();
     if (bitmap.Width() != width || bitmap.Height() != height)
@@ -302,7 +410,14 @@ void Tprintjob::PaintPreview(const TPrintSettings &settings, Talphabitmap &bitma
     canvas.Brush().SetStyle(TBrushStyle::FDiagonal);
     canvas.Rectangle(sheet);
     canvas.Brush().SetStyle(TBrushStyle::Solid);
-    DrawSheet(settings, fit.Size, fit.Origin, canvas, true);
+    if (Trunlabels *labels = PreviewRun(settings)) {
+        const TRunLayout layout = LayoutOf(settings, *labels);
+        const TSheetLabels onSheet{*labels, layout,
+                                   std::clamp<int64_t>(page, 0, std::max<int64_t>(layout.Sheets - 1, 0))};
+        DrawSheet(settings, fit.Size, fit.Origin, canvas, true, &onSheet);
+    } else {
+        DrawSheet(settings, fit.Size, fit.Origin, canvas, true);
+    }
     // Ended, so the window may share the pixels while it shows them.
     canvas.Unbind();
 }

@@ -4,12 +4,16 @@
 // their printer offset (the nudge, in 1/64 inch), on the screen scaled to fit the preview, on
 // paper at the printer's resolution, one sheet per copy.
 
+#include "document/datarun.h"
 #include "document/printsettings.h"
 #include "platform/types.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class Talphabitmap;
 class Tcanvas;
@@ -23,6 +27,21 @@ extern const QString PrinterBusyMessage;
 extern const QString NoPrinterMessage;
 // Asked after the marked spots that cannot print are named, when others can.
 extern const QString OtherSpotsPrintMessage;
+// "The table "%1" cannot be read: %2. Nothing was printed." and "The table "%1" holds no
+// records. Nothing was printed."
+extern const QString UnreadableTableMessage;
+extern const QString EmptyTableMessage;
+// "label 17: object 3 is left out: EAN-13 takes 12 or 13 digits; ..." (the label's ${n}).
+extern const QString LeftOutText;
+// The most labels whose left-out objects a job names.
+constexpr qsizetype MaxLeftOutNamed = 20;
+
+// The labels of one sheet of a run: where the run's labels fall, and their values.
+struct TSheetLabels {
+    Trunlabels &Labels;
+    const TRunLayout &Layout;
+    int64_t Sheet = 0;
+};
 
 // Where the sheet sits in the preview panel and how large it is.
 struct TSheetFit {
@@ -53,10 +72,22 @@ public:
     // the page's size, resolution and margin come from the printer, and the printer's scale
     // correction (settings.ScaleX, ScaleY, held to the limits) scales everything about the
     // sheet's top-left corner after the nudge. Without a correction the painter is not touched.
+    // With labels, each spot shows the label of the run that falls on it, its fields filled,
+    // and a spot no label falls on is left empty; without, fields show as written.
     void DrawSheet(const TPrintSettings &settings, const TPoint &sheetSize, const TPoint &origin,
-                   Tcanvas &canvas, bool onScreen);
+                   Tcanvas &canvas, bool onScreen, const TSheetLabels *labels = nullptr);
 
-    // Prints settings.Copies sheets. Shows why and prints nothing when settings names no spot,
+    // The spots of settings that can print on the sheet, in order: the ones a run fills.
+    std::vector<int32_t> PrintingSpots(const TPrintSettings &settings) const;
+    // The labels of settings' run, or nullptr when the labels are all alike and hold no
+    // fields (the document prints as it is). Raises ECsvError for a table that cannot be read.
+    std::unique_ptr<Trunlabels> OpenRun(const TPrintSettings &settings) const;
+    // Where the labels of a run fall on the spots settings prints.
+    TRunLayout LayoutOf(const TPrintSettings &settings, const Trunlabels &labels) const;
+
+    // Prints settings.Copies sheets, or a run's sheets (the progress window can cancel those:
+    // the job then ends and the result is false); a table that cannot be read is named and
+    // nothing prints. Shows why and prints nothing when settings names no spot,
     // none of its spots can print (they lie off the page), there is no printer, or the printer is
     // busy. When only some of the spots cannot print, says which and asks whether to print the
     // others. A failure while printing ends the job (what was drawn is printed), hides the
@@ -65,10 +96,16 @@ public:
 
     // The preview: the sheet fitted into a panel of width by height pixels on bitmap (sized to
     // the panel, black around the sheet), the paper hatched where no spot of settings covers it.
-    void PaintPreview(const TPrintSettings &settings, Talphabitmap &bitmap, int32_t width, int32_t height);
+    // A run shows its sheet page (from 0), the labels filled.
+    void PaintPreview(const TPrintSettings &settings, Talphabitmap &bitmap, int32_t width, int32_t height,
+                      int64_t page = 0);
     // The page's width / height as the preview shows it.
     double PageRatio();
 
+    // What the last job printed without: objects whose data, filled for a label, could not be
+    // made (a code), named for the first MaxLeftOutNamed of them, and the labels so printed.
+    QStringList LeftOut;
+    int64_t LabelsLeftOut = 0;
     // The printer was busy printing at the last preview paint.
     bool PrintingSeen = false;
     // Lets the application handle pending window events while a job prints.
@@ -77,6 +114,13 @@ public:
     std::function<void()> InvalidatePreview;
 
 private:
+    // The run the preview shows, opened again when the run or the document's fields change.
+    Trunlabels *PreviewRun(const TPrintSettings &settings);
+    void NoteLeftOut(const TFieldValues &values);
+
     Tdrawlist *Document = nullptr;
     Tprinter *Printer = nullptr;
+    std::unique_ptr<Trunlabels> PreviewLabels;
+    TDataRun PreviewLabelsOf;
+    bool PreviewOpened = false;
 };

@@ -1,6 +1,7 @@
 #include "editing/printwizard.h"
 
 #include "document/alphabitmap.h"
+#include "document/csvtable.h"
 #include "document/drawlist.h"
 #include "document/labeltemplate.h"
 #include "editing/printjob.h"
@@ -12,9 +13,12 @@
 #include "settings/registry.h"
 #include "settings/userfolders.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <limits>
 
 const char *const LastPdfPathSetting = "lastpdfpath";
 const char *const SavePdfTitle = "Save as PDF";
@@ -22,7 +26,20 @@ const char *const PdfFileFilter = "PDF files (*.pdf)|*.pdf";
 const QString CheckedQuestionTitle = QStringLiteral("This would come out wrong:");
 const QString CheckedQuestion = QStringLiteral("Print anyway?");
 
+const QString LargeRunQuestion =
+    QStringLiteral("This run prints %1 labels on %2 sheets. Do you want to print them all?");
+const QString FieldsWithoutRunNote = QStringLiteral(
+    "The label has fields (%1): every spot gets the first label. Numbered labels or labels from a table fill "
+    "each one.");
+const QString LeftOutMessage =
+    QStringLiteral("%1 of the labels were printed without what their data could not make:\n\n");
+const QString UnknownFieldsNote = QStringLiteral("Nothing fills %1: printed as written.");
+
 namespace {
+// The run kept for a project: "printrun." and the SHA-1 of its full path, holding
+// "kind;from;count;step;copies;start spot;table".
+const QString RunSettingPrefix = QStringLiteral("printrun.");
+constexpr int RunFieldCount = 6;
 const QString NudgeXSetting = QStringLiteral("nudge.x");
 const QString NudgeYSetting = QStringLiteral("nudge.y");
 const QString HighQualitySetting = QStringLiteral("highquality_printing");
@@ -321,7 +338,7 @@ bool Tprintwizard::PrintAnyway()
     PendingRequest = TPending::None;
     switch (request) {
     case TPending::Print:
-        return PrintWith(Settings());
+        return ConfirmLargeRun() && PrintWith(Settings());
     case TPending::SaveAsPdf:
         return WritePdf();
     default:
@@ -329,24 +346,170 @@ bool Tprintwizard::PrintAnyway()
     }
 }
 
+void Tprintwizard::SetRun(const TDataRun &run)
+{
+    const bool tableChanged =
+        run.Kind == TRunKind::Table && (Values.Run.Kind != TRunKind::Table || run.Table != Values.Run.Table);
+    Values.Run = run;
+    if (tableChanged)
+        ReadTable();
+}
+
+void Tprintwizard::ReadTable()
+{
+    TableNames.clear();
+    TableInfo.clear();
+    TableRecords = 0;
+    if (Values.Run.Table.isEmpty())
+        return;
+    try {
+        TDataRun counted = Values.Run;
+        counted.CopiesPerRecord = 1;
+        const Trunlabels labels(counted);
+        TableRecords = labels.Records();
+        TableNames = labels.Names();
+        TableInfo =
+            QStringLiteral("%1 (%2 records)").arg(QFileInfo(Values.Run.Table).fileName()).arg(TableRecords);
+    } catch (const ECsvError &e) {
+        TableRecords = -1;
+        TableInfo =
+            QStringLiteral("%1 cannot be read: %2").arg(QFileInfo(Values.Run.Table).fileName(), e.Message());
+    }
+}
+
+QString Tprintwizard::FieldsNote() const
+{
+    const QStringList fields = Document ? Document->Fields() : QStringList();
+    if (fields.isEmpty())
+        return {};
+    if (!Values.Run.IsRun())
+        return FieldsWithoutRunNote.arg(fields.join(QStringLiteral(", ")));
+    TFieldValues probe;
+    if (Values.Run.Kind == TRunKind::Table) {
+        probe.Names = std::make_shared<const QStringList>(TableNames);
+        probe.Values = QStringList(TableNames.size());
+    }
+    QStringList unknown;
+    for (const QString &field : fields)
+        FillFields(field, probe, &unknown);
+    return unknown.isEmpty() ? QString() : UnknownFieldsNote.arg(unknown.join(QStringLiteral(", ")));
+}
+
+int64_t Tprintwizard::PagesShown()
+{
+    if (!Values.Run.IsRun())
+        return Values.Copies;
+    if (Values.Run.Kind == TRunKind::Table && !TableReadable())
+        return 0;
+    const TPrintSettings &settings = Settings();
+    const int64_t records = Values.Run.Kind == TRunKind::Table ? TableRecords : Values.Run.Count;
+    const int64_t labels = std::min(records * std::max(Values.Run.CopiesPerRecord, 1), MaxRunLabels);
+    const Tlabelgeometrylist *spots = SpotsOf(Document);
+    return LayoutRun(spots ? spots->PrintableSpots(settings.Spots) : std::vector<int32_t>(),
+                     Values.Run.StartSpot, labels)
+        .Sheets;
+}
+
+QString RunSettingName(const QString &fullPath)
+{
+    if (fullPath.isEmpty())
+        return {};
+    return RunSettingPrefix +
+           QString::fromLatin1(QCryptographicHash::hash(fullPath.toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
+TDataRun RememberedRun(const Tregistryex &store, const QString &fullPath)
+{
+    TDataRun run;
+    const QString name = RunSettingName(fullPath);
+    if (name.isEmpty() || !store.ValueExists(name))
+        return run;
+    const QString text = store.ReadString(name);
+    std::array<int64_t, RunFieldCount> numbers{};
+    bool ok = text.count(u';') >= RunFieldCount;
+    for (int i = 0; ok && i < RunFieldCount; ++i)
+        numbers[size_t(i)] = text.section(u';', i, i).toLongLong(&ok);
+    if (!ok || numbers[0] < 0 || numbers[0] > int64_t(TRunKind::Table))
+        return run;
+    run.Kind = TRunKind(numbers[0]);
+    run.From = numbers[1];
+    run.Count = std::clamp<int64_t>(numbers[2], 1, MaxRunLabels);
+    run.Step = numbers[3];
+    run.CopiesPerRecord = int32_t(std::clamp<int64_t>(numbers[4], 1, MaxRecordCopies));
+    run.StartSpot = int32_t(std::clamp<int64_t>(numbers[5], 1, std::numeric_limits<int32_t>::max()));
+    run.Table = text.section(u';', RunFieldCount);
+    return run;
+}
+
+void Tprintwizard::LoadRun(Tregistryex &store)
+{
+    const TDataRun run = RememberedRun(store, Document ? Document->GetFullPath() : QString());
+    Values.Run = {};
+    TableInfo.clear();
+    TableRecords = 0;
+    TableNames.clear();
+    SetRun(run);
+}
+
+void Tprintwizard::StoreRun(Tregistryex &store) const
+{
+    const QString name = RunSettingName(Document ? Document->GetFullPath() : QString());
+    if (name.isEmpty())
+        return;
+    const TDataRun &run = Values.Run;
+    store.WriteString(name, QStringLiteral("%1;%2;%3;%4;%5;%6;%7")
+                                .arg(int(run.Kind))
+                                .arg(run.From)
+                                .arg(run.Count)
+                                .arg(run.Step)
+                                .arg(run.CopiesPerRecord)
+                                .arg(run.StartSpot)
+                                .arg(run.Table));
+}
+
+bool Tprintwizard::ConfirmLargeRun()
+{
+    if (!Values.Run.IsRun())
+        return true;
+    const int64_t records = Values.Run.Kind == TRunKind::Table ? TableRecords : Values.Run.Count;
+    const int64_t labels = records * std::max(Values.Run.CopiesPerRecord, 1);
+    if (labels <= LargeRunLabels)
+        return true;
+    return MessageBox(LargeRunQuestion.arg(labels).arg(PagesShown()), TMsgIcon::Confirmation,
+                      TMsgButtons::OkCancel) == mrOk;
+}
+
 bool Tprintwizard::PrintTest()
 {
-    // A test page is for lining up: it is not checked.
+    // A test sheet shows where the labels land, for lining up: the same label on every spot,
+    // not checked.
     TPrintSettings test = Settings();
     test.Copies = 1;
+    test.Run = {};
     return PrintWith(test);
 }
 
 bool Tprintwizard::Print()
 {
-    return Job && Checked(TPending::Print) && PrintWith(Settings());
+    return Job && Checked(TPending::Print) && ConfirmLargeRun() && PrintWith(Settings());
 }
 
 bool Tprintwizard::PrintWith(const TPrintSettings &settings)
 {
     if (!Job)
         return false;
-    return OnPrint ? OnPrint(settings) : Job->PrintSheets(settings);
+    const bool printed = OnPrint ? OnPrint(settings) : Job->PrintSheets(settings);
+    if (printed)
+        ReportLeftOut();
+    return printed;
+}
+
+void Tprintwizard::ReportLeftOut() const
+{
+    if (!Job || Job->LabelsLeftOut == 0)
+        return;
+    MessageBox(LeftOutMessage.arg(Job->LabelsLeftOut) + Job->LeftOut.join(QLatin1Char('\n')),
+               TMsgIcon::Warning);
 }
 
 bool Tprintwizard::SaveAsPdf()
@@ -356,7 +519,7 @@ bool Tprintwizard::SaveAsPdf()
 
 bool Tprintwizard::WritePdf()
 {
-    if (!Job || !OnSaveAsPdf)
+    if (!Job || !OnSaveAsPdf || !ConfirmLargeRun())
         return false;
     std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Save);
     dialog->SetTitle(QString::fromLatin1(SavePdfTitle));
@@ -386,6 +549,7 @@ bool Tprintwizard::WritePdf()
     SetPrinterName(PdfPrinterName);
     if (!OnSaveAsPdf(file, Settings()))
         return false;
+    ReportLeftOut();
     if (Store)
         Store->WriteString(QString::fromLatin1(LastPdfPathSetting), QFileInfo(file).absolutePath());
     return true;

@@ -11,6 +11,7 @@
 #include "platform/types.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -27,6 +28,19 @@ extern const char *const PdfFileFilter;
 // The question a print started outside the wizard asks about the check's findings.
 extern const QString CheckedQuestionTitle;
 extern const QString CheckedQuestion;
+
+// The question before a run of more than LargeRunLabels labels prints, and the notes the
+// Print page shows of a label's fields.
+extern const QString LargeRunQuestion;
+extern const QString FieldsWithoutRunNote;
+extern const QString UnknownFieldsNote;
+// Shown after a run printed labels without a code their data could not make, before the job's
+// list of them.
+extern const QString LeftOutMessage;
+
+// The run kept in the settings for the project at fullPath (under a hash of the path, never in
+// the project file); the same label on every spot when none is kept or the value is damaged.
+TDataRun RememberedRun(const Tregistryex &store, const QString &fullPath);
 
 // The pages in order.
 enum TWizardPage : int32_t { wpIntroduction, wpStep1, wpStep2, wpStep3, wpPrint };
@@ -128,6 +142,27 @@ public:
     // The look at the label before printing (the Print page lists it): done again on every call.
     const std::vector<TPrintProblem> &CheckLabel();
     const std::vector<TPrintProblem> &GetProblems() const { return Problems; }
+    // The labels the Print page chooses: the same label on every spot, numbered labels, or one
+    // per record of a table. A table is read through when chosen: TableText then says how many
+    // records it holds, or why it cannot be read.
+    void SetRun(const TDataRun &run);
+    const TDataRun &GetRun() const { return Values.Run; }
+    const QString &TableText() const { return TableInfo; }
+    bool TableReadable() const { return TableRecords >= 0; }
+    // The note under the choice: the label's fields when the same label prints on every spot,
+    // the fields nothing fills in a run; empty when there is nothing to say.
+    QString FieldsNote() const;
+    // The pages box: the counter for the same label, the sheets a run needs (not editable);
+    // 0 when its table cannot be read.
+    bool PagesEditable() const { return !Values.Run.IsRun(); }
+    int64_t PagesShown();
+    // The choice and the table are kept for each project, under its full path, in the settings
+    // (never in the project file): Execute loads them and stores them back.
+    void LoadRun(Tregistryex &store);
+    void StoreRun(Tregistryex &store) const;
+    // A run of more than LargeRunLabels labels asks first (Print, Save as PDF and the
+    // preview's Print); true to go on.
+    bool ConfirmLargeRun();
 
     // "Print Test ": one sheet, whatever the pages counter says; "Print  ": the counter's
     // sheets. True when something was printed; the wizard stays open otherwise. Print and
@@ -159,6 +194,8 @@ private:
     // Checks the label when the request is not confirmed yet: true when it may go on.
     bool Checked(TPending request);
     bool WritePdf();
+    void ReadTable();
+    void ReportLeftOut() const;
 
     Tprintjob *Job = nullptr;
     Tdrawlist *Document = nullptr;
@@ -175,6 +212,9 @@ private:
     QString NudgeXCaption;
     QString NudgeYCaption;
     int32_t Page = wpIntroduction;
+    QString TableInfo;
+    int64_t TableRecords = 0;
+    QStringList TableNames;
     TPoint SheetOrigin;
     double SheetScale = 0.0;
 };

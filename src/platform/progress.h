@@ -23,6 +23,11 @@ public:
     // Show paints the window before it returns; callers hide it when their work ends.
     virtual void ShowProgress() = 0;
     virtual void HideProgress() = 0;
+    // Long work that can stop offers the user a Cancel button until the window hides, and asks
+    // between its steps whether it was pressed (which lets the window take the press).
+    // Beginning anew forgets it.
+    virtual void OfferCancel() {}
+    virtual bool Cancelled() { return false; }
 };
 
 // Installs the window, which the caller keeps alive until it installs nullptr (or another).

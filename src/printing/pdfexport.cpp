@@ -1,5 +1,6 @@
 #include "printing/pdfexport.h"
 
+#include "document/csvtable.h"
 #include "document/drawlist.h"
 #include "document/globals.h"
 #include "document/labelproject.h"
@@ -112,9 +113,12 @@ void LoadInto(TLoad load, const QString &path, const QString &what, TMessageColl
 
 // Objects that cannot be printed (a code whose data does not encode) are left off the sheets, and
 // each is named on standard error, so that nothing is silently printed as something else.
-void WarnOfUnprintable(const Tdrawlist &document, const QString &path)
+// Objects with fields are judged per label as a run prints (Tprintjob::LeftOut) when filled is set.
+void WarnOfUnprintable(const Tdrawlist &document, const QString &path, bool filled = false)
 {
     for (int32_t i = 0; i < document.Count(); ++i) {
+        if (filled && !document.GetObject(i)->Fields().isEmpty())
+            continue;
         const QString problem = document.GetObject(i)->PrintProblem();
         if (!problem.isEmpty())
             Warn(QStringLiteral("object %1 of \"%2\" is left out: %3").arg(i + 1).arg(path, problem));
@@ -163,6 +167,30 @@ void ChooseSpots(TPrintSettings &settings, const Tlabelgeometrylist &spots, cons
     std::erase_if(settings.Spots, [&spots](int32_t i) { return spots.Fit(i) != TSpotFit::Prints; });
 }
 
+// A run's table is read through before anything is written: one that cannot be read fails the
+// export with the line at fault. Fields nothing fills are named.
+void CheckRun(const Tprintjob &job, const TPrintSettings &settings, const Tdrawlist &project,
+              const QString &path)
+{
+    std::unique_ptr<Trunlabels> labels;
+    try {
+        labels = job.OpenRun(settings);
+    } catch (const ECsvError &e) {
+        throw EExport(
+            QStringLiteral("cannot read the table \"%1\": %2").arg(settings.Run.Table, e.Message()));
+    }
+    if (!labels) {
+        WarnOfUnprintable(project, path);
+        return;
+    }
+    if (settings.Run.IsRun() && labels->Labels() == 0)
+        throw EExport(QStringLiteral("the table \"%1\" holds no records").arg(settings.Run.Table));
+    if (const QStringList unknown = labels->UnknownFields(project.Fields()); !unknown.isEmpty())
+        Warn(QStringLiteral("nothing fills %1 in \"%2\"; printed as written")
+                 .arg(unknown.join(QStringLiteral(", ")), path));
+    WarnOfUnprintable(project, path, true);
+}
+
 void Export(const TPdfExportOptions &options)
 {
     TMessageCollector messages;
@@ -188,12 +216,12 @@ void Export(const TPdfExportOptions &options)
     TPrintSettings settings = options.Settings;
     ChooseSpots(settings, labelTemplate.Geometry, labelTemplate.GetFileName());
     WarnOfUnprintable(labelTemplate, labelTemplate.GetFileName());
-    WarnOfUnprintable(project, options.Project);
+    Tprintjob job(&printer);
+    job.SetDocument(&project);
+    CheckRun(job, settings, project, options.Project);
     WarnOfProblems(project, options.Project, labelTemplate.GetFileName());
     if (options.Strict && WarningCount > 0)
         throw EStrict();
-    Tprintjob job(&printer);
-    job.SetDocument(&project);
     const QString doing = QStringLiteral("Could not write \"%1\"").arg(options.Output);
     bool printed = false;
     try {
@@ -204,6 +232,14 @@ void Export(const TPdfExportOptions &options)
     messages.Check(doing);
     if (!printed)
         throw EExport(doing + QStringLiteral(": nothing was printed"));
+    for (const QString &line : job.LeftOut)
+        Warn(line);
+    if (job.LabelsLeftOut > 0)
+        Warn(QStringLiteral("%1 of the labels were printed without what their data could not make")
+                 .arg(job.LabelsLeftOut));
+    // Codes a run's data could not make are found as the labels print: strict keeps nothing then.
+    if (options.Strict && WarningCount > 0)
+        throw EStrict();
     printer.Commit();
 }
 } // namespace

@@ -2,12 +2,14 @@
 
 #include "editing/rulerpage.h"
 #include "platform/colors.h"
+#include "platform/filedialog.h"
 #include "platform/messages.h"
 #include "platform/stringstream.h"
 #include "printing/pdfprinter.h"
 #include "printing/showpreview.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QStyle>
@@ -23,9 +26,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <climits>
 
 namespace {
 constexpr int ClientWidth = 496;
+// Where the Print page chooses the labels (left) and, right of it, lists what the check found.
+const QRect RunChoiceRect{8, 62, 270, 220};
 constexpr int ClientHeight = 366;
 constexpr int MaxPageCount = 9999;
 const QSize LabelDemoSize(225, 185);
@@ -236,8 +242,13 @@ void Tfrm_printdialog::ShowProblems()
             p.Text, lst_problems);
         item->setToolTip(p.Text);
     }
-    // The list takes the page's width; the animation gives way while it shows.
-    lst_problems->setGeometry(8, 70, std::max(ts_printdone->width() - 16, 200), 140);
+    // The list takes the column right of the labels' choice; the animation gives way while it
+    // shows.
+    const int left = RunChoiceRect.right() + 8;
+    const int width = std::max(ts_printdone->width() - left - 8, 200);
+    lst_problems->setGeometry(left, RunChoiceRect.top(), width, RunChoiceRect.height() - 40);
+    btn_printanyway->setGeometry(left, RunChoiceRect.bottom() - 31, 110, 26);
+    btn_cancelprint->setGeometry(left + 118, RunChoiceRect.bottom() - 31, 90, 26);
     lst_problems->setVisible(lst_problems->count() > 0);
     img_print->setVisible(lst_problems->count() == 0);
     const bool held = Wizard.Pending() != Tprintwizard::TPending::None;
@@ -334,21 +345,21 @@ void Tfrm_printdialog::BuildPages()
 
     ts_printdone = new QWidget;
     ts_printdone->setObjectName(QStringLiteral("ts_printdone"));
-    TextLabel(PrintText, ts_printdone, {12, 10, 256, 56});
-    // What the check found: an icon and one line each, the whole line in its tip.
+    TextLabel(PrintText, ts_printdone, {12, 6, 260, 56});
+    BuildRunChoice(ts_printdone, RunChoiceRect);
+    // What the check found, right of the choice where the animation plays: an icon and one entry
+    // each, wrapped to the column, the whole text in its tip too.
     lst_problems = new QListWidget(ts_printdone);
     lst_problems->setObjectName(QStringLiteral("lst_problems"));
-    lst_problems->setWordWrap(false);
-    lst_problems->setTextElideMode(Qt::ElideRight);
+    lst_problems->setWordWrap(true);
+    lst_problems->setTextElideMode(Qt::ElideNone);
     lst_problems->setIconSize(QSize(16, 16));
     lst_problems->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lst_problems->hide();
     btn_printanyway = new QPushButton(QStringLiteral("Print Anyway"), ts_printdone);
     btn_printanyway->setObjectName(QStringLiteral("btn_printanyway"));
-    btn_printanyway->setGeometry(8, 216, 110, 26);
     btn_cancelprint = new QPushButton(QStringLiteral("Cancel"), ts_printdone);
     btn_cancelprint->setObjectName(QStringLiteral("btn_cancelprint"));
-    btn_cancelprint->setGeometry(126, 216, 90, 26);
     for (QPushButton *b : {btn_printanyway, btn_cancelprint}) {
         b->setAutoDefault(false);
         b->hide();
@@ -374,6 +385,141 @@ void Tfrm_printdialog::BuildPages()
     connect(btn_nudgedown, &QToolButton::clicked, this, [this] { SetNudgeY(Wizard.GetNudgeY() + 1); });
     connect(btn_nudgeleft, &QToolButton::clicked, this, [this] { SetNudgeX(Wizard.GetNudgeX() - 1); });
     connect(btn_nudgeright, &QToolButton::clicked, this, [this] { SetNudgeX(Wizard.GetNudgeX() + 1); });
+}
+
+void Tfrm_printdialog::BuildRunChoice(QWidget *page, const QRect &where)
+{
+    auto *box = new QWidget(page);
+    box->setGeometry(where);
+    auto *column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(2);
+    const auto number = [box](const char *name, int low, int high, int value) {
+        auto *edit = new QSpinBox(box);
+        edit->setObjectName(QLatin1String(name));
+        edit->setRange(low, high);
+        edit->setValue(value);
+        return edit;
+    };
+    const auto row = [column](std::initializer_list<QWidget *> widgets) {
+        auto *line = new QHBoxLayout;
+        line->addSpacing(18);
+        for (QWidget *w : widgets)
+            line->addWidget(w);
+        line->addStretch(1);
+        column->addLayout(line);
+    };
+    rb_samelabel = new QRadioButton(QStringLiteral("Same label on every spot"), box);
+    rb_samelabel->setObjectName(QStringLiteral("rb_samelabel"));
+    rb_numbered = new QRadioButton(QStringLiteral("Numbered labels:"), box);
+    rb_numbered->setObjectName(QStringLiteral("rb_numbered"));
+    rb_table = new QRadioButton(QStringLiteral("Labels from a table:"), box);
+    rb_table->setObjectName(QStringLiteral("rb_table"));
+    ed_from = number("ed_from", -999999999, 999999999, 1);
+    ed_count = number("ed_count", 1, int(MaxRunLabels), 1200);
+    ed_step = number("ed_step", -999999, 999999, 1);
+    btn_table = new QPushButton(QStringLiteral("Choose\u2026"), box);
+    btn_table->setObjectName(QStringLiteral("btn_table"));
+    btn_table->setAutoDefault(false);
+    lbl_table = new QLabel(box);
+    lbl_table->setObjectName(QStringLiteral("lbl_table"));
+    lbl_table->setWordWrap(true);
+    ed_copies = number("ed_copies", 1, MaxRecordCopies, 1);
+    ed_startspot = number("ed_startspot", 1, 9999, 1);
+    lbl_fieldsnote = new QLabel(box);
+    lbl_fieldsnote->setObjectName(QStringLiteral("lbl_fieldsnote"));
+    lbl_fieldsnote->setWordWrap(true);
+
+    column->addWidget(rb_samelabel);
+    column->addWidget(rb_numbered);
+    row({new QLabel(QStringLiteral("from"), box), ed_from, new QLabel(QStringLiteral("count"), box), ed_count,
+         new QLabel(QStringLiteral("step"), box), ed_step});
+    column->addWidget(rb_table);
+    row({btn_table, lbl_table});
+    row({new QLabel(QStringLiteral("Copies per record"), box), ed_copies});
+    row({new QLabel(QStringLiteral("Start at spot"), box), ed_startspot});
+    column->addWidget(lbl_fieldsnote);
+    column->addStretch(1);
+
+    for (QRadioButton *b : {rb_samelabel, rb_numbered, rb_table})
+        connect(b, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                RunChanged();
+        });
+    for (QSpinBox *edit : {ed_from, ed_count, ed_step, ed_copies, ed_startspot})
+        connect(edit, &QSpinBox::valueChanged, this, [this] { RunChanged(); });
+    connect(btn_table, &QPushButton::clicked, this, &Tfrm_printdialog::ChooseTable);
+}
+
+void Tfrm_printdialog::RunChanged()
+{
+    TDataRun run = Wizard.GetRun();
+    run.Kind = rb_table->isChecked()      ? TRunKind::Table
+               : rb_numbered->isChecked() ? TRunKind::Numbered
+                                          : TRunKind::SameLabel;
+    run.From = ed_from->value();
+    run.Count = ed_count->value();
+    run.Step = ed_step->value();
+    run.CopiesPerRecord = ed_copies->value();
+    run.StartSpot = ed_startspot->value();
+    Wizard.SetRun(run);
+    ShowRun();
+}
+
+void Tfrm_printdialog::ShowRun()
+{
+    const TDataRun &run = Wizard.GetRun();
+    for (QWidget *w : std::initializer_list<QWidget *>{rb_samelabel, rb_numbered, rb_table, ed_from, ed_count,
+                                                       ed_step, ed_copies, ed_startspot})
+        w->blockSignals(true);
+    rb_samelabel->setChecked(run.Kind == TRunKind::SameLabel);
+    rb_numbered->setChecked(run.Kind == TRunKind::Numbered);
+    rb_table->setChecked(run.Kind == TRunKind::Table);
+    ed_from->setValue(int(std::clamp<int64_t>(run.From, ed_from->minimum(), ed_from->maximum())));
+    ed_count->setValue(int(std::clamp<int64_t>(run.Count, 1, ed_count->maximum())));
+    ed_step->setValue(int(std::clamp<int64_t>(run.Step, ed_step->minimum(), ed_step->maximum())));
+    ed_copies->setValue(run.CopiesPerRecord);
+    ed_startspot->setValue(run.StartSpot);
+    for (QWidget *w : std::initializer_list<QWidget *>{rb_samelabel, rb_numbered, rb_table, ed_from, ed_count,
+                                                       ed_step, ed_copies, ed_startspot})
+        w->blockSignals(false);
+    for (QWidget *w :
+         {static_cast<QWidget *>(ed_from), static_cast<QWidget *>(ed_count), static_cast<QWidget *>(ed_step)})
+        w->setEnabled(run.Kind == TRunKind::Numbered);
+    ed_copies->setEnabled(run.IsRun());
+    ed_startspot->setEnabled(run.IsRun());
+    lbl_table->setText(run.Table.isEmpty() ? QStringLiteral("(no table chosen)") : Wizard.TableText());
+    lbl_fieldsnote->setText(Wizard.FieldsNote());
+    // The pages box counts the sheets a run needs; only the same label's is the user's.
+    const QSignalBlocker blocker(ed_pagecount);
+    ed_pagecount->setEnabled(Wizard.PagesEditable());
+    ed_pagecount->setRange(Wizard.PagesEditable() ? 1 : 0, std::max<int>(MaxPageCount, 0));
+    try {
+        const int64_t pages = Wizard.PagesShown();
+        ed_pagecount->setMaximum(int(std::max<int64_t>(MaxPageCount, std::min<int64_t>(pages, INT32_MAX))));
+        ed_pagecount->setValue(int(std::min<int64_t>(pages, INT32_MAX)));
+    } catch (const std::exception &) {
+        ed_pagecount->setValue(0);
+    }
+}
+
+void Tfrm_printdialog::ChooseTable()
+{
+    std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
+    dialog->SetTitle(QStringLiteral("Labels from a table"));
+    dialog->SetFilter(QStringLiteral("CSV tables|*.csv;*.txt|All files|*"));
+    const TDataRun &current = Wizard.GetRun();
+    if (!current.Table.isEmpty())
+        dialog->SetInitialDir(QFileInfo(current.Table).absolutePath());
+    if (!dialog->Execute())
+        return;
+    TDataRun run = current;
+    run.Kind = TRunKind::Table;
+    run.Table = QFileInfo(dialog->GetFileName()).absoluteFilePath();
+    // Chosen again, the same file is read again: it may have changed.
+    Wizard.SetRun({});
+    Wizard.SetRun(run);
+    ShowRun();
 }
 
 void Tfrm_printdialog::BuildBottomBar()
@@ -437,6 +583,8 @@ int Tfrm_printdialog::Execute(Tdrawlist &document, Tregistryex &store)
     // The store first: the printer's calibration is read from this one, never an earlier one.
     Wizard.LoadSettings(store);
     Wizard.SetPrinterName(CurrentPrinterName());
+    Wizard.LoadRun(store);
+    ShowRun();
     ps_steps->setCurrentIndex(Wizard.GetPage());
     chk_highquality->setChecked(Wizard.GetHighQuality());
     ed_measuredx->clear();
@@ -445,6 +593,7 @@ int Tfrm_printdialog::Execute(Tdrawlist &document, Tregistryex &store)
     UpdateScaleLabel();
     const int result = exec();
     Wizard.StoreSettings(store);
+    Wizard.StoreRun(store);
     return result;
 }
 
@@ -474,6 +623,8 @@ void Tfrm_printdialog::UpdateNudgeLabels()
 void Tfrm_printdialog::PageChanged(int index)
 {
     Wizard.SelectPage(index);
+    // The spots chosen on step 3 decide the sheets a run needs.
+    ShowRun();
     btn_previous->setEnabled(Wizard.PreviousEnabled());
     btn_next->setEnabled(Wizard.NextEnabled());
     StopAnimations();

@@ -10,6 +10,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QRadioButton;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -82,6 +83,18 @@ public:
     QPushButton *btn_done = nullptr;
     QSpinBox *ed_pagecount = nullptr;
     QCheckBox *chk_highquality = nullptr;
+    // The Print page's choice of labels.
+    QRadioButton *rb_samelabel = nullptr;
+    QRadioButton *rb_numbered = nullptr;
+    QRadioButton *rb_table = nullptr;
+    QSpinBox *ed_from = nullptr;
+    QSpinBox *ed_count = nullptr;
+    QSpinBox *ed_step = nullptr;
+    QPushButton *btn_table = nullptr;
+    QLabel *lbl_table = nullptr;
+    QSpinBox *ed_copies = nullptr;
+    QSpinBox *ed_startspot = nullptr;
+    QLabel *lbl_fieldsnote = nullptr;
     QTimer *tmr_labeldemo = nullptr;
     QTimer *tmr_labelnudge = nullptr;
     QTimer *tmr_imgprint = nullptr;
@@ -96,6 +109,11 @@ protected:
 private:
     void BuildPages();
     void BuildBottomBar();
+    void BuildRunChoice(QWidget *page, const QRect &where);
+    // The run from the controls into the wizard, and the wizard's run shown on them.
+    void RunChanged();
+    void ShowRun();
+    void ChooseTable();
     void PageChanged(int index);
     void StopAnimations();
     void UpdateNudgeLabels();

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
 
 namespace {
 constexpr int MinimumWidth = 390;
@@ -43,6 +45,10 @@ Tfrm_showpreview::Tfrm_showpreview(QWidget *parent) : QDialog(parent, Qt::Tool)
     ed_pagecount->setRange(1, MaxPageCount);
     ed_pagecount->setValue(1);
     chk_highquality = new QCheckBox(QStringLiteral("High Quality"), this);
+    lbl_sheet = new QLabel(QStringLiteral("Sheet:"), this);
+    ed_sheet = new QSpinBox(this);
+    ed_sheet->setObjectName(QStringLiteral("ed_sheet"));
+    ed_sheet->setRange(1, 1);
     btn_setup = new QPushButton(QStringLiteral("Setup"), this);
     btn_print = new QPushButton(QStringLiteral("Print"), this);
     btn_close = new QPushButton(QStringLiteral("Close Preview"), this);
@@ -51,6 +57,8 @@ Tfrm_showpreview::Tfrm_showpreview(QWidget *parent) : QDialog(parent, Qt::Tool)
     bar->addWidget(lbl_pages);
     bar->addWidget(ed_pagecount);
     bar->addWidget(chk_highquality);
+    bar->addWidget(lbl_sheet);
+    bar->addWidget(ed_sheet);
     bar->addStretch(1);
     bar->addWidget(btn_setup);
     bar->addWidget(btn_print);
@@ -73,6 +81,7 @@ Tfrm_showpreview::Tfrm_showpreview(QWidget *parent) : QDialog(parent, Qt::Tool)
             Wizard->SetHighQuality(on);
         dpnl_canvas->update();
     });
+    connect(ed_sheet, &QSpinBox::valueChanged, this, [this] { dpnl_canvas->update(); });
     connect(btn_setup, &QPushButton::clicked, this, &Tfrm_showpreview::Setup);
     connect(btn_print, &QPushButton::clicked, this, &Tfrm_showpreview::PrintClicked);
     connect(btn_close, &QPushButton::clicked, this, &Tfrm_showpreview::reject);
@@ -108,6 +117,8 @@ void Tfrm_showpreview::PrintClicked()
     // The preview's own pages counter says how many sheets it prints.
     TPrintSettings settings = Settings();
     settings.Copies = ed_pagecount->value();
+    if (Wizard && !Wizard->ConfirmLargeRun())
+        return;
     try {
         // What would come out wrong is asked about here as the wizard's Print page lists it.
         if (Wizard && !Wizard->ConfirmChecked())
@@ -122,7 +133,8 @@ void Tfrm_showpreview::PrintClicked()
 void Tfrm_showpreview::PaintCanvas()
 {
     try {
-        FJob.PaintPreview(Settings(), Bitmap, dpnl_canvas->width(), dpnl_canvas->height());
+        FJob.PaintPreview(Settings(), Bitmap, dpnl_canvas->width(), dpnl_canvas->height(),
+                          ed_sheet->value() - 1);
     } catch (const std::exception &) {
         // A paint that fails shows black; the message would come back with every paint.
         Bitmap.Fill(0xFF000000u);
@@ -137,6 +149,18 @@ void Tfrm_showpreview::PaintCanvas()
 
 void Tfrm_showpreview::showEvent(QShowEvent *event)
 {
+    // A run shows its sheets one by one and prints them all; the pages box is the same label's.
+    const bool run = Wizard && Wizard->GetRun().IsRun();
+    int64_t sheets = 1;
+    try {
+        sheets = run ? Wizard->PagesShown() : 1;
+    } catch (const std::exception &) {
+    }
+    ed_sheet->setRange(1, int(std::clamp<int64_t>(sheets, 1, INT32_MAX)));
+    ed_sheet->setValue(1);
+    ed_sheet->setVisible(run);
+    lbl_sheet->setVisible(run);
+    ed_pagecount->setEnabled(!run);
     if (Wizard) {
         const QSignalBlocker blocker(chk_highquality);
         chk_highquality->setChecked(Wizard->GetHighQuality());

@@ -43,6 +43,9 @@ public:
     // The number box with its up-down control.
     QSpinBox *ed_pagecount = nullptr;
     QCheckBox *chk_highquality = nullptr;
+    // A run's sheets are shown one at a time: "Sheet" and its number.
+    QLabel *lbl_sheet = nullptr;
+    QSpinBox *ed_sheet = nullptr;
     QPushButton *btn_setup = nullptr;
     QPushButton *btn_print = nullptr;
     QPushButton *btn_close = nullptr;

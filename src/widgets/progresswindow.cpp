@@ -3,8 +3,11 @@
 #include "platform/colors.h"
 #include "platform/rnd.h"
 
+#include <QCoreApplication>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -36,9 +39,15 @@ Tprogresswindow::Tprogresswindow(QWidget *owner)
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(GroupBox1);
-    auto *inner = new QVBoxLayout(GroupBox1);
+    btn_cancel = new QPushButton(QStringLiteral("Cancel"), GroupBox1);
+    btn_cancel->setObjectName(QStringLiteral("btn_cancel"));
+    btn_cancel->setFont(font());
+    btn_cancel->hide();
+    connect(btn_cancel, &QPushButton::clicked, this, [this] { CancelPressed = true; });
+    auto *inner = new QHBoxLayout(GroupBox1);
     inner->setContentsMargins(6, 2, 6, 6);
-    inner->addWidget(ProgressBar1);
+    inner->addWidget(ProgressBar1, 1);
+    inner->addWidget(btn_cancel);
 
     Maximum = InitialMaximum;
     ShowOnBar();
@@ -58,6 +67,7 @@ QString Tprogresswindow::GetCaption() const
 void Tprogresswindow::BeginProgress(const QString &caption, int32_t maximum)
 {
     GroupBox1->setTitle(caption);
+    CancelPressed = false;
     Position = 0;
     Maximum = maximum < 0 ? DefaultMaximum : maximum;
     ShowOnBar();
@@ -98,6 +108,24 @@ void Tprogresswindow::ShowProgress()
 void Tprogresswindow::HideProgress()
 {
     hide();
+    btn_cancel->hide();
+    setWindowModality(Qt::NonModal);
+}
+
+void Tprogresswindow::OfferCancel()
+{
+    CancelPressed = false;
+    // Modality takes effect when the window is shown.
+    hide();
+    setWindowModality(Qt::ApplicationModal);
+    btn_cancel->show();
+    ShowProgress();
+}
+
+bool Tprogresswindow::Cancelled()
+{
+    QCoreApplication::processEvents();
+    return CancelPressed;
 }
 
 void Tprogresswindow::showEvent(QShowEvent *event)

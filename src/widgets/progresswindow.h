@@ -8,6 +8,7 @@
 
 class QGroupBox;
 class QProgressBar;
+class QPushButton;
 
 class Tprogresswindow : public QWidget, public Tprogressreport {
     Q_OBJECT
@@ -31,9 +32,14 @@ public:
     void SetProgressPosition(int32_t position) override;
     void ShowProgress() override;
     void HideProgress() override;
+    // While Cancel is offered the window is modal, so that a press on it is the only input the
+    // application takes while the work asks.
+    void OfferCancel() override;
+    bool Cancelled() override;
 
     QGroupBox *GroupBox1 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
+    QPushButton *btn_cancel = nullptr;
 
 protected:
     // Base
@@ -47,4 +53,5 @@ private:
     int32_t Maximum = 1000;
     int32_t Position = 0;
     double Fraction = 0;
+    bool CancelPressed = false;
 };

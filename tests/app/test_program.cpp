@@ -276,14 +276,14 @@ TEST_F(Program, TheMenusListTheirCommandsAndTemplateModeAddsItsOwn)
         {{},
          {"&File: &New,&Open,Open &Recent >,&Save,Save &As,-,&Print and Preview,P&rinter Setup,-,E&xit",
           "&Edit: C&ut,&Copy,&Paste,&Delete,-,&Undo", "Select: Select &All,&Invert Selection,Select &None",
-          "&View: Tool Window,Button Text", "&Help: &About,&Help,Help &Contents"},
+          "&View: Tool Window,Button Text,Show Data", "&Help: &About,&Help,Help &Contents"},
          {"C&ut", "&Copy", "&Paste", "&Delete", "-", "Change &Order >", "-", "&Undo"}},
         {{"-edittemplate", "trelko"},
          {"&File: &New,&Open,Open &Recent >,&Save,Save &As,Save &Template,&Convert To New Version,-,&Print "
           "and Preview,P&rinter Setup,-,E&xit",
           "&Edit: C&ut,&Copy,&Paste,&Delete,-,Move &All To Template,&Move To Template,Move &From Template,-,"
           "&Undo,-,&Edit Template,C&lear Template",
-          "Select: Select &All,&Invert Selection,Select &None", "&View: Tool Window,Button Text",
+          "Select: Select &All,&Invert Selection,Select &None", "&View: Tool Window,Button Text,Show Data",
           "&Help: &About,&Help,Help &Contents,Register File Types"},
          {"C&ut", "&Copy", "&Paste", "&Delete", "-", "Change &Order >", "-", "&Move To Template",
           "Move &All To Template", "Move &From Template", "-", "&Undo", "-", "C&lear Template",

@@ -7,7 +7,9 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <cstdio>
+#include <stdexcept>
 
 QByteArray WrittenBytes(const std::function<void(QIODevice &)> &write)
 {
@@ -86,6 +88,15 @@ Tlabelgeometry *AddSpot(tlabeltemplate &t, double left, double top, double width
 TColor PixelAt(const QImage &image, int x, int y)
 {
     return FromQColor(image.pixelColor(x, y));
+}
+
+QString WriteTestFile(const QString &folder, const QString &name, const QByteArray &bytes)
+{
+    const QString path = QDir(folder).filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        throw std::runtime_error("could not write " + path.toStdString());
+    return path;
 }
 
 QImage WhiteImage(int width, int height)

@@ -53,6 +53,10 @@ Tlabelgeometry *AddSpot(tlabeltemplate &t, double left, double top, double width
 
 // The 0x00BBGGRR colour of the pixel at (x, y).
 TColor PixelAt(const QImage &image, int x, int y);
+// Writes bytes into the file name in folder (made or replaced) and gives its path; raises
+// std::runtime_error when it cannot.
+QString WriteTestFile(const QString &folder, const QString &name, const QByteArray &bytes);
+
 // A white 32-bit image of the given size.
 QImage WhiteImage(int width, int height);
 

@@ -122,10 +122,11 @@ int main(int argc, char **argv)
         }
     }
     const bool sheet = command == QLatin1String("sheet");
-    if (args.size() != (sheet ? 4 : 3) ||
+    // sheet takes the text box's text as a last, optional argument.
+    if ((sheet ? args.size() != 4 && args.size() != 5 : args.size() != 3) ||
         (command != QLatin1String("new") && command != QLatin1String("sample") &&
          command != QLatin1String("list") && !sheet)) {
-        std::fputs("usage: projecttool new|sample|list <file.wlp> | sheet <file.wlp> <template.wlt>\n",
+        std::fputs("usage: projecttool new|sample|list <file.wlp> | sheet <file.wlp> <template.wlt> [text]\n",
                    stderr);
         return 2;
     }
@@ -149,7 +150,7 @@ int main(int argc, char **argv)
                 square->SetBounds({100500, 100500, 101500, 101500});
                 project.AddObject(std::move(square));
                 auto text = std::make_unique<Tvnltext>();
-                text->SetText(QStringLiteral("Chardonnay"));
+                text->SetText(sheet && args.size() == 5 ? args[4] : QStringLiteral("Chardonnay"));
                 text->SetBounds({102000, 100500, 103500, 101000});
                 project.AddObject(std::move(text));
             }

@@ -51,6 +51,17 @@ TPrintSettings MarkedSettings(const TTestSheet &sheet, int32_t copies)
     return settings;
 }
 
+TMemoryStore::TMemoryStore()
+{
+    SetRootBackend(HKEY_CURRENT_USER, std::make_shared<Tmemorybackend>());
+    Store.OpenKey(QString::fromLatin1(SettingsKeyPath), true);
+}
+
+TMemoryStore::~TMemoryStore()
+{
+    SetRootBackend(HKEY_CURRENT_USER, nullptr);
+}
+
 Trecordingprinter::Trecordingprinter(int32_t dpi, int32_t offsetX, int32_t offsetY, double widthInches,
                                      double heightInches)
     : Dpi(dpi), Offset{offsetX, offsetY}, Page{rnd(widthInches * dpi), rnd(heightInches * dpi)}

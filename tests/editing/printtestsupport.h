@@ -11,6 +11,7 @@
 #include "platform/canvas.h"
 #include "platform/messages.h"
 #include "platform/progress.h"
+#include "settings/registry.h"
 
 #include <QImage>
 #include <QString>
@@ -35,6 +36,13 @@ struct TTestSheet {
 
 // Print settings for copies sheets on the spots the sheet's template marks.
 TPrintSettings MarkedSettings(const TTestSheet &sheet, int32_t copies = 1);
+
+// A settings store over memory, opened on the settings key, for as long as it lives.
+struct TMemoryStore {
+    TMemoryStore();
+    ~TMemoryStore();
+    Tregistryex Store;
+};
 
 // A printer whose pages are images of its printable area; its quantities are set by the test.
 class Trecordingprinter : public Tprinter {
@@ -87,14 +95,25 @@ public:
         Maximum = maximum;
         Shown = true;
     }
-    void StepProgress() override { ++Steps; }
-    void SetProgressCaption(const QString &) override {}
+    void StepProgress() override
+    {
+        ++Steps;
+        Stop = CancelAtStep > 0 && Steps >= CancelAtStep;
+    }
+    void SetProgressCaption(const QString &text) override { Captions.append(text); }
     void SetProgressFraction(double) override {}
     void SetProgressPosition(int32_t) override {}
     void ShowProgress() override { Shown = true; }
     void HideProgress() override { Shown = false; }
+    void OfferCancel() override { Offered = true; }
+    bool Cancelled() override { return Stop; }
 
     QString Caption;
+    QStringList Captions;
+    // The user cancels once this many steps were made (0: never).
+    int32_t CancelAtStep = 0;
+    bool Stop = false;
+    bool Offered = false;
     int32_t Maximum = 0;
     int32_t Steps = 0;
     bool Shown = false;

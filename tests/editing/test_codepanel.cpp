@@ -58,6 +58,18 @@ TEST_F(TCodePanelTest, ACodeSelectedShowsItsPanelSettingsAndMessage)
                            "GS1 DataMatrix", "Code 39"}));
 }
 
+TEST_F(TCodePanelTest, DataWithFieldsWarnsInsteadOfRefusing)
+{
+    Tvnlcode &code = AddCode(TSymbology::Ean13, QStringLiteral("400638133393${check}"));
+    Toolbox.ShowSelection(&code);
+    EXPECT_TRUE(Panel.GetMessage().isEmpty());
+    EXPECT_EQ(Panel.GetWarning(), CodeFieldsNote);
+    Panel.CheckTyped(QStringLiteral("12345"));
+    EXPECT_EQ(Panel.GetMessage(), QStringLiteral("EAN-13 takes 12 or 13 digits; \"12345\" has 5"));
+    Panel.CheckTyped(QStringLiteral("$${check}"));
+    EXPECT_FALSE(Panel.GetMessage().isEmpty()); // $$ is no field
+}
+
 TEST_F(TCodePanelTest, EachControlIsOneUndoStepOnEverySelectedCode)
 {
     Tvnlcode &a = AddCode(TSymbology::QrCode, QStringLiteral("first"));

@@ -124,7 +124,7 @@ TEST(EditedLabel, OtherDocumentsLeaveItsCornerAndWidthAlone)
              Talphabitmap preview;
              Tprintjob job(nullptr);
              job.SetDocument(&label.Project());
-             job.PaintPreview({0, 0, false, 1, {0}}, preview, 200, 260);
+             job.PaintPreview({0, 0, false, 1, {0}, {}}, preview, 200, 260);
              PrintedSheet(label.Project());
          }},
         {"its own template shown in the template editor and closed",

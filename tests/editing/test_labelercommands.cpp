@@ -3,10 +3,12 @@
 #include "labelertest.h"
 
 #include "document/drawlist.h"
+#include "document/fields.h"
 #include "document/labeltemplate.h"
 #include "document/picture.h"
 #include "document/shape.h"
 #include "document/text.h"
+#include "editing/printwizard.h"
 #include "platform/clipboard.h"
 #include "platform/platform.h"
 #include "settings/userfolders.h"
@@ -533,4 +535,30 @@ TEST(LabelerCommands, OpenRecentListsTheLastEightProjectsNewestFirst)
     EXPECT_EQ(answers.Texts.size(), 1u);
     EXPECT_EQ(e.Doc().GetFileName(), dir.filePath("renamed.wlp"));
     EXPECT_TRUE(e.Labeler.RecentFiles().contains(saved[0]));
+}
+
+TEST(LabelerCommands, ShowDataFillsTheCanvasFromTheProjectsRunAndLeavesTheDocument)
+{
+    QTemporaryDir dir;
+    TEditor e;
+    const QString project = dir.filePath(QStringLiteral("numbered.wlp"));
+    e.Doc().SetFileName(project);
+    auto text = std::make_unique<Tvnltext>();
+    text->SetText(QStringLiteral("Bottle ${n:4}"));
+    Tvnltext *shown = text.get();
+    e.Doc().AddObject(std::move(text));
+    TDataRun run;
+    run.Kind = TRunKind::Numbered;
+    run.From = 17;
+    Tprintwizard wizard;
+    wizard.SetDocument(&e.Doc());
+    wizard.SetRun(run);
+    wizard.StoreRun(e.Settings.Store);
+
+    EXPECT_TRUE(e.Labeler.ToggleShowData());
+    ASSERT_NE(e.Doc().Fill, nullptr);
+    EXPECT_EQ(FillFields(shown->GetText(), *e.Doc().Fill), QStringLiteral("Bottle 0017"));
+    EXPECT_EQ(shown->GetText(), QStringLiteral("Bottle ${n:4}"));
+    EXPECT_FALSE(e.Labeler.ToggleShowData());
+    EXPECT_EQ(e.Doc().Fill, nullptr);
 }

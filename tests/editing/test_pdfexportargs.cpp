@@ -54,10 +54,10 @@ TEST(PdfExportArgs, BuildsThePrintSettingsTheWizardWouldPrintWith)
         TPrintSettings Expected;
     };
     const Case cases[] = {
-        {{}, {0, 0, false, 1, {}}},
-        {{"--sheets=3", "--nudge", "-16,16", "--high-quality"}, {-16, 16, true, 3, {}}},
+        {{}, {0, 0, false, 1, {}, {}}},
+        {{"--sheets=3", "--nudge", "-16,16", "--high-quality"}, {-16, 16, true, 3, {}, {}}},
         // Spots as given, counted from 0: the export checks them once the template is loaded.
-        {{"--spots", "3,1,3"}, {0, 0, false, 1, {2, 0, 2}}},
+        {{"--spots", "3,1,3"}, {0, 0, false, 1, {2, 0, 2}, {}}},
     };
     for (const Case &c : cases) {
         const QStringList args = Args(c.Words);
@@ -104,4 +104,36 @@ TEST(PdfExportArgs, ScaleTakesPerCentsInStepsWithinThreeAndStrictIsASwitch)
     EXPECT_TRUE(options.Strict);
     EXPECT_FALSE(ParsePdfExportArgs(Args({"--strict", "--strict"}), options, error));
     EXPECT_FALSE(ParsePdfExportArgs(Args({"--scale", "1,1", "--scale=1,1"}), options, error));
+}
+
+TEST(PdfExportArgs, RunOptionsGoTogetherAndAreRefusedWithoutTheirSource)
+{
+    struct Case {
+        std::initializer_list<const char *> Words;
+        const char *Says; // empty: accepted
+    };
+    const Case cases[] = {
+        {{"--data", "lots.csv", "--first-spot", "7", "--copies", "2"}, ""},
+        {{"--numbered", "-5,1200,-2", "--copies=3"}, ""},
+        {{"--data", "a.csv", "--numbered", "1,5"}, "--data and --numbered cannot be given together"},
+        {{"--data", "a.csv", "--sheets", "2"}, "--sheets cannot be given with --data"},
+        {{"--first-spot", "3"}, "--first-spot needs --data or --numbered"},
+        {{"--numbered", "1"}, "--numbered takes"},
+        {{"--numbered", "1,0"}, "--numbered takes"},
+        {{"--data", "a.csv", "--first-spot", "0"}, "--first-spot takes"},
+        {{"--data", "a.csv", "--copies", "1001"}, "--copies takes"},
+        {{"--data", "a.csv", "--data", "b.csv"}, "--data is given more than once"},
+    };
+    for (const Case &c : cases) {
+        const QStringList args = Args(c.Words);
+        SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+        TPdfExportOptions options;
+        QString error;
+        EXPECT_EQ(ParsePdfExportArgs(args, options, error), *c.Says == 0);
+        EXPECT_THAT(error.toStdString(), testing::StartsWith(c.Says));
+    }
+    TPdfExportOptions options;
+    QString error;
+    ASSERT_TRUE(ParsePdfExportArgs(Args({"--numbered", "-5,1200,-2", "--first-spot", "4"}), options, error));
+    EXPECT_EQ(options.Settings.Run, (TDataRun{TRunKind::Numbered, -5, 1200, -2, {}, 1, 4}));
 }

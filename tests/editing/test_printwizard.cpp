@@ -14,16 +14,6 @@
 #include <gmock/gmock.h>
 
 namespace {
-// A store over memory, opened on the settings key.
-struct TMemoryStore {
-    TMemoryStore()
-    {
-        SetRootBackend(HKEY_CURRENT_USER, std::make_shared<Tmemorybackend>());
-        Store.OpenKey(QString::fromLatin1(SettingsKeyPath), true);
-    }
-    ~TMemoryStore() { SetRootBackend(HKEY_CURRENT_USER, nullptr); }
-    Tregistryex Store;
-};
 
 struct TWizard {
     TWizard() : Wizard(Job) { Wizard.SetDocument(&Sheet.Project); }
