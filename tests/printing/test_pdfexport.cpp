@@ -477,103 +477,105 @@ TEST(RulerPagePdf, MarksLieEightAndTenInchesApartAt600DpiThroughTheCorrection)
     }
     const TRun text = RunProgram(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     EXPECT_THAT(text.Out.simplified().toStdString(), testing::HasSubstr("Ruler page. With a good ruler"));
-    namespace {
-    // A sheet of thirty 2 x 1 inch spots in three columns of ten, whose label's text holds fields,
-    // saved as runs.wlt and runs.wlp in folder.
-    TSheetFiles WriteRunFiles(const QString &folder, const QString &text)
-    {
-        TTestSheet sheet;
-        sheet.Template.Geometry.Clear();
-        for (int row = 0; row < 10; ++row)
-            for (int column = 0; column < 3; ++column)
-                AddSpot(sheet.Template, 0.25 + column * 2.75, 0.5 + row, TestLabelWidth, TestLabelHeight);
-        dynamic_cast<Tvnltext &>(*sheet.Project.GetObject(1)).SetText(text);
-        const TSheetFiles files{QDir(folder).filePath(QStringLiteral("runs.wlt")),
-                                QDir(folder).filePath(QStringLiteral("runs.wlp"))};
-        sheet.Template.SaveToFile(files.Template);
-        sheet.Project.SaveToFile(files.Project);
-        return files;
-    }
+}
 
-    QString PageText(const QString &pdf, int page)
-    {
-        const QString number = QString::number(page);
-        return RunProgram(QStringLiteral("pdftotext"),
-                          {QStringLiteral("-f"), number, QStringLiteral("-l"), number,
-                           QStringLiteral("-layout"), pdf, QStringLiteral("-")})
-            .Out;
-    }
-    } // namespace
+namespace {
+// A sheet of thirty 2 x 1 inch spots in three columns of ten, whose label's text holds fields,
+// saved as runs.wlt and runs.wlp in folder.
+TSheetFiles WriteRunFiles(const QString &folder, const QString &text)
+{
+    TTestSheet sheet;
+    sheet.Template.Geometry.Clear();
+    for (int row = 0; row < 10; ++row)
+        for (int column = 0; column < 3; ++column)
+            AddSpot(sheet.Template, 0.25 + column * 2.75, 0.5 + row, TestLabelWidth, TestLabelHeight);
+    dynamic_cast<Tvnltext &>(*sheet.Project.GetObject(1)).SetText(text);
+    const TSheetFiles files{QDir(folder).filePath(QStringLiteral("runs.wlt")),
+                            QDir(folder).filePath(QStringLiteral("runs.wlp"))};
+    sheet.Template.SaveToFile(files.Template);
+    sheet.Project.SaveToFile(files.Project);
+    return files;
+}
 
-    TEST_F(PdfExport, NinetyFiveRecordsOnThirtySpotsFillFourPagesInOrder)
-    {
-        const TSheetFiles files = WriteRunFiles(Folder.path(), QStringLiteral("Lot ${lot} #${n:3}"));
-        QByteArray table = "lot;grower\r\n";
-        for (int i = 1; i <= 95; ++i)
-            table += QStringLiteral("L%1;\"Grower \"\"%1\"\"\"\r\n").arg(i, 3, 10, QLatin1Char('0')).toUtf8();
-        const QString csv = Folder.filePath(QStringLiteral("lots.csv"));
-        WriteContents(csv, table);
-        const TRun run =
-            Export(Folder.path(), {Output, QStringLiteral("--data"), csv, files.Project, files.Template});
-        ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
-        EXPECT_TRUE(run.Err.isEmpty()) << run.Err.toStdString();
-        EXPECT_EQ(PdfInfo(Output, QStringLiteral("Pages")), "4");
-        const QRegularExpression lot(QStringLiteral("Lot L(\\d{3}) #(\\d{3})"));
-        for (int page = 1; page <= 4; ++page) {
-            SCOPED_TRACE(page);
-            QList<int> numbers;
-            for (const QRegularExpressionMatch &m : lot.globalMatch(PageText(Output, page))) {
-                EXPECT_EQ(m.captured(1), m.captured(2));
-                numbers.append(m.captured(1).toInt());
-            }
-            std::sort(numbers.begin(), numbers.end());
-            QList<int> expected;
-            for (int n = (page - 1) * 30 + 1; n <= std::min(page * 30, 95); ++n)
-                expected.append(n);
-            EXPECT_EQ(numbers, expected);
+QString PageText(const QString &pdf, int page)
+{
+    const QString number = QString::number(page);
+    return RunProgram(QStringLiteral("pdftotext"),
+                      {QStringLiteral("-f"), number, QStringLiteral("-l"), number, QStringLiteral("-layout"),
+                       pdf, QStringLiteral("-")})
+        .Out;
+}
+} // namespace
+
+TEST_F(PdfExport, NinetyFiveRecordsOnThirtySpotsFillFourPagesInOrder)
+{
+    const TSheetFiles files = WriteRunFiles(Folder.path(), QStringLiteral("Lot ${lot} #${n:3}"));
+    QByteArray table = "lot;grower\r\n";
+    for (int i = 1; i <= 95; ++i)
+        table += QStringLiteral("L%1;\"Grower \"\"%1\"\"\"\r\n").arg(i, 3, 10, QLatin1Char('0')).toUtf8();
+    const QString csv = Folder.filePath(QStringLiteral("lots.csv"));
+    WriteContents(csv, table);
+    const TRun run =
+        Export(Folder.path(), {Output, QStringLiteral("--data"), csv, files.Project, files.Template});
+    ASSERT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_TRUE(run.Err.isEmpty()) << run.Err.toStdString();
+    EXPECT_EQ(PdfInfo(Output, QStringLiteral("Pages")), "4");
+    const QRegularExpression lot(QStringLiteral("Lot L(\\d{3}) #(\\d{3})"));
+    for (int page = 1; page <= 4; ++page) {
+        SCOPED_TRACE(page);
+        QList<int> numbers;
+        for (const QRegularExpressionMatch &m : lot.globalMatch(PageText(Output, page))) {
+            EXPECT_EQ(m.captured(1), m.captured(2));
+            numbers.append(m.captured(1).toInt());
         }
-        // The last page: record 95 on its fifth spot (row 2, column 2), nothing after it.
-        const QImage last = RenderPage(Output, 4, RenderDpi);
-        ASSERT_FALSE(last.isNull());
-        EXPECT_TRUE(IsDark(last, 300 + 100, 150 + 20));
-        EXPECT_FALSE(IsDark(last, 575 + 100, 150 + 20));
-        EXPECT_FALSE(IsDark(last, 25 + 100, 250 + 20));
+        std::sort(numbers.begin(), numbers.end());
+        QList<int> expected;
+        for (int n = (page - 1) * 30 + 1; n <= std::min(page * 30, 95); ++n)
+            expected.append(n);
+        EXPECT_EQ(numbers, expected);
     }
+    // The last page: record 95 on its fifth spot (row 2, column 2), nothing after it.
+    const QImage last = RenderPage(Output, 4, RenderDpi);
+    ASSERT_FALSE(last.isNull());
+    EXPECT_TRUE(IsDark(last, 300 + 100, 150 + 20));
+    EXPECT_FALSE(IsDark(last, 575 + 100, 150 + 20));
+    EXPECT_FALSE(IsDark(last, 25 + 100, 250 + 20));
+}
 
-    TEST_F(PdfExport, RunsThatCannotPrintSayWhyAndWriteNothing)
-    {
-        const TSheetFiles files = WriteRunFiles(Folder.path(), QStringLiteral("${lot} ${lott}"));
-        const QString csv = Folder.filePath(QStringLiteral("lots.csv"));
-        QByteArray table = "lot\n";
-        for (int i = 1; i < 213; ++i)
-            table += QByteArray::number(i) + "\n";
-        WriteContents(csv, table + "\"unclosed\n");
-        const TRun bad =
-            Export(Folder.path(), {Output, QStringLiteral("--data"), csv, files.Project, files.Template});
-        EXPECT_EQ(bad.Code, 1);
-        EXPECT_EQ(bad.Err.toStdString(),
-                  QStringLiteral("ambrelo: cannot read the table \"%1\": line 214: a quote is not closed\n")
-                      .arg(csv)
-                      .toStdString());
-        EXPECT_FALSE(QFileInfo::exists(Output));
+TEST_F(PdfExport, RunsThatCannotPrintSayWhyAndWriteNothing)
+{
+    const TSheetFiles files = WriteRunFiles(Folder.path(), QStringLiteral("${lot} ${lott}"));
+    const QString csv = Folder.filePath(QStringLiteral("lots.csv"));
+    QByteArray table = "lot\n";
+    for (int i = 1; i < 213; ++i)
+        table += QByteArray::number(i) + "\n";
+    WriteContents(csv, table + "\"unclosed\n");
+    const TRun bad =
+        Export(Folder.path(), {Output, QStringLiteral("--data"), csv, files.Project, files.Template});
+    EXPECT_EQ(bad.Code, 1);
+    EXPECT_EQ(bad.Err.toStdString(),
+              QStringLiteral("ambrelo: cannot read the table \"%1\": line 214: a quote is not closed\n")
+                  .arg(csv)
+                  .toStdString());
+    EXPECT_FALSE(QFileInfo::exists(Output));
 
-        WriteContents(csv, table);
-        const TRun unknown =
-            Export(Folder.path(), {Output, QStringLiteral("--data"), csv, QStringLiteral("--first-spot"),
-                                   QStringLiteral("29"), files.Project, files.Template});
-        ASSERT_EQ(unknown.Code, 0) << unknown.Err.toStdString();
-        EXPECT_EQ(unknown.Err.toStdString(),
-                  QStringLiteral("ambrelo: warning: nothing fills ${lott} in \"%1\"; printed as written\n")
-                      .arg(files.Project)
-                      .toStdString());
-        // 212 labels from spot 29: two on the first sheet, then 210 on seven more.
-        EXPECT_EQ(PdfInfo(Output, QStringLiteral("Pages")), "8");
-        EXPECT_THAT(PageText(Output, 1).toStdString(), testing::HasSubstr("2 ${lott}"));
-    }
+    WriteContents(csv, table);
+    const TRun unknown =
+        Export(Folder.path(), {Output, QStringLiteral("--data"), csv, QStringLiteral("--first-spot"),
+                               QStringLiteral("29"), files.Project, files.Template});
+    ASSERT_EQ(unknown.Code, 0) << unknown.Err.toStdString();
+    EXPECT_EQ(unknown.Err.toStdString(),
+              QStringLiteral("ambrelo: warning: nothing fills ${lott} in \"%1\"; printed as written\n")
+                  .arg(files.Project)
+                  .toStdString());
+    // 212 labels from spot 29: two on the first sheet, then 210 on seven more.
+    EXPECT_EQ(PdfInfo(Output, QStringLiteral("Pages")), "8");
+    EXPECT_THAT(PageText(Output, 1).toStdString(), testing::HasSubstr("2 ${lott}"));
+}
 
-    TEST(CommandLineHelp, DescribesTheExport)
-    {
-        const TRun run = RunProgram(ProgramPath(), {QStringLiteral("--help")});
-        EXPECT_EQ(run.Code, 0);
-        EXPECT_THAT(run.Out.toStdString(), testing::HasSubstr("--export-pdf OUT.pdf [--sheets N]"));
-    }
+TEST(CommandLineHelp, DescribesTheExport)
+{
+    const TRun run = RunProgram(ProgramPath(), {QStringLiteral("--help")});
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_THAT(run.Out.toStdString(), testing::HasSubstr("--export-pdf OUT.pdf [--sheets N]"));
+}
