@@ -107,9 +107,10 @@ eval "$(xdotool getwindowgeometry --shell "$wizard" | sed 's/^/W_/')"
 xdotool mousemove --sync $((WX + W_WIDTH * 9 / 14)) $((WY + W_HEIGHT - 16)) click 1
 # The label is checked first: the Print page lists the cut text and the four empty prompts, each
 # with a warning sign (yellow), and holds the PDF back until Print Anyway.
-yellow() { region_pixels $((WX + 20)) $((WY + 110)) 40 130 | awk '$3 > 200 && $4 > 160 && $5 < 80 { n++ } END { print n + 0 }'; }
+# (The list stands right of the choice of labels, Print Anyway below it.)
+yellow() { region_pixels $((WX + 295)) $((WY + 90)) 40 150 | awk '$3 > 200 && $4 > 160 && $5 < 80 { n++ } END { print n + 0 }'; }
 wait_until 10 '(( $(yellow) > 100 ))' || fail "the wizard does not list what would print wrong"
-xdotool mousemove --sync $((WX + 69)) $((WY + 257)) click 1
+xdotool mousemove --sync $((WX + 345)) $((WY + 291)) click 1
 pdfsaver=$(window_named '^Save as PDF$' 30) || fail "Save as PDF did not ask for a file"
 activate "$pdfsaver" || true
 xdotool type --delay 20 "$work/larkspur.pdf"
