@@ -2,6 +2,7 @@
 
 #include "document/code.h"
 #include "document/drawlist.h"
+#include "document/fields.h"
 #include "document/labeltemplate.h"
 #include "document/picture.h"
 #include "document/shape.h"
@@ -169,4 +170,22 @@ std::vector<TPrintProblem> CheckBeforePrinting(const Tdrawlist &project)
     std::vector<TPrintProblem> own = CheckDocument(project);
     out.insert(out.end(), own.begin(), own.end());
     return out;
+}
+
+std::vector<TPrintProblem> CheckFields(const Tdrawlist &document, const TFieldValues &values)
+{
+    std::vector<TPrintProblem> problems;
+    for (int32_t i = 0; i < document.Count(); ++i) {
+        const Tdrawobj &object = *document.GetObject(i);
+        QStringList unknown;
+        for (const QString &text : object.Fields())
+            FillFields(text, values, &unknown);
+        unknown.removeDuplicates();
+        if (!unknown.isEmpty())
+            problems.push_back({TPrintIssue::FieldUnfilled, &document, i,
+                                QStringLiteral("%1 holds %2, which the labels' data does not fill: it prints "
+                                               "as written.")
+                                    .arg(ObjectDescription(object), unknown.join(QStringLiteral(", ")))});
+    }
+    return problems;
 }

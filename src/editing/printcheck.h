@@ -18,6 +18,7 @@ enum class TPrintIssue : uint8_t {
     EmptyPrompt,   // a text box shows its prompt on screen and prints nothing
     CodeInvalid,   // a code's data does not encode: the code is left out
     CodeTooSmall,  // a code's modules are too small for scanners
+    FieldUnfilled, // a text or a code holds a field the labels' data has no value for
 };
 
 // A picture under this many dots per inch at its printed size looks coarse.
@@ -29,6 +30,8 @@ constexpr double EdgeAllowance = 1000.0 / 32;
 constexpr double MinModuleMillimetres = 0.25;
 // Text is measured as a 600 dots per inch page lays it out.
 constexpr double CheckScale = 0.6;
+
+struct TFieldValues;
 
 struct TPrintProblem {
     TPrintIssue Issue;
@@ -46,3 +49,6 @@ QString ObjectDescription(const Tdrawobj &object);
 std::vector<TPrintProblem> CheckDocument(const Tdrawlist &document);
 // Checks what prints: the template's objects first (they are drawn first), then the label's.
 std::vector<TPrintProblem> CheckBeforePrinting(const Tdrawlist &project);
+// Names each object of the document holding fields that values (the names of the labels' data,
+// with an empty record) leaves unfilled: they print as written.
+std::vector<TPrintProblem> CheckFields(const Tdrawlist &document, const TFieldValues &values);

@@ -309,6 +309,10 @@ int32_t Tprintwizard::ClickSheetPicture(const TPoint &point)
 const std::vector<TPrintProblem> &Tprintwizard::CheckLabel()
 {
     Problems = Document ? CheckBeforePrinting(*Document) : std::vector<TPrintProblem>{};
+    if (Document && (Values.Run.Kind != TRunKind::Table || TableReadable())) {
+        const std::vector<TPrintProblem> fields = CheckFields(*Document, RunProbe());
+        Problems.insert(Problems.end(), fields.begin(), fields.end());
+    }
     return Problems;
 }
 
@@ -377,6 +381,16 @@ void Tprintwizard::ReadTable()
     }
 }
 
+TFieldValues Tprintwizard::RunProbe() const
+{
+    TFieldValues probe;
+    if (Values.Run.Kind == TRunKind::Table) {
+        probe.Names = std::make_shared<const QStringList>(TableNames);
+        probe.Values = QStringList(TableNames.size());
+    }
+    return probe;
+}
+
 QString Tprintwizard::FieldsNote() const
 {
     const QStringList fields = Document ? Document->Fields() : QStringList();
@@ -384,11 +398,7 @@ QString Tprintwizard::FieldsNote() const
         return {};
     if (!Values.Run.IsRun())
         return FieldsWithoutRunNote.arg(fields.join(QStringLiteral(", ")));
-    TFieldValues probe;
-    if (Values.Run.Kind == TRunKind::Table) {
-        probe.Names = std::make_shared<const QStringList>(TableNames);
-        probe.Values = QStringList(TableNames.size());
-    }
+    const TFieldValues probe = RunProbe();
     QStringList unknown;
     for (const QString &field : fields)
         FillFields(field, probe, &unknown);

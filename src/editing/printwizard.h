@@ -195,6 +195,8 @@ private:
     bool Checked(TPending request);
     bool WritePdf();
     void ReadTable();
+    // The run's field names with an empty record: what a field may be filled from.
+    TFieldValues RunProbe() const;
     void ReportLeftOut() const;
 
     Tprintjob *Job = nullptr;

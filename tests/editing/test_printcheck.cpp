@@ -4,6 +4,7 @@
 #include "printtestsupport.h"
 
 #include "document/code.h"
+#include "document/fields.h"
 #include "document/picture.h"
 #include "document/shape.h"
 #include "document/text.h"
@@ -177,4 +178,34 @@ TEST(PrintCheck, TheTemplatesObjectsAreCheckedFirstThenTheLabels)
     EXPECT_EQ(problems[1].Document, &sheet.Project);
     EXPECT_EQ(problems[1].Object, 2);
     EXPECT_EQ(problems[1].Issue, TPrintIssue::LowResolution);
+}
+
+TEST(PrintCheck, FieldsTheDataDoesNotFillAreNamedWithTheirObject)
+{
+    Tdrawlist document;
+    document.SetLabelRect(Label);
+    document.AddObject(Text(QStringLiteral("Lot ${lot}, bottle ${n:4}"), {100100, 100100, 101900, 100300}));
+    document.AddObject(Text(QStringLiteral("Pinot Noir $$12"), {100100, 100400, 101900, 100600}));
+    document.AddObject(Text(QStringLiteral("${lot} ${year} ${year}"), {100100, 100700, 101900, 100900}));
+    const auto named = [&document](const QStringList &columns) {
+        TFieldValues values;
+        if (!columns.isEmpty()) {
+            values.Names = std::make_shared<const QStringList>(columns);
+            values.Values = QStringList(columns.size());
+        }
+        std::vector<std::pair<int32_t, std::string>> out;
+        for (const TPrintProblem &p : CheckFields(document, values)) {
+            EXPECT_EQ(p.Issue, TPrintIssue::FieldUnfilled);
+            out.emplace_back(p.Object, p.Text.toStdString());
+        }
+        return out;
+    };
+    // A table with the lot: only the year is missing. Without a table neither has a value, while
+    // the label's number always has one.
+    EXPECT_THAT(named({QStringLiteral("lot")}),
+                testing::ElementsAre(testing::Pair(2, testing::HasSubstr("holds ${year}, which"))));
+    EXPECT_THAT(named({}),
+                testing::ElementsAre(testing::Pair(0, testing::HasSubstr("holds ${lot}, which")),
+                                     testing::Pair(2, testing::HasSubstr("holds ${lot}, ${year}, which"))));
+    EXPECT_THAT(named({QStringLiteral("lot"), QStringLiteral("year")}), testing::IsEmpty());
 }
