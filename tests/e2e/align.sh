@@ -35,15 +35,17 @@ wait_for 10 word_box || fail "the text box's word is not right of the square"
 word_left=$(word_box)
 echo "square $sl,$st - $sr,$sb; word from $word_left"
 
+# The Alignment button, found while nothing is selected and no tool window can cover the tool bar.
+align_button=$(icon_centre 6 "$X" "$Y" "$WIDTH" 160) || fail "the tool bar has no Alignment button"
+
 # Select the square, add the text box with Ctrl+click, choose the Alignment tool (the seventh
-# tool-bar button: Select, New Text, New Image, New Shape, New Code, Zoom, Alignment).
+# tool-bar button: Select, New Text, New Image, New Shape, New Code, Zoom, Alignment, found above).
 xdotool mousemove --sync $(((sl + sr) / 2)) $(((st + sb) / 2)) click 1
 sleep 0.5
 xdotool keydown ctrl mousemove --sync $((word_left + 20)) $((st + 6)) click 1 keyup ctrl
 sleep 0.5
-centre=$(icon_centre 6 "$X" "$Y" "$WIDTH" 160) || fail "the tool bar has no Alignment button"
 # shellcheck disable=SC2086
-set -- $centre
+set -- $align_button
 xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1
 tools=$(window_named '^Tools$' 20) || fail "the Alignment tool did not show the tool window"
 sleep 1
