@@ -46,7 +46,7 @@ void OpenFontList(benchmark::State &state)
 {
     TBenchStore settings;
     Tfrm_toolbox window(settings.Store);
-    window.Logic().SelectTool(1);
+    window.Logic().SelectTool(TTool::Text);
     window.show();
     QApplication::processEvents();
     state.counters["fonts"] = window.cb_fontname->count();

@@ -186,7 +186,7 @@ void Tfrm_labeler::BuildToolBar()
         const QString hint = ToolButtonHint(b.Hint);
         if (b.IsTool)
             connect(button, &QToolButton::clicked, this,
-                    [this, image, hint] { Labeler->Input().ToolButtonClicked(image, hint); });
+                    [this, image, hint] { Labeler->Input().ToolButtonClicked(TTool(image), hint); });
         else if (image == CenterScreenImage)
             connect(button, &QToolButton::clicked, this, [this] { Labeler->View().CenterScreen(); });
         else
@@ -868,11 +868,11 @@ void Tfrm_labeler::ShowContextMenu(const TPoint &panelPoint)
     pm_canvas->popup(dpnl_canvas->mapToGlobal(QPoint(panelPoint.X, panelPoint.Y)));
 }
 
-void Tfrm_labeler::ToolButtonsChanged(int32_t tool)
+void Tfrm_labeler::ToolButtonsChanged(TTool tool)
 {
     for (size_t i = 0; i < ToolBarButtons.size(); ++i)
         if (ToolButtons[i].IsTool)
-            ToolBarButtons[i]->setChecked(ToolButtons[i].Image == tool);
+            ToolBarButtons[i]->setChecked(ToolButtons[i].Image == ToolNumber(tool));
 }
 
 void Tfrm_labeler::SetCaption(const QString &caption)

@@ -175,7 +175,7 @@ void Tvnltext::CopyToClipboard(int32_t /*format*/)
     TheClipboard().SetText(Text);
 }
 
-void Tvnltext::DrawSelection(Tcanvas &canvas, int32_t tool)
+void Tvnltext::DrawSelection(Tcanvas &canvas, TTool tool)
 {
     Tdrawobj::DrawSelection(canvas, tool);
     canvas.DrawFocusRect(GrowRect(GetScreenRect(), 2));

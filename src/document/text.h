@@ -63,7 +63,7 @@ public:
     TRect OversetMarkRect() const;
 
     // Base
-    void DrawSelection(Tcanvas &canvas, int32_t tool) override;
+    void DrawSelection(Tcanvas &canvas, TTool tool) override;
     void DrawScreenMarks(Tcanvas &canvas) override;
     TRect GetInvalidRect() const override;
     QStringList Fields() const override;

@@ -166,11 +166,12 @@ template <class T> std::vector<T *> Ttoolbox::Selected() const
 
 // ---- Panels and tools
 
-void Ttoolbox::SelectTool(int32_t tool)
+void Ttoolbox::SelectTool(TTool tool)
 {
     const bool anySelected = Document && Document->SelectedCount() > 0;
-    const bool hasPanel = tool >= tpSelectCaption && tool <= tpCode;
-    Panel = hasPanel && (tool != tlSelect || !anySelected) ? tool : tpNone;
+    const int32_t number = ToolNumber(tool);
+    const bool hasPanel = number >= tpSelectCaption && number <= tpCode;
+    Panel = hasPanel && (tool != TTool::Select || !anySelected) ? number : tpNone;
     CurrentTool = tool;
     Changed(taPanels | taShape | taImage);
 }
@@ -557,7 +558,7 @@ void Ttoolbox::ClearPreview()
 bool Ttoolbox::LoadImage()
 {
     const bool pictureSelected = Document && dynamic_cast<Tvnlpic *>(Document->GetSelectedObject());
-    if (!pictureSelected && CurrentTool == tlSelect)
+    if (!pictureSelected && CurrentTool == TTool::Select)
         return false;
     std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
     dialog->SetTitle(QString::fromLatin1(LoadImageTitle));
@@ -634,7 +635,7 @@ void Ttoolbox::AddToLabel()
         picture->SetTop(picture->Top() + InsertOffset - picture->Height() / 2);
     }
     if (OnSelectTool)
-        OnSelectTool(tlSelect);
+        OnSelectTool(TTool::Select);
     Document->SelectObject(picture);
     InsertOffset += 100;
     Document->Invalidate(true);

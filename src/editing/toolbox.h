@@ -118,10 +118,10 @@ public:
     }
     Tdrawlist *GetDocument() const { return Document; }
 
-    // To the editor window: make a tool current ("Add To Label" selects tool 0), the text style
+    // To the editor window: make a tool current ("Add To Label" selects the Select tool), the text style
     // changed (after every ApplyTextStyle), move the zoom's track position (the editor zooms and
     // shows its zoom here through ShowZoom).
-    std::function<void(int32_t tool)> OnSelectTool;
+    std::function<void(TTool tool)> OnSelectTool;
     std::function<void()> OnTextStyleChange;
     std::function<void(int32_t trackPosition)> OnTrackMoved;
     // To the window: what it shows changed (TToolboxArea bits).
@@ -132,7 +132,7 @@ public:
     // Select tool while something is selected; the caption panel with nothing selected), the
     // select panel shows only for Select, "Square Sides" only for Select, "Add To Label" only for
     // the image tool and "Reset Aspect" for every other tool.
-    void SelectTool(int32_t tool);
+    void SelectTool(TTool tool);
     // The tool window's part of the editor's reaction to a new primary selection under the Select
     // tool: a picture's image goes to the preview, a text's or shape's style is loaded, and the
     // panel of its kind shows with the select panel small; none shows the caption panel with the
@@ -142,16 +142,16 @@ public:
     int32_t GetPanel() const { return Panel; }
     void ShowPanel(int32_t panel);
     void HideAllPanels() { ShowPanel(tpNone); }
-    bool IsSelectPanelVisible() const { return CurrentTool == tlSelect; }
+    bool IsSelectPanelVisible() const { return CurrentTool == TTool::Select; }
     // The select panel: vertical (a column at the left, the icon at the bottom) or horizontal (a
     // row at the top, the icon at the right); expanded while nothing is selected.
     void SetSelectLayout(bool vertical);
     bool GetSelectVertical() const { return SelectVertical; }
     void SetSelectExpanded(bool expanded);
     bool IsSelectExpanded() const { return SelectExpanded; }
-    bool IsSquareSidesVisible() const { return CurrentTool == tlSelect; }
-    bool IsAddToLabelVisible() const { return CurrentTool == tlImage; }
-    bool IsResetAspectVisible() const { return CurrentTool != tlImage; }
+    bool IsSquareSidesVisible() const { return CurrentTool == TTool::Select; }
+    bool IsAddToLabelVisible() const { return CurrentTool == TTool::Image; }
+    bool IsResetAspectVisible() const { return CurrentTool != TTool::Image; }
 
     // ---- Text: the sample's font and alignment are the style new and selected texts take.
     const Tfont &GetSampleFont() const { return SampleFont; }
@@ -289,7 +289,7 @@ private:
 
     Tregistryex &Store;
     Tdrawlist *Document = nullptr;
-    int32_t CurrentTool = 0;
+    TTool CurrentTool = TTool::Select;
     int32_t Panel = tpNone;
     bool SelectVertical = false;
     bool SelectExpanded = true;

@@ -218,7 +218,7 @@ TEST(Text, SelectionAddsAFocusFrame)
     {
         Tcanvas canvas(&image);
         canvas.Brush().SetColor(clBlack);
-        t->DrawSelection(canvas, tlText); // no handles for this tool
+        t->DrawSelection(canvas, TTool::Text); // no handles for this tool
     }
     // The dotted frame 2 pixels outside the box.
     int dots = 0;

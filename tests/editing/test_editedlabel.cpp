@@ -48,7 +48,7 @@ int32_t NewPictureWidth(TEditor &e)
     QImage image(300, 100, QImage::Format_RGB32);
     image.fill(Qt::red);
     e.Toolbox.SetPreviewPicture(image);
-    e.Input().ToolButtonClicked(tlImage, QString());
+    e.Input().ToolButtonClicked(TTool::Image, QString());
     const int32_t before = e.Doc().Count();
     e.Click(e.At(LabelCorner + 100, LabelCorner + 100));
     if (e.Doc().Count() != before + 1)

@@ -37,18 +37,25 @@ QImage SolidImage(int w, int h, QRgb rgb)
 TEST_F(TToolboxTest, ToolsAndSelectionsChooseThePanel)
 {
     struct Case {
-        int32_t Tool;
+        TTool Tool;
         int Selected; // 0 nothing, 1 a shape
         int32_t Panel;
     };
-    const Case cases[] = {{0, 0, tpSelectCaption}, {0, 1, tpNone},   {1, 1, tpText},    {2, 0, tpImage},
-                          {3, 1, tpShapes},        {6, 0, tpZoomIn}, {7, 0, tpZoomOut}, {8, 1, tpAlign},
-                          {9, 0, tpCode},          {10, 0, tpNone}};
+    const Case cases[] = {{TTool::Select, 0, tpSelectCaption},
+                          {TTool::Select, 1, tpNone},
+                          {TTool::Text, 1, tpText},
+                          {TTool::Image, 0, tpImage},
+                          {TTool::Shape, 1, tpShapes},
+                          {TTool::Zoom, 0, tpZoomIn},
+                          {TTool::ZoomOut, 0, tpZoomOut},
+                          {TTool::Alignment, 1, tpAlign},
+                          {TTool::Code, 0, tpCode},
+                          {TTool(10), 0, tpNone}};
     Tvnlshape &shape = Label.Add<Tvnlshape>({100000, 100000, 100500, 100500});
     for (const Case &c : cases) {
         shape.SetSelected(c.Selected == 1);
         Toolbox.SelectTool(c.Tool);
-        EXPECT_EQ(Toolbox.GetPanel(), c.Panel) << "tool " << c.Tool;
+        EXPECT_EQ(Toolbox.GetPanel(), c.Panel) << "tool " << ToolNumber(c.Tool);
     }
 
     // Under the Select tool the selection decides; its loss shows the caption, the select panel large.
@@ -219,8 +226,8 @@ TEST_F(TToolboxTest, DialDragTurnsSelectedPolygonsTowardTheMouseAsOneStep)
 
 TEST_F(TToolboxTest, AddToLabelStepsFromTheCentreAndWrapsPastHalfTheLabel)
 {
-    std::vector<int32_t> tools;
-    Toolbox.OnSelectTool = [&](int32_t tool) { tools.push_back(tool); };
+    std::vector<TTool> tools;
+    Toolbox.OnSelectTool = [&](TTool tool) { tools.push_back(tool); };
     Toolbox.SetPreviewPicture(SolidImage(60, 30, 0x00ff00)); // 600 by 300 units
     std::vector<TPoint> centres;
     for (int i = 0; i < 12; ++i) {
@@ -234,7 +241,7 @@ TEST_F(TToolboxTest, AddToLabelStepsFromTheCentreAndWrapsPastHalfTheLabel)
     EXPECT_EQ(centres[2], (TPoint{101200, 100700}));
     EXPECT_EQ(centres[11], (TPoint{100000, 99500})); // the offset passed 1000: -1000
     EXPECT_EQ(Toolbox.GetInsertOffset(), -900);
-    EXPECT_EQ(tools, std::vector<int32_t>(12, 0));
+    EXPECT_EQ(tools, std::vector<TTool>(12, TTool::Select));
     auto *last = dynamic_cast<Tvnlpic *>(Label.Doc.GetSelectedObject());
     ASSERT_NE(last, nullptr);
     EXPECT_EQ(last->GetPicture().pixel(0, 0), 0xff00ff00);
