@@ -53,7 +53,7 @@ struct TPrompt {
 
 // The frame: a figure inset from the label's edge by Inset times its shorter side.
 struct TFrame {
-    uint8_t Style;
+    TShapeStyle Style;
     double Inset;
 };
 
@@ -71,7 +71,7 @@ const std::vector<TDesign> &Designs()
     static const std::vector<TDesign> designs{
         {"front",
          true,
-         {ssRoundRect, 0.05},
+         {TShapeStyle::RoundRect, 0.05},
          {
              {"Winery", 0.12, 0.11, 0.88, 0.29, LineSize, Serif, fsBold, Claret, haCentre, vaMiddle},
              {"Varietal", 0.12, 0.35, 0.88, 0.51, LineSize, Serif, fsItalic, Ink, haCentre, vaMiddle},
@@ -90,14 +90,14 @@ const std::vector<TDesign> &Designs()
          }},
         {"neck",
          true,
-         {ssRoundRect, 0.06},
+         {TShapeStyle::RoundRect, 0.06},
          {
              {"Winery", 0.1, 0.14, 0.9, 0.52, LineSize, Serif, fsBold, Claret, haCentre, vaMiddle},
              {"Vintage", 0.1, 0.54, 0.9, 0.86, LineSize, Serif, 0, Ink, haCentre, vaMiddle},
          }},
         {"round",
          true,
-         {ssEllipse, 0.05},
+         {TShapeStyle::Ellipse, 0.05},
          {
              {"Winery", 0.2, 0.2, 0.8, 0.37, LineSize, Serif, fsBold, Claret, haCentre, vaMiddle},
              {"Vintage", 0.25, 0.41, 0.75, 0.59, LineSize, Serif, 0, Ink, haCentre, vaMiddle},
@@ -105,7 +105,7 @@ const std::vector<TDesign> &Designs()
          }},
         {"square",
          true,
-         {ssRoundRect, 0.05},
+         {TShapeStyle::RoundRect, 0.05},
          {
              {"Winery", 0.12, 0.12, 0.88, 0.3, LineSize, Serif, fsBold, Claret, haCentre, vaMiddle},
              {"Varietal", 0.12, 0.35, 0.88, 0.51, LineSize, Serif, fsItalic, Ink, haCentre, vaMiddle},

@@ -354,7 +354,7 @@ void Ttoolbox::ApplyShapeTo(Tvnlshape &s) const
 {
     // Each setter is called only for a value that differs, so an unchanged shape records nothing.
     if (s.GetShapeStyle() != Figure)
-        s.SetShapeStyle(uint8_t(Figure));
+        s.SetShapeStyle(Figure);
     if (s.GetCurveX() != CurveX)
         s.SetCurveX(CurveX);
     if (s.GetCurveY() != CurveY)
@@ -390,17 +390,24 @@ void Ttoolbox::ApplyShapeStyle(Tvnlshape *shape)
     Changed(taShape);
 }
 
-void Ttoolbox::SetFigure(int32_t figure)
+std::optional<TShapeStyle> FigureOfChoice(int32_t choice)
 {
-    if (figure < 0)
-        figure = 0;
-    if (figure > ssDiagonalDown)
+    if (choice < 0)
+        return TShapeStyle::Ellipse;
+    if (choice > static_cast<int32_t>(TShapeStyle::DiagonalDown))
+        return std::nullopt;
+    return static_cast<TShapeStyle>(choice);
+}
+
+void Ttoolbox::SetFigure(TShapeStyle figure)
+{
+    if (figure > TShapeStyle::DiagonalDown)
         return;
     Figure = figure;
     if (LoadingShape == 0 && Document) {
         TUndoGroup group(Document);
         for (Tvnlshape *s : Selected<Tvnlshape>())
-            s->SetShapeStyle(uint8_t(figure));
+            s->SetShapeStyle(figure);
     }
     Changed(taShape);
 }

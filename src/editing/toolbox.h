@@ -101,6 +101,9 @@ TRect PreviewRect(const QSize &image, const TRect &box, bool vertical);
 QString OversetMessage(int32_t hiddenLines);
 // A hint with each two-character "\n" turned into a line break.
 QString HintText(const QString &hint);
+// The figure a choice in the figure list stands for: no choice (-1) is the ellipse, and a choice
+// past the list stands for none.
+std::optional<TShapeStyle> FigureOfChoice(int32_t choice);
 
 class Ttoolbox {
 public:
@@ -179,7 +182,7 @@ public:
     void TextMeasured();
 
     // ---- Shape: the shape panel's controls are the style new and selected shapes take.
-    int32_t GetFigure() const { return Figure; }
+    TShapeStyle GetFigure() const { return Figure; }
     int32_t GetSides() const { return Sides; }
     // The dial's bearing in hundredths of a degree, and the number box's text.
     int32_t GetDirection() const { return Direction; }
@@ -192,9 +195,9 @@ public:
     bool GetDrawLine() const { return DrawLine; }
     bool GetDrawFill() const { return DrawFill; }
     // The bands that follow the figure and the check boxes.
-    bool IsSidesBandVisible() const { return Figure == ssPolygon; }
-    bool IsDirectionBandVisible() const { return Figure == ssPolygon; }
-    bool IsCurveBandVisible() const { return Figure == ssRoundRect; }
+    bool IsSidesBandVisible() const { return Figure == TShapeStyle::Polygon; }
+    bool IsDirectionBandVisible() const { return Figure == TShapeStyle::Polygon; }
+    bool IsCurveBandVisible() const { return Figure == TShapeStyle::RoundRect; }
     bool AreLineControlsVisible() const { return DrawLine; }
     bool AreFillControlsVisible() const { return DrawFill; }
 
@@ -202,8 +205,8 @@ public:
     void LoadShapeStyle(const Tvnlshape &shape);
     // Gives the whole style to shape (a new shape), or with none to every selected shape.
     void ApplyShapeStyle(Tvnlshape *shape);
-    // The figure list (-1, no choice, is 0): every selected shape takes the figure.
-    void SetFigure(int32_t figure);
+    // The figure list: every selected shape takes the figure; one past the list is refused.
+    void SetFigure(TShapeStyle figure);
     // The up-downs: a value outside the range is refused (false) and changes nothing. Sides go
     // to the selected shapes alone; the width and the curves bring the whole style.
     bool SetSides(int32_t sides);
@@ -299,7 +302,7 @@ private:
     uint8_t VAlignSetting = 0;
     QString OversetText;
 
-    int32_t Figure = 0;
+    TShapeStyle Figure = TShapeStyle::Ellipse;
     int32_t Sides = InitialSides;
     int32_t Direction = 0;
     QString DirectionText;

@@ -362,7 +362,10 @@ QWidget *Tfrm_toolbox::CreateShapePanel()
     cb_shape->setObjectName(QStringLiteral("cb_shape"));
     for (const char *caption : ShapeStyleCaptions)
         cb_shape->addItem(QString::fromLatin1(caption));
-    connect(cb_shape, &QComboBox::activated, this, [this](int index) { Toolbox.SetFigure(index); });
+    connect(cb_shape, &QComboBox::activated, this, [this](int index) {
+        if (const std::optional<TShapeStyle> figure = FigureOfChoice(index))
+            Toolbox.SetFigure(*figure);
+    });
     v->addWidget(Band(panel, QStringLiteral("Shape "), {cb_shape}));
 
     upd_sides = UpDown(panel, MinSides, MaxSides, InitialSides);
@@ -674,7 +677,7 @@ void Tfrm_toolbox::RefreshShape()
 {
     {
         const QSignalBlocker a(cb_shape), b(upd_sides), c(upd_linewidth), d(upd_curvex), e(upd_curvey);
-        cb_shape->setCurrentIndex(Toolbox.GetFigure());
+        cb_shape->setCurrentIndex(static_cast<int>(Toolbox.GetFigure()));
         upd_sides->setValue(Toolbox.GetSides());
         upd_linewidth->setValue(Toolbox.GetLineWidth());
         upd_curvex->setValue(Toolbox.GetCurveX());

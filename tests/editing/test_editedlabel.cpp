@@ -31,7 +31,7 @@ QString SaveLabel(const QString &folder, const QString &name, double width, doub
     AddSpot(sheet, 0.5, 1, width, height);
     sheet.SaveToFile(folder + QLatin1Char('/') + name + QStringLiteral(".wlt"));
     auto box = std::make_unique<Tvnlshape>();
-    box->SetShapeStyle(ssRectangle);
+    box->SetShapeStyle(TShapeStyle::Rectangle);
     box->SetDrawFill(true);
     box->Brush.SetColor(clBlack);
     box->SetBounds({LabelCorner, LabelCorner, LabelCorner + 500, LabelCorner + 500});

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <gmock/gmock.h>
 #include <numbers>
+#include <optional>
 
 namespace {
 
@@ -125,10 +126,21 @@ TEST_F(TToolboxTest, TextStyleGoesToSelectedTextsAndNewOnesAsOneUndoStep)
     EXPECT_EQ(empty.GetHAlign(), haCentre);
 }
 
+TEST(ToolboxFigures, TheFigureListsChoicesStandForTheFiguresInOrder)
+{
+    const struct {
+        int32_t Choice;
+        std::optional<TShapeStyle> Figure;
+    } cases[] = {{-1, TShapeStyle::Ellipse},     {0, TShapeStyle::Ellipse}, {2, TShapeStyle::Polygon},
+                 {7, TShapeStyle::DiagonalDown}, {8, std::nullopt},         {256, std::nullopt}};
+    for (const auto &c : cases)
+        EXPECT_EQ(FigureOfChoice(c.Choice), c.Figure) << c.Choice;
+}
+
 TEST_F(TToolboxTest, ShapeControlsRefuseOutOfRangeValuesAndApplyTheRest)
 {
     Tvnlshape &polygon = Label.Add<Tvnlshape>({100000, 100000, 100500, 100500});
-    polygon.SetShapeStyle(ssPolygon);
+    polygon.SetShapeStyle(TShapeStyle::Polygon);
     Tvnlshape &ellipse = Label.Add<Tvnlshape>({100600, 100000, 101100, 100300});
     polygon.SetDrawFill(true);
     ellipse.SetDrawFill(true);
@@ -136,10 +148,10 @@ TEST_F(TToolboxTest, ShapeControlsRefuseOutOfRangeValuesAndApplyTheRest)
 
     Toolbox.LoadShapeStyle(polygon);
     EXPECT_TRUE(Toolbox.IsSidesBandVisible());
-    EXPECT_EQ(ellipse.GetShapeStyle(), ssEllipse); // loading applies nothing
-    Toolbox.SetFigure(ssRoundRect);
-    EXPECT_EQ(polygon.GetShapeStyle(), ssRoundRect);
-    EXPECT_EQ(ellipse.GetShapeStyle(), ssRoundRect);
+    EXPECT_EQ(ellipse.GetShapeStyle(), TShapeStyle::Ellipse); // loading applies nothing
+    Toolbox.SetFigure(TShapeStyle::RoundRect);
+    EXPECT_EQ(polygon.GetShapeStyle(), TShapeStyle::RoundRect);
+    EXPECT_EQ(ellipse.GetShapeStyle(), TShapeStyle::RoundRect);
     EXPECT_FALSE(Toolbox.IsSidesBandVisible());
     EXPECT_TRUE(Toolbox.IsCurveBandVisible());
 
@@ -199,7 +211,7 @@ TEST_F(TToolboxTest, DialDragTurnsSelectedPolygonsTowardTheMouseAsOneStep)
         EXPECT_EQ(DialPointer(20, 20, t.Value)[0], t.Point) << t.Value;
 
     Tvnlshape &polygon = Label.Add<Tvnlshape>({100000, 100000, 101000, 101000});
-    polygon.SetShapeStyle(ssPolygon);
+    polygon.SetShapeStyle(TShapeStyle::Polygon);
     Label.Doc.CloseUndoGroup();
     Toolbox.LoadShapeStyle(polygon);
     const int32_t steps = Label.Doc.GetUndoList().GroupCount();

@@ -94,7 +94,7 @@ TEST_F(TToolWindowTest, FigureListChangesSelectedShapesAndShowsSidesForPolygonsO
 {
     Tvnlshape &a = Add<Tvnlshape>({100000, 100000, 100500, 100500});
     Tvnlshape &b = Add<Tvnlshape>({100600, 100000, 101000, 100500});
-    a.SetShapeStyle(ssRectangle);
+    a.SetShapeStyle(TShapeStyle::Rectangle);
     a.SetDrawFill(true);
     Window->Logic().SelectTool(TTool::Shape);
     Window->Logic().LoadShapeStyle(a);
@@ -103,8 +103,8 @@ TEST_F(TToolWindowTest, FigureListChangesSelectedShapesAndShowsSidesForPolygonsO
 
     Window->cb_shape->setFocus();
     QTest::keyClick(Window->cb_shape, Qt::Key_Down); // Rectangle to Polygon
-    EXPECT_EQ(a.GetShapeStyle(), ssPolygon);
-    EXPECT_EQ(b.GetShapeStyle(), ssPolygon);
+    EXPECT_EQ(a.GetShapeStyle(), TShapeStyle::Polygon);
+    EXPECT_EQ(b.GetShapeStyle(), TShapeStyle::Polygon);
     EXPECT_TRUE(Window->band_sides->isVisible());
     EXPECT_TRUE(Window->band_direction->isVisible());
     QTest::keyClick(Window->cb_shape, Qt::Key_Down); // Round Rect
