@@ -291,7 +291,7 @@ void AddTexts(Tdrawlist &doc)
         const int l = 100000 + (i % 5) * 750, top = 100000 + (i / 5) * 550;
         t->Bounds = {l, top, l + 700, top + 500};
         t->Font.SetHeight(-12);
-        t->SetHAlign(uint8_t(i % 3));
+        t->SetHAlign(THorizontalAlign(i % 3));
         t->SetText(QStringLiteral("Domaine %1\r\nCôtes du Rhône\r\n2019").arg(i));
         doc.AddObject(std::move(t));
     }

@@ -80,7 +80,7 @@ std::unique_ptr<Tvnlshape> Figure(TShapeStyle style, const TRect &bounds, std::o
 
 // A centred line of text whose characters are height hundredths of an inch tall.
 std::unique_ptr<Tvnltext> Line(const QString &text, const TRect &bounds, const QString &font, int32_t height,
-                               uint8_t style, TColor color, uint8_t align = haCentre)
+                               uint8_t style, TColor color, THorizontalAlign align = THorizontalAlign::Centre)
 {
     auto box = std::make_unique<Tvnltext>();
     box->SetBounds(bounds);
@@ -90,7 +90,7 @@ std::unique_ptr<Tvnltext> Line(const QString &text, const TRect &bounds, const Q
     box->Font.SetStyle(style);
     box->Font.SetColor(color);
     box->SetHAlign(align);
-    box->SetVAlign(vaMiddle);
+    box->SetVAlign(TVerticalAlign::Middle);
     return box;
 }
 
@@ -228,8 +228,8 @@ void AddGround(Tdrawlist &label)
 // A word-wrapped block of text, left aligned, from its top.
 std::unique_ptr<Tvnltext> Block(const QString &text, const TRect &bounds, int32_t height, uint8_t style)
 {
-    std::unique_ptr<Tvnltext> box = Line(text, bounds, Sans, height, style, Ink, haLeft);
-    box->SetVAlign(vaTop);
+    std::unique_ptr<Tvnltext> box = Line(text, bounds, Sans, height, style, Ink, THorizontalAlign::Left);
+    box->SetVAlign(TVerticalAlign::Top);
     return box;
 }
 
@@ -312,9 +312,10 @@ void Compose(Tdrawlist &label)
 
     label.AddObject(
         Line(QStringLiteral("WILLAMETTE VALLEY"), Inches(0.25, 3.28, 3.25, 3.48), sans, 9, 0, Ink));
-    label.AddObject(
-        Line(QStringLiteral("Alc. 13.5% by vol."), Inches(0.34, 3.54, 1.9, 3.74), sans, 8, 0, Ink, haLeft));
-    label.AddObject(Line(QStringLiteral("750 ml"), Inches(1.9, 3.54, 3.16, 3.74), sans, 8, 0, Ink, haRight));
+    label.AddObject(Line(QStringLiteral("Alc. 13.5% by vol."), Inches(0.34, 3.54, 1.9, 3.74), sans, 8, 0, Ink,
+                         THorizontalAlign::Left));
+    label.AddObject(Line(QStringLiteral("750 ml"), Inches(1.9, 3.54, 3.16, 3.74), sans, 8, 0, Ink,
+                         THorizontalAlign::Right));
 }
 
 int Fail(const QString &message)

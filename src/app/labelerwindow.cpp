@@ -817,9 +817,9 @@ void Tfrm_labeler::TextEditorChanged(const TTextEditorState &editor)
         mem_edittext->setPlainText(editor.Text);
         SettingEditorText = false;
     }
-    const Qt::Alignment align = editor.Alignment == haRight    ? Qt::AlignRight
-                                : editor.Alignment == haCentre ? Qt::AlignHCenter
-                                                               : Qt::AlignLeft;
+    const Qt::Alignment align = editor.Alignment == THorizontalAlign::Right    ? Qt::AlignRight
+                                : editor.Alignment == THorizontalAlign::Centre ? Qt::AlignHCenter
+                                                                               : Qt::AlignLeft;
     QTextOption option = mem_edittext->document()->defaultTextOption();
     if (option.alignment() != align) {
         option.setAlignment(align);

@@ -4,6 +4,7 @@
 // start-up dialog. The window implements it with Qt widgets; tests implement it with a recorder.
 
 #include "document/drawobj.h"
+#include "document/text.h"
 #include "platform/gdiobjects.h"
 #include "platform/types.h"
 
@@ -50,7 +51,7 @@ struct TTextEditorState {
     TRect Rect;
     TColor Background = clWhite;
     Tfont Font;
-    uint8_t Alignment = 0; // a THorizontalAlign: haLeft, haRight or haCentre
+    THorizontalAlign Alignment = THorizontalAlign::Left;
     QString Text;
 };
 

@@ -294,17 +294,17 @@ void Ttoolbox::SetFontStyle(uint8_t bit, bool on)
     ApplyTextStyle(nullptr);
 }
 
-void Ttoolbox::SetHAlign(uint8_t align)
+void Ttoolbox::SetHAlign(THorizontalAlign align)
 {
-    if (align > haCentre)
+    if (align > THorizontalAlign::Centre)
         return;
     SampleHAlign = align;
     ApplyTextStyle(nullptr);
 }
 
-void Ttoolbox::SetVAlign(uint8_t align)
+void Ttoolbox::SetVAlign(TVerticalAlign align)
 {
-    if (align > vaBottom)
+    if (align > TVerticalAlign::Bottom)
         return;
     VAlignSetting = align;
     ApplyTextStyle(nullptr);

@@ -7,6 +7,7 @@
 // step, and a setting equal to the object's own changes nothing.
 
 #include "document/shape.h"
+#include "document/text.h"
 #include "editing/align.h"
 #include "editing/codepanel.h"
 #include "platform/gdiobjects.h"
@@ -158,10 +159,8 @@ public:
 
     // ---- Text: the sample's font and alignment are the style new and selected texts take.
     const Tfont &GetSampleFont() const { return SampleFont; }
-    // 0 left, 1 right, 2 centre (as Tvnltext numbers them).
-    uint8_t GetSampleHAlign() const { return SampleHAlign; }
-    // 0 top, 1 middle, 2 bottom.
-    uint8_t GetVAlignSetting() const { return VAlignSetting; }
+    THorizontalAlign GetSampleHAlign() const { return SampleHAlign; }
+    TVerticalAlign GetVAlignSetting() const { return VAlignSetting; }
     // The sample takes the text's font and shown alignment, which then go to every selected text
     // (so selecting an empty box gives it centred, middle alignment).
     void LoadTextStyle(const Tvnltext &text);
@@ -173,8 +172,9 @@ public:
     void SetFontSizeText(const QString &text);
     // Bold, italic, underline: one of fsBold, fsItalic, fsUnderline.
     void SetFontStyle(uint8_t bit, bool on);
-    void SetHAlign(uint8_t align);
-    void SetVAlign(uint8_t align);
+    // The alignment buttons; an alignment the buttons do not show is refused.
+    void SetHAlign(THorizontalAlign align);
+    void SetVAlign(TVerticalAlign align);
     void SetTextColor(TColor color);
     // "Text does not fit: n lines are hidden" while the selected text box's text is cut at its
     // bottom on screen; empty otherwise. Looked at again after every paint (TextMeasured).
@@ -298,8 +298,8 @@ private:
     bool SelectExpanded = true;
 
     Tfont SampleFont;
-    uint8_t SampleHAlign = 0;
-    uint8_t VAlignSetting = 0;
+    THorizontalAlign SampleHAlign = THorizontalAlign::Left;
+    TVerticalAlign VAlignSetting = TVerticalAlign::Top;
     QString OversetText;
 
     TShapeStyle Figure = TShapeStyle::Ellipse;

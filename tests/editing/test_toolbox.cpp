@@ -91,9 +91,9 @@ TEST_F(TToolboxTest, TextStyleGoesToSelectedTextsAndNewOnesAsOneUndoStep)
 
     // Selecting an empty box gives it the alignment its prompt shows.
     Toolbox.LoadTextStyle(empty);
-    EXPECT_EQ(Toolbox.GetSampleHAlign(), haCentre);
-    EXPECT_EQ(empty.GetHAlign(), haCentre);
-    EXPECT_EQ(empty.GetVAlign(), vaMiddle);
+    EXPECT_EQ(Toolbox.GetSampleHAlign(), THorizontalAlign::Centre);
+    EXPECT_EQ(empty.GetHAlign(), THorizontalAlign::Centre);
+    EXPECT_EQ(empty.GetVAlign(), TVerticalAlign::Middle);
     EXPECT_TRUE(Label.Doc.IsModified());
 
     const int32_t steps = Label.Doc.GetUndoList().GroupCount();
@@ -104,13 +104,13 @@ TEST_F(TToolboxTest, TextStyleGoesToSelectedTextsAndNewOnesAsOneUndoStep)
         Toolbox.SetFontSizeText(QString::fromLatin1(ignored));
     EXPECT_FALSE(Toolbox.SetFontName(QStringLiteral("No Such Family 7")));
     Toolbox.SetFontStyle(fsBold, true);
-    Toolbox.SetHAlign(haRight);
+    Toolbox.SetHAlign(THorizontalAlign::Right);
     Toolbox.SetTextColor(clRed);
     EXPECT_EQ(empty.Font.Size(), 12);
     EXPECT_EQ(empty.Font.Name(), QString::fromLatin1(InitialSampleFontName));
     EXPECT_EQ(empty.Font.Style(), fsBold);
     EXPECT_EQ(empty.Font.Color(), clRed);
-    EXPECT_EQ(empty.GetHAlign(), haRight);
+    EXPECT_EQ(empty.GetHAlign(), THorizontalAlign::Right);
     EXPECT_EQ(written.Font.Height(), Tvnltext().Font.Height()); // not selected
     EXPECT_EQ(Label.Doc.GetUndoList().GroupCount(), steps + 4);
 
@@ -118,12 +118,12 @@ TEST_F(TToolboxTest, TextStyleGoesToSelectedTextsAndNewOnesAsOneUndoStep)
     Tvnltext fresh;
     Toolbox.ApplyTextStyle(&fresh);
     EXPECT_EQ(fresh.Font.Height(), -16);
-    EXPECT_EQ(fresh.GetHAlign(), haRight);
+    EXPECT_EQ(fresh.GetHAlign(), THorizontalAlign::Right);
     EXPECT_EQ(shape.Pen.Color(), clBlack);
     Label.Doc.Undo();
     EXPECT_EQ(empty.Font.Color(), clBlack);
     Label.Doc.Undo(); // the alignment, announced like any other change
-    EXPECT_EQ(empty.GetHAlign(), haCentre);
+    EXPECT_EQ(empty.GetHAlign(), THorizontalAlign::Centre);
 }
 
 TEST(ToolboxFigures, TheFigureListsChoicesStandForTheFiguresInOrder)

@@ -142,7 +142,7 @@ TEST_F(TToolWindowTest, DialDragAndTextButtonsReachTheSelection)
     Click(Window->btn_bold);
     Click(Window->btn_right);
     EXPECT_EQ(text.Font.Style(), fsBold);
-    EXPECT_EQ(text.GetHAlign(), haRight);
+    EXPECT_EQ(text.GetHAlign(), THorizontalAlign::Right);
     EXPECT_TRUE(Window->lbl_fontsample->font().bold());
     EXPECT_TRUE(Window->lbl_fontsample->alignment().testFlag(Qt::AlignRight));
 }
