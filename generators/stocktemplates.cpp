@@ -65,6 +65,10 @@ struct TDesign {
 };
 
 constexpr double LineSize = 0.62;
+// The alignments the prompts take, short so that each prompt stays one row.
+constexpr THorizontalAlign HLeft = THorizontalAlign::Left, HCentre = THorizontalAlign::Centre,
+                           HRight = THorizontalAlign::Right;
+constexpr TVerticalAlign VTop = TVerticalAlign::Top, VMiddle = TVerticalAlign::Middle;
 
 const std::vector<TDesign> &Designs()
 {
@@ -73,62 +77,44 @@ const std::vector<TDesign> &Designs()
          true,
          {TShapeStyle::RoundRect, 0.05},
          {
-             {"Winery", 0.12, 0.11, 0.88, 0.29, LineSize, Serif, fsBold, Claret, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
-             {"Varietal", 0.12, 0.35, 0.88, 0.51, LineSize, Serif, fsItalic, Ink, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
-             {"Vintage", 0.25, 0.54, 0.75, 0.66, LineSize, Serif, 0, Claret, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
-             {"Appellation", 0.12, 0.69, 0.88, 0.77, LineSize, Sans, 0, Ink, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
-             {"Alc. 13.5% by vol.", 0.12, 0.80, 0.88, 0.87, LineSize, Sans, 0, Ink, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
+             {"Winery", 0.12, 0.11, 0.88, 0.29, LineSize, Serif, fsBold, Claret, HCentre, VMiddle},
+             {"Varietal", 0.12, 0.35, 0.88, 0.51, LineSize, Serif, fsItalic, Ink, HCentre, VMiddle},
+             {"Vintage", 0.25, 0.54, 0.75, 0.66, LineSize, Serif, 0, Claret, HCentre, VMiddle},
+             {"Appellation", 0.12, 0.69, 0.88, 0.77, LineSize, Sans, 0, Ink, HCentre, VMiddle},
+             {"Alc. 13.5% by vol.", 0.12, 0.80, 0.88, 0.87, LineSize, Sans, 0, Ink, HCentre, VMiddle},
          }},
         {"back",
          false,
          {},
          {
-             {"Winery", 0.06, 0.06, 0.94, 0.24, LineSize, Serif, fsBold, Claret, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
-             {"Tasting notes", 0.06, 0.28, 0.94, 0.72, 0.16, Sans, 0, Ink, THorizontalAlign::Left,
-              TVerticalAlign::Top},
-             {"Alc. 13.5% by vol.", 0.06, 0.78, 0.5, 0.93, LineSize, Sans, 0, Ink, THorizontalAlign::Left,
-              TVerticalAlign::Middle},
-             {"750 ml", 0.5, 0.78, 0.94, 0.93, LineSize, Sans, 0, Ink, THorizontalAlign::Right,
-              TVerticalAlign::Middle},
+             {"Winery", 0.06, 0.06, 0.94, 0.24, LineSize, Serif, fsBold, Claret, HCentre, VMiddle},
+             {"Tasting notes", 0.06, 0.28, 0.94, 0.72, 0.16, Sans, 0, Ink, HLeft, VTop},
+             {"Alc. 13.5% by vol.", 0.06, 0.78, 0.5, 0.93, LineSize, Sans, 0, Ink, HLeft, VMiddle},
+             {"750 ml", 0.5, 0.78, 0.94, 0.93, LineSize, Sans, 0, Ink, HRight, VMiddle},
          }},
         {"neck",
          true,
          {TShapeStyle::RoundRect, 0.06},
          {
-             {"Winery", 0.1, 0.14, 0.9, 0.52, LineSize, Serif, fsBold, Claret, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
-             {"Vintage", 0.1, 0.54, 0.9, 0.86, LineSize, Serif, 0, Ink, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
+             {"Winery", 0.1, 0.14, 0.9, 0.52, LineSize, Serif, fsBold, Claret, HCentre, VMiddle},
+             {"Vintage", 0.1, 0.54, 0.9, 0.86, LineSize, Serif, 0, Ink, HCentre, VMiddle},
          }},
         {"round",
          true,
          {TShapeStyle::Ellipse, 0.05},
          {
-             {"Winery", 0.2, 0.2, 0.8, 0.37, LineSize, Serif, fsBold, Claret, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
-             {"Vintage", 0.25, 0.41, 0.75, 0.59, LineSize, Serif, 0, Ink, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
-             {"Varietal", 0.2, 0.63, 0.8, 0.78, LineSize, Serif, fsItalic, Ink, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
+             {"Winery", 0.2, 0.2, 0.8, 0.37, LineSize, Serif, fsBold, Claret, HCentre, VMiddle},
+             {"Vintage", 0.25, 0.41, 0.75, 0.59, LineSize, Serif, 0, Ink, HCentre, VMiddle},
+             {"Varietal", 0.2, 0.63, 0.8, 0.78, LineSize, Serif, fsItalic, Ink, HCentre, VMiddle},
          }},
         {"square",
          true,
          {TShapeStyle::RoundRect, 0.05},
          {
-             {"Winery", 0.12, 0.12, 0.88, 0.3, LineSize, Serif, fsBold, Claret, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
-             {"Varietal", 0.12, 0.35, 0.88, 0.51, LineSize, Serif, fsItalic, Ink, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
-             {"Vintage", 0.25, 0.55, 0.75, 0.68, LineSize, Serif, 0, Claret, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
-             {"Alc. 13.5% by vol.", 0.12, 0.76, 0.88, 0.85, LineSize, Sans, 0, Ink, THorizontalAlign::Centre,
-              TVerticalAlign::Middle},
+             {"Winery", 0.12, 0.12, 0.88, 0.3, LineSize, Serif, fsBold, Claret, HCentre, VMiddle},
+             {"Varietal", 0.12, 0.35, 0.88, 0.51, LineSize, Serif, fsItalic, Ink, HCentre, VMiddle},
+             {"Vintage", 0.25, 0.55, 0.75, 0.68, LineSize, Serif, 0, Claret, HCentre, VMiddle},
+             {"Alc. 13.5% by vol.", 0.12, 0.76, 0.88, 0.85, LineSize, Sans, 0, Ink, HCentre, VMiddle},
          }},
     };
     return designs;
