@@ -39,7 +39,7 @@ struct TBenchEditor : TEditorHarness {
                 doc.AddObject(std::move(text));
             } else {
                 auto shape = std::make_unique<Tvnlshape>();
-                shape->SetShapeStyle(i % 4);
+                shape->SetShapeStyle(TShapeStyle(i % 4));
                 shape->SetDrawFill(true);
                 shape->SetDrawOutline(true);
                 shape->SetBounds({x, y, x + 500, y + 500});
@@ -108,7 +108,7 @@ QByteArray VersionOneProject(int index)
             doc.AddObject(std::move(text));
         } else {
             auto shape = std::make_unique<Tvnlshape>();
-            shape->SetShapeStyle(i % 4);
+            shape->SetShapeStyle(TShapeStyle(i % 4));
             shape->SetDrawFill(true);
             shape->SetBounds({x, y, x + 600, y + 600});
             doc.AddObject(std::move(shape));

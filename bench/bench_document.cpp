@@ -231,7 +231,7 @@ void BM_PaintSheet(benchmark::State &state)
         auto s = std::make_unique<Tvnlshape>();
         const int l = 100000 + i * 500;
         s->Bounds = {l, 100100, l + 450, 100900};
-        s->SetShapeStyle(uint8_t(i % 4));
+        s->SetShapeStyle(TShapeStyle(i % 4));
         s->SetDrawOutline(true);
         s->SetDrawFill(true);
         s->Brush.SetColor(RGB(220, 200 - i * 20, 180));
@@ -291,7 +291,7 @@ void AddTexts(Tdrawlist &doc)
         const int l = 100000 + (i % 5) * 750, top = 100000 + (i / 5) * 550;
         t->Bounds = {l, top, l + 700, top + 500};
         t->Font.SetHeight(-12);
-        t->SetHAlign(uint8_t(i % 3));
+        t->SetHAlign(THorizontalAlign(i % 3));
         t->SetText(QStringLiteral("Domaine %1\r\nCôtes du Rhône\r\n2019").arg(i));
         doc.AddObject(std::move(t));
     }
@@ -303,7 +303,7 @@ void AddShapes(Tdrawlist &doc)
         auto s = std::make_unique<Tvnlshape>();
         const int l = 100000 + (i % 6) * 650, top = 100000 + (i / 6) * 650;
         s->Bounds = {l, top, l + 600, top + 600};
-        s->SetShapeStyle(uint8_t(i % 8));
+        s->SetShapeStyle(TShapeStyle(i % 8));
         s->SetDrawOutline(true);
         s->SetDrawFill(i % 2 == 0);
         s->Pen.SetWidth(1 + i % 3);

@@ -38,7 +38,7 @@ void AddTextsAndShapes(Tdrawlist &doc, int texts, int shapes)
     for (int i = 0; i < shapes; ++i) {
         auto s = std::make_unique<Tvnlshape>();
         s->Bounds = {100050 + i * 350, 102900, 100350 + i * 350, 103400};
-        s->SetShapeStyle(static_cast<uint8_t>(i % 4));
+        s->SetShapeStyle(TShapeStyle(i % 4));
         s->SetDrawFill(true);
         s->Brush.SetColor(RGB(120 + i * 10, 30, 60));
         doc.AddObject(std::move(s));

@@ -61,7 +61,7 @@ struct TWineSheet {
 
         auto box = std::make_unique<Tvnlshape>();
         box->Bounds = Place(100, 100, 2400, 800);
-        box->SetShapeStyle(ssRectangle);
+        box->SetShapeStyle(TShapeStyle::Rectangle);
         box->SetDrawFill(true);
         box->SetDrawOutline(true);
         box->Brush.SetColor(RGB(255, 255, 230)); // the peer's light yellow at half alpha over white
@@ -70,7 +70,7 @@ struct TWineSheet {
         Project.AddObject(std::move(box));
         auto ring = std::make_unique<Tvnlshape>();
         ring->Bounds = Place(200, 200, 600, 600);
-        ring->SetShapeStyle(ssEllipse);
+        ring->SetShapeStyle(TShapeStyle::Ellipse);
         ring->SetDrawFill(false);
         ring->SetDrawOutline(true);
         ring->Pen.SetColor(RGB(204, 0, 0));

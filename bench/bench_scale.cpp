@@ -57,7 +57,7 @@ void AddGrid(Tdrawlist &doc, int count)
             doc.AddObject(std::move(text));
         } else {
             auto shape = std::make_unique<Tvnlshape>();
-            shape->SetShapeStyle(uint8_t(i % 4));
+            shape->SetShapeStyle(TShapeStyle(i % 4));
             shape->SetDrawFill(true);
             shape->Brush.SetColor(RGB(120 + i % 100, 30, 60));
             shape->SetBounds(bounds);

@@ -26,12 +26,12 @@ void AddBackground(tlabeltemplate &t)
 {
     auto frame = std::make_unique<Tvnlshape>();
     frame->Bounds = {100020, 100020, 100730, 100980};
-    frame->SetShapeStyle(ssRoundRect);
+    frame->SetShapeStyle(TShapeStyle::RoundRect);
     t.AddObject(std::move(frame));
     for (int i = 0; i < 4; ++i) {
         auto s = std::make_unique<Tvnlshape>();
         s->Bounds = {100060 + i * 160, 100700, 100200 + i * 160, 100900};
-        s->SetShapeStyle(static_cast<uint8_t>(i % 4));
+        s->SetShapeStyle(TShapeStyle(i % 4));
         s->SetDrawFill(true);
         s->Brush.SetColor(RGB(120 + i * 20, 30, 60));
         t.AddObject(std::move(s));

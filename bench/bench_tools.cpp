@@ -46,7 +46,7 @@ void OpenFontList(benchmark::State &state)
 {
     TBenchStore settings;
     Tfrm_toolbox window(settings.Store);
-    window.Logic().SelectTool(1);
+    window.Logic().SelectTool(TTool::Text);
     window.show();
     QApplication::processEvents();
     state.counters["fonts"] = window.cb_fontname->count();
@@ -78,14 +78,14 @@ void ApplyShapeStyleToSelection(benchmark::State &state)
     doc.SetDocumentView({9000, 9000, 1920, 1080}, 0.1);
     doc.CloseUndoGroup();
     Tvnlshape styles[2];
-    styles[0].SetShapeStyle(ssPolygon);
+    styles[0].SetShapeStyle(TShapeStyle::Polygon);
     styles[0].SetSideCount(7);
     styles[0].SetAngle(0.5);
     styles[0].Pen.SetColor(clRed);
     styles[0].Pen.SetWidth(3);
     styles[0].Brush.SetColor(clBlue);
     styles[0].SetDrawFill(true);
-    styles[1].SetShapeStyle(ssRoundRect);
+    styles[1].SetShapeStyle(TShapeStyle::RoundRect);
     styles[1].SetCurveX(200);
     styles[1].SetCurveY(300);
     styles[1].SetDrawOutline(true);

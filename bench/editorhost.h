@@ -35,7 +35,7 @@ public:
     void FocusTextEditor() override {}
     void FocusCanvas() override {}
     void ShowContextMenu(const TPoint &) override {}
-    void ToolButtonsChanged(int32_t) override {}
+    void ToolButtonsChanged(TTool) override {}
     void SetCaption(const QString &) override {}
     void SetTemplateActionsVisible(bool) override {}
     void SetButtonCaptions(bool) override {}

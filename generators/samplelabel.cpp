@@ -59,13 +59,13 @@ TRect Inches(double left, double top, double right, double bottom)
 
 // A figure (a polygon is a diamond): filled in fill, outlined in a pen of width hundredths of an inch, or
 // not.
-std::unique_ptr<Tvnlshape> Figure(uint8_t style, const TRect &bounds, std::optional<TColor> fill,
+std::unique_ptr<Tvnlshape> Figure(TShapeStyle style, const TRect &bounds, std::optional<TColor> fill,
                                   std::optional<TColor> outline, int32_t width = 1)
 {
     auto shape = std::make_unique<Tvnlshape>();
     shape->SetBounds(bounds);
     shape->SetShapeStyle(style);
-    if (style == ssPolygon)
+    if (style == TShapeStyle::Polygon)
         shape->SetSideCount(4); // a diamond: the first corner points up
     shape->SetDrawFill(fill.has_value());
     if (fill)
@@ -80,7 +80,7 @@ std::unique_ptr<Tvnlshape> Figure(uint8_t style, const TRect &bounds, std::optio
 
 // A centred line of text whose characters are height hundredths of an inch tall.
 std::unique_ptr<Tvnltext> Line(const QString &text, const TRect &bounds, const QString &font, int32_t height,
-                               uint8_t style, TColor color, uint8_t align = haCentre)
+                               uint8_t style, TColor color, THorizontalAlign align = THorizontalAlign::Centre)
 {
     auto box = std::make_unique<Tvnltext>();
     box->SetBounds(bounds);
@@ -90,7 +90,7 @@ std::unique_ptr<Tvnltext> Line(const QString &text, const TRect &bounds, const Q
     box->Font.SetStyle(style);
     box->Font.SetColor(color);
     box->SetHAlign(align);
-    box->SetVAlign(vaMiddle);
+    box->SetVAlign(TVerticalAlign::Middle);
     return box;
 }
 
@@ -217,18 +217,19 @@ const QString Sans = QStringLiteral("Liberation Sans");
 // The cream ground and the double frame both labels share.
 void AddGround(Tdrawlist &label)
 {
-    label.AddObject(Figure(ssRectangle, Inches(0, 0, LabelWidth, LabelHeight), Cream, std::nullopt));
-    label.AddObject(Figure(ssRectangle, Inches(0.12, 0.12, LabelWidth - 0.12, LabelHeight - 0.12),
+    label.AddObject(
+        Figure(TShapeStyle::Rectangle, Inches(0, 0, LabelWidth, LabelHeight), Cream, std::nullopt));
+    label.AddObject(Figure(TShapeStyle::Rectangle, Inches(0.12, 0.12, LabelWidth - 0.12, LabelHeight - 0.12),
                            std::nullopt, Claret, 3));
-    label.AddObject(Figure(ssRectangle, Inches(0.19, 0.19, LabelWidth - 0.19, LabelHeight - 0.19),
+    label.AddObject(Figure(TShapeStyle::Rectangle, Inches(0.19, 0.19, LabelWidth - 0.19, LabelHeight - 0.19),
                            std::nullopt, Gold, 1));
 }
 
 // A word-wrapped block of text, left aligned, from its top.
 std::unique_ptr<Tvnltext> Block(const QString &text, const TRect &bounds, int32_t height, uint8_t style)
 {
-    std::unique_ptr<Tvnltext> box = Line(text, bounds, Sans, height, style, Ink, haLeft);
-    box->SetVAlign(vaTop);
+    std::unique_ptr<Tvnltext> box = Line(text, bounds, Sans, height, style, Ink, THorizontalAlign::Left);
+    box->SetVAlign(TVerticalAlign::Top);
     return box;
 }
 
@@ -300,20 +301,21 @@ void Compose(Tdrawlist &label)
 
     // The vintage between two rules, each ending in a small diamond.
     const double rule = 3.13;
-    label.AddObject(
-        Figure(ssHorizontalLine, Inches(0.7, rule - 0.02, 1.35, rule + 0.02), std::nullopt, Gold, 1));
-    label.AddObject(
-        Figure(ssHorizontalLine, Inches(2.15, rule - 0.02, 2.8, rule + 0.02), std::nullopt, Gold, 1));
+    label.AddObject(Figure(TShapeStyle::HorizontalLine, Inches(0.7, rule - 0.02, 1.35, rule + 0.02),
+                           std::nullopt, Gold, 1));
+    label.AddObject(Figure(TShapeStyle::HorizontalLine, Inches(2.15, rule - 0.02, 2.8, rule + 0.02),
+                           std::nullopt, Gold, 1));
     for (const double x : {0.62, 2.88})
-        label.AddObject(
-            Figure(ssPolygon, Inches(x - 0.05, rule - 0.05, x + 0.05, rule + 0.05), Claret, std::nullopt));
+        label.AddObject(Figure(TShapeStyle::Polygon, Inches(x - 0.05, rule - 0.05, x + 0.05, rule + 0.05),
+                               Claret, std::nullopt));
     label.AddObject(Line(QStringLiteral("2021"), Inches(1.35, 2.98, 2.15, 3.28), serif, 16, fsBold, Claret));
 
     label.AddObject(
         Line(QStringLiteral("WILLAMETTE VALLEY"), Inches(0.25, 3.28, 3.25, 3.48), sans, 9, 0, Ink));
-    label.AddObject(
-        Line(QStringLiteral("Alc. 13.5% by vol."), Inches(0.34, 3.54, 1.9, 3.74), sans, 8, 0, Ink, haLeft));
-    label.AddObject(Line(QStringLiteral("750 ml"), Inches(1.9, 3.54, 3.16, 3.74), sans, 8, 0, Ink, haRight));
+    label.AddObject(Line(QStringLiteral("Alc. 13.5% by vol."), Inches(0.34, 3.54, 1.9, 3.74), sans, 8, 0, Ink,
+                         THorizontalAlign::Left));
+    label.AddObject(Line(QStringLiteral("750 ml"), Inches(1.9, 3.54, 3.16, 3.74), sans, 8, 0, Ink,
+                         THorizontalAlign::Right));
 }
 
 int Fail(const QString &message)

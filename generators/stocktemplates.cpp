@@ -47,13 +47,13 @@ struct TPrompt {
     const QString &Font;
     uint8_t Style;
     TColor Color;
-    uint8_t HAlign;
-    uint8_t VAlign;
+    THorizontalAlign HAlign;
+    TVerticalAlign VAlign;
 };
 
 // The frame: a figure inset from the label's edge by Inset times its shorter side.
 struct TFrame {
-    uint8_t Style;
+    TShapeStyle Style;
     double Inset;
 };
 
@@ -65,52 +65,56 @@ struct TDesign {
 };
 
 constexpr double LineSize = 0.62;
+// The alignments the prompts take, short so that each prompt stays one row.
+constexpr THorizontalAlign HLeft = THorizontalAlign::Left, HCentre = THorizontalAlign::Centre,
+                           HRight = THorizontalAlign::Right;
+constexpr TVerticalAlign VTop = TVerticalAlign::Top, VMiddle = TVerticalAlign::Middle;
 
 const std::vector<TDesign> &Designs()
 {
     static const std::vector<TDesign> designs{
         {"front",
          true,
-         {ssRoundRect, 0.05},
+         {TShapeStyle::RoundRect, 0.05},
          {
-             {"Winery", 0.12, 0.11, 0.88, 0.29, LineSize, Serif, fsBold, Claret, haCentre, vaMiddle},
-             {"Varietal", 0.12, 0.35, 0.88, 0.51, LineSize, Serif, fsItalic, Ink, haCentre, vaMiddle},
-             {"Vintage", 0.25, 0.54, 0.75, 0.66, LineSize, Serif, 0, Claret, haCentre, vaMiddle},
-             {"Appellation", 0.12, 0.69, 0.88, 0.77, LineSize, Sans, 0, Ink, haCentre, vaMiddle},
-             {"Alc. 13.5% by vol.", 0.12, 0.80, 0.88, 0.87, LineSize, Sans, 0, Ink, haCentre, vaMiddle},
+             {"Winery", 0.12, 0.11, 0.88, 0.29, LineSize, Serif, fsBold, Claret, HCentre, VMiddle},
+             {"Varietal", 0.12, 0.35, 0.88, 0.51, LineSize, Serif, fsItalic, Ink, HCentre, VMiddle},
+             {"Vintage", 0.25, 0.54, 0.75, 0.66, LineSize, Serif, 0, Claret, HCentre, VMiddle},
+             {"Appellation", 0.12, 0.69, 0.88, 0.77, LineSize, Sans, 0, Ink, HCentre, VMiddle},
+             {"Alc. 13.5% by vol.", 0.12, 0.80, 0.88, 0.87, LineSize, Sans, 0, Ink, HCentre, VMiddle},
          }},
         {"back",
          false,
          {},
          {
-             {"Winery", 0.06, 0.06, 0.94, 0.24, LineSize, Serif, fsBold, Claret, haCentre, vaMiddle},
-             {"Tasting notes", 0.06, 0.28, 0.94, 0.72, 0.16, Sans, 0, Ink, haLeft, vaTop},
-             {"Alc. 13.5% by vol.", 0.06, 0.78, 0.5, 0.93, LineSize, Sans, 0, Ink, haLeft, vaMiddle},
-             {"750 ml", 0.5, 0.78, 0.94, 0.93, LineSize, Sans, 0, Ink, haRight, vaMiddle},
+             {"Winery", 0.06, 0.06, 0.94, 0.24, LineSize, Serif, fsBold, Claret, HCentre, VMiddle},
+             {"Tasting notes", 0.06, 0.28, 0.94, 0.72, 0.16, Sans, 0, Ink, HLeft, VTop},
+             {"Alc. 13.5% by vol.", 0.06, 0.78, 0.5, 0.93, LineSize, Sans, 0, Ink, HLeft, VMiddle},
+             {"750 ml", 0.5, 0.78, 0.94, 0.93, LineSize, Sans, 0, Ink, HRight, VMiddle},
          }},
         {"neck",
          true,
-         {ssRoundRect, 0.06},
+         {TShapeStyle::RoundRect, 0.06},
          {
-             {"Winery", 0.1, 0.14, 0.9, 0.52, LineSize, Serif, fsBold, Claret, haCentre, vaMiddle},
-             {"Vintage", 0.1, 0.54, 0.9, 0.86, LineSize, Serif, 0, Ink, haCentre, vaMiddle},
+             {"Winery", 0.1, 0.14, 0.9, 0.52, LineSize, Serif, fsBold, Claret, HCentre, VMiddle},
+             {"Vintage", 0.1, 0.54, 0.9, 0.86, LineSize, Serif, 0, Ink, HCentre, VMiddle},
          }},
         {"round",
          true,
-         {ssEllipse, 0.05},
+         {TShapeStyle::Ellipse, 0.05},
          {
-             {"Winery", 0.2, 0.2, 0.8, 0.37, LineSize, Serif, fsBold, Claret, haCentre, vaMiddle},
-             {"Vintage", 0.25, 0.41, 0.75, 0.59, LineSize, Serif, 0, Ink, haCentre, vaMiddle},
-             {"Varietal", 0.2, 0.63, 0.8, 0.78, LineSize, Serif, fsItalic, Ink, haCentre, vaMiddle},
+             {"Winery", 0.2, 0.2, 0.8, 0.37, LineSize, Serif, fsBold, Claret, HCentre, VMiddle},
+             {"Vintage", 0.25, 0.41, 0.75, 0.59, LineSize, Serif, 0, Ink, HCentre, VMiddle},
+             {"Varietal", 0.2, 0.63, 0.8, 0.78, LineSize, Serif, fsItalic, Ink, HCentre, VMiddle},
          }},
         {"square",
          true,
-         {ssRoundRect, 0.05},
+         {TShapeStyle::RoundRect, 0.05},
          {
-             {"Winery", 0.12, 0.12, 0.88, 0.3, LineSize, Serif, fsBold, Claret, haCentre, vaMiddle},
-             {"Varietal", 0.12, 0.35, 0.88, 0.51, LineSize, Serif, fsItalic, Ink, haCentre, vaMiddle},
-             {"Vintage", 0.25, 0.55, 0.75, 0.68, LineSize, Serif, 0, Claret, haCentre, vaMiddle},
-             {"Alc. 13.5% by vol.", 0.12, 0.76, 0.88, 0.85, LineSize, Sans, 0, Ink, haCentre, vaMiddle},
+             {"Winery", 0.12, 0.12, 0.88, 0.3, LineSize, Serif, fsBold, Claret, HCentre, VMiddle},
+             {"Varietal", 0.12, 0.35, 0.88, 0.51, LineSize, Serif, fsItalic, Ink, HCentre, VMiddle},
+             {"Vintage", 0.25, 0.55, 0.75, 0.68, LineSize, Serif, 0, Claret, HCentre, VMiddle},
+             {"Alc. 13.5% by vol.", 0.12, 0.76, 0.88, 0.85, LineSize, Sans, 0, Ink, HCentre, VMiddle},
          }},
     };
     return designs;

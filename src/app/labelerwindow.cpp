@@ -186,7 +186,7 @@ void Tfrm_labeler::BuildToolBar()
         const QString hint = ToolButtonHint(b.Hint);
         if (b.IsTool)
             connect(button, &QToolButton::clicked, this,
-                    [this, image, hint] { Labeler->Input().ToolButtonClicked(image, hint); });
+                    [this, image, hint] { Labeler->Input().ToolButtonClicked(TTool(image), hint); });
         else if (image == CenterScreenImage)
             connect(button, &QToolButton::clicked, this, [this] { Labeler->View().CenterScreen(); });
         else
@@ -817,9 +817,9 @@ void Tfrm_labeler::TextEditorChanged(const TTextEditorState &editor)
         mem_edittext->setPlainText(editor.Text);
         SettingEditorText = false;
     }
-    const Qt::Alignment align = editor.Alignment == haRight    ? Qt::AlignRight
-                                : editor.Alignment == haCentre ? Qt::AlignHCenter
-                                                               : Qt::AlignLeft;
+    const Qt::Alignment align = editor.Alignment == THorizontalAlign::Right    ? Qt::AlignRight
+                                : editor.Alignment == THorizontalAlign::Centre ? Qt::AlignHCenter
+                                                                               : Qt::AlignLeft;
     QTextOption option = mem_edittext->document()->defaultTextOption();
     if (option.alignment() != align) {
         option.setAlignment(align);
@@ -868,11 +868,11 @@ void Tfrm_labeler::ShowContextMenu(const TPoint &panelPoint)
     pm_canvas->popup(dpnl_canvas->mapToGlobal(QPoint(panelPoint.X, panelPoint.Y)));
 }
 
-void Tfrm_labeler::ToolButtonsChanged(int32_t tool)
+void Tfrm_labeler::ToolButtonsChanged(TTool tool)
 {
     for (size_t i = 0; i < ToolBarButtons.size(); ++i)
         if (ToolButtons[i].IsTool)
-            ToolBarButtons[i]->setChecked(ToolButtons[i].Image == tool);
+            ToolBarButtons[i]->setChecked(ToolButtons[i].Image == ToolNumber(tool));
 }
 
 void Tfrm_labeler::SetCaption(const QString &caption)

@@ -134,7 +134,7 @@ private:
     void FocusTextEditor() override;
     void FocusCanvas() override;
     void ShowContextMenu(const TPoint &panelPoint) override;
-    void ToolButtonsChanged(int32_t tool) override;
+    void ToolButtonsChanged(TTool tool) override;
     void SetCaption(const QString &caption) override;
     void SetTemplateActionsVisible(bool visible) override;
     void SetButtonCaptions(bool visible) override;

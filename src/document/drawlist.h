@@ -276,7 +276,7 @@ public:
     // What the objects fill their fields from while this document paints (one label of a run,
     // or the first one when the editor shows data); nullptr shows fields as written.
     const TFieldValues *Fill = nullptr;
-    int32_t Tool = tlSelect;
+    TTool Tool = TTool::Select;
     bool ShowLabelSize = false;
     // Marks that only the editor shows (a text's overset mark) are drawn over the objects.
     bool ShowScreenMarks = false;

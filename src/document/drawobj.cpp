@@ -229,12 +229,12 @@ void Tdrawobj::SetView(const TRect &viewport, double scale)
     }
 }
 
-bool Tdrawobj::IsPickable(int32_t tool) const
+bool Tdrawobj::IsPickable(TTool tool) const
 {
-    return tool == tlSelect || tool == tlZoom || tool == tlAlignment;
+    return tool == TTool::Select || tool == TTool::Zoom || tool == TTool::Alignment;
 }
 
-bool Tdrawobj::ShowsHandles(int32_t tool) const
+bool Tdrawobj::ShowsHandles(TTool tool) const
 {
     return Tdrawobj::IsPickable(tool);
 }
@@ -303,7 +303,7 @@ bool Tdrawobj::ContainsPoint(const TPoint &p) const
     return g.Left < p.X && p.X < g.Right && g.Top < p.Y && p.Y < g.Bottom;
 }
 
-void Tdrawobj::DrawSelection(Tcanvas &canvas, int32_t tool)
+void Tdrawobj::DrawSelection(Tcanvas &canvas, TTool tool)
 {
     const TRect g = GrowRect(GetScreenRect(), HandleInflate);
     canvas.Pen().SetMode(TPenMode::Xor);

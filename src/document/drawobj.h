@@ -48,19 +48,26 @@ enum THandleCode : int32_t {
     hcBottomRight = hcBottom | hcRight,
 };
 
-// The editor's tool numbers.
-enum TToolNumber : int32_t {
-    tlSelect = 0,
-    tlText = 1,
-    tlImage = 2,
-    tlShape = 3,
-    tlSymbol = 4,
-    tlLine = 5,
-    tlZoom = 6,
-    tlZoomOut = 7,
-    tlAlignment = 8,
-    tlCode = 9,
+// The editor's tools. Each one's number is its image on the tool bar and the tag of its panel in
+// the tool window.
+enum class TTool : int32_t {
+    Select = 0,
+    Text = 1,
+    Image = 2,
+    Shape = 3,
+    Symbol = 4,
+    Line = 5,
+    Zoom = 6,
+    ZoomOut = 7,
+    Alignment = 8,
+    Code = 9,
 };
+
+// A tool's number, as the tool bar's images and the tool window's panels count.
+constexpr int32_t ToolNumber(TTool tool)
+{
+    return static_cast<int32_t>(tool);
+}
 
 // The smallest side SetBounds leaves an object with, in document units.
 constexpr int32_t MinObjectSize = 20;
@@ -134,12 +141,12 @@ public:
     virtual TRect GetScreenRect() const;
     virtual void SetScreenRect(const TRect &r);
     virtual TRect GetBounds() const { return Bounds; }
-    virtual void DrawSelection(Tcanvas &canvas, int32_t tool);
+    virtual void DrawSelection(Tcanvas &canvas, TTool tool);
     // What the editor shows over an object on screen and never prints (a text's overset mark),
     // drawn after every object and its selection.
     virtual void DrawScreenMarks(Tcanvas & /*canvas*/) {}
-    virtual bool IsPickable(int32_t tool) const;
-    virtual bool ShowsHandles(int32_t tool) const;
+    virtual bool IsPickable(TTool tool) const;
+    virtual bool ShowsHandles(TTool tool) const;
     virtual void ResetCaches() {}
     virtual void ResetAspect();
     virtual bool CanCopy() const { return false; }

@@ -134,12 +134,12 @@ TPoint Tvnlpic::GetDefaultSize(int32_t labelWidth) const
     return {w, rnd(f * Picture.height() * 10)};
 }
 
-bool Tvnlpic::IsPickable(int32_t tool) const
+bool Tvnlpic::IsPickable(TTool tool) const
 {
-    return Tdrawobj::IsPickable(tool) || tool == tlImage;
+    return Tdrawobj::IsPickable(tool) || tool == TTool::Image;
 }
 
-bool Tvnlpic::ShowsHandles(int32_t tool) const
+bool Tvnlpic::ShowsHandles(TTool tool) const
 {
     return Tvnlpic::IsPickable(tool);
 }

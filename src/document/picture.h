@@ -46,8 +46,8 @@ public:
     void SetDraft(bool value) override;
     // The natural size, reduced until it fits the label's width.
     TPoint GetDefaultSize(int32_t labelWidth) const override;
-    bool IsPickable(int32_t tool) const override;
-    bool ShowsHandles(int32_t tool) const override;
+    bool IsPickable(TTool tool) const override;
+    bool ShowsHandles(TTool tool) const override;
     void ResetCaches() override;
     void ResetAspect() override;
     bool CanCopy() const override { return true; }

@@ -52,7 +52,7 @@ Tvnlshape::Tvnlshape()
     HandleInflate = 2;
 }
 
-void Tvnlshape::SetShapeStyle(uint8_t value)
+void Tvnlshape::SetShapeStyle(TShapeStyle value)
 {
     if (value != ShapeStyle)
         BeginChange(ckProperty, QStringLiteral("shapestyle"));
@@ -126,7 +126,7 @@ void Tvnlshape::PenOrBrushChanged()
 
 bool Tvnlshape::KeepsAspect() const
 {
-    return ShapeStyle != ssVerticalLine && ShapeStyle != ssHorizontalLine;
+    return ShapeStyle != TShapeStyle::VerticalLine && ShapeStyle != TShapeStyle::HorizontalLine;
 }
 
 bool Tvnlshape::CanPaste() const
@@ -212,34 +212,34 @@ void Tvnlshape::DrawFigure(Tcanvas &canvas)
         canvas.LineTo(x2, y2);
     };
     switch (ShapeStyle) {
-    case ssEllipse:
+    case TShapeStyle::Ellipse:
         canvas.Ellipse(r);
         break;
-    case ssRectangle:
+    case TShapeStyle::Rectangle:
         canvas.Rectangle(r);
         break;
-    case ssPolygon:
+    case TShapeStyle::Polygon:
         if (!VerticesValid)
             ComputeVertices(w);
         canvas.Polygon(Vertices);
         break;
-    case ssRoundRect:
+    case TShapeStyle::RoundRect:
         canvas.RoundRect(r, rnd(CurveX * ViewScale * 10), rnd(CurveY * ViewScale * 10));
         break;
-    case ssVerticalLine: {
+    case TShapeStyle::VerticalLine: {
         const int32_t mx = r.Left + (r.Right - r.Left) / 2;
         line(mx, r.Bottom, mx, r.Top);
         break;
     }
-    case ssHorizontalLine: {
+    case TShapeStyle::HorizontalLine: {
         const int32_t my = r.Top + (r.Bottom - r.Top) / 2;
         line(r.Left, my, r.Right, my);
         break;
     }
-    case ssDiagonalUp:
+    case TShapeStyle::DiagonalUp:
         line(r.Right, r.Top, r.Left, r.Bottom);
         break;
-    case ssDiagonalDown:
+    case TShapeStyle::DiagonalDown:
         line(r.Left, r.Top, r.Right, r.Bottom);
         break;
     default:
@@ -281,7 +281,7 @@ void Tvnlshape::WriteToStream(QIODevice &stream) const
     WriteDouble(stream, Angle);
     WriteInt32(stream, CurveX);
     WriteInt32(stream, CurveY);
-    WriteUInt8(stream, ShapeStyle);
+    WriteUInt8(stream, static_cast<uint8_t>(ShapeStyle));
     WriteInt32(stream, static_cast<int32_t>(Brush.Color()));
     WriteInt32(stream, static_cast<int32_t>(Brush.Style()) & 0x7F);
     WriteInt32(stream, static_cast<int32_t>(Pen.Color()));
@@ -310,7 +310,7 @@ void Tvnlshape::ReadFromStream(QIODevice &stream)
     if (ReadInt32(stream, i))
         CurveY = i;
     if (ReadUInt8(stream, b))
-        ShapeStyle = b;
+        ShapeStyle = static_cast<TShapeStyle>(b); // any number, known or not, is kept
     // Ordinals outside their enumeration (a damaged record) read as the defaults.
     if (ReadInt32(stream, i))
         Brush.SetColor(static_cast<TColor>(i));

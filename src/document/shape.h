@@ -8,15 +8,17 @@
 
 #include <vector>
 
-enum TShapeStyle : uint8_t {
-    ssEllipse = 0,
-    ssRectangle = 1,
-    ssPolygon = 2,
-    ssRoundRect = 3,
-    ssVerticalLine = 4,
-    ssHorizontalLine = 5,
-    ssDiagonalUp = 6,   // top-right to bottom-left
-    ssDiagonalDown = 7, // top-left to bottom-right
+// The figures, by the number a file stores. A stored number past DiagonalDown is kept as it is
+// and draws nothing.
+enum class TShapeStyle : uint8_t {
+    Ellipse = 0,
+    Rectangle = 1,
+    Polygon = 2,
+    RoundRect = 3,
+    VerticalLine = 4,
+    HorizontalLine = 5,
+    DiagonalUp = 6,   // top-right to bottom-left
+    DiagonalDown = 7, // top-left to bottom-right
 };
 
 // The captions the tool window lists the styles under, by style value.
@@ -29,7 +31,7 @@ class Tvnlshape : public Tdrawobj {
 public:
     Tvnlshape();
 
-    uint8_t GetShapeStyle() const { return ShapeStyle; }
+    TShapeStyle GetShapeStyle() const { return ShapeStyle; }
     int32_t GetSideCount() const { return SideCount; }
     double GetAngle() const { return Angle; }
     int32_t GetCurveX() const { return CurveX; }
@@ -40,7 +42,7 @@ public:
     const std::vector<TPoint> &GetVertices() const { return Vertices; }
     bool AreVerticesValid() const { return VerticesValid; }
 
-    void SetShapeStyle(uint8_t value);
+    void SetShapeStyle(TShapeStyle value);
     void SetSideCount(int32_t n);
     void SetAngle(double radians);
     void SetCurveX(int32_t value);
@@ -80,7 +82,7 @@ private:
     void DrawFigure(Tcanvas &canvas);
     void ComputeVertices(int32_t penWidth);
 
-    uint8_t ShapeStyle = ssEllipse;
+    TShapeStyle ShapeStyle = TShapeStyle::Ellipse;
     bool VerticesValid = false;
     std::vector<TPoint> Vertices;
     double Angle = 0.0;

@@ -44,14 +44,14 @@ int32_t CutLines(const Ttextlayout &layout, int32_t height)
 }
 
 // Where the text starts below the box top, for a text textHeight high in a box height high.
-int32_t TextTop(uint8_t align, int32_t height, int32_t textHeight, int32_t last)
+int32_t TextTop(TVerticalAlign align, int32_t height, int32_t textHeight, int32_t last)
 {
     switch (align) {
-    case vaTop:
+    case TVerticalAlign::Top:
         return 0;
-    case vaMiddle:
+    case TVerticalAlign::Middle:
         return std::max(height / 2 - textHeight / 2, 0);
-    case vaBottom:
+    case TVerticalAlign::Bottom:
         return std::max(height - textHeight, 0);
     default:
         return last; // an unknown alignment keeps the last offset
@@ -98,14 +98,14 @@ bool Tvnltext::IsShowingPlaceholder() const
     return !DrawingForOutput && TrimmedOfBlanksAndControls(Text).isEmpty();
 }
 
-uint8_t Tvnltext::EffectiveHAlign() const
+THorizontalAlign Tvnltext::EffectiveHAlign() const
 {
-    return IsShowingPlaceholder() ? uint8_t(haCentre) : HAlign;
+    return IsShowingPlaceholder() ? THorizontalAlign::Centre : HAlign;
 }
 
-uint8_t Tvnltext::EffectiveVAlign() const
+TVerticalAlign Tvnltext::EffectiveVAlign() const
 {
-    return IsShowingPlaceholder() ? uint8_t(vaMiddle) : VAlign;
+    return IsShowingPlaceholder() ? TVerticalAlign::Middle : VAlign;
 }
 
 QStringList Tvnltext::Fields() const
@@ -150,9 +150,9 @@ bool Tvnltext::TextAreaContains(const TPoint &p)
 uint32_t Tvnltext::DrawingFormat() const
 {
     switch (EffectiveHAlign()) {
-    case haRight:
+    case THorizontalAlign::Right:
         return TextFormat | DT_RIGHT;
-    case haCentre:
+    case THorizontalAlign::Centre:
         return TextFormat | DT_CENTER;
     default:
         return TextFormat;
@@ -175,7 +175,7 @@ void Tvnltext::CopyToClipboard(int32_t /*format*/)
     TheClipboard().SetText(Text);
 }
 
-void Tvnltext::DrawSelection(Tcanvas &canvas, int32_t tool)
+void Tvnltext::DrawSelection(Tcanvas &canvas, TTool tool)
 {
     Tdrawobj::DrawSelection(canvas, tool);
     canvas.DrawFocusRect(GrowRect(GetScreenRect(), 2));
@@ -310,8 +310,8 @@ void Tvnltext::WriteToStream(QIODevice &stream) const
     WriteInt32(stream, static_cast<int32_t>(Font.Color()));
     WriteInt32(stream, Font.Height());
     WriteUInt8(stream, Font.Style());
-    WriteUInt8(stream, VAlign);
-    WriteUInt8(stream, HAlign);
+    WriteUInt8(stream, static_cast<uint8_t>(VAlign));
+    WriteUInt8(stream, static_cast<uint8_t>(HAlign));
 }
 
 void Tvnltext::ReadFromStream(QIODevice &stream)
@@ -338,8 +338,9 @@ void Tvnltext::ReadFromStream(QIODevice &stream)
         Font.SetHeight(i);
     if (ReadUInt8(stream, b))
         Font.SetStyle(b);
+    // Any number, known or not, is kept as stored.
     if (ReadUInt8(stream, b))
-        VAlign = b;
+        VAlign = static_cast<TVerticalAlign>(b);
     if (ReadUInt8(stream, b))
-        HAlign = b;
+        HAlign = static_cast<THorizontalAlign>(b);
 }

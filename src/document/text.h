@@ -9,8 +9,10 @@
 
 #include <memory>
 
-enum THorizontalAlign : uint8_t { haLeft = 0, haRight = 1, haCentre = 2 };
-enum TVerticalAlign : uint8_t { vaTop = 0, vaMiddle = 1, vaBottom = 2 };
+// The alignments across and down, by the numbers a file stores. A stored number the box does not
+// know is kept as it is: across it reads as left, down it keeps the text where it last stood.
+enum class THorizontalAlign : uint8_t { Left = 0, Right = 1, Centre = 2 };
+enum class TVerticalAlign : uint8_t { Top = 0, Middle = 1, Bottom = 2 };
 
 // The prompt an empty box shows when it has none of its own.
 extern const QString DefaultTextPrompt;
@@ -24,8 +26,8 @@ public:
 
     const QString &GetText() const { return Text; }
     const QString &GetPlaceholderText() const { return PlaceholderText; }
-    uint8_t GetHAlign() const { return HAlign; }
-    uint8_t GetVAlign() const { return VAlign; }
+    THorizontalAlign GetHAlign() const { return HAlign; }
+    TVerticalAlign GetVAlign() const { return VAlign; }
     int32_t GetTextHeight() const { return TextHeight; }
     int32_t GetTextOffset() const { return TextOffset; }
 
@@ -33,15 +35,15 @@ public:
     // The prompt; a text that does not begin with an asterisk is put between asterisks.
     void SetPlaceholderText(const QString &s);
     // Stored only: they announce nothing and do not repaint.
-    void SetHAlign(uint8_t value) { HAlign = value; }
-    void SetVAlign(uint8_t value) { VAlign = value; }
+    void SetHAlign(THorizontalAlign value) { HAlign = value; }
+    void SetVAlign(TVerticalAlign value) { VAlign = value; }
     // Font announces every change before it, so undo keeps the old font. It does not repaint:
     // whoever changes the font repaints the text afterwards.
     void FontChanging();
 
     bool IsShowingPlaceholder() const;
-    uint8_t EffectiveHAlign() const;
-    uint8_t EffectiveVAlign() const;
+    THorizontalAlign EffectiveHAlign() const;
+    TVerticalAlign EffectiveVAlign() const;
     QString DisplayText() const;
     // The canvas font for drawing under the current view.
     void ApplyFont(Tcanvas &canvas) const;
@@ -63,7 +65,7 @@ public:
     TRect OversetMarkRect() const;
 
     // Base
-    void DrawSelection(Tcanvas &canvas, int32_t tool) override;
+    void DrawSelection(Tcanvas &canvas, TTool tool) override;
     void DrawScreenMarks(Tcanvas &canvas) override;
     TRect GetInvalidRect() const override;
     QStringList Fields() const override;
@@ -93,8 +95,8 @@ private:
     int32_t HiddenLines = 0;
     QString PlaceholderText;
     QString Text;
-    uint8_t HAlign = haLeft;
-    uint8_t VAlign = vaTop;
+    THorizontalAlign HAlign = THorizontalAlign::Left;
+    TVerticalAlign VAlign = TVerticalAlign::Top;
     // Laying text out is the costliest part of a paint: the last layouts are kept.
     std::unique_ptr<Ttextlayout> MeasuredLayout;
     std::unique_ptr<Ttextlayout> DrawnLayout;

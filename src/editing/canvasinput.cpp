@@ -20,9 +20,9 @@
 
 namespace {
 
-bool IsCreatingTool(int32_t tool)
+bool IsCreatingTool(TTool tool)
 {
-    return (tool >= tlText && tool <= tlLine) || tool == tlCode;
+    return (tool >= TTool::Text && tool <= TTool::Line) || tool == TTool::Code;
 }
 
 // The press that started a mode ends it: the left button a drag, the middle button a pan.
@@ -70,14 +70,14 @@ Tcanvasinput::Tcanvasinput(Tdrawlist &document, Tlabelview &view, Tlabelerhost &
 {
 }
 
-int32_t Tcanvasinput::CurrentTool() const
+TTool Tcanvasinput::CurrentTool() const
 {
     return Document.Tool;
 }
 
 bool Tcanvasinput::IsSelectingTool() const
 {
-    return CurrentTool() == tlSelect || CurrentTool() == tlAlignment;
+    return CurrentTool() == TTool::Select || CurrentTool() == TTool::Alignment;
 }
 
 Tvnltext *Tcanvasinput::CurrentText() const
@@ -92,28 +92,29 @@ Tdrawobj *Tcanvasinput::LiveDragObject()
     return DragObject;
 }
 
-void Tcanvasinput::SelectTool(int32_t tool)
+void Tcanvasinput::SelectTool(TTool tool)
 {
     // The document's tool first: the selection handlers below go by it.
     Document.Tool = tool;
     if (Toolbox)
         Toolbox->SelectTool(tool);
     Host.ToolButtonsChanged(tool);
-    Host.SetCanvasCursor(tool == tlZoom      ? TCanvasCursor::ZoomIn
-                         : tool == tlZoomOut ? TCanvasCursor::ZoomOut
-                                             : TCanvasCursor::Arrow);
-    if (tool == tlText || tool == tlImage || tool == tlShape || tool == tlCode)
+    Host.SetCanvasCursor(tool == TTool::Zoom      ? TCanvasCursor::ZoomIn
+                         : tool == TTool::ZoomOut ? TCanvasCursor::ZoomOut
+                                                  : TCanvasCursor::Arrow);
+    if (tool == TTool::Text || tool == TTool::Image || tool == TTool::Shape || tool == TTool::Code)
         Document.SelectObject(nullptr);
-    if ((tool == tlText || tool == tlImage || tool == tlShape || tool == tlCode || tool == tlAlignment) &&
+    if ((tool == TTool::Text || tool == TTool::Image || tool == TTool::Shape || tool == TTool::Code ||
+         tool == TTool::Alignment) &&
         ToolWindowWanted)
         ShowToolWindow(true);
     Host.FocusCanvas();
 }
 
-void Tcanvasinput::ToolButtonClicked(int32_t tool, const QString &hint)
+void Tcanvasinput::ToolButtonClicked(TTool tool, const QString &hint)
 {
     if (tool == CurrentTool())
-        ShowToolWindow(ToolWindowWanted && (tool != tlSelect || Document.SelectedCount() > 0));
+        ShowToolWindow(ToolWindowWanted && (tool != TTool::Select || Document.SelectedCount() > 0));
     Host.FocusCanvas();
     SelectTool(tool);
     SelectionChanged(Document.GetSelectedObject());
@@ -123,7 +124,7 @@ void Tcanvasinput::ToolButtonClicked(int32_t tool, const QString &hint)
 
 void Tcanvasinput::SelectionChanged(Tdrawobj *object)
 {
-    if (CurrentTool() != tlSelect)
+    if (CurrentTool() != TTool::Select)
         return;
     if (!object) {
         if (Toolbox)
@@ -150,7 +151,7 @@ void Tcanvasinput::SelectionChanged(Tdrawobj *object)
 
 void Tcanvasinput::TextAlignChanged()
 {
-    if (CurrentTool() != tlSelect || !Toolbox)
+    if (CurrentTool() != TTool::Select || !Toolbox)
         return;
     Editor.Alignment = Toolbox->GetSampleHAlign();
     SetEditorVisible(false);
@@ -164,7 +165,7 @@ void Tcanvasinput::MouseDown(TMouseButton button, const TPoint &p, bool ctrl, bo
     Document.SetDraftAll(false);
     if (tlabeltemplate *t = Document.GetTemplate())
         t->SetDraftAll(false);
-    if (button == TMouseButton::Right && CurrentTool() != tlZoom)
+    if (button == TMouseButton::Right && CurrentTool() != TTool::Zoom)
         Host.ShowContextMenu(p);
     Document.StartDraftTiming(DragDraftBudget);
     MoveCount = 0;
@@ -224,28 +225,28 @@ void Tcanvasinput::CreateObject(const TPoint &p)
 {
     std::unique_ptr<Tdrawobj> object;
     switch (CurrentTool()) {
-    case tlText: {
+    case TTool::Text: {
         auto text = std::make_unique<Tvnltext>();
         if (Toolbox)
             Toolbox->ApplyTextStyle(text.get());
         object = std::move(text);
         break;
     }
-    case tlImage: {
+    case TTool::Image: {
         auto picture = std::make_unique<Tvnlpic>();
         if (Toolbox && Toolbox->HasImage())
             picture->SetPicture(Toolbox->GetPreview());
         object = std::move(picture);
         break;
     }
-    case tlShape: {
+    case TTool::Shape: {
         auto shape = std::make_unique<Tvnlshape>();
         if (Toolbox)
             Toolbox->ApplyShapeStyle(shape.get());
         object = std::move(shape);
         break;
     }
-    case tlCode: {
+    case TTool::Code: {
         auto code = std::make_unique<Tvnlcode>();
         if (Toolbox)
             Toolbox->GetCodePanel().ApplyTo(*code);
@@ -255,7 +256,7 @@ void Tcanvasinput::CreateObject(const TPoint &p)
         object = std::move(code);
         break;
     }
-    case tlSymbol:
+    case TTool::Symbol:
         object = std::make_unique<Tvnlsymbol>();
         break;
     default:
@@ -269,7 +270,7 @@ void Tcanvasinput::CreateObject(const TPoint &p)
     DragHandles = hcBottomRight;
     DragObject = created;
     created->DragOffset = {p.X - created->ScreenLeft(), p.Y - created->ScreenTop()};
-    SelectTool(tlSelect);
+    SelectTool(TTool::Select);
     Document.SelectObject(created);
     MouseMode = TMouseMode::LeftDrag;
     ClickConsumed = true;
@@ -377,7 +378,7 @@ void Tcanvasinput::ReleaseSteps(TMouseButton button, const TPoint &p, bool ctrl)
     Document.StartDraftTiming(0);
     if (drafted)
         Document.Invalidate(true);
-    if (CurrentTool() == tlZoom) {
+    if (CurrentTool() == TTool::Zoom) {
         if (button == TMouseButton::Left)
             View.ZoomAt(p, ZoomInStep(View.GetZoom()));
         else if (button == TMouseButton::Right)
@@ -421,9 +422,9 @@ void Tcanvasinput::Click(const TPoint &p, bool ctrl)
 
 TCanvasCursor Tcanvasinput::CursorAt(const TPoint &p) const
 {
-    if (CurrentTool() == tlZoom)
+    if (CurrentTool() == TTool::Zoom)
         return TCanvasCursor::ZoomIn;
-    if (CurrentTool() == tlZoomOut)
+    if (CurrentTool() == TTool::ZoomOut)
         return TCanvasCursor::ZoomOut;
     Tdrawobj *handleOwner = nullptr;
     const int32_t code = Document.SelectedHandleAt(p, handleOwner);

@@ -53,12 +53,12 @@ public:
     // Shows or hides the tool window; the window wires it.
     std::function<void(bool visible)> OnShowToolWindow;
 
-    int32_t CurrentTool() const;
+    TTool CurrentTool() const;
     // Makes a tool current: the buttons, the cursor, the tool window's panel, and for the creating
     // tools an empty selection.
-    void SelectTool(int32_t tool);
+    void SelectTool(TTool tool);
     // A tool-bar button was clicked; hint is the button's hint for the tool window's hint line.
-    void ToolButtonClicked(int32_t tool, const QString &hint);
+    void ToolButtonClicked(TTool tool, const QString &hint);
     // The handler of the document's OnSelect.
     void SelectionChanged(Tdrawobj *object);
     // The tool window changed the text alignment.

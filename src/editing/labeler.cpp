@@ -21,32 +21,32 @@ const char *const RecentFilesSetting = "recentfiles";
 const char *const SavePromptText = "Would you like to save before exiting?";
 
 const TToolButton ToolButtons[11] = {
-    {tlSelect, "select", "Select",
+    {ToolNumber(TTool::Select), "select", "Select",
      "Select Tool:\\nSelect objects with the left mouse button. \\nHold CTRL to select multiple "
      "objects.\\nHold "
      "SHIFT to force selecting on text boxes. \\nOnce you have an object you can use the property tool box "
      "\\nto "
      "change it's appearance",
      true, true},
-    {tlText, "newtext", "New Text",
+    {ToolNumber(TTool::Text), "newtext", "New Text",
      "Text Tool:\\nClick and Drag to create a text  box.\\nClick on the text box to edit the text", true,
      true},
-    {tlImage, "newimage", "New Image",
+    {ToolNumber(TTool::Image), "newimage", "New Image",
      "Image Tool:\\nClick on 'Change Image' to load an image\\nClick and drag on the label or click 'Add to "
      "Label'",
      true, true},
-    {tlShape, "newshape", "New Shape",
+    {ToolNumber(TTool::Shape), "newshape", "New Shape",
      "Shape Tool:\\nClick and drag to create a shape.\\nSelect it's appearance from the Tool Box", true,
      true},
-    {tlCode, "newcode", "New Code",
+    {ToolNumber(TTool::Code), "newcode", "New Code",
      "Code Tool:\\nChoose the symbology and type the data in the Tool Box.\\nClick and drag to place the "
      "code",
      true, true},
-    {tlSymbol, "newsymbol", "New Symbol", "", false, true},
-    {tlZoom, "zoom", "Zoom",
+    {ToolNumber(TTool::Symbol), "newsymbol", "New Symbol", "", false, true},
+    {ToolNumber(TTool::Zoom), "zoom", "Zoom",
      "Zoom Tool:\\nUse the mouse wheel or \\nleft click to zoom in, \\nright click to zoom out.", true, true},
-    {tlZoomOut, "zoomout", "Zoom Out", "", false, true},
-    {tlAlignment, "alignment", "Alignment",
+    {ToolNumber(TTool::ZoomOut), "zoomout", "Zoom Out", "", false, true},
+    {ToolNumber(TTool::Alignment), "alignment", "Alignment",
      "Alignment Tool:\\nSelect Alignment type\\nAlign Sides: Align object sides to each other.\\nEdge Align: "
      "Align "
      "object sides to the edge of the label.\\nMatch Sizes: Shrink or grow length and width to match other "
@@ -156,7 +156,7 @@ void Tlabeler::ConnectToolbox(Ttoolbox *toolbox, Ttoolwindowplacement *placement
         return;
     }
     toolbox->SetDocument(Project);
-    toolbox->OnSelectTool = [this](int32_t tool) { CanvasInput->SelectTool(tool); };
+    toolbox->OnSelectTool = [this](TTool tool) { CanvasInput->SelectTool(tool); };
     toolbox->OnTrackMoved = [this](int32_t position) { LabelView->MoveTrack(position); };
     toolbox->OnTextStyleChange = [this] { CanvasInput->TextAlignChanged(); };
     toolbox->SetSelectLayout(true);
@@ -182,7 +182,7 @@ void Tlabeler::FirstShow()
     PlacementRestored = true;
     ButtonCaptions = Store.ReadBool(QString::fromLatin1(ShowButtonCaptionsSetting), true);
     Host.SetButtonCaptions(ButtonCaptions);
-    CanvasInput->ToolButtonClicked(tlSelect, ToolButtonHint(ToolButtons[0].Hint));
+    CanvasInput->ToolButtonClicked(TTool::Select, ToolButtonHint(ToolButtons[0].Hint));
     LabelView->SetZoom(1.0);
     LabelView->CentreScrollBars();
     OpenFileArguments();

@@ -396,7 +396,7 @@ void Tlabeler::AddDroppedPicture(const QString &file, const TPoint &panelPoint)
         Project->AddObject(std::move(owned));
     }
     ++DropCount;
-    CanvasInput->SelectTool(tlSelect);
+    CanvasInput->SelectTool(TTool::Select);
     Project->SelectObject(picture);
     LabelView->GiveDocumentsTheView();
 }

@@ -3,6 +3,8 @@
 // the cursor, the in-place text editor, focus, the repaint timer, the caption and the modal
 // start-up dialog. The window implements it with Qt widgets; tests implement it with a recorder.
 
+#include "document/drawobj.h"
+#include "document/text.h"
 #include "platform/gdiobjects.h"
 #include "platform/types.h"
 
@@ -49,7 +51,7 @@ struct TTextEditorState {
     TRect Rect;
     TColor Background = clWhite;
     Tfont Font;
-    uint8_t Alignment = 0; // a THorizontalAlign: haLeft, haRight or haCentre
+    THorizontalAlign Alignment = THorizontalAlign::Left;
     QString Text;
 };
 
@@ -72,7 +74,7 @@ public:
     // Opens the context menu at a panel point without waiting for it to close.
     virtual void ShowContextMenu(const TPoint &panelPoint) = 0;
     // The tool-bar button of this tool is down, every other one up.
-    virtual void ToolButtonsChanged(int32_t tool) = 0;
+    virtual void ToolButtonsChanged(TTool tool) = 0;
 
     // The window.
     virtual void SetCaption(const QString &caption) = 0;

@@ -166,11 +166,12 @@ template <class T> std::vector<T *> Ttoolbox::Selected() const
 
 // ---- Panels and tools
 
-void Ttoolbox::SelectTool(int32_t tool)
+void Ttoolbox::SelectTool(TTool tool)
 {
     const bool anySelected = Document && Document->SelectedCount() > 0;
-    const bool hasPanel = tool >= tpSelectCaption && tool <= tpCode;
-    Panel = hasPanel && (tool != tlSelect || !anySelected) ? tool : tpNone;
+    const int32_t number = ToolNumber(tool);
+    const bool hasPanel = number >= tpSelectCaption && number <= tpCode;
+    Panel = hasPanel && (tool != TTool::Select || !anySelected) ? number : tpNone;
     CurrentTool = tool;
     Changed(taPanels | taShape | taImage);
 }
@@ -293,17 +294,17 @@ void Ttoolbox::SetFontStyle(uint8_t bit, bool on)
     ApplyTextStyle(nullptr);
 }
 
-void Ttoolbox::SetHAlign(uint8_t align)
+void Ttoolbox::SetHAlign(THorizontalAlign align)
 {
-    if (align > haCentre)
+    if (align > THorizontalAlign::Centre)
         return;
     SampleHAlign = align;
     ApplyTextStyle(nullptr);
 }
 
-void Ttoolbox::SetVAlign(uint8_t align)
+void Ttoolbox::SetVAlign(TVerticalAlign align)
 {
-    if (align > vaBottom)
+    if (align > TVerticalAlign::Bottom)
         return;
     VAlignSetting = align;
     ApplyTextStyle(nullptr);
@@ -353,7 +354,7 @@ void Ttoolbox::ApplyShapeTo(Tvnlshape &s) const
 {
     // Each setter is called only for a value that differs, so an unchanged shape records nothing.
     if (s.GetShapeStyle() != Figure)
-        s.SetShapeStyle(uint8_t(Figure));
+        s.SetShapeStyle(Figure);
     if (s.GetCurveX() != CurveX)
         s.SetCurveX(CurveX);
     if (s.GetCurveY() != CurveY)
@@ -389,17 +390,24 @@ void Ttoolbox::ApplyShapeStyle(Tvnlshape *shape)
     Changed(taShape);
 }
 
-void Ttoolbox::SetFigure(int32_t figure)
+std::optional<TShapeStyle> FigureOfChoice(int32_t choice)
 {
-    if (figure < 0)
-        figure = 0;
-    if (figure > ssDiagonalDown)
+    if (choice < 0)
+        return TShapeStyle::Ellipse;
+    if (choice > static_cast<int32_t>(TShapeStyle::DiagonalDown))
+        return std::nullopt;
+    return static_cast<TShapeStyle>(choice);
+}
+
+void Ttoolbox::SetFigure(TShapeStyle figure)
+{
+    if (figure > TShapeStyle::DiagonalDown)
         return;
     Figure = figure;
     if (LoadingShape == 0 && Document) {
         TUndoGroup group(Document);
         for (Tvnlshape *s : Selected<Tvnlshape>())
-            s->SetShapeStyle(uint8_t(figure));
+            s->SetShapeStyle(figure);
     }
     Changed(taShape);
 }
@@ -557,7 +565,7 @@ void Ttoolbox::ClearPreview()
 bool Ttoolbox::LoadImage()
 {
     const bool pictureSelected = Document && dynamic_cast<Tvnlpic *>(Document->GetSelectedObject());
-    if (!pictureSelected && CurrentTool == tlSelect)
+    if (!pictureSelected && CurrentTool == TTool::Select)
         return false;
     std::unique_ptr<Tfiledialog> dialog = CreateFileDialog(TFileDialogKind::Open);
     dialog->SetTitle(QString::fromLatin1(LoadImageTitle));
@@ -634,7 +642,7 @@ void Ttoolbox::AddToLabel()
         picture->SetTop(picture->Top() + InsertOffset - picture->Height() / 2);
     }
     if (OnSelectTool)
-        OnSelectTool(tlSelect);
+        OnSelectTool(TTool::Select);
     Document->SelectObject(picture);
     InsertOffset += 100;
     Document->Invalidate(true);

@@ -7,6 +7,7 @@
 // step, and a setting equal to the object's own changes nothing.
 
 #include "document/shape.h"
+#include "document/text.h"
 #include "editing/align.h"
 #include "editing/codepanel.h"
 #include "platform/gdiobjects.h"
@@ -101,6 +102,9 @@ TRect PreviewRect(const QSize &image, const TRect &box, bool vertical);
 QString OversetMessage(int32_t hiddenLines);
 // A hint with each two-character "\n" turned into a line break.
 QString HintText(const QString &hint);
+// The figure a choice in the figure list stands for: no choice (-1) is the ellipse, and a choice
+// past the list stands for none.
+std::optional<TShapeStyle> FigureOfChoice(int32_t choice);
 
 class Ttoolbox {
 public:
@@ -118,10 +122,10 @@ public:
     }
     Tdrawlist *GetDocument() const { return Document; }
 
-    // To the editor window: make a tool current ("Add To Label" selects tool 0), the text style
+    // To the editor window: make a tool current ("Add To Label" selects the Select tool), the text style
     // changed (after every ApplyTextStyle), move the zoom's track position (the editor zooms and
     // shows its zoom here through ShowZoom).
-    std::function<void(int32_t tool)> OnSelectTool;
+    std::function<void(TTool tool)> OnSelectTool;
     std::function<void()> OnTextStyleChange;
     std::function<void(int32_t trackPosition)> OnTrackMoved;
     // To the window: what it shows changed (TToolboxArea bits).
@@ -132,7 +136,7 @@ public:
     // Select tool while something is selected; the caption panel with nothing selected), the
     // select panel shows only for Select, "Square Sides" only for Select, "Add To Label" only for
     // the image tool and "Reset Aspect" for every other tool.
-    void SelectTool(int32_t tool);
+    void SelectTool(TTool tool);
     // The tool window's part of the editor's reaction to a new primary selection under the Select
     // tool: a picture's image goes to the preview, a text's or shape's style is loaded, and the
     // panel of its kind shows with the select panel small; none shows the caption panel with the
@@ -142,23 +146,21 @@ public:
     int32_t GetPanel() const { return Panel; }
     void ShowPanel(int32_t panel);
     void HideAllPanels() { ShowPanel(tpNone); }
-    bool IsSelectPanelVisible() const { return CurrentTool == tlSelect; }
+    bool IsSelectPanelVisible() const { return CurrentTool == TTool::Select; }
     // The select panel: vertical (a column at the left, the icon at the bottom) or horizontal (a
     // row at the top, the icon at the right); expanded while nothing is selected.
     void SetSelectLayout(bool vertical);
     bool GetSelectVertical() const { return SelectVertical; }
     void SetSelectExpanded(bool expanded);
     bool IsSelectExpanded() const { return SelectExpanded; }
-    bool IsSquareSidesVisible() const { return CurrentTool == tlSelect; }
-    bool IsAddToLabelVisible() const { return CurrentTool == tlImage; }
-    bool IsResetAspectVisible() const { return CurrentTool != tlImage; }
+    bool IsSquareSidesVisible() const { return CurrentTool == TTool::Select; }
+    bool IsAddToLabelVisible() const { return CurrentTool == TTool::Image; }
+    bool IsResetAspectVisible() const { return CurrentTool != TTool::Image; }
 
     // ---- Text: the sample's font and alignment are the style new and selected texts take.
     const Tfont &GetSampleFont() const { return SampleFont; }
-    // 0 left, 1 right, 2 centre (as Tvnltext numbers them).
-    uint8_t GetSampleHAlign() const { return SampleHAlign; }
-    // 0 top, 1 middle, 2 bottom.
-    uint8_t GetVAlignSetting() const { return VAlignSetting; }
+    THorizontalAlign GetSampleHAlign() const { return SampleHAlign; }
+    TVerticalAlign GetVAlignSetting() const { return VAlignSetting; }
     // The sample takes the text's font and shown alignment, which then go to every selected text
     // (so selecting an empty box gives it centred, middle alignment).
     void LoadTextStyle(const Tvnltext &text);
@@ -170,8 +172,9 @@ public:
     void SetFontSizeText(const QString &text);
     // Bold, italic, underline: one of fsBold, fsItalic, fsUnderline.
     void SetFontStyle(uint8_t bit, bool on);
-    void SetHAlign(uint8_t align);
-    void SetVAlign(uint8_t align);
+    // The alignment buttons; an alignment the buttons do not show is refused.
+    void SetHAlign(THorizontalAlign align);
+    void SetVAlign(TVerticalAlign align);
     void SetTextColor(TColor color);
     // "Text does not fit: n lines are hidden" while the selected text box's text is cut at its
     // bottom on screen; empty otherwise. Looked at again after every paint (TextMeasured).
@@ -179,7 +182,7 @@ public:
     void TextMeasured();
 
     // ---- Shape: the shape panel's controls are the style new and selected shapes take.
-    int32_t GetFigure() const { return Figure; }
+    TShapeStyle GetFigure() const { return Figure; }
     int32_t GetSides() const { return Sides; }
     // The dial's bearing in hundredths of a degree, and the number box's text.
     int32_t GetDirection() const { return Direction; }
@@ -192,9 +195,9 @@ public:
     bool GetDrawLine() const { return DrawLine; }
     bool GetDrawFill() const { return DrawFill; }
     // The bands that follow the figure and the check boxes.
-    bool IsSidesBandVisible() const { return Figure == ssPolygon; }
-    bool IsDirectionBandVisible() const { return Figure == ssPolygon; }
-    bool IsCurveBandVisible() const { return Figure == ssRoundRect; }
+    bool IsSidesBandVisible() const { return Figure == TShapeStyle::Polygon; }
+    bool IsDirectionBandVisible() const { return Figure == TShapeStyle::Polygon; }
+    bool IsCurveBandVisible() const { return Figure == TShapeStyle::RoundRect; }
     bool AreLineControlsVisible() const { return DrawLine; }
     bool AreFillControlsVisible() const { return DrawFill; }
 
@@ -202,8 +205,8 @@ public:
     void LoadShapeStyle(const Tvnlshape &shape);
     // Gives the whole style to shape (a new shape), or with none to every selected shape.
     void ApplyShapeStyle(Tvnlshape *shape);
-    // The figure list (-1, no choice, is 0): every selected shape takes the figure.
-    void SetFigure(int32_t figure);
+    // The figure list: every selected shape takes the figure; one past the list is refused.
+    void SetFigure(TShapeStyle figure);
     // The up-downs: a value outside the range is refused (false) and changes nothing. Sides go
     // to the selected shapes alone; the width and the curves bring the whole style.
     bool SetSides(int32_t sides);
@@ -289,17 +292,17 @@ private:
 
     Tregistryex &Store;
     Tdrawlist *Document = nullptr;
-    int32_t CurrentTool = 0;
+    TTool CurrentTool = TTool::Select;
     int32_t Panel = tpNone;
     bool SelectVertical = false;
     bool SelectExpanded = true;
 
     Tfont SampleFont;
-    uint8_t SampleHAlign = 0;
-    uint8_t VAlignSetting = 0;
+    THorizontalAlign SampleHAlign = THorizontalAlign::Left;
+    TVerticalAlign VAlignSetting = TVerticalAlign::Top;
     QString OversetText;
 
-    int32_t Figure = 0;
+    TShapeStyle Figure = TShapeStyle::Ellipse;
     int32_t Sides = InitialSides;
     int32_t Direction = 0;
     QString DirectionText;

@@ -131,14 +131,14 @@ QFont QtFontOf(const Tfont &f)
     return font;
 }
 
-Qt::Alignment QtAlignmentOf(uint8_t hAlign, uint8_t vAlign)
+Qt::Alignment QtAlignmentOf(THorizontalAlign hAlign, TVerticalAlign vAlign)
 {
-    const Qt::Alignment across = hAlign == haRight    ? Qt::AlignRight
-                                 : hAlign == haCentre ? Qt::AlignHCenter
-                                                      : Qt::AlignLeft;
-    const Qt::Alignment down = vAlign == vaBottom   ? Qt::AlignBottom
-                               : vAlign == vaMiddle ? Qt::AlignVCenter
-                                                    : Qt::AlignTop;
+    const Qt::Alignment across = hAlign == THorizontalAlign::Right    ? Qt::AlignRight
+                                 : hAlign == THorizontalAlign::Centre ? Qt::AlignHCenter
+                                                                      : Qt::AlignLeft;
+    const Qt::Alignment down = vAlign == TVerticalAlign::Bottom   ? Qt::AlignBottom
+                               : vAlign == TVerticalAlign::Middle ? Qt::AlignVCenter
+                                                                  : Qt::AlignTop;
     return across | down;
 }
 
@@ -276,14 +276,17 @@ QWidget *Tfrm_toolbox::CreateTextPanel()
     btn_bottom = IconButton(panel, "text-valign-bottom", QStringLiteral("Bottom"), true);
     auto *across = new QButtonGroup(panel);
     auto *down = new QButtonGroup(panel);
-    const std::pair<QToolButton *, uint8_t> acrossButtons[] = {
-        {btn_left, haLeft}, {btn_centre, haCentre}, {btn_right, haRight}};
+    const std::pair<QToolButton *, THorizontalAlign> acrossButtons[] = {
+        {btn_left, THorizontalAlign::Left},
+        {btn_centre, THorizontalAlign::Centre},
+        {btn_right, THorizontalAlign::Right}};
     for (auto [button, align] : acrossButtons) {
         across->addButton(button);
         connect(button, &QToolButton::clicked, this, [this, align] { Toolbox.SetHAlign(align); });
     }
-    const std::pair<QToolButton *, uint8_t> downButtons[] = {
-        {btn_top, vaTop}, {btn_middle, vaMiddle}, {btn_bottom, vaBottom}};
+    const std::pair<QToolButton *, TVerticalAlign> downButtons[] = {{btn_top, TVerticalAlign::Top},
+                                                                    {btn_middle, TVerticalAlign::Middle},
+                                                                    {btn_bottom, TVerticalAlign::Bottom}};
     for (auto [button, align] : downButtons) {
         down->addButton(button);
         connect(button, &QToolButton::clicked, this, [this, align] { Toolbox.SetVAlign(align); });
@@ -362,7 +365,10 @@ QWidget *Tfrm_toolbox::CreateShapePanel()
     cb_shape->setObjectName(QStringLiteral("cb_shape"));
     for (const char *caption : ShapeStyleCaptions)
         cb_shape->addItem(QString::fromLatin1(caption));
-    connect(cb_shape, &QComboBox::activated, this, [this](int index) { Toolbox.SetFigure(index); });
+    connect(cb_shape, &QComboBox::activated, this, [this](int index) {
+        if (const std::optional<TShapeStyle> figure = FigureOfChoice(index))
+            Toolbox.SetFigure(*figure);
+    });
     v->addWidget(Band(panel, QStringLiteral("Shape "), {cb_shape}));
 
     upd_sides = UpDown(panel, MinSides, MaxSides, InitialSides);
@@ -653,13 +659,14 @@ void Tfrm_toolbox::RefreshText()
     btn_bold->setChecked(font.Style() & fsBold);
     btn_italic->setChecked(font.Style() & fsItalic);
     btn_underline->setChecked(font.Style() & fsUnderline);
-    const uint8_t across = Toolbox.GetSampleHAlign(), down = Toolbox.GetVAlignSetting();
-    btn_left->setChecked(across == haLeft);
-    btn_centre->setChecked(across == haCentre);
-    btn_right->setChecked(across == haRight);
-    btn_top->setChecked(down == vaTop);
-    btn_middle->setChecked(down == vaMiddle);
-    btn_bottom->setChecked(down == vaBottom);
+    const THorizontalAlign across = Toolbox.GetSampleHAlign();
+    const TVerticalAlign down = Toolbox.GetVAlignSetting();
+    btn_left->setChecked(across == THorizontalAlign::Left);
+    btn_centre->setChecked(across == THorizontalAlign::Centre);
+    btn_right->setChecked(across == THorizontalAlign::Right);
+    btn_top->setChecked(down == TVerticalAlign::Top);
+    btn_middle->setChecked(down == TVerticalAlign::Middle);
+    btn_bottom->setChecked(down == TVerticalAlign::Bottom);
 
     lbl_fontsample->setFont(QtFontOf(font));
     lbl_fontsample->setAlignment(QtAlignmentOf(across, down));
@@ -674,7 +681,7 @@ void Tfrm_toolbox::RefreshShape()
 {
     {
         const QSignalBlocker a(cb_shape), b(upd_sides), c(upd_linewidth), d(upd_curvex), e(upd_curvey);
-        cb_shape->setCurrentIndex(Toolbox.GetFigure());
+        cb_shape->setCurrentIndex(static_cast<int>(Toolbox.GetFigure()));
         upd_sides->setValue(Toolbox.GetSides());
         upd_linewidth->setValue(Toolbox.GetLineWidth());
         upd_curvex->setValue(Toolbox.GetCurveX());

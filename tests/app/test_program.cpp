@@ -138,7 +138,7 @@ TEST_F(Program, CancelInTheSavePromptKeepsTheWindowOpenAndWritesNothing)
     const QString path = SaveProject(dir.filePath("label.wlp"));
     Tfrm_labeler &w = Start({path});
     // New Shape, then a click on the canvas: the label has changed.
-    w.ToolBarButtons[tlShape]->click();
+    w.ToolBarButtons[ToolNumber(TTool::Shape)]->click();
     QTest::mouseClick(w.dpnl_canvas, Qt::LeftButton, {}, {200, 200});
     ASSERT_EQ(w.Logic().Document().Count(), 2);
     const int writes = Backend->Writes;
@@ -329,9 +329,9 @@ TEST_F(Program, TheContextMenuOpensOnARightPressAndShowsWhatCanBeDone)
     QTest::mouseRelease(w.dpnl_canvas, Qt::RightButton, {}, {50, 50});
     // With the Zoom tool a right press zooms out instead.
     for (size_t i = 0; i < w.ToolBarButtons.size(); ++i)
-        if (ToolButtons[i].Image == tlZoom)
+        if (ToolButtons[i].Image == ToolNumber(TTool::Zoom))
             w.ToolBarButtons[i]->click();
-    ASSERT_EQ(w.Logic().Input().CurrentTool(), tlZoom);
+    ASSERT_EQ(w.Logic().Input().CurrentTool(), TTool::Zoom);
     QTest::mousePress(w.dpnl_canvas, Qt::RightButton, {}, {50, 50});
     QTest::mouseRelease(w.dpnl_canvas, Qt::RightButton, {}, {50, 50});
     QCoreApplication::processEvents();

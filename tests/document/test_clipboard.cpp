@@ -53,7 +53,7 @@ TEST(Clipboard, APastedShapeStepsAwayFromEqualBounds)
     auto shape = std::make_unique<Tvnlshape>();
     Tvnlshape *original = shape.get();
     shape->Bounds = {101000, 101000, 101500, 101800};
-    shape->SetShapeStyle(ssPolygon);
+    shape->SetShapeStyle(TShapeStyle::Polygon);
     shape->SetSideCount(5);
     doc.AddObject(std::move(shape));
     doc.SelectObject(original);

@@ -17,7 +17,7 @@ const TRect View{0, 0, 2000, 2000};
 // An object the current tool cannot pick.
 class Tunpickable : public Tdrawobj {
 public:
-    bool IsPickable(int32_t) const override { return false; }
+    bool IsPickable(TTool) const override { return false; }
 };
 
 // A document whose objects have the given bounds, viewed at scale 1 (pixels = units).
@@ -133,7 +133,7 @@ TEST(DrawList, ClickingPassesOverUnpickableObjects)
     TestDoc t{{0, 0, 100, 100}};
     Tdrawobj *top = t.Add(std::make_unique<Tunpickable>(), {0, 0, 100, 100});
     EXPECT_EQ(t.doc.ObjectAt({50, 50}, true), t.objects[0]);
-    t.doc.Tool = tlText; // plain objects are not pickable by the text tool
+    t.doc.Tool = TTool::Text; // plain objects are not pickable by the text tool
     EXPECT_EQ(t.doc.ObjectAt({50, 50}, true), nullptr);
     (void)top;
 }
@@ -167,7 +167,7 @@ TEST(DrawList, SelectedHandleAtFindsTheObjectThatShowsHandles)
     EXPECT_EQ(hit, nullptr);
     // With a tool that shows no handles nothing qualifies, yet the code of the last object
     // examined comes back; callers go by the object.
-    t.doc.Tool = tlText;
+    t.doc.Tool = TTool::Text;
     EXPECT_EQ(t.doc.SelectedHandleAt({0, 0}, hit), hcTopLeft);
     EXPECT_EQ(hit, nullptr);
 }

@@ -214,10 +214,11 @@ TEST(DrawObj, ResetAspectMakesTheObjectSquare)
 TEST(DrawObj, PickableForSelectZoomAndAlignmentTools)
 {
     Tdrawobj o;
-    for (int32_t tool = 0; tool <= 8; ++tool) {
-        const bool expected = tool == tlSelect || tool == tlZoom || tool == tlAlignment;
-        EXPECT_EQ(o.IsPickable(tool), expected) << tool;
-        EXPECT_EQ(o.ShowsHandles(tool), expected) << tool;
+    for (int32_t number = 0; number <= 8; ++number) {
+        const TTool tool = TTool(number);
+        const bool expected = tool == TTool::Select || tool == TTool::Zoom || tool == TTool::Alignment;
+        EXPECT_EQ(o.IsPickable(tool), expected) << number;
+        EXPECT_EQ(o.ShowsHandles(tool), expected) << number;
     }
 }
 

@@ -77,7 +77,7 @@ TEST(DrawObjPaint, SelectionFrameAndInvertingHandles)
         Tcanvas canvas(&s.image);
         s.object.Draw(canvas, View, false, View, 1.0);
         canvas.Brush().SetColor(clWhite);
-        s.object.DrawSelection(canvas, tlSelect);
+        s.object.DrawSelection(canvas, TTool::Select);
         EXPECT_EQ(canvas.Pen().Mode(), TPenMode::Copy);
         EXPECT_EQ(canvas.CopyMode(), TCopyMode::SrcCopy);
     }
@@ -96,7 +96,7 @@ TEST(DrawObjPaint, NoHandlesForToolsThatDoNotShowThem)
     {
         Tcanvas canvas(&s.image);
         canvas.Brush().SetColor(clBlack);
-        s.object.DrawSelection(canvas, tlText);
+        s.object.DrawSelection(canvas, TTool::Text);
     }
     EXPECT_EQ(PixelAt(s.image, 15, 10), clBlack); // the frame still shows
     EXPECT_EQ(PixelAt(s.image, 7, 7), clWhite);

@@ -322,11 +322,11 @@ TEST(PictureUndo, OnlyDeletionsAndPropertyChangesHoldTheImage)
 TEST(Picture, PickableByTheImageTool)
 {
     Tvnlpic p;
-    EXPECT_TRUE(p.IsPickable(tlImage));
-    EXPECT_TRUE(p.ShowsHandles(tlImage));
-    EXPECT_FALSE(p.IsPickable(tlText));
+    EXPECT_TRUE(p.IsPickable(TTool::Image));
+    EXPECT_TRUE(p.ShowsHandles(TTool::Image));
+    EXPECT_FALSE(p.IsPickable(TTool::Text));
     Tvnlsymbol s;
-    EXPECT_FALSE(s.IsPickable(tlImage));
+    EXPECT_FALSE(s.IsPickable(TTool::Image));
     EXPECT_EQ(s.GetTypeCode(), 4);
 }
 

@@ -27,7 +27,7 @@ std::unique_ptr<Tvnlshape> Shape(const TRect &bounds, TColor fill = RGB(200, 30,
 {
     auto shape = std::make_unique<Tvnlshape>();
     shape->Bounds = bounds;
-    shape->SetShapeStyle(ssRectangle);
+    shape->SetShapeStyle(TShapeStyle::Rectangle);
     shape->SetDrawFill(true);
     shape->Brush.SetColor(fill);
     return shape;

@@ -66,13 +66,13 @@ TEST(Shape, SettersAnnounceOnlyRealChanges)
     a.shape->SetSideCount(6);
     a.shape->SetCurveX(10);
     a.shape->SetDrawFill(false);
-    a.shape->SetShapeStyle(ssEllipse);
+    a.shape->SetShapeStyle(TShapeStyle::Ellipse);
     EXPECT_TRUE(a.announced.empty());
     a.shape->SetSideCount(5);
     a.shape->SetCurveY(30);
     a.shape->SetDrawOutline(true);
     a.shape->SetDrawFill(true);
-    a.shape->SetShapeStyle(ssPolygon);
+    a.shape->SetShapeStyle(TShapeStyle::Polygon);
     EXPECT_THAT(a.announced, ElementsAre("sidecount", "curvey", "drawfill", "drawfill", "shapestyle"));
     a.announced.clear();
     a.shape->Pen.SetColor(clRed);
@@ -98,9 +98,11 @@ TEST(Shape, EveryTurnIsAnnouncedHoweverSmall)
 TEST(Shape, LinesResizeFreelyOtherFiguresKeepTheirAspect)
 {
     Tvnlshape s;
-    for (uint8_t style = 0; style < 8; ++style) {
+    for (uint8_t number = 0; number < 8; ++number) {
+        const TShapeStyle style = TShapeStyle(number);
         s.SetShapeStyle(style);
-        EXPECT_EQ(s.KeepsAspect(), style != ssVerticalLine && style != ssHorizontalLine) << int(style);
+        EXPECT_EQ(s.KeepsAspect(), style != TShapeStyle::VerticalLine && style != TShapeStyle::HorizontalLine)
+            << int(number);
     }
 }
 
@@ -109,7 +111,7 @@ TEST(Shape, HexagonCorners)
     Tvnlshape s;
     s.SetView({0, 0, 200, 200}, 1.0);
     s.SetBounds({0, 0, 100, 100});
-    s.SetShapeStyle(ssPolygon);
+    s.SetShapeStyle(TShapeStyle::Polygon);
     DrawShape(s, true);
     ASSERT_EQ(s.GetVertices().size(), 6u);
     EXPECT_EQ(s.GetVertices()[0], (TPoint{50, 0}));
@@ -123,7 +125,7 @@ TEST(Shape, TurnedSquareCorners)
     Tvnlshape s;
     s.SetView({0, 0, 200, 200}, 1.0);
     s.SetBounds({0, 0, 100, 100});
-    s.SetShapeStyle(ssPolygon);
+    s.SetShapeStyle(TShapeStyle::Polygon);
     s.SetSideCount(4);
     s.SetAngle(std::numbers::pi / 4);
     DrawShape(s, true);
@@ -135,7 +137,7 @@ TEST(Shape, VertexCacheIsDroppedByWhatTheCornersDependOn)
     Tvnlshape s;
     s.SetView(View, 1.0);
     s.SetBounds({0, 0, 100, 100});
-    s.SetShapeStyle(ssPolygon);
+    s.SetShapeStyle(TShapeStyle::Polygon);
     const auto drawn = [&] {
         DrawShape(s, true);
         return s.AreVerticesValid();
@@ -154,7 +156,7 @@ TEST(Shape, VertexCacheIsDroppedByWhatTheCornersDependOn)
          [&] {
              s.SetView({5, 0, 120, 120}, 1.0);
          }},
-        {"style", [&] { s.SetShapeStyle(ssPolygon); }},
+        {"style", [&] { s.SetShapeStyle(TShapeStyle::Polygon); }},
     };
     for (const auto &[what, change] : invalidators) {
         ASSERT_TRUE(drawn());
@@ -183,7 +185,7 @@ TEST(ShapeRecord, BodyLayout)
     s.SetAngle(0.25);
     s.SetCurveX(11);
     s.SetCurveY(12);
-    s.SetShapeStyle(ssRoundRect);
+    s.SetShapeStyle(TShapeStyle::RoundRect);
     s.Brush.SetColor(0x00123456);
     s.Brush.SetStyle(TBrushStyle::Cross);
     s.Pen.SetColor(0x00654321);
@@ -210,7 +212,7 @@ TEST(ShapeRecord, BodyLayout)
     EXPECT_EQ(int32(), 12);
     uint8_t u = 0;
     ASSERT_TRUE(ReadUInt8(b, u));
-    EXPECT_EQ(u, ssRoundRect);
+    EXPECT_EQ(u, uint8_t(TShapeStyle::RoundRect));
     EXPECT_EQ(int32(), 0x00123456);
     EXPECT_EQ(int32(), 6);
     EXPECT_EQ(int32(), 0x00654321);
@@ -223,7 +225,7 @@ TEST(ShapeRecord, RoundTripIsByteForByte)
 {
     Tvnlshape s;
     s.Bounds = {100, 200, 300, 400};
-    s.SetShapeStyle(ssDiagonalDown);
+    s.SetShapeStyle(TShapeStyle::DiagonalDown);
     s.SetDrawFill(true);
     s.Pen.SetWidth(4);
     s.Brush.SetColor(clBtnFace); // system colours are stored as they are
@@ -235,6 +237,24 @@ TEST(ShapeRecord, RoundTripIsByteForByte)
     again.replace(11, 4, bytes.mid(11, 4));
     EXPECT_EQ(again, bytes);
     EXPECT_EQ(copy.Brush.Color(), clBtnFace);
+}
+
+TEST(ShapeRecord, AnUnknownFigureNumberIsKeptAsStored)
+{
+    Tvnlshape s;
+    s.SetShapeStyle(TShapeStyle::Rectangle);
+    QByteArray bytes = RecordOf(s);
+    const qsizetype styleAt = 31 + 4 + 8 + 4 + 4; // after sides, angle and the two curves
+    ASSERT_EQ(uint8_t(bytes[styleAt]), 1);
+    for (const uint8_t stored : {uint8_t(8), uint8_t(200), uint8_t(255)}) {
+        bytes[styleAt] = char(stored);
+        Tvnlshape copy;
+        ReadRecordInto(copy, bytes);
+        EXPECT_EQ(uint8_t(copy.GetShapeStyle()), stored);
+        QByteArray again = RecordOf(copy);
+        again.replace(11, 4, bytes.mid(11, 4));
+        EXPECT_EQ(again, bytes) << int(stored);
+    }
 }
 
 TEST(ShapeRecord, FlagsWithBothBitsReadAsNeitherFillNorOutline)
@@ -280,7 +300,7 @@ TEST(ShapeRecord, AHugeSideCountDoesNotExhaustMemory)
     Tvnlshape s;
     s.SetView(View, 1.0);
     s.SetBounds({0, 0, 100, 100});
-    s.SetShapeStyle(ssPolygon);
+    s.SetShapeStyle(TShapeStyle::Polygon);
     s.SetSideCount(2000000000);
     DrawShape(s, false);
     EXPECT_LE(s.GetVertices().size(), 4096u);
@@ -296,7 +316,7 @@ TEST(ShapePaint, OutlineLiesInsideTheBounds)
     Tvnlshape s;
     s.SetView(View, 0.1);
     s.SetBounds({100, 100, 1100, 1100}); // pixels 10 .. 110
-    s.SetShapeStyle(ssRectangle);
+    s.SetShapeStyle(TShapeStyle::Rectangle);
     s.SetDrawOutline(true);
     s.Pen.SetWidth(4);
     QImage image = WhiteImage(120, 120);
@@ -313,7 +333,7 @@ TEST(ShapePaint, NeitherOutlineNorFillShowsOnScreenOnly)
     Tvnlshape s;
     s.SetView(View, 1.0);
     s.SetBounds({10, 10, 110, 110});
-    s.SetShapeStyle(ssRectangle);
+    s.SetShapeStyle(TShapeStyle::Rectangle);
     EXPECT_EQ(PixelAt(DrawShape(s, false), 10, 50), clBlack);
     const QImage printed = DrawShape(s, true);
     EXPECT_EQ(printed, WhiteImage(120, 120));
@@ -324,7 +344,7 @@ TEST(ShapePaint, StoredHatchFillsSolid)
     Tvnlshape s;
     s.SetView(View, 1.0);
     s.SetBounds({10, 10, 110, 110});
-    s.SetShapeStyle(ssEllipse);
+    s.SetShapeStyle(TShapeStyle::Ellipse);
     s.SetDrawFill(true);
     s.Brush.SetColor(clRed);
     s.Brush.SetStyle(TBrushStyle::DiagCross);
@@ -337,14 +357,14 @@ TEST(ShapePaint, StoredHatchFillsSolid)
 TEST(ShapePaint, LinesRunThroughTheMiddleAndCorners)
 {
     struct Case {
-        uint8_t style;
+        TShapeStyle style;
         TPoint on, off;
     };
     const Case cases[] = {
-        {ssVerticalLine, {60, 50}, {40, 50}},
-        {ssHorizontalLine, {50, 60}, {50, 40}},
-        {ssDiagonalDown, {30, 30}, {90, 30}},
-        {ssDiagonalUp, {90, 30}, {30, 30}},
+        {TShapeStyle::VerticalLine, {60, 50}, {40, 50}},
+        {TShapeStyle::HorizontalLine, {50, 60}, {50, 40}},
+        {TShapeStyle::DiagonalDown, {30, 30}, {90, 30}},
+        {TShapeStyle::DiagonalUp, {90, 30}, {30, 30}},
     };
     for (const Case &c : cases) {
         Tvnlshape s;
@@ -363,7 +383,7 @@ TEST(ShapePaint, UnknownStylesDrawNothing)
     Tvnlshape s;
     s.SetView(View, 1.0);
     s.SetBounds({10, 10, 110, 110});
-    s.SetShapeStyle(8);
+    s.SetShapeStyle(TShapeStyle(8));
     s.SetDrawFill(true);
     s.Brush.SetColor(clBlack);
     EXPECT_EQ(DrawShape(s, false), WhiteImage(120, 120));
@@ -374,7 +394,7 @@ TEST(ShapePaint, OverhangDrawsTheFigureInTintedColours)
     Tvnlshape s;
     s.SetView(View, 1.0);
     s.SetBounds({10, 10, 110, 110});
-    s.SetShapeStyle(ssRectangle);
+    s.SetShapeStyle(TShapeStyle::Rectangle);
     s.SetDrawFill(true);
     s.Brush.SetColor(clRed);
     QImage image = WhiteImage(120, 120);

@@ -27,7 +27,7 @@ void AddFill(Tdrawlist &doc, TColor color)
 {
     auto s = std::make_unique<Tvnlshape>();
     s->Bounds = {99000, 99000, 105000, 104500};
-    s->SetShapeStyle(ssRectangle);
+    s->SetShapeStyle(TShapeStyle::Rectangle);
     s->SetDrawFill(true);
     s->SetDrawOutline(false);
     s->Brush.SetColor(color);

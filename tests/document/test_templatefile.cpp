@@ -16,7 +16,7 @@ std::unique_ptr<Tvnlshape> Shape(const TRect &bounds)
 {
     auto shape = std::make_unique<Tvnlshape>();
     shape->Bounds = bounds;
-    shape->SetShapeStyle(ssRoundRect);
+    shape->SetShapeStyle(TShapeStyle::RoundRect);
     return shape;
 }
 

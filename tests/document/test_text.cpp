@@ -100,16 +100,17 @@ TEST(Text, AStoredPromptReplacesTheDefault)
 
 TEST(Text, AlignmentAcrossByInk)
 {
-    for (uint8_t align : {haLeft, haRight, haCentre}) {
+    for (THorizontalAlign align :
+         {THorizontalAlign::Left, THorizontalAlign::Right, THorizontalAlign::Centre}) {
         auto t = Box(QStringLiteral("Merlot"));
         t->SetHAlign(align);
         const TRect ink = Ink(DrawText(*t, true));
         ASSERT_GT(ink.Right, ink.Left);
         switch (align) {
-        case haLeft:
+        case THorizontalAlign::Left:
             EXPECT_NEAR(ink.Left, 50, 3);
             break;
-        case haRight:
+        case THorizontalAlign::Right:
             EXPECT_NEAR(ink.Right, 250, 3);
             break;
         default:
@@ -125,10 +126,10 @@ TEST(Text, AlignmentDownSetsTheOffset)
     const int32_t lineHeight = t->GetTextHeight();
     EXPECT_GT(lineHeight, 10);
     EXPECT_EQ(t->GetTextOffset(), 0);
-    t->SetVAlign(vaMiddle);
+    t->SetVAlign(TVerticalAlign::Middle);
     DrawText(*t, true);
     EXPECT_EQ(t->GetTextOffset(), 100 / 2 - lineHeight / 2);
-    t->SetVAlign(vaBottom);
+    t->SetVAlign(TVerticalAlign::Bottom);
     const TRect ink = Ink(DrawText(*t, true));
     EXPECT_EQ(t->GetTextOffset(), 100 - lineHeight);
     EXPECT_LE(ink.Bottom, 150);
@@ -149,7 +150,7 @@ TEST(Text, TextTallerThanTheBoxIsCutAtItsBottom)
     QString tall;
     for (int i = 0; i < 20; ++i)
         tall += QStringLiteral("Line %1\r\n").arg(i);
-    for (uint8_t v : {vaTop, vaMiddle, vaBottom}) {
+    for (TVerticalAlign v : {TVerticalAlign::Top, TVerticalAlign::Middle, TVerticalAlign::Bottom}) {
         auto t = Box(tall);
         t->SetVAlign(v);
         const TRect ink = Ink(DrawText(*t, true));
@@ -178,8 +179,8 @@ TEST(Text, AlignmentSettersRecordNothing)
     const int32_t levels = doc.GetUndoList().Count();
     int reports = 0;
     t->OnInvalidate = [&](Trectlist &) { ++reports; };
-    t->SetHAlign(haRight);
-    t->SetVAlign(vaBottom);
+    t->SetHAlign(THorizontalAlign::Right);
+    t->SetVAlign(TVerticalAlign::Bottom);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(reports, 0);
     EXPECT_EQ(doc.GetUndoList().Count(), levels);
@@ -218,7 +219,7 @@ TEST(Text, SelectionAddsAFocusFrame)
     {
         Tcanvas canvas(&image);
         canvas.Brush().SetColor(clBlack);
-        t->DrawSelection(canvas, tlText); // no handles for this tool
+        t->DrawSelection(canvas, TTool::Text); // no handles for this tool
     }
     // The dotted frame 2 pixels outside the box.
     int dots = 0;
@@ -234,8 +235,8 @@ TEST(TextRecord, RoundTripIsByteForByte)
     t->Font.SetColor(RGB(120, 10, 40));
     t->Font.SetStyle(fsBold | fsItalic);
     t->Font.SetCharset(0);
-    t->SetHAlign(haCentre);
-    t->SetVAlign(vaBottom);
+    t->SetHAlign(THorizontalAlign::Centre);
+    t->SetVAlign(TVerticalAlign::Bottom);
     const QByteArray bytes = RecordOf(*t);
     EXPECT_EQ(uint8_t(bytes[0]), 2);
     Tvnltext copy;
@@ -243,8 +244,8 @@ TEST(TextRecord, RoundTripIsByteForByte)
     EXPECT_EQ(copy.GetText(), t->GetText());
     EXPECT_EQ(copy.Font.Name(), QStringLiteral("Liberation Sans"));
     EXPECT_EQ(copy.Font.Height(), -14);
-    EXPECT_EQ(copy.GetHAlign(), haCentre);
-    EXPECT_EQ(copy.GetVAlign(), vaBottom);
+    EXPECT_EQ(copy.GetHAlign(), THorizontalAlign::Centre);
+    EXPECT_EQ(copy.GetVAlign(), TVerticalAlign::Bottom);
     QByteArray again = RecordOf(copy);
     again.replace(11, 4, bytes.mid(11, 4));
     EXPECT_EQ(again, bytes);
@@ -255,14 +256,33 @@ TEST(TextRecord, BodyLayout)
     auto t = Box(QStringLiteral("ab"));
     t->Font.SetName(QStringLiteral("Arial"));
     t->Font.SetPixelsPerInch(96);
-    t->SetHAlign(haRight);
-    t->SetVAlign(vaMiddle);
+    t->SetHAlign(THorizontalAlign::Right);
+    t->SetVAlign(TVerticalAlign::Middle);
     const QByteArray body = RecordOf(*t).mid(31);
     EXPECT_EQ(body.left(6), QByteArray("\x02\0\0\0ab", 6));
     EXPECT_EQ(body.mid(6, 9), QByteArray("\x05\0\0\0Arial", 9));
     EXPECT_EQ(body.mid(15, 4), QByteArray("\x60\0\0\0", 4));
     EXPECT_EQ(body.size(), 6 + 9 + 16 + 3);
     EXPECT_EQ(body.right(2), QByteArray("\x01\x01", 2)); // VAlign, HAlign
+}
+
+TEST(TextRecord, UnknownAlignmentNumbersAreKeptAsStoredAndDrawAsLeft)
+{
+    auto t = Box(QStringLiteral("Merlot"));
+    QByteArray bytes = RecordOf(*t);
+    bytes[bytes.size() - 2] = char(3);   // down
+    bytes[bytes.size() - 1] = char(200); // across
+    Tvnltext copy;
+    ReadRecordInto(copy, bytes);
+    copy.SetView(View, 0.1);
+    EXPECT_EQ(uint8_t(copy.GetVAlign()), 3);
+    EXPECT_EQ(uint8_t(copy.GetHAlign()), 200);
+    QByteArray again = RecordOf(copy);
+    again.replace(11, 4, bytes.mid(11, 4));
+    EXPECT_EQ(again, bytes);
+    const TRect ink = Ink(DrawText(copy, true));
+    EXPECT_NEAR(ink.Left, 50, 3);
+    EXPECT_EQ(copy.GetTextOffset(), 0); // the offset it had, at the top
 }
 
 TEST(TextRecord, AFieldRunningPastItsRecordIsDamageAndNothingFromThereOnIsTaken)

@@ -161,7 +161,7 @@ TEST(Undo, RedoBringsBackAddedAndDeletedObjects)
     t.doc.BeginUndoGroup();
     shape->Bounds = {300, 300, 400, 400};
     t.doc.AddObject(std::move(shape));
-    s->SetShapeStyle(ssRoundRect);
+    s->SetShapeStyle(TShapeStyle::RoundRect);
     s->Pen.SetWidth(3);
     t.doc.EndUndoGroup();
     const int32_t id = s->Id;
@@ -253,7 +253,7 @@ TEST(Undo, PenBrushFontAndTurnChangesComeBackByteForByte)
     for (const Case &c : cases) {
         TestDoc t;
         auto *shape = static_cast<Tvnlshape *>(t.Add(std::make_unique<Tvnlshape>(), {0, 0, 500, 500}));
-        shape->SetShapeStyle(ssPolygon);
+        shape->SetShapeStyle(TShapeStyle::Polygon);
         shape->SetAngle(0.3);
         auto *text = static_cast<Tvnltext *>(t.Add(std::make_unique<Tvnltext>(), {0, 600, 900, 900}));
         text->SetText(QStringLiteral("Syrah"));

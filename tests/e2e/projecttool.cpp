@@ -144,7 +144,7 @@ int main(int argc, char **argv)
             }
             if (command != QLatin1String("new")) {
                 auto square = std::make_unique<Tvnlshape>();
-                square->SetShapeStyle(ssRectangle);
+                square->SetShapeStyle(TShapeStyle::Rectangle);
                 square->SetDrawFill(true);
                 square->Brush.SetColor(0x0000FF);
                 square->SetBounds({100500, 100500, 101500, 101500});

@@ -26,7 +26,7 @@ TEditor::TEditor(const QStringList &arguments)
     // The label's corner (10000, 10000 in world pixels) 100 pixels in from the panel's corner.
     View().SetScrollPosition(false, 9900);
     View().SetScrollPosition(true, 9900);
-    Input().SelectTool(tlSelect);
+    Input().SelectTool(TTool::Select);
 }
 
 TPoint TEditor::At(int32_t docX, int32_t docY)

@@ -14,6 +14,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TFakeWindow : public Tplacementtarget {
@@ -46,7 +47,7 @@ public:
     void FocusTextEditor() override { ++EditorFocus; }
     void FocusCanvas() override {}
     void ShowContextMenu(const TPoint &p) override { ContextMenus.push_back(p); }
-    void ToolButtonsChanged(int32_t tool) override { ToolDown = tool; }
+    void ToolButtonsChanged(TTool tool) override { ToolDown = tool; }
     void SetCaption(const QString &caption) override { Caption = caption; }
     void SetTemplateActionsVisible(bool visible) override { TemplateActions = visible; }
     void SetButtonCaptions(bool visible) override { ButtonCaptions = visible; }
@@ -61,7 +62,7 @@ public:
     TTextEditorState Editor;
     int EditorFocus = 0;
     std::vector<TPoint> ContextMenus;
-    int32_t ToolDown = -1;
+    std::optional<TTool> ToolDown;
     QString Caption;
     bool TemplateActions = false;
     bool ButtonCaptions = false;

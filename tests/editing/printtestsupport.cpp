@@ -16,7 +16,7 @@ void BuildTestLabel(Tdrawlist &document)
 {
     auto box = std::make_unique<Tvnlshape>();
     box->Bounds = {LabelUnits.Left, LabelUnits.Top, LabelUnits.Right, LabelUnits.Top + 500};
-    box->SetShapeStyle(ssRectangle);
+    box->SetShapeStyle(TShapeStyle::Rectangle);
     box->SetDrawFill(true);
     box->SetDrawOutline(false);
     box->Brush.SetColor(clBlack);

@@ -21,7 +21,7 @@ Tvnlshape *FilledSquare(TEditor &e, const TRect &bounds, TColor fill)
     auto shape = std::make_unique<Tvnlshape>();
     Tvnlshape *s = shape.get();
     e.Doc().AddObject(std::move(shape));
-    s->SetShapeStyle(1);
+    s->SetShapeStyle(TShapeStyle::Rectangle);
     s->SetDrawFill(true);
     s->SetBounds(bounds);
     s->Brush.SetColor(fill);
@@ -140,7 +140,7 @@ void AddFinePrint(TEditor &e)
             e.Doc().AddObject(std::move(text));
         } else {
             auto shape = std::make_unique<Tvnlshape>();
-            shape->SetShapeStyle(uint8_t(i % 8));
+            shape->SetShapeStyle(TShapeStyle(i % 8));
             shape->SetDrawFill(true);
             shape->SetDrawOutline(true);
             shape->Brush.SetColor(RGB(i % 256, 90, 200 - i % 100));

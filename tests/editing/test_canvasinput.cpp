@@ -86,15 +86,15 @@ TEST(CanvasInput, DraggingAMemberMovesTheWholeSelectionAsOneUndoStep)
 TEST(CanvasInput, ACreatingClickMakesADefaultObjectAndReturnsToSelect)
 {
     TEditor e;
-    e.Input().ToolButtonClicked(tlShape, QString());
+    e.Input().ToolButtonClicked(TTool::Shape, QString());
     e.Click(e.At(100200, 100300));
     ASSERT_EQ(e.Doc().Count(), 1);
     Tdrawobj *o = e.Doc().GetObject(0);
     EXPECT_EQ(o->GetBounds(), (TRect{100200, 100300, 101200, 101300}));
     EXPECT_TRUE(dynamic_cast<Tvnlshape *>(o));
     EXPECT_EQ(e.Doc().GetSelectedObject(), o);
-    EXPECT_EQ(e.Input().CurrentTool(), tlSelect);
-    EXPECT_EQ(e.Host.ToolDown, tlSelect);
+    EXPECT_EQ(e.Input().CurrentTool(), TTool::Select);
+    EXPECT_EQ(e.Host.ToolDown, TTool::Select);
     EXPECT_EQ(e.Input().GetMouseMode(), TMouseMode::Idle);
     // The creation is one undo step.
     e.Doc().Undo();
@@ -104,15 +104,16 @@ TEST(CanvasInput, ACreatingClickMakesADefaultObjectAndReturnsToSelect)
 TEST(CanvasInput, CornerDragsKeepTheAspectUnlessShiftTurnsTheRuleRound)
 {
     struct Case {
-        int32_t Tool;
+        TTool Tool;
         bool Shift;
         TPoint Size; // of the new object after a drag of 150 x 60 pixels
     };
     // The mouse holds the handle, which lies HandleInflate outside the bounds (2 pixels for a
     // shape, 10 for a text, none for a picture).
     const Case cases[] = {
-        {tlShape, false, {1480, 1480}}, {tlShape, true, {1480, 580}},  {tlText, false, {1400, 500}},
-        {tlText, true, {1400, 1400}},   {tlImage, false, {1500, 750}}, {tlImage, true, {1500, 600}},
+        {TTool::Shape, false, {1480, 1480}}, {TTool::Shape, true, {1480, 580}},
+        {TTool::Text, false, {1400, 500}},   {TTool::Text, true, {1400, 1400}},
+        {TTool::Image, false, {1500, 750}},  {TTool::Image, true, {1500, 600}},
     };
     for (const Case &c : cases) {
         TEditor e;
@@ -124,7 +125,8 @@ TEST(CanvasInput, CornerDragsKeepTheAspectUnlessShiftTurnsTheRuleRound)
         e.Drag(p, {p.X + 150, p.Y + 60}, 6, c.Shift);
         ASSERT_EQ(e.Doc().Count(), 1);
         const Tdrawobj *o = e.Doc().GetObject(0);
-        EXPECT_EQ((TPoint{o->Width(), o->Height()}), c.Size) << "tool " << c.Tool << " shift " << c.Shift;
+        EXPECT_EQ((TPoint{o->Width(), o->Height()}), c.Size)
+            << "tool " << ToolNumber(c.Tool) << " shift " << c.Shift;
     }
 }
 
@@ -134,7 +136,7 @@ TEST(CanvasInput, RightButtonOpensTheMenuOrZoomsOut)
     e.Input().MouseDown(TMouseButton::Right, {50, 60}, false, false);
     e.Input().MouseUp(TMouseButton::Right, {50, 60}, false, false);
     EXPECT_THAT(e.Host.ContextMenus, testing::ElementsAre(TPoint{50, 60}));
-    e.Input().ToolButtonClicked(tlZoom, QString());
+    e.Input().ToolButtonClicked(TTool::Zoom, QString());
     EXPECT_EQ(e.Host.Cursor, TCanvasCursor::ZoomIn);
     e.Input().MouseDown(TMouseButton::Right, {50, 60}, false, false);
     e.Input().MouseUp(TMouseButton::Right, {50, 60}, false, false);
@@ -274,8 +276,8 @@ TEST(CodeTool, ANewCodeTakesThePanelAndKeepsItsProportionsWhileDragged)
     TEditor e;
     e.Toolbox.GetCodePanel().SetSymbology(uint8_t(TSymbology::Ean8));
     e.Toolbox.GetCodePanel().SetData(QStringLiteral("9638507"));
-    e.Input().ToolButtonClicked(tlCode, QString());
-    EXPECT_EQ(e.Doc().Tool, tlCode);
+    e.Input().ToolButtonClicked(TTool::Code, QString());
+    EXPECT_EQ(e.Doc().Tool, TTool::Code);
     const TPoint p = e.At(100200, 100200);
     e.Drag(p, {p.X + 200, p.Y + 20}, 6);
     ASSERT_EQ(e.Doc().Count(), 1);
@@ -285,7 +287,7 @@ TEST(CodeTool, ANewCodeTakesThePanelAndKeepsItsProportionsWhileDragged)
     EXPECT_TRUE(code->PrintProblem().isEmpty());
     const TCodeVector &v = *code->Encoded().Vector;
     EXPECT_NEAR(double(code->Height()) / code->Width(), v.Height / v.Width, 0.01);
-    EXPECT_EQ(e.Input().CurrentTool(), tlSelect);
+    EXPECT_EQ(e.Input().CurrentTool(), TTool::Select);
     e.Doc().Undo();
     EXPECT_EQ(e.Doc().Count(), 0);
 }

@@ -51,7 +51,7 @@ TEST_F(TCodePanelTest, ACodeSelectedShowsItsPanelSettingsAndMessage)
     EXPECT_FALSE(Panel.IsQrLevelVisible());
     EXPECT_GT(Shown, 0);
     // The New Code tool shows the panel too.
-    Toolbox.SelectTool(tlCode);
+    Toolbox.SelectTool(TTool::Code);
     EXPECT_EQ(Toolbox.GetPanel(), tpCode);
     EXPECT_EQ(Tcodepanel::SymbologyNames(),
               (QStringList{"QR Code", "EAN-13", "UPC-A", "EAN-8", "Code 128", "GS1-128", "DataMatrix",

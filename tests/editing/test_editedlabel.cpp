@@ -31,7 +31,7 @@ QString SaveLabel(const QString &folder, const QString &name, double width, doub
     AddSpot(sheet, 0.5, 1, width, height);
     sheet.SaveToFile(folder + QLatin1Char('/') + name + QStringLiteral(".wlt"));
     auto box = std::make_unique<Tvnlshape>();
-    box->SetShapeStyle(ssRectangle);
+    box->SetShapeStyle(TShapeStyle::Rectangle);
     box->SetDrawFill(true);
     box->Brush.SetColor(clBlack);
     box->SetBounds({LabelCorner, LabelCorner, LabelCorner + 500, LabelCorner + 500});
@@ -48,7 +48,7 @@ int32_t NewPictureWidth(TEditor &e)
     QImage image(300, 100, QImage::Format_RGB32);
     image.fill(Qt::red);
     e.Toolbox.SetPreviewPicture(image);
-    e.Input().ToolButtonClicked(tlImage, QString());
+    e.Input().ToolButtonClicked(TTool::Image, QString());
     const int32_t before = e.Doc().Count();
     e.Click(e.At(LabelCorner + 100, LabelCorner + 100));
     if (e.Doc().Count() != before + 1)

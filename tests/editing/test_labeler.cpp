@@ -117,7 +117,7 @@ TEST(Labeler, TheSavePromptsThreeAnswers)
         TEditor e({path});
         e.Labeler.FirstShow();
         if (c.Modified) {
-            e.Input().ToolButtonClicked(tlShape, QString());
+            e.Input().ToolButtonClicked(TTool::Shape, QString());
             e.Click(e.At(101000, 101000));
         }
         TScriptedAnswers answers({c.Answer});
@@ -134,7 +134,7 @@ TEST(Labeler, CancellingTheCloseKeepsEverythingAsItWas)
 {
     TEditor e;
     e.Labeler.FirstShow();
-    e.Input().ToolButtonClicked(tlShape, QString());
+    e.Input().ToolButtonClicked(TTool::Shape, QString());
     e.Click(e.At(101000, 101000));
     const int writes = e.Settings.Backend->Writes;
     e.Host.Window.Bounds = {50, 60, 700, 500};

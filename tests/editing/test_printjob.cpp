@@ -120,7 +120,7 @@ TEST(PrintJob, TheSpotIsPaintedIntoItsRectangleClippedToItGrownBySixteenthInch)
     // A box far beyond the label on every side shows the clip.
     auto beyond = std::make_unique<Tvnlshape>();
     beyond->Bounds = {98000, 98000, 106000, 106000};
-    beyond->SetShapeStyle(ssRectangle);
+    beyond->SetShapeStyle(TShapeStyle::Rectangle);
     beyond->SetDrawOutline(false);
     beyond->SetDrawFill(true);
     beyond->Brush.SetColor(clBlack);

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <gmock/gmock.h>
 #include <numbers>
+#include <optional>
 
 namespace {
 
@@ -37,18 +38,25 @@ QImage SolidImage(int w, int h, QRgb rgb)
 TEST_F(TToolboxTest, ToolsAndSelectionsChooseThePanel)
 {
     struct Case {
-        int32_t Tool;
+        TTool Tool;
         int Selected; // 0 nothing, 1 a shape
         int32_t Panel;
     };
-    const Case cases[] = {{0, 0, tpSelectCaption}, {0, 1, tpNone},   {1, 1, tpText},    {2, 0, tpImage},
-                          {3, 1, tpShapes},        {6, 0, tpZoomIn}, {7, 0, tpZoomOut}, {8, 1, tpAlign},
-                          {9, 0, tpCode},          {10, 0, tpNone}};
+    const Case cases[] = {{TTool::Select, 0, tpSelectCaption},
+                          {TTool::Select, 1, tpNone},
+                          {TTool::Text, 1, tpText},
+                          {TTool::Image, 0, tpImage},
+                          {TTool::Shape, 1, tpShapes},
+                          {TTool::Zoom, 0, tpZoomIn},
+                          {TTool::ZoomOut, 0, tpZoomOut},
+                          {TTool::Alignment, 1, tpAlign},
+                          {TTool::Code, 0, tpCode},
+                          {TTool(10), 0, tpNone}};
     Tvnlshape &shape = Label.Add<Tvnlshape>({100000, 100000, 100500, 100500});
     for (const Case &c : cases) {
         shape.SetSelected(c.Selected == 1);
         Toolbox.SelectTool(c.Tool);
-        EXPECT_EQ(Toolbox.GetPanel(), c.Panel) << "tool " << c.Tool;
+        EXPECT_EQ(Toolbox.GetPanel(), c.Panel) << "tool " << ToolNumber(c.Tool);
     }
 
     // Under the Select tool the selection decides; its loss shows the caption, the select panel large.
@@ -83,9 +91,9 @@ TEST_F(TToolboxTest, TextStyleGoesToSelectedTextsAndNewOnesAsOneUndoStep)
 
     // Selecting an empty box gives it the alignment its prompt shows.
     Toolbox.LoadTextStyle(empty);
-    EXPECT_EQ(Toolbox.GetSampleHAlign(), haCentre);
-    EXPECT_EQ(empty.GetHAlign(), haCentre);
-    EXPECT_EQ(empty.GetVAlign(), vaMiddle);
+    EXPECT_EQ(Toolbox.GetSampleHAlign(), THorizontalAlign::Centre);
+    EXPECT_EQ(empty.GetHAlign(), THorizontalAlign::Centre);
+    EXPECT_EQ(empty.GetVAlign(), TVerticalAlign::Middle);
     EXPECT_TRUE(Label.Doc.IsModified());
 
     const int32_t steps = Label.Doc.GetUndoList().GroupCount();
@@ -96,13 +104,13 @@ TEST_F(TToolboxTest, TextStyleGoesToSelectedTextsAndNewOnesAsOneUndoStep)
         Toolbox.SetFontSizeText(QString::fromLatin1(ignored));
     EXPECT_FALSE(Toolbox.SetFontName(QStringLiteral("No Such Family 7")));
     Toolbox.SetFontStyle(fsBold, true);
-    Toolbox.SetHAlign(haRight);
+    Toolbox.SetHAlign(THorizontalAlign::Right);
     Toolbox.SetTextColor(clRed);
     EXPECT_EQ(empty.Font.Size(), 12);
     EXPECT_EQ(empty.Font.Name(), QString::fromLatin1(InitialSampleFontName));
     EXPECT_EQ(empty.Font.Style(), fsBold);
     EXPECT_EQ(empty.Font.Color(), clRed);
-    EXPECT_EQ(empty.GetHAlign(), haRight);
+    EXPECT_EQ(empty.GetHAlign(), THorizontalAlign::Right);
     EXPECT_EQ(written.Font.Height(), Tvnltext().Font.Height()); // not selected
     EXPECT_EQ(Label.Doc.GetUndoList().GroupCount(), steps + 4);
 
@@ -110,18 +118,29 @@ TEST_F(TToolboxTest, TextStyleGoesToSelectedTextsAndNewOnesAsOneUndoStep)
     Tvnltext fresh;
     Toolbox.ApplyTextStyle(&fresh);
     EXPECT_EQ(fresh.Font.Height(), -16);
-    EXPECT_EQ(fresh.GetHAlign(), haRight);
+    EXPECT_EQ(fresh.GetHAlign(), THorizontalAlign::Right);
     EXPECT_EQ(shape.Pen.Color(), clBlack);
     Label.Doc.Undo();
     EXPECT_EQ(empty.Font.Color(), clBlack);
     Label.Doc.Undo(); // the alignment, announced like any other change
-    EXPECT_EQ(empty.GetHAlign(), haCentre);
+    EXPECT_EQ(empty.GetHAlign(), THorizontalAlign::Centre);
+}
+
+TEST(ToolboxFigures, TheFigureListsChoicesStandForTheFiguresInOrder)
+{
+    const struct {
+        int32_t Choice;
+        std::optional<TShapeStyle> Figure;
+    } cases[] = {{-1, TShapeStyle::Ellipse},     {0, TShapeStyle::Ellipse}, {2, TShapeStyle::Polygon},
+                 {7, TShapeStyle::DiagonalDown}, {8, std::nullopt},         {256, std::nullopt}};
+    for (const auto &c : cases)
+        EXPECT_EQ(FigureOfChoice(c.Choice), c.Figure) << c.Choice;
 }
 
 TEST_F(TToolboxTest, ShapeControlsRefuseOutOfRangeValuesAndApplyTheRest)
 {
     Tvnlshape &polygon = Label.Add<Tvnlshape>({100000, 100000, 100500, 100500});
-    polygon.SetShapeStyle(ssPolygon);
+    polygon.SetShapeStyle(TShapeStyle::Polygon);
     Tvnlshape &ellipse = Label.Add<Tvnlshape>({100600, 100000, 101100, 100300});
     polygon.SetDrawFill(true);
     ellipse.SetDrawFill(true);
@@ -129,10 +148,10 @@ TEST_F(TToolboxTest, ShapeControlsRefuseOutOfRangeValuesAndApplyTheRest)
 
     Toolbox.LoadShapeStyle(polygon);
     EXPECT_TRUE(Toolbox.IsSidesBandVisible());
-    EXPECT_EQ(ellipse.GetShapeStyle(), ssEllipse); // loading applies nothing
-    Toolbox.SetFigure(ssRoundRect);
-    EXPECT_EQ(polygon.GetShapeStyle(), ssRoundRect);
-    EXPECT_EQ(ellipse.GetShapeStyle(), ssRoundRect);
+    EXPECT_EQ(ellipse.GetShapeStyle(), TShapeStyle::Ellipse); // loading applies nothing
+    Toolbox.SetFigure(TShapeStyle::RoundRect);
+    EXPECT_EQ(polygon.GetShapeStyle(), TShapeStyle::RoundRect);
+    EXPECT_EQ(ellipse.GetShapeStyle(), TShapeStyle::RoundRect);
     EXPECT_FALSE(Toolbox.IsSidesBandVisible());
     EXPECT_TRUE(Toolbox.IsCurveBandVisible());
 
@@ -192,7 +211,7 @@ TEST_F(TToolboxTest, DialDragTurnsSelectedPolygonsTowardTheMouseAsOneStep)
         EXPECT_EQ(DialPointer(20, 20, t.Value)[0], t.Point) << t.Value;
 
     Tvnlshape &polygon = Label.Add<Tvnlshape>({100000, 100000, 101000, 101000});
-    polygon.SetShapeStyle(ssPolygon);
+    polygon.SetShapeStyle(TShapeStyle::Polygon);
     Label.Doc.CloseUndoGroup();
     Toolbox.LoadShapeStyle(polygon);
     const int32_t steps = Label.Doc.GetUndoList().GroupCount();
@@ -219,8 +238,8 @@ TEST_F(TToolboxTest, DialDragTurnsSelectedPolygonsTowardTheMouseAsOneStep)
 
 TEST_F(TToolboxTest, AddToLabelStepsFromTheCentreAndWrapsPastHalfTheLabel)
 {
-    std::vector<int32_t> tools;
-    Toolbox.OnSelectTool = [&](int32_t tool) { tools.push_back(tool); };
+    std::vector<TTool> tools;
+    Toolbox.OnSelectTool = [&](TTool tool) { tools.push_back(tool); };
     Toolbox.SetPreviewPicture(SolidImage(60, 30, 0x00ff00)); // 600 by 300 units
     std::vector<TPoint> centres;
     for (int i = 0; i < 12; ++i) {
@@ -234,7 +253,7 @@ TEST_F(TToolboxTest, AddToLabelStepsFromTheCentreAndWrapsPastHalfTheLabel)
     EXPECT_EQ(centres[2], (TPoint{101200, 100700}));
     EXPECT_EQ(centres[11], (TPoint{100000, 99500})); // the offset passed 1000: -1000
     EXPECT_EQ(Toolbox.GetInsertOffset(), -900);
-    EXPECT_EQ(tools, std::vector<int32_t>(12, 0));
+    EXPECT_EQ(tools, std::vector<TTool>(12, TTool::Select));
     auto *last = dynamic_cast<Tvnlpic *>(Label.Doc.GetSelectedObject());
     ASSERT_NE(last, nullptr);
     EXPECT_EQ(last->GetPicture().pixel(0, 0), 0xff00ff00);

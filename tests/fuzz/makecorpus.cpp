@@ -25,7 +25,7 @@ void AddEveryKind(Tdrawlist &doc, int32_t origin)
 {
     auto shape = std::make_unique<Tvnlshape>();
     shape->Bounds = {origin + 100, origin + 100, origin + 900, origin + 700};
-    shape->SetShapeStyle(ssPolygon);
+    shape->SetShapeStyle(TShapeStyle::Polygon);
     shape->SetSideCount(6);
     shape->SetDrawFill(true);
     doc.AddObject(std::move(shape));

@@ -45,7 +45,7 @@ QByteArray Saved(Tdrawlist &&document, double width, double height, TColor colou
     SetUpLabel(document, width, height);
     auto shape = std::make_unique<Tvnlshape>();
     shape->SetBounds({100000, 100000, 100000 + int32_t(width * 1000), 100000 + int32_t(height * 1000)});
-    shape->SetShapeStyle(ssRectangle);
+    shape->SetShapeStyle(TShapeStyle::Rectangle);
     shape->SetDrawFill(true);
     shape->Brush.SetColor(colour);
     document.AddObject(std::move(shape));

@@ -94,17 +94,17 @@ TEST_F(TToolWindowTest, FigureListChangesSelectedShapesAndShowsSidesForPolygonsO
 {
     Tvnlshape &a = Add<Tvnlshape>({100000, 100000, 100500, 100500});
     Tvnlshape &b = Add<Tvnlshape>({100600, 100000, 101000, 100500});
-    a.SetShapeStyle(ssRectangle);
+    a.SetShapeStyle(TShapeStyle::Rectangle);
     a.SetDrawFill(true);
-    Window->Logic().SelectTool(3);
+    Window->Logic().SelectTool(TTool::Shape);
     Window->Logic().LoadShapeStyle(a);
     ASSERT_TRUE(Window->Panels[tpShapes]->isVisible());
     EXPECT_FALSE(Window->band_sides->isVisible());
 
     Window->cb_shape->setFocus();
     QTest::keyClick(Window->cb_shape, Qt::Key_Down); // Rectangle to Polygon
-    EXPECT_EQ(a.GetShapeStyle(), ssPolygon);
-    EXPECT_EQ(b.GetShapeStyle(), ssPolygon);
+    EXPECT_EQ(a.GetShapeStyle(), TShapeStyle::Polygon);
+    EXPECT_EQ(b.GetShapeStyle(), TShapeStyle::Polygon);
     EXPECT_TRUE(Window->band_sides->isVisible());
     EXPECT_TRUE(Window->band_direction->isVisible());
     QTest::keyClick(Window->cb_shape, Qt::Key_Down); // Round Rect
@@ -128,7 +128,7 @@ TEST_F(TToolWindowTest, DialDragAndTextButtonsReachTheSelection)
 {
     Tvnlshape &polygon = Add<Tvnlshape>({100000, 100000, 100500, 100500});
     Tvnltext &text = Add<Tvnltext>({100000, 100600, 102000, 101000});
-    Window->Logic().SelectTool(3);
+    Window->Logic().SelectTool(TTool::Shape);
     const QPoint centre = Window->img_direction->rect().center();
     QTest::mousePress(Window->img_direction, Qt::LeftButton, {}, centre);
     for (int i = 1; i <= 5; ++i)
@@ -138,11 +138,11 @@ TEST_F(TToolWindowTest, DialDragAndTextButtonsReachTheSelection)
     EXPECT_EQ(Window->ed_direction->text(), QLocale().toString(45.0, 'f', 2));
     EXPECT_NEAR(polygon.GetAngle(), 0.785398, 1e-6);
 
-    Window->Logic().SelectTool(1);
+    Window->Logic().SelectTool(TTool::Text);
     Click(Window->btn_bold);
     Click(Window->btn_right);
     EXPECT_EQ(text.Font.Style(), fsBold);
-    EXPECT_EQ(text.GetHAlign(), haRight);
+    EXPECT_EQ(text.GetHAlign(), THorizontalAlign::Right);
     EXPECT_TRUE(Window->lbl_fontsample->font().bold());
     EXPECT_TRUE(Window->lbl_fontsample->alignment().testFlag(Qt::AlignRight));
 }
@@ -152,7 +152,7 @@ TEST_F(TToolWindowTest, AlignmentPanelAlignsByTheTypedDistanceOrSaysItIsNoNumber
     Tvnlshape &a = Add<Tvnlshape>({100400, 100200, 101400, 100700});
     Tvnlshape &b = Add<Tvnlshape>({100050, 100850, 100350, 101050});
     TMessageRecorder messages;
-    Window->Logic().SelectTool(8);
+    Window->Logic().SelectTool(TTool::Alignment);
     EXPECT_FALSE(Window->tb_alignsizes->isVisible());
     EXPECT_FALSE(Window->btn_alignall->isEnabled());
 
@@ -178,7 +178,7 @@ TEST_F(TToolWindowTest, TrackBarZoomsOnlyWhenTheUserMovesIt)
 {
     std::vector<int32_t> asked;
     Window->Logic().OnTrackMoved = [&](int32_t position) { asked.push_back(position); };
-    Window->Logic().SelectTool(6);
+    Window->Logic().SelectTool(TTool::Zoom);
     Window->Logic().ShowZoom(2.0, 3);
     EXPECT_EQ(Window->tb_zoom->value(), 3);
     EXPECT_EQ(Window->lbl_zoomin->text(), QLocale().toString(2.0, 'f', 2) + QLatin1Char('x'));
@@ -190,7 +190,7 @@ TEST_F(TToolWindowTest, TrackBarZoomsOnlyWhenTheUserMovesIt)
 TEST_F(TToolWindowTest, TheSelectColumnShrinksToItsIconWhileAnObjectIsSelected)
 {
     Window->Logic().SetSelectLayout(true);
-    Window->Logic().SelectTool(0);
+    Window->Logic().SelectTool(TTool::Select);
     auto &text = Add<Tvnltext>({100100, 100100, 100500, 100300});
     for (Tdrawobj *selected : {static_cast<Tdrawobj *>(&text), static_cast<Tdrawobj *>(nullptr)}) {
         Window->Logic().ShowSelection(selected);
